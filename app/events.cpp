@@ -1,0 +1,34 @@
+// Events of the main window, handed on to the handlers.
+#include <functional>
+#include <map>
+
+#include "app/tolvan.h"
+
+namespace tolvan {
+
+void Tolvan::KeyDown(int key) {
+    if (ended) return;
+    if (key == 27) 終了();
+}
+
+void Tolvan::Form_Unload() { 終了(); }
+
+void Tolvan::MenuClick(const std::string& item) {
+    if (ended) return;
+    static const std::map<std::string, void (Tolvan::*)()> handlers = {
+        {"TAIMAN", &Tolvan::TAIMAN_Click},     {"SENTE", &Tolvan::SENTE_Click},
+        {"GOTE", &Tolvan::GOTE_Click},         {"SAISYO", &Tolvan::SAISYO_Click},
+        {"GYAKUTEN", &Tolvan::GYAKUTEN_Click}, {"MODORU", &Tolvan::MODORU_Click},
+        {"SUSUMU", &Tolvan::SUSUMU_Click},     {"LEBEL_UP", &Tolvan::LEBEL_UP_Click},
+        {"LEBEL_DOWN", &Tolvan::LEBEL_DOWN_Click}, {"PASU", &Tolvan::PASU_Click},
+        {"HANTEI", &Tolvan::HANTEI_Click},     {"SYUURYO", &Tolvan::終了},
+        {"MIDORI", &Tolvan::MIDORI_Click},     {"TAKE", &Tolvan::TAKE_Click},
+        {"BANGOU", &Tolvan::BANGOU_Click},     {"SINAN", &Tolvan::SINAN_Click},
+        {"BGM", &Tolvan::BGM_Click},           {"KAISETU", &Tolvan::KAISETU_Click},
+        {"VER", &Tolvan::VER_Click},
+    };
+    auto it = handlers.find(item);
+    if (it != handlers.end()) (this->*(it->second))();
+}
+
+}  // namespace tolvan

@@ -1,0 +1,125 @@
+// The platform port: everything the game needs from the outside world, and no more.
+// The game, the computer player, the drawing and the settings talk only to these
+// interfaces; the Qt window implements them in app/qt, the tests with a recording fake.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tolvan {
+
+// The pictures the window carries. Board tiles are 21 x 21 pixels, backgrounds 22 x 21.
+enum class Pic {
+    KARAUEHIDARI, KARAUENAKA, KARAUEMIGI, KARAHIDARINAKA, KARANAKA, KARANAKATEN,
+    KARAMIGINAKA, KARASITAHIDARI, KARASITANAKA, KARASITAMIGI,
+    KUROUEHIDARI, KUROUENAKA, KUROUEMIGI, KUROHIDARINAKA, KURONAKA,
+    KUROMIGINAKA, KUROSITAHIDARI, KUROSITANAKA, KUROSITAMIGI,
+    SIROUEHIDARI, SIROUENAKA, SIROUEMIGI, SIROHIDARINAKA, SIRONAKA,
+    SIROMIGINAKA, SIROSITAHIDARI, SIROSITANAKA, SIROSITAMIGI,
+    KUROSOTO, SIROSOTO,
+    HAIKEI_MIDORI, HAIKEI_TAKE,
+    RABERU, SINAN_MODE, SINAN_SURU,
+    VERSION,
+    Count
+};
+
+// The picture's name as it appears in the resources ("KARANAKATEN" ...).
+const char* picName(Pic p);
+
+// The window surface: a persistent backing image measured in twips (15 twips a pixel).
+// What is drawn stays until something is drawn over it.
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+    // Copies a picture at its natural size with its top-left corner at (x, y).
+    virtual void paintPicture(Pic pic, double x, double y) = 0;
+    // An outlined box from (x1, y1) to (x2, y2) in a palette colour.
+    virtual void box(double x1, double y1, double x2, double y2, int color) = 0;
+    // A filled circle centred at (x, y) with radius r, in a palette colour.
+    virtual void circle(double x, double y, double r, int color) = 0;
+    // Text (UTF-8) with its top-left at (x, y), size in points, palette colour, bold.
+    virtual void text(double x, double y, const std::string& s, double size, int color,
+                      bool bold) = 0;
+    // Puts what has been drawn on the screen at once.
+    virtual void refresh() = 0;
+};
+
+// Check marks of menu items, by the item's upper-case name ("BANGOU", "SINAN" ...).
+// The check marks are the live store of the preferences.
+class Menu {
+public:
+    virtual ~Menu() = default;
+    virtual bool checked(const std::string& item) = 0;
+    virtual void setChecked(const std::string& item, bool on) = 0;
+};
+
+enum class Buttons { OK, YesNo };
+enum class Icon { None, Exclamation };
+enum class Answer { OK, Yes, No };
+
+// What closed the version window: its close box, ホームページ, or "O K".
+enum class VersionButton { Closed, HomePage, OK };
+
+// Modal windows.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // A modal message box; returns the button pressed.
+    virtual Answer msgBox(const std::string& prompt, Buttons buttons, const std::string& title,
+                          Icon icon = Icon::None) = 0;
+    // Shows the version window modally; returns the button that closed it.
+    virtual VersionButton showVersion() = 0;
+};
+
+// Time, the start-up directory, and the end of the program.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // The seconds of the time of day, 0..59.
+    virtual int second() = 0;
+    // Returns once d seconds have passed; handles no window event meanwhile.
+    virtual void wait(double d) = 0;
+    // The process's current directory.
+    virtual std::string currentDir() = 0;
+};
+
+// The seven functions of the sound library, loaded at run time. A null entry means the
+// library could not be loaded; every call then behaves as with no sound device.
+struct SoundLibrary {
+    std::int32_t (*dsInitialize)(std::int32_t hwnd) = nullptr;
+    std::int32_t (*dsCreateDSB)(std::int32_t device, const void* wave, std::int32_t flags) = nullptr;
+    std::int32_t (*dsPlay)(std::int32_t sound) = nullptr;
+    std::int32_t (*dsPlayLooping)(std::int32_t sound) = nullptr;
+    std::int32_t (*dsStop)(std::int32_t sound) = nullptr;
+    std::int32_t (*dsFree)(std::int32_t sound) = nullptr;
+    std::int32_t (*dsTerminate)(std::int32_t device) = nullptr;
+};
+
+// Opens an address (a file path or a web address) in the user's browser, without waiting.
+class Browser {
+public:
+    virtual ~Browser() = default;
+    virtual void open(const std::string& address) = 0;
+};
+
+// The main window itself: its handle for the sound library, and the end of the program.
+class Window {
+public:
+    virtual ~Window() = default;
+    virtual std::int32_t handle() = 0;
+    // Ends the program at once: no further event is handled.
+    virtual void endProgram() = 0;
+};
+
+// The whole port, as handed to the game.
+struct Platform {
+    Canvas& canvas;
+    Menu& menu;
+    Dialogs& dialogs;
+    Clock& clock;
+    SoundLibrary& sound;
+    Browser& browser;
+    Window& window;
+};
+
+}  // namespace tolvan

@@ -1,0 +1,201 @@
+// A recording fake of the platform port. Every draw, sound call, message box, check
+// mark change, wait and browser request is written to one log, in order, as a line of
+// text; message boxes are answered from a script (OK, or Yes when none is scripted).
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/tolvan.h"
+#include "platform/port.h"
+
+namespace tolvan::testing {
+
+inline std::string num(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%g", v);
+    return buf;
+}
+
+class FakePlatform : public Canvas,
+                     public Menu,
+                     public Dialogs,
+                     public Clock,
+                     public Browser,
+                     public Window {
+public:
+    FakePlatform() : port{*this, *this, *this, *this, sound, *this, *this} {
+        current = this;
+        sound.dsInitialize = [](std::int32_t h) -> std::int32_t {
+            current->log.push_back("dsInitialize " + std::to_string(h));
+            return current->device_result;
+        };
+        sound.dsCreateDSB = [](std::int32_t d, const void* w, std::int32_t f) -> std::int32_t {
+            current->log.push_back("dsCreateDSB " + std::to_string(d) + " " + std::to_string(f));
+            return ++current->next_sound;
+        };
+        sound.dsPlay = [](std::int32_t h) -> std::int32_t {
+            current->log.push_back("dsPlay " + std::to_string(h));
+            return 0;
+        };
+        sound.dsPlayLooping = [](std::int32_t h) -> std::int32_t {
+            current->log.push_back("dsPlayLooping " + std::to_string(h));
+            return 0;
+        };
+        sound.dsStop = [](std::int32_t h) -> std::int32_t {
+            current->log.push_back("dsStop " + std::to_string(h));
+            return 0;
+        };
+        sound.dsFree = [](std::int32_t h) -> std::int32_t {
+            current->log.push_back("dsFree " + std::to_string(h));
+            return 0;
+        };
+        sound.dsTerminate = [](std::int32_t d) -> std::int32_t {
+            current->log.push_back("dsTerminate " + std::to_string(d));
+            return 0;
+        };
+    }
+    ~FakePlatform() override {
+        if (current == this) current = nullptr;
+    }
+
+    // Canvas
+    void paintPicture(Pic p, double x, double y) override {
+        log.push_back("pic " + std::string(picName(p)) + " " + num(x) + " " + num(y));
+    }
+    void box(double x1, double y1, double x2, double y2, int c) override {
+        log.push_back("box " + num(x1) + " " + num(y1) + " " + num(x2) + " " + num(y2) + " " +
+                      std::to_string(c));
+    }
+    void circle(double x, double y, double r, int c) override {
+        log.push_back("circle " + num(x) + " " + num(y) + " " + num(r) + " " + std::to_string(c));
+    }
+    void text(double x, double y, const std::string& s, double size, int color, bool bold) override {
+        log.push_back("text " + num(x) + " " + num(y) + " " + num(size) + " " +
+                      std::to_string(color) + (bold ? " b " : " - ") + "\"" + s + "\"");
+    }
+    void refresh() override { log.push_back("refresh"); }
+
+    // Menu
+    bool checked(const std::string& item) override { return checks[item]; }
+    void setChecked(const std::string& item, bool on) override {
+        checks[item] = on;
+        log.push_back("check " + item + " " + (on ? "1" : "0"));
+    }
+
+    // Dialogs
+    Answer msgBox(const std::string& prompt, Buttons b, const std::string& title, Icon icon) override {
+        log.push_back("msg [" + title + "] " + prompt + (b == Buttons::YesNo ? " (yes/no)" : "") +
+                      (icon == Icon::Exclamation ? " (!)" : ""));
+        if (!answers.empty()) {
+            Answer a = answers.front();
+            answers.pop_front();
+            return a;
+        }
+        return b == Buttons::YesNo ? Answer::Yes : Answer::OK;
+    }
+    VersionButton showVersion() override {
+        log.push_back("version window");
+        return version_answer;
+    }
+
+    // Clock
+    int second() override { return clock_second; }
+    void wait(double d) override { log.push_back("wait " + num(d)); }
+    std::string currentDir() override { return current_dir; }
+
+    // Browser
+    void open(const std::string& address) override { log.push_back("browse " + address); }
+
+    // Window
+    std::int32_t handle() override { return 4242; }
+    void endProgram() override {
+        log.push_back("end program");
+        program_ended = true;
+    }
+
+    // What was recorded, and helpers to read it.
+    std::vector<std::string> log;
+    void clear() { log.clear(); }
+    // The lines that start with the prefix, in order.
+    std::vector<std::string> lines(const std::string& prefix) const {
+        std::vector<std::string> out;
+        for (const auto& l : log)
+            if (l.compare(0, prefix.size(), prefix) == 0) out.push_back(l);
+        return out;
+    }
+    bool has(const std::string& line) const {
+        for (const auto& l : log)
+            if (l == line) return true;
+        return false;
+    }
+    // Index of the first line equal to `line` at or after `from`, or -1.
+    int find(const std::string& line, int from = 0) const {
+        for (int i = from; i < static_cast<int>(log.size()); ++i)
+            if (log[i] == line) return i;
+        return -1;
+    }
+    std::string dump() const {
+        std::string out;
+        for (const auto& l : log) out += l + "\n";
+        return out;
+    }
+
+    std::map<std::string, bool> checks;
+    std::deque<Answer> answers;
+    VersionButton version_answer = VersionButton::OK;
+    int clock_second = 0;
+    std::string current_dir = "/home/player/tolvan";
+    std::int32_t device_result = 0;  // no sound device unless a test says otherwise
+    std::int32_t next_sound = 100;
+    bool program_ended = false;
+
+    SoundLibrary sound;
+    Platform port;
+
+    static inline FakePlatform* current = nullptr;
+};
+
+// A game on the fake port, started as the window starts it. The state record is large
+// (all stored positions), so it lives on the heap.
+struct Fixture {
+    FakePlatform fake;
+    std::unique_ptr<Tolvan> game = std::make_unique<Tolvan>(fake.port);
+    GameState& s = game->s;
+};
+
+// Sets the board from rows of text, top row first: 'X' black, 'O' white, '.' empty.
+// Rows may be shorter than 19 characters and fewer than 19 rows; the rest is empty.
+inline void setBoard(GameState& s, const std::vector<std::string>& rows) {
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) s.board[x][y] = stone_empty;
+    for (std::size_t r = 0; r < rows.size() && r < 19; ++r)
+        for (std::size_t c = 0; c < rows[r].size() && c < 19; ++c) {
+            char ch = rows[r][c];
+            int x = static_cast<int>(c) + 1, y = static_cast<int>(r) + 1;
+            s.board[x][y] = ch == 'X' ? stone_black : ch == 'O' ? stone_white : stone_empty;
+        }
+}
+
+// The board as rows of text, for comparisons and failure messages.
+inline std::string boardText(const GameState& s) {
+    std::string out;
+    for (int y = 1; y <= 19; ++y) {
+        for (int x = 1; x <= 19; ++x)
+            out += s.board[x][y] == stone_black ? 'X' : s.board[x][y] == stone_white ? 'O' : '.';
+        out += '\n';
+    }
+    return out;
+}
+
+// Twips of the centre of board point (x, y), for presses.
+inline double pressX(int x) { return board_left + x * cell_width + 150; }
+inline double pressY(int y) { return board_top + y * cell_height + 150; }
+
+}  // namespace tolvan::testing
