@@ -1,0 +1,137 @@
+#include "app/qt/canvas_widget.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+#include <cstdio>
+
+// The pictures are compiled into the static Qt library; naming their initialiser keeps
+// the linker from dropping them. Outside any namespace, as the macro requires.
+static void initPictures() { Q_INIT_RESOURCE(tolvan); }
+
+namespace tolvan {
+
+void loadPictureResources() {
+    static const bool done = (initPictures(), true);
+    (void)done;
+}
+
+int twipsToPixels(double twips) { return static_cast<int>(std::lround(twips / 15.0)); }
+
+QColor paletteColor(int index) {
+    static const QRgb colors[16] = {
+        qRgb(0, 0, 0),       qRgb(0, 0, 128),     qRgb(0, 128, 0),     qRgb(0, 128, 128),
+        qRgb(128, 0, 0),     qRgb(128, 0, 128),   qRgb(128, 128, 0),   qRgb(192, 192, 192),
+        qRgb(128, 128, 128), qRgb(0, 0, 255),     qRgb(0, 255, 0),     qRgb(0, 255, 255),
+        qRgb(255, 0, 0),     qRgb(255, 0, 255),   qRgb(255, 255, 0),   qRgb(255, 255, 255),
+    };
+    return index >= 0 && index < 16 ? QColor(colors[index]) : QColor(Qt::black);
+}
+
+QString windowFontFamily() {
+    static const QString family = [] {
+        for (const char* name : {"ＭＳ Ｐ明朝", "MS PMincho", "IPAPMincho", "IPA P明朝",
+                                 "IPAMincho"}) {
+            QString f = QString::fromUtf8(name);
+            if (QFontDatabase::hasFamily(f)) return f;
+        }
+        // Let the font matcher pick something Japanese for the first choice.
+        return QString::fromUtf8("ＭＳ Ｐ明朝");
+    }();
+    return family;
+}
+
+CanvasWidget::CanvasWidget(QSize imageSize, QWidget* parent)
+    : QWidget(parent), image_(imageSize, QImage::Format_RGB32) {
+    loadPictureResources();
+    image_.fill(QApplication::palette().color(QPalette::Window));
+    // The whole widget is covered by the image on every paint.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+const QImage& CanvasWidget::picture(Pic pic) {
+    const int i = static_cast<int>(pic);
+    if (!tried_[i]) {
+        tried_[i] = true;
+        QString path = QStringLiteral(":/pics/%1.png").arg(QString::fromLatin1(picName(pic)));
+        if (!pictures_[i].load(path))
+            std::fprintf(stderr, "tolvan: missing picture %s\n", qPrintable(path));
+    }
+    return pictures_[i];
+}
+
+void CanvasWidget::paintPicture(Pic pic, double x, double y) {
+    const QImage& img = picture(pic);
+    if (img.isNull()) return;
+    QPainter p(&image_);
+    p.drawImage(QPoint(twipsToPixels(x), twipsToPixels(y)), img);
+}
+
+void CanvasWidget::box(double x1, double y1, double x2, double y2, int color) {
+    int l = twipsToPixels(x1), t = twipsToPixels(y1);
+    int r = twipsToPixels(x2), b = twipsToPixels(y2);
+    if (l > r) std::swap(l, r);
+    if (t > b) std::swap(t, b);
+    // Both corners belong to the outline; drawn as four one-pixel strips so the
+    // result does not depend on the paint engine's stroking rules.
+    QPainter p(&image_);
+    QColor c = paletteColor(color);
+    p.fillRect(QRect(l, t, r - l + 1, 1), c);
+    p.fillRect(QRect(l, b, r - l + 1, 1), c);
+    p.fillRect(QRect(l, t, 1, b - t + 1), c);
+    p.fillRect(QRect(r, t, 1, b - t + 1), c);
+}
+
+void CanvasWidget::circle(double x, double y, double r, int color) {
+    int cx = twipsToPixels(x), cy = twipsToPixels(y);
+    double rp = r / 15.0;
+    int reach = static_cast<int>(std::floor(rp));
+    QRgb c = paletteColor(color).rgb();
+    // Every pixel whose distance from the centre pixel is within the radius: a round,
+    // symmetric dot (a 50-twip radius gives 7 pixels across).
+    for (int dy = -reach; dy <= reach; ++dy) {
+        int py = cy + dy;
+        if (py < 0 || py >= image_.height()) continue;
+        for (int dx = -reach; dx <= reach; ++dx) {
+            int px = cx + dx;
+            if (px < 0 || px >= image_.width()) continue;
+            if (dx * dx + dy * dy <= rp * rp) image_.setPixel(px, py, c);
+        }
+    }
+}
+
+void CanvasWidget::text(double x, double y, const std::string& s, double size, int color,
+                        bool bold) {
+    QFont font(windowFontFamily());
+    // Point sizes are taken at 96 dots per inch, whatever the screen says.
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(size * 96.0 / 72.0))));
+    font.setBold(bold);
+    // The stand-in Mincho has narrower blanks than the face the texts were laid out for;
+    // widening them keeps blank-separated layouts, like the column letters, in place.
+    font.setWordSpacing(font.pixelSize() * 0.17);
+    QPainter p(&image_);
+    p.setFont(font);
+    p.setPen(paletteColor(color));
+    QFontMetrics fm(font);
+    p.drawText(QPoint(twipsToPixels(x), twipsToPixels(y) + fm.ascent()), QString::fromStdString(s));
+}
+
+void CanvasWidget::refresh() { repaint(); }
+
+void CanvasWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), palette().color(QPalette::Window));
+    p.drawImage(QPoint(0, 0), image_);
+}
+
+void CanvasWidget::mousePressEvent(QMouseEvent* event) {
+    QPointF at = event->position();
+    if (onMousePress)
+        onMousePress(QPoint(static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y()))));
+}
+
+}  // namespace tolvan

@@ -1,0 +1,32 @@
+// Message boxes and the version window. Either can be answered by a hook instead of a
+// window, so that a caller that cannot click (a test, a screenshot run) never blocks.
+#pragma once
+
+#include <functional>
+
+#include "platform/port.h"
+
+class QWidget;
+
+namespace tolvan {
+
+class DialogsPort : public Dialogs {
+public:
+    explicit DialogsPort(QWidget* parent) : parent_(parent) {}
+
+    // When set, called instead of showing a message box; its result is the answer.
+    std::function<Answer(const std::string& prompt, Buttons buttons, const std::string& title,
+                         Icon icon)>
+        answerHook;
+    // When set, called instead of showing the version window.
+    std::function<VersionButton()> versionHook;
+
+    Answer msgBox(const std::string& prompt, Buttons buttons, const std::string& title,
+                  Icon icon = Icon::None) override;
+    VersionButton showVersion() override;
+
+private:
+    QWidget* parent_;
+};
+
+}  // namespace tolvan

@@ -1,0 +1,49 @@
+// Tolvan: a game of Go against the computer on a 19 x 19 board.
+//
+//   tolvan                     plays
+//   tolvan --screenshot FILE   starts up, writes the window's picture to FILE (PNG), ends
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdio>
+
+#include "app/qt/canvas_widget.h"
+#include "app/qt/main_window.h"
+#include "app/tolvan.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tolvan"));
+
+    QCommandLineParser parser;
+    QCommandLineOption screenshot(QStringLiteral("screenshot"),
+                                  QStringLiteral("Write the window's picture after start-up to <file> and end."),
+                                  QStringLiteral("file"));
+    parser.addOption(screenshot);
+    parser.addHelpOption();
+    parser.process(app);
+
+    tolvan::MainWindow window;
+    const QString shotFile = parser.value(screenshot);
+    if (!shotFile.isEmpty()) {
+        // Nobody is there to click: message boxes take their first button and are logged.
+        window.dialogs().answerHook = [](const std::string& prompt, tolvan::Buttons buttons,
+                                         const std::string& title, tolvan::Icon) {
+            std::fprintf(stderr, "tolvan: [%s] %s\n", title.c_str(), prompt.c_str());
+            return buttons == tolvan::Buttons::YesNo ? tolvan::Answer::Yes : tolvan::Answer::OK;
+        };
+        window.dialogs().versionHook = [] { return tolvan::VersionButton::OK; };
+    }
+
+    if (!window.start()) return 0;
+
+    if (!shotFile.isEmpty()) {
+        QApplication::processEvents();
+        bool saved = window.canvas().image().save(shotFile, "PNG");
+        if (!saved) std::fprintf(stderr, "tolvan: cannot write %s\n", qPrintable(shotFile));
+        window.close();
+        return saved ? 0 : 1;
+    }
+    return app.exec();
+}

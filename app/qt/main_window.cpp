@@ -1,0 +1,111 @@
+#include "app/qt/main_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+
+#include "app/qt/canvas_widget.h"
+#include "app/tolvan.h"
+
+namespace tolvan {
+
+namespace {
+
+// The window's outer placement and size, in twips.
+constexpr int window_left = -60;
+constexpr int window_top = -60;
+constexpr int window_width = 9000;
+constexpr int window_height = 8000;
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
+    setWindowTitle(QStringLiteral("Tolvan"));
+    const QSize size(twipsToPixels(window_width), twipsToPixels(window_height));
+
+    // The bar stays inside the window on every desktop, so the canvas keeps its place.
+    menuBar()->setNativeMenuBar(false);
+    menu_ = std::make_unique<MenuBarPort>(menuBar());
+    // The backing image is the size of the whole window; the canvas below the menu bar
+    // shows as much of it as fits.
+    canvas_ = new CanvasWidget(size, this);
+    canvas_->setObjectName(QStringLiteral("canvas"));
+    setCentralWidget(canvas_);
+    setFixedSize(size);
+    move(twipsToPixels(window_left), twipsToPixels(window_top));
+
+    platform_.reset(new Platform{*canvas_, *menu_, dialogs_, clock_, sound_, browser_, *this});
+    game_ = std::make_unique<Tolvan>(*platform_);
+
+    canvas_->onMousePress = [this](QPoint at) {
+        if (ended()) return;
+        game_->MouseDown(at.x() * 15.0, at.y() * 15.0);
+    };
+    menu_->onCommand = [this](const std::string& item) {
+        if (ended()) return;
+        game_->MenuClick(item);
+    };
+}
+
+MainWindow::~MainWindow() = default;
+
+bool MainWindow::start() {
+    loadSoundLibrary(sound_);
+    game_->Form_Load();
+    if (ended()) return false;
+    show();
+    return true;
+}
+
+bool MainWindow::ended() const { return programEnded_ || game_->ended; }
+
+std::int32_t MainWindow::handle() {
+    auto id = static_cast<std::int32_t>(winId());
+    return id != 0 ? id : 1;
+}
+
+void MainWindow::endProgram() {
+    if (programEnded_) return;
+    programEnded_ = true;
+    close();
+    QCoreApplication::quit();
+}
+
+int MainWindow::keyCode(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: return 9;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Delete: return 46;
+    default: break;
+    }
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) return 112 + (qtKey - Qt::Key_F1);
+    // Letters and digits already carry their upper-case ASCII codes.
+    return qtKey;
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+    if (ended()) return;
+    game_->KeyDown(keyCode(event->key()));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // A close from endProgram, or after the end: let it through.
+    if (!ended()) {
+        game_->Form_Unload();
+        // Closing the only window ends the program whatever the handler did.
+        programEnded_ = true;
+        QCoreApplication::quit();
+    }
+    event->accept();
+}
+
+}  // namespace tolvan

@@ -1,0 +1,60 @@
+// The main window: the menu bar over the canvas, the Qt side of the platform port, and
+// the game, whose handlers every window event is passed to.
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+
+#include "app/qt/dialogs.h"
+#include "app/qt/menu_bar.h"
+#include "app/qt/system_ports.h"
+#include "platform/port.h"
+
+namespace tolvan {
+
+class CanvasWidget;
+class Tolvan;
+
+class MainWindow : public QMainWindow, public Window {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Loads the sound library, runs the game's start-up and shows the window. Returns
+    // false when the game ended during start-up (there is then no event loop to run).
+    bool start();
+
+    // True once the game has ended the program; no event reaches the game after.
+    bool ended() const;
+
+    Tolvan& game() { return *game_; }
+    CanvasWidget& canvas() { return *canvas_; }
+    DialogsPort& dialogs() { return dialogs_; }
+    MenuBarPort& menu() { return *menu_; }
+
+    std::int32_t handle() override;
+    void endProgram() override;
+
+    // The game's key code for a Qt key: Escape is 27, and the other common keys take
+    // the codes of the original keyboard layout (Enter 13, arrows 37..40, F1 112 ...).
+    static int keyCode(int qtKey);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    CanvasWidget* canvas_;
+    std::unique_ptr<MenuBarPort> menu_;
+    DialogsPort dialogs_;
+    ClockPort clock_;
+    BrowserPort browser_;
+    SoundLibrary sound_;
+    std::unique_ptr<Platform> platform_;
+    std::unique_ptr<Tolvan> game_;
+    bool programEnded_ = false;
+};
+
+}  // namespace tolvan

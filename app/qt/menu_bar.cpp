@@ -1,0 +1,102 @@
+#include "app/qt/menu_bar.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSignalBlocker>
+
+namespace tolvan {
+
+namespace {
+
+struct Item {
+    const char* name;
+    const char* caption;
+    bool checkable = false;
+    bool checked = false;
+};
+
+}  // namespace
+
+MenuBarPort::MenuBarPort(QMenuBar* bar) {
+    auto command = [this](QAction* a, const QString& name) {
+        QObject::connect(a, &QAction::triggered, a, [this, a, name](bool) {
+            // The game owns the check marks: undo the toggle Qt made on the click, so the
+            // command sees the state from before it and sets the mark itself.
+            if (a->isCheckable()) {
+                QSignalBlocker block(a);
+                a->setChecked(!a->isChecked());
+            }
+            if (onCommand) onCommand(name.toStdString());
+        });
+    };
+    auto addItem = [&](auto* parent, const Item& item) {
+        QString name = QString::fromLatin1(item.name);
+        QAction* a = new QAction(QString::fromUtf8(item.caption), parent);
+        a->setObjectName(name);
+        a->setCheckable(item.checkable);
+        a->setChecked(item.checked);
+        parent->addAction(a);
+        actions_.insert(name, a);
+        command(a, name);
+        return a;
+    };
+    auto addMenu = [&](auto* parent, const char* name, const char* caption) {
+        QMenu* m = new QMenu(QString::fromUtf8(caption), parent);
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name));
+        parent->addMenu(m);
+        actions_.insert(QString::fromLatin1(name), m->menuAction());
+        return m;
+    };
+
+    QMenu* taikyoku = addMenu(bar, "TAIKYOKU", "対局");
+    addItem(taikyoku, {"TAIMAN", "対MAN"});
+    QMenu* taicom = addMenu(taikyoku, "TAICOM", "対COM");
+    addItem(taicom, {"SENTE", "先手"});
+    addItem(taicom, {"GOTE", "後手"});
+
+    QMenu* kyokumen = addMenu(bar, "KYOKUMEN", "局面");
+    addItem(kyokumen, {"SAISYO", "最初"});
+    addItem(kyokumen, {"GYAKUTEN", "逆転"});
+
+    addItem(bar, {"MODORU", "戻"});
+    addItem(bar, {"SUSUMU", "進"});
+    addItem(bar, {"LEBEL_UP", "△"});
+    addItem(bar, {"LEBEL_DOWN", "▽"});
+    addItem(bar, {"PASU", "パス"});
+
+    QMenu* syuuryo = addMenu(bar, "SYUURYO_MENU", "終了");
+    addItem(syuuryo, {"HANTEI", "勝敗判定"});
+    addItem(syuuryo, {"SYUURYO", "終了"});
+
+    QMenu* option = addMenu(bar, "OPTION", "ｵﾌﾟｼｮﾝ");
+    QMenu* haikei = addMenu(option, "HAIKEI", "背景");
+    addItem(haikei, {"MIDORI", "緑", true});
+    addItem(haikei, {"TAKE", "竹", true});
+    addItem(option, {"BANGOU", "手順番号表示", true, true});
+    addItem(option, {"SINAN", "置石指南", true});
+    addItem(option, {"BGM", "BGM", true});
+
+    QMenu* sonota = addMenu(bar, "SONOTA", "その他");
+    addItem(sonota, {"KAISETU", "解説"});
+    addItem(sonota, {"VER", "バージョン情報"});
+}
+
+QAction* MenuBarPort::action(const std::string& item) const {
+    return actions_.value(QString::fromStdString(item), nullptr);
+}
+
+bool MenuBarPort::checked(const std::string& item) {
+    QAction* a = action(item);
+    return a && a->isChecked();
+}
+
+void MenuBarPort::setChecked(const std::string& item, bool on) {
+    if (QAction* a = action(item)) {
+        QSignalBlocker block(a);
+        a->setChecked(on);
+    }
+}
+
+}  // namespace tolvan

@@ -1,0 +1,34 @@
+// The menu bar of the main window, and the Menu port over its check marks.
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+#include <functional>
+
+#include "platform/port.h"
+
+class QAction;
+class QMenuBar;
+
+namespace tolvan {
+
+class MenuBarPort : public Menu {
+public:
+    // Fills the bar with every menu and item. A triggered item calls onCommand with its
+    // upper-case name.
+    explicit MenuBarPort(QMenuBar* bar);
+
+    std::function<void(const std::string& item)> onCommand;
+
+    bool checked(const std::string& item) override;
+    void setChecked(const std::string& item, bool on) override;
+
+    // The item's action, or null for a name the bar does not have.
+    QAction* action(const std::string& item) const;
+
+private:
+    QHash<QString, QAction*> actions_;
+};
+
+}  // namespace tolvan

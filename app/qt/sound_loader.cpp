@@ -1,0 +1,46 @@
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include <dlfcn.h>
+
+#include <cstdio>
+
+#include "app/qt/system_ports.h"
+
+namespace tolvan {
+
+namespace {
+
+template <class F>
+bool bind(void* handle, const char* name, F& slot) {
+    slot = reinterpret_cast<F>(dlsym(handle, name));
+    return slot != nullptr;
+}
+
+}  // namespace
+
+bool loadSoundLibrary(SoundLibrary& lib) {
+    lib = SoundLibrary{};
+    QString path = QDir(QCoreApplication::applicationDirPath()).filePath("libtolvan_sound.so");
+    // Kept open for the life of the process: the game may call into it until the end.
+    void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        std::fprintf(stderr, "tolvan: no sound library: %s\n", dlerror());
+        return false;
+    }
+    SoundLibrary l;
+    bool ok = bind(handle, "dsInitialize", l.dsInitialize) &&
+              bind(handle, "dsCreateDSB", l.dsCreateDSB) && bind(handle, "dsPlay", l.dsPlay) &&
+              bind(handle, "dsPlayLooping", l.dsPlayLooping) && bind(handle, "dsStop", l.dsStop) &&
+              bind(handle, "dsFree", l.dsFree) && bind(handle, "dsTerminate", l.dsTerminate);
+    if (!ok) {
+        std::fprintf(stderr, "tolvan: the sound library lacks a function\n");
+        dlclose(handle);
+        return false;
+    }
+    lib = l;
+    return true;
+}
+
+}  // namespace tolvan

@@ -1,0 +1,329 @@
+// The real main window, offscreen: its frame, its menu bar, what start-up draws, and the
+// way mouse, keys, menu commands and the close box reach the game.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFontDatabase>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "app/qt/canvas_widget.h"
+#include "app/qt/main_window.h"
+#include "app/qt/version_window.h"
+#include "app/tolvan.h"
+
+namespace tolvan {
+namespace {
+
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "tolvan_qt_tests";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance()) return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QApplication(argc, argv);
+}
+
+// The pixel of the canvas at (x, y) twips, through the program's own rounding rule.
+QColor pixelAt(MainWindow& w, double x, double y) {
+    return w.canvas().image().pixelColor(twipsToPixels(x), twipsToPixels(y));
+}
+
+// The top-left pixel of board cell (i, j), counted on the canvas.
+QPoint cellPixel(int i, int j) {
+    return {twipsToPixels(board_left + i * cell_width), twipsToPixels(board_top + j * cell_height)};
+}
+
+bool isDark(QColor c) { return c.red() < 80 && c.green() < 80 && c.blue() < 80; }
+bool isWood(QColor c) { return c.red() > 150 && c.green() > 100 && c.blue() + 40 < c.green(); }
+bool isGreenish(QColor c) { return c.green() > c.red() && c.green() > c.blue(); }
+
+class QtWindowTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ensureApplication(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(settingsDir.isValid());
+        window = std::make_unique<MainWindow>();
+        // Message boxes are answered here and recorded instead of blocking.
+        window->dialogs().answerHook = [this](const std::string& prompt, Buttons b,
+                                              const std::string&, Icon) {
+            messages.push_back(prompt);
+            return b == Buttons::YesNo ? Answer::Yes : Answer::OK;
+        };
+        // The run directory's settings stay untouched by the tests.
+        window->game().settings_file = settingsDir.filePath("Tolvan.ini").toStdString();
+        ASSERT_TRUE(window->start());
+        // Start-up may warn (no sound device beside the test program); not our concern here.
+        messages.clear();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    // A press of the left button on the centre of board point (x, y).
+    void pressPoint(int x, int y) {
+        QPoint p = cellPixel(x, y) + QPoint(10, 10);
+        QTest::mouseClick(&window->canvas(), Qt::LeftButton, {}, p);
+    }
+
+    QTemporaryDir settingsDir;
+    std::unique_ptr<MainWindow> window;
+    std::vector<std::string> messages;
+};
+
+TEST_F(QtWindowTest, IsAFixedSizeWindowCaptionedTolvan) {
+    EXPECT_EQ(window->windowTitle(), "Tolvan");
+    EXPECT_EQ(window->size(), QSize(600, 533));
+    EXPECT_EQ(window->minimumSize(), QSize(600, 533));
+    EXPECT_EQ(window->maximumSize(), QSize(600, 533));
+    EXPECT_EQ(window->pos(), QPoint(-4, -4));
+    // The backing image holds at least the whole client area.
+    EXPECT_GE(window->canvas().image().width(), window->canvas().width());
+    EXPECT_GE(window->canvas().image().height(), window->canvas().height());
+    EXPECT_NE(window->handle(), 0);
+}
+
+TEST_F(QtWindowTest, MenuBarHoldsEveryCommandByNameAndCaption) {
+    const std::vector<std::pair<const char*, const char*>> items = {
+        {"TAIKYOKU", "対局"},   {"TAIMAN", "対MAN"},       {"TAICOM", "対COM"},
+        {"SENTE", "先手"},      {"GOTE", "後手"},          {"KYOKUMEN", "局面"},
+        {"SAISYO", "最初"},     {"GYAKUTEN", "逆転"},      {"MODORU", "戻"},
+        {"SUSUMU", "進"},       {"LEBEL_UP", "△"},         {"LEBEL_DOWN", "▽"},
+        {"PASU", "パス"},       {"SYUURYO_MENU", "終了"},  {"HANTEI", "勝敗判定"},
+        {"SYUURYO", "終了"},    {"OPTION", "ｵﾌﾟｼｮﾝ"},      {"HAIKEI", "背景"},
+        {"MIDORI", "緑"},       {"TAKE", "竹"},            {"BANGOU", "手順番号表示"},
+        {"SINAN", "置石指南"},  {"BGM", "BGM"},            {"SONOTA", "その他"},
+        {"KAISETU", "解説"},    {"VER", "バージョン情報"},
+    };
+    for (auto [name, caption] : items) {
+        QAction* a = window->findChild<QAction*>(name);
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_EQ(a->text(), QString::fromUtf8(caption)) << name;
+        const bool preference = std::string(name) == "MIDORI" || std::string(name) == "TAKE" ||
+                                std::string(name) == "BANGOU" || std::string(name) == "SINAN" ||
+                                std::string(name) == "BGM";
+        EXPECT_EQ(a->isCheckable(), preference) << name;
+    }
+    // The commands without a menu of their own sit on the bar itself, in order.
+    QStringList onBar;
+    for (QAction* a : window->menuBar()->actions()) onBar << a->objectName();
+    EXPECT_EQ(onBar, QStringList({"TAIKYOKU", "KYOKUMEN", "MODORU", "SUSUMU", "LEBEL_UP",
+                                  "LEBEL_DOWN", "PASU", "SYUURYO_MENU", "OPTION", "SONOTA"}));
+}
+
+TEST_F(QtWindowTest, StartUpDrawsBoardOnBackground) {
+    const QImage& img = window->canvas().image();
+    // Star point (4, 4) carries a dot: black a little off the centre, where the plain
+    // intersection (5, 4) beside it shows bare wood.
+    QPoint star = cellPixel(4, 4) + QPoint(10, 10);
+    QPoint plain = cellPixel(5, 4) + QPoint(10, 10);
+    EXPECT_TRUE(isDark(img.pixelColor(star)));
+    EXPECT_TRUE(isDark(img.pixelColor(star + QPoint(1, 1))));
+    EXPECT_TRUE(isDark(img.pixelColor(plain)));
+    EXPECT_TRUE(isWood(img.pixelColor(plain + QPoint(1, 1))));
+    EXPECT_TRUE(isWood(img.pixelColor(star + QPoint(6, 6))));
+
+    // Left-edge tile (1, 10): the line runs down the middle and to the right only.
+    QPoint edge = cellPixel(1, 10);
+    EXPECT_TRUE(isDark(img.pixelColor(edge + QPoint(10, 2))));
+    EXPECT_TRUE(isDark(img.pixelColor(edge + QPoint(16, 10))));
+    EXPECT_TRUE(isWood(img.pixelColor(edge + QPoint(3, 10))));
+    EXPECT_TRUE(isWood(img.pixelColor(edge + QPoint(4, 4))));
+
+    // Beside the board: the background.
+    EXPECT_TRUE(isGreenish(pixelAt(*window, 100, 3000)));
+}
+
+TEST_F(QtWindowTest, PressOnBoardReachesGameAsTwips) {
+    window->findChild<QAction*>("TAIMAN")->trigger();
+    ASSERT_EQ(messages, std::vector<std::string>{"先手の番です"});
+    pressPoint(10, 10);
+    EXPECT_EQ(window->game().s.board[10][10], stone_black);
+    EXPECT_TRUE(isDark(window->canvas().image().pixelColor(cellPixel(10, 10) + QPoint(6, 10))));
+    pressPoint(11, 10);
+    EXPECT_EQ(window->game().s.board[11][10], stone_white);
+}
+
+TEST_F(QtWindowTest, BackgroundCommandRedrawsAroundTheBoard) {
+    window->findChild<QAction*>("MIDORI")->trigger();
+    EXPECT_TRUE(window->menu().checked("MIDORI"));
+    EXPECT_FALSE(window->menu().checked("TAKE"));
+    const QColor green = pixelAt(*window, 100, 3000);
+    EXPECT_TRUE(isGreenish(green));
+    window->findChild<QAction*>("TAKE")->trigger();
+    EXPECT_FALSE(window->menu().checked("MIDORI"));
+    EXPECT_TRUE(window->menu().checked("TAKE"));
+    const QColor bamboo = pixelAt(*window, 100, 3000);
+    EXPECT_TRUE(isGreenish(bamboo));
+    EXPECT_NE(bamboo, green);
+}
+
+TEST_F(QtWindowTest, VersionCommandUsesDialogsPort) {
+    int shown = 0;
+    window->dialogs().versionHook = [&] {
+        ++shown;
+        return VersionButton::OK;
+    };
+    window->findChild<QAction*>("VER")->trigger();
+    EXPECT_EQ(shown, 1);
+    EXPECT_FALSE(window->ended());
+}
+
+TEST_F(QtWindowTest, EscapeEndsProgramAndLaterEventsAreIgnored) {
+    window->findChild<QAction*>("TAIMAN")->trigger();
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_TRUE(window->game().ended);
+    EXPECT_TRUE(window->ended());
+    EXPECT_FALSE(window->isVisible());
+    // Nothing reaches the game any more.
+    pressPoint(10, 10);
+    EXPECT_EQ(window->game().s.board[10][10], stone_empty);
+}
+
+TEST_F(QtWindowTest, OtherKeysDoNotEnd) {
+    QTest::keyClick(window.get(), Qt::Key_A);
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_FALSE(window->ended());
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(QtWindowTest, CloseBoxEndsGame) {
+    window->close();
+    EXPECT_TRUE(window->game().ended);
+    EXPECT_FALSE(window->isVisible());
+}
+
+// ---- The port pieces on their own ------------------------------------------------------
+
+class QtPortTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ensureApplication(); }
+};
+
+TEST_F(QtPortTest, CanvasDrawsInPixelsOfFifteenTwips) {
+    CanvasWidget canvas(QSize(100, 100));
+    const QRgb ground = canvas.image().pixel(0, 0);
+    const QRgb red = qRgb(255, 0, 0);
+
+    // A box includes both corners and leaves its inside alone.
+    canvas.box(600, 450, 300, 300, 12);
+    EXPECT_EQ(canvas.image().pixel(20, 20), red);
+    EXPECT_EQ(canvas.image().pixel(40, 30), red);
+    EXPECT_EQ(canvas.image().pixel(40, 20), red);
+    EXPECT_EQ(canvas.image().pixel(30, 25), ground);
+    EXPECT_EQ(canvas.image().pixel(41, 30), ground);
+
+    // A 50-twip radius makes a round dot seven pixels across.
+    canvas.circle(1050, 1050, 50, 0);
+    EXPECT_EQ(canvas.image().pixel(70, 70), qRgb(0, 0, 0));
+    EXPECT_EQ(canvas.image().pixel(67, 70), qRgb(0, 0, 0));
+    EXPECT_EQ(canvas.image().pixel(73, 70), qRgb(0, 0, 0));
+    EXPECT_EQ(canvas.image().pixel(70, 66), ground);
+    EXPECT_EQ(canvas.image().pixel(74, 70), ground);
+    EXPECT_EQ(canvas.image().pixel(73, 73), ground);
+}
+
+TEST_F(QtPortTest, CanvasTextHasItsTopLeftAtThePointAndNoBackground) {
+    EXPECT_TRUE(QFontDatabase::hasFamily(windowFontFamily()));
+    CanvasWidget canvas(QSize(100, 100));
+    const QRgb ground = canvas.image().pixel(0, 0);
+    canvas.text(300, 300, "碁", 12, 9, true);  // 16 pixels high, blue
+    int inked = 0, top = 100, left = 100;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+            if (canvas.image().pixel(x, y) != ground) {
+                ++inked;
+                top = std::min(top, y);
+                left = std::min(left, x);
+                EXPECT_LT(x, 20 + 20);
+                EXPECT_LT(y, 20 + 22);
+            }
+    EXPECT_GT(inked, 20);
+    EXPECT_LT(inked, 16 * 16);  // glyph only: the box around it keeps the ground
+    EXPECT_GE(top, 20);
+    EXPECT_GE(left, 20);
+    EXPECT_LT(top, 26);
+    EXPECT_LT(left, 24);
+}
+
+TEST_F(QtPortTest, MenuCommandSeesCheckMarkAsBeforeTheClickAndSetsItItself) {
+    QMenuBar bar;
+    MenuBarPort menu(&bar);
+    std::vector<std::pair<std::string, bool>> seen;
+    menu.onCommand = [&](const std::string& item) {
+        seen.emplace_back(item, menu.checked(item));
+        if (item == "BANGOU") menu.setChecked(item, !menu.checked(item));
+    };
+    EXPECT_TRUE(menu.checked("BANGOU"));  // ticked in the menu's definition
+    menu.action("BANGOU")->trigger();
+    EXPECT_FALSE(menu.checked("BANGOU"));
+    menu.action("BANGOU")->trigger();
+    EXPECT_TRUE(menu.checked("BANGOU"));
+    // A command that leaves the mark alone keeps it as it was.
+    menu.action("SINAN")->trigger();
+    EXPECT_FALSE(menu.checked("SINAN"));
+    menu.action("SENTE")->trigger();
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, bool>>{
+                        {"BANGOU", true}, {"BANGOU", false}, {"SINAN", false}, {"SENTE", false}}));
+    EXPECT_FALSE(menu.checked("NO_SUCH_ITEM"));
+}
+
+TEST_F(QtPortTest, MessageBoxShowsPromptTitleIconAndReturnsButton) {
+    QWidget parent;
+    DialogsPort dialogs(&parent);
+    QString seenText, seenTitle;
+    QMessageBox::Icon seenIcon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seenText = box->text();
+        seenTitle = box->windowTitle();
+        seenIcon = box->icon();
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(dialogs.msgBox("終わりますか", Buttons::YesNo, "確認", Icon::Exclamation), Answer::No);
+    EXPECT_EQ(seenText, QString::fromUtf8("終わりますか"));
+    EXPECT_EQ(seenTitle, QString::fromUtf8("確認"));
+    EXPECT_EQ(seenIcon, QMessageBox::Warning);
+}
+
+TEST_F(QtPortTest, VersionWindowReportsTheButtonThatClosedIt) {
+    VersionWindow w;
+    EXPECT_EQ(w.windowTitle(), QString::fromUtf8("バージョン情報"));
+    EXPECT_EQ(w.minimumSize(), QSize(333, 102));
+    EXPECT_EQ(w.maximumSize(), QSize(333, 102));
+    EXPECT_EQ(w.homePageButton()->text(), QString::fromUtf8("ホームページ"));
+    EXPECT_EQ(w.homePageButton()->geometry(), QRect(40, 72, 105, 25));
+    EXPECT_EQ(w.okButton()->text(), "O K");
+    EXPECT_EQ(w.okButton()->geometry(), QRect(192, 72, 105, 25));
+
+    QTimer::singleShot(0, [&] { QTest::mouseClick(w.homePageButton(), Qt::LeftButton); });
+    EXPECT_EQ(w.run(), VersionButton::HomePage);
+    QTimer::singleShot(0, [&] { QTest::mouseClick(w.okButton(), Qt::LeftButton); });
+    EXPECT_EQ(w.run(), VersionButton::OK);
+    QTimer::singleShot(0, [&] { w.reject(); });
+    EXPECT_EQ(w.run(), VersionButton::Closed);
+}
+
+TEST_F(QtPortTest, ClockWaitHandlesNoEventsAndLastsTheTime) {
+    ClockPort clock;
+    bool fired = false;
+    QTimer::singleShot(0, [&] { fired = true; });
+    auto start = std::chrono::steady_clock::now();
+    clock.wait(0.05);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
+    EXPECT_FALSE(fired);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(fired);
+}
+
+}  // namespace
+}  // namespace tolvan
