@@ -78,10 +78,17 @@ public:
     void 碁盤_待避復帰();
     void 調査_保存(int n);
     void 碁盤_入替();
+    // true when a stone of t on (x, y) would retake a single-stone ko at once.
+    bool koRetake(int x, int y, int t);
+    // true when a stone of t may go on (x, y) by every rule of play.
+    bool legalMove(int x, int y, int t);
 
     // ---- Pass, game end and the judgement (game/judge.cpp, app/flow.cpp) ----------
     void 調査_判定(int a, int b);
     void 対局_判定();
+    // Black's and white's areas by the fills, with the owners in judge_map; the board
+    // is left to the caller to restore from board_saved.
+    void 判定_面積(int& A, int& W);
     void PASU_Click();
     void HANTEI_Click();
 
@@ -114,6 +121,9 @@ public:
     void MODORU_Click();
     void SUSUMU_Click();
     void GYAKUTEN_Click();
+    // The book's answer to the computer's stone on (last_x, last_y), looked up with the
+    // colours exchanged, becomes the person's pending hint when the person may play it.
+    void hintForPerson();
 
     // ---- Drawing (render/) ----------------------------------------------------------
     void 描画_桝(int x, int y);

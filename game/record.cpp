@@ -42,4 +42,32 @@ void Tolvan::碁盤_入替() {
         for (int y = 1; y <= 19; ++y) s.board[x][y] = static_cast<i16>(-s.board[x][y]);
 }
 
+// true when a stone of t on the empty point (x, y) would retake a single-stone ko at
+// once: it captures the opponent's last stone, which had just captured on (x, y), and the
+// opponent could capture it again by replaying there. The trial changes nothing outside
+// board_saved and scan_mark.
+bool Tolvan::koRetake(int x, int y, int t) {
+    if (s.move_no < 1 || s.last_x <= 0 || s.board[s.last_x][s.last_y] == stone_empty) return false;
+    if (調査_当たり(x, y, t, -t) != flag_on || s.board_history[s.move_no - 1][x][y] != t ||
+        s.scan_mark[s.last_x][s.last_y] != flag_on)
+        return false;
+    碁盤_一時待避();
+    while (調査_当たり(x, y, t, -t) == flag_on)
+        for (int i = 1; i <= 19; ++i)
+            for (int j = 1; j <= 19; ++j)
+                if (s.scan_mark[i][j] == flag_on) s.board[i][j] = stone_empty;
+    s.board[x][y] = static_cast<i16>(t);
+    const bool retake = 調査_当たり(s.last_x, s.last_y, -t, t) == flag_on;
+    碁盤_待避復帰();
+    return retake;
+}
+
+// true when a stone of t may go on (x, y): on the board, empty, not suicide, not an
+// immediate ko retake.
+bool Tolvan::legalMove(int x, int y, int t) {
+    if (調査_置けるか(x, y) == flag_off) return false;
+    if (調査_当たり2(x, y, t) == flag_on && 調査_当たり(x, y, t, -t) == flag_off) return false;
+    return !koRetake(x, y, t);
+}
+
 }  // namespace tolvan

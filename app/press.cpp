@@ -1,0 +1,122 @@
+// The person's move: a press of any mouse button on the window.
+#include <cmath>
+
+#include "app/tolvan.h"
+
+namespace tolvan {
+
+void Tolvan::MouseDown(double X, double Y) {
+    if (ended) return;
+    const int x = static_cast<int>(std::floor((X - board_left) / cell_width));
+    const int y = static_cast<int>(std::floor((Y - board_top) / cell_height));
+
+    if (s.turn == no_side) {
+        dsPlay(s.sound_forbidden);
+        MsgBox("「対局」で始めて下さい", Buttons::OK, "開始");
+        return;
+    }
+
+    // The first press after stepping through the record takes the game up again.
+    if (s.record_mode == flag_on) {
+        s.record_mode = flag_off;
+        if (s.turn == s.com_side && s.play_mode == mode_com) {
+            com_ban();
+            s.turn = s.man_side;
+        } else if (s.turn == s.com_side && s.play_mode == mode_man) {
+            MsgBox("後手の番です", Buttons::OK, "再開");
+        } else if (s.turn == s.man_side && s.play_mode == mode_man) {
+            MsgBox("先手の番です", Buttons::OK, "再開");
+        }
+        return;
+    }
+
+    // The record holds 500 moves; a 501st is refused before anything changes.
+    if (s.move_no >= max_moves) {
+        dsPlay(s.sound_forbidden);
+        MsgBox("これ以上は打てません", Buttons::OK, "Tolvan");
+        return;
+    }
+
+    if (調査_置けるか(x, y) == flag_off) {
+        dsPlay(s.sound_forbidden);
+        return;
+    }
+
+    if (s.play_mode == mode_com) {
+        if (checked("SINAN") && s.hint_active == flag_on) {
+            if (x != s.hint_x || y != s.hint_y) {
+                MsgBox("指南します", Buttons::OK, " ? ? ? ?");
+                for (int k = 0; k < 3; ++k) {
+                    描画_石(s.hint_x, s.hint_y, s.man_side);
+                    待ち時間(0.1);
+                    pf.canvas.refresh();
+                    描画_桝(s.hint_x, s.hint_y);
+                    待ち時間(0.1);
+                    pf.canvas.refresh();
+                }
+                return;
+            }
+            pf.canvas.paintPicture(Pic::SINAN_MODE, 7000, 1000);
+        }
+    } else if (s.play_mode != mode_man) {
+        return;
+    }
+
+    const int t = s.turn;
+    if (!(調査_当たり2(x, y, t) == flag_off || 調査_当たり(x, y, t, -t) == flag_on)) {
+        dsPlay(s.sound_forbidden);
+        MsgBox("自殺点です 打てません", Buttons::OK, "Tolvan");
+        return;
+    }
+
+    // Simple ko: a stone that retakes a single stone at once, where the opponent could
+    // retake again on the point of their last stone, is refused.
+    if (koRetake(x, y, t)) {
+        dsPlay(s.sound_forbidden);
+        MsgBox("ｺｳ材を打たないと打てません", Buttons::OK, "Tolvan");
+        return;
+    }
+
+    // The previous stone loses its mark.
+    if (s.play_mode == mode_com) {
+        if (s.move_no > 0)
+            描画_石(s.move_x[s.move_no - 1], s.move_y[s.move_no - 1], s.move_side[s.move_no - 1]);
+    } else if (s.last_x > 0 && s.board[s.last_x][s.last_y] != stone_empty) {
+        描画_石(s.last_x, s.last_y, s.last_side);
+    }
+
+    描画_石(x, y, t);
+    描画_打駒印(x, y, mark_color);
+    dsPlay(s.sound_stone);
+
+    if (checked("BANGOU") && s.move_no > 0)
+        描画_手順番号(s.last_x, s.last_y, s.move_no,
+                     s.last_side == stone_black ? color_white : color_black);
+
+    s.last_x = static_cast<i16>(x);
+    s.last_y = static_cast<i16>(y);
+    s.last_side = static_cast<i16>(t);
+    s.move_x[s.move_no] = static_cast<i16>(x);
+    s.move_y[s.move_no] = static_cast<i16>(y);
+    s.move_side[s.move_no] = static_cast<i16>(t);
+    描画_手数(s.move_no + 1);
+
+    while (調査_当たり(x, y, t, -t) == flag_on) {
+        描画_当駒消去();
+        if (t == stone_black)
+            s.black_captures = static_cast<i16>(s.black_captures + 調査_取得数());
+        else
+            s.white_captures = static_cast<i16>(s.white_captures + 調査_取得数());
+        描画_取得駒数(s.black_captures, s.white_captures);
+    }
+
+    s.board[x][y] = static_cast<i16>(t);
+    s.move_no = static_cast<i16>(s.move_no + 1);
+    調査_保存(s.move_no);
+    s.last_move_no = s.move_no;
+    s.turn = static_cast<i16>(-s.turn);
+
+    if (s.play_mode == mode_com) com_ban();
+}
+
+}  // namespace tolvan

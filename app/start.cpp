@@ -1,0 +1,78 @@
+// The commands that start, switch and reset games.
+#include "app/tolvan.h"
+
+namespace tolvan {
+
+namespace {
+bool newGame(const GameState& s) { return s.turn == no_side || s.last_move_no == 0; }
+}  // namespace
+
+// 先手: the person plays black against the computer.
+void Tolvan::SENTE_Click() {
+    s.record_mode = flag_off;
+    s.com_passed = flag_off;
+    s.man_passed = flag_off;
+    描画_石ハマ("MAN:ﾊﾏ", "COM:ﾊﾏ");
+    s.play_mode = mode_com;
+    if (newGame(s)) {
+        s.man_side = stone_black;
+        s.com_side = stone_white;
+        s.turn = s.man_side;
+        MsgBox("MANの番です", Buttons::OK, " ");
+    } else if (s.turn == s.man_side) {
+        s.man_side = stone_black;
+        s.com_side = stone_white;
+        s.turn = stone_black;
+        MsgBox("MANの番です", Buttons::OK, "対局");
+    } else if (s.turn == s.com_side) {
+        com_ban();
+    }
+}
+
+// 後手: the person plays white; on an empty record the computer opens at once.
+void Tolvan::GOTE_Click() {
+    s.record_mode = flag_off;
+    s.com_passed = flag_off;
+    s.man_passed = flag_off;
+    描画_石ハマ("COM:ﾊﾏ", "MAN:ﾊﾏ");
+    s.play_mode = mode_com;
+    if (newGame(s)) {
+        s.man_side = stone_white;
+        s.com_side = stone_black;
+        s.turn = stone_black;
+        com_ban();
+    } else if (s.turn == s.man_side) {
+        MsgBox("MANの番です", Buttons::OK, "対局");
+    } else if (s.turn == s.com_side) {
+        com_ban();
+    }
+}
+
+// 対MAN: two people at one screen; hint mode goes off.
+void Tolvan::TAIMAN_Click() {
+    s.record_mode = flag_off;
+    pf.menu.setChecked("SINAN", false);
+    for (int i = 21; i <= 26; ++i) {
+        描画_背景絵(s.background, i, 5);
+        描画_背景絵(s.background, i, 6);
+    }
+    描画_石ハマ("先 手:ﾊﾏ", "後 手:ﾊﾏ");
+    s.play_mode = mode_man;
+    if (newGame(s)) {
+        // A pass left over from an earlier game must not end this one at its first pass.
+        s.man_passed = flag_off;
+        s.man_side = stone_black;
+        s.com_side = stone_white;
+        s.turn = s.man_side;
+        MsgBox("先手の番です", Buttons::OK, " ");
+    } else if (s.turn == stone_black) {
+        MsgBox("先手の番です", Buttons::OK, " ");
+    } else if (s.turn == stone_white) {
+        MsgBox("後手の番です", Buttons::OK, " ");
+    }
+}
+
+// 最初: back to an empty board and no game.
+void Tolvan::SAISYO_Click() { 初期設定(); }
+
+}  // namespace tolvan

@@ -1,0 +1,55 @@
+// What lies on top of the stones: the last-move mark, move numbers, and the removal of
+// captured stones from the screen and the board.
+#include "app/tolvan.h"
+
+namespace tolvan {
+
+// A solid dot of radius 50 twips on the centre of point (x, y).
+void Tolvan::描画_打駒印(int x, int y, int colour) {
+    pf.canvas.circle(board_left + x * cell_width + 150, board_top + y * cell_height + 150, 50,
+                     colour);
+}
+
+// Writes move number n on point (x, y), not bold, sized and placed by its digit count.
+void Tolvan::描画_手順番号(int x, int y, int n, int colour) {
+    s.font_bold = false;
+    double size = 12, dx = 20, dy = 20;
+    if (n >= 100) {
+        size = 7, dx = 0, dy = 65;
+    } else if (n >= 10) {
+        size = 10, dx = 5, dy = 50;
+    }
+    pf.canvas.text(board_left + x * cell_width + dx, board_top + y * cell_height + dy, Str(n),
+                   size, colour, s.font_bold);
+    s.font_bold = true;
+}
+
+// Numbers the stones of the moves at record indexes 0..m-1, newest first, each point
+// once; the point of the move at index m keeps its mark instead.
+void Tolvan::描画_全手順番号(int m) {
+    s.font_bold = false;
+    Grid<bool> numbered{};
+    for (int i = m - 1; i >= 0; --i) {
+        const int x = s.move_x[i], y = s.move_y[i];
+        if (x < 1 || x > 19 || y < 1 || y > 19) continue;
+        if (s.board[x][y] == stone_empty || numbered[x][y]) continue;
+        numbered[x][y] = true;
+        const int colour = s.move_side[i] == stone_white ? color_black : color_white;
+        if (m <= max_moves && x == s.move_x[m] && y == s.move_y[m]) continue;
+        描画_手順番号(x, y, i + 1, colour);
+        s.font_bold = false;
+    }
+    s.font_bold = true;
+}
+
+// Erases every marked point on the screen and empties it on the board.
+void Tolvan::描画_当駒消去() {
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y)
+            if (s.scan_mark[x][y] == flag_on) {
+                描画_桝(x, y);
+                s.board[x][y] = stone_empty;
+            }
+}
+
+}  // namespace tolvan
