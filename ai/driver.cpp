@@ -1,0 +1,140 @@
+// The computer's turn: analyse the board once, answer from the opening book when it
+// knows the position, otherwise score every admissible point and play the best one, or
+// pass when there is none. The stone is played exactly as a person's stone is.
+#include "app/tolvan.h"
+
+namespace tolvan {
+
+// Fills the analysis grids of this turn from the board: the neighbour code of every
+// point, and for every empty point the capture and no-liberty tests for both sides.
+void Tolvan::調査_碁盤() {
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) {
+            s.neighbour_count[x][y] = static_cast<i16>(調査_四方数値(x, y));
+            if (s.board[x][y] != stone_empty) continue;
+            s.atari_map_com[x][y] = 調査_当たり(x, y, s.com_side, s.man_side);
+            s.atari_map_man[x][y] = 調査_当たり(x, y, s.man_side, s.com_side);
+            s.atari2_map_com[x][y] = 調査_当たり2(x, y, s.com_side);
+            s.atari2_map_man[x][y] = 調査_当たり2(x, y, s.man_side);
+        }
+}
+
+// The computer's turn; turn is the computer's colour on entry and the person's after.
+// Either a stone is played and recorded (with the person's hint looked up), or the
+// computer passes with two messages.
+void Tolvan::com_ban() {
+    s.hint_active = flag_off;
+
+    描画_文字列(21.1, 11.1, "思考中", color_black, 12);
+    描画_文字列(21, 11, "思考中", color_white, 12);
+    pf.canvas.refresh();
+    待ち時間(0.2);
+
+    s.man_passed = flag_off;
+    調査_碁盤();
+
+    double best = -9999;
+    int bx = 0, by = 0;
+    // A full record takes no further move: the computer passes.
+    const bool recordFull = s.move_no >= max_moves;
+    bool fromBook = false;
+
+    // The book answers the last recorded move when it completes a known corner shape.
+    // An answer that the rules would refuse is ignored and the point scored as usual.
+    if (!recordFull && s.move_no > 0) {
+        const int px = s.move_x[s.move_no - 1], py = s.move_y[s.move_no - 1];
+        int qx = px, qy = py;
+        if (調査_定石有無(qx, qy) == flag_on) {
+            取得_定石MAN座標(px, py, qx, qy);
+            if (legalMove(qx, qy, s.turn)) {
+                bx = qx;
+                by = qy;
+                best = 1000;
+                fromBook = true;
+            }
+        }
+    }
+
+    if (!recordFull && !fromBook) {
+        const int t = s.turn;
+        for (int x = 1; x <= 19; ++x)
+            for (int y = 1; y <= 19; ++y) {
+                if (s.board[x][y] != stone_empty) continue;
+                // Never suicide.
+                if (!(s.atari_map_com[x][y] == flag_on || s.atari2_map_com[x][y] == flag_off))
+                    continue;
+                // An own eye is filled only to save a group the person could capture there.
+                if (s.atari_map_man[x][y] == flag_off && s.neighbour_count[x][y] <= 4) continue;
+                // Ko: a capture of the person's last stone is skipped when the person could
+                // take back at once, with the captured stones still standing.
+                if (調査_当たり(x, y, t, -t) == flag_on && s.scan_mark[s.last_x][s.last_y] == flag_on) {
+                    s.board[x][y] = static_cast<i16>(t);
+                    const i16 retake = 調査_当たり(s.last_x, s.last_y, -t, t);
+                    s.board[x][y] = stone_empty;
+                    if (retake != flag_off) continue;
+                }
+                const double sc = 調査_得点(x, y);
+                if (sc > best) {
+                    best = sc;
+                    bx = x;
+                    by = y;
+                }
+            }
+    }
+
+    for (int c = 21; c <= 24; ++c) 描画_背景絵(s.background, c, 11);
+
+    if (best <= 0) {
+        MsgBox("パスします", Buttons::OK, "COMパス");
+        s.com_passed = flag_on;
+        s.turn = static_cast<i16>(-s.turn);
+        MsgBox("あなたの番です", Buttons::OK, " ");
+        return;
+    }
+
+    const int t = s.turn;
+
+    // The previous stone loses its mark; the new one is shown with it.
+    if (s.move_no > 0)
+        描画_石(s.move_x[s.move_no - 1], s.move_y[s.move_no - 1], s.move_side[s.move_no - 1]);
+    描画_石(bx, by, t);
+    描画_打駒印(bx, by, mark_color);
+    待ち時間(0.5);
+    dsPlay(s.sound_stone);
+
+    if (checked("BANGOU")) {
+        int c = color_black;
+        if (s.last_side == stone_black)
+            c = color_white;
+        else if (s.last_side == stone_white)
+            c = color_black;
+        if (s.move_no > 0) 描画_手順番号(s.last_x, s.last_y, s.move_no, c);
+    }
+
+    // Every person's chain left without a liberty goes, one chain at a time.
+    while (調査_当たり(bx, by, t, -t) == flag_on) {
+        描画_当駒消去();
+        if (t == stone_black)
+            s.black_captures = static_cast<i16>(s.black_captures + 調査_取得数());
+        else if (t == stone_white)
+            s.white_captures = static_cast<i16>(s.white_captures + 調査_取得数());
+        描画_取得駒数(s.black_captures, s.white_captures);
+    }
+
+    s.last_x = static_cast<i16>(bx);
+    s.last_y = static_cast<i16>(by);
+    s.last_side = static_cast<i16>(t);
+    s.move_x[s.move_no] = static_cast<i16>(bx);
+    s.move_y[s.move_no] = static_cast<i16>(by);
+    s.move_side[s.move_no] = static_cast<i16>(t);
+    描画_手数(s.move_no + 1);
+    s.board[bx][by] = static_cast<i16>(t);
+    s.move_no = static_cast<i16>(s.move_no + 1);
+    調査_保存(s.move_no);
+    s.last_move_no = s.move_no;
+    s.turn = static_cast<i16>(-s.turn);
+
+    hintForPerson();
+}
+
+}  // namespace tolvan
