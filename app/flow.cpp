@@ -1,0 +1,45 @@
+// Passing, the end of a game, and the judgement on request.
+#include "app/tolvan.h"
+
+namespace tolvan {
+
+void Tolvan::PASU_Click() {
+    if (s.turn == no_side) {
+        MsgBox("「対局」で始めて下さい", Buttons::OK, "パス");
+        return;
+    }
+    if (MsgBox("パスしますか？", Buttons::YesNo, "パスの確認") != Answer::Yes) return;
+    s.hint_active = flag_off;
+    s.turn = static_cast<i16>(-s.turn);
+
+    bool gameOver = false;
+    if (s.play_mode == mode_com) {
+        if (s.com_passed == flag_on) {
+            gameOver = true;
+        } else {
+            s.man_passed = flag_on;
+            if (s.turn == s.com_side) com_ban();
+        }
+    } else if (s.play_mode == mode_man) {
+        if (s.man_passed == flag_on) {
+            gameOver = true;
+        } else {
+            s.man_passed = flag_on;
+            MsgBox(s.turn == stone_black ? "先手の番です" : "後手の番です", Buttons::OK, " ");
+        }
+    }
+    if (!gameOver) return;
+
+    対局_判定();
+    if (MsgBox("続けますか", Buttons::YesNo, "対局") == Answer::Yes)
+        初期設定();
+    else
+        終了();
+}
+
+void Tolvan::HANTEI_Click() {
+    対局_判定();
+    if (checked("BANGOU")) 描画_全手順番号(s.move_no - 1);
+}
+
+}  // namespace tolvan

@@ -1,0 +1,61 @@
+// Handicap stones before the first move: level h < 0 puts -h black stones on the board,
+// h > 0 puts h white stones, on fixed points in a fixed order.
+#include "app/tolvan.h"
+
+namespace tolvan {
+
+namespace {
+
+const int handicap_points[14][2] = {
+    {0, 0},   {10, 10}, {4, 10}, {16, 10}, {4, 4},  {10, 4}, {16, 4},
+    {4, 16},  {10, 16}, {16, 16}, {7, 7},  {13, 7}, {7, 13}, {13, 13},
+};
+
+}  // namespace
+
+namespace {
+// The refusals shared by △ and ▽, in their order; ▽ also refuses in review.
+const char* handicapRefusal(const GameState& s, bool down) {
+    if (down && s.record_mode == flag_on) return "棋譜ﾓｰﾄﾞではできません";
+    if (s.move_no > 0) return "対局途中ではできません";
+    if (s.reversed == flag_on) return "反転後ではできません";
+    return nullptr;
+}
+
+// One step of the level: +1 for △, -1 for ▽. The stone of the new level is put on its
+// point, or the stone of the level just left is taken off.
+void handicapStep(Tolvan& g, int delta) {
+    GameState& s = g.s;
+    if (const char* reason = handicapRefusal(s, delta < 0)) {
+        g.dsPlay(s.sound_forbidden);
+        g.MsgBox(std::string(reason) + "\r\r局面→最初にして下さい", Buttons::OK, "ﾊﾝﾃﾞｨｷｬｯﾌﾟ設定");
+        return;
+    }
+    const int h = s.handicap_level + delta;
+    if (h >= -13 && h <= 13) {
+        s.handicap_level = static_cast<i16>(h);
+        g.描画_ハンデレベル(h);
+        // Moving away from 0 adds the stone of level h; moving towards 0 removes the
+        // stone of the level just left.
+        const bool adds = delta > 0 ? h >= 1 : h <= -1;
+        const int k = adds ? (h > 0 ? h : -h) : (delta > 0 ? 1 - h : h + 1);
+        const int x = handicap_points[k][0], y = handicap_points[k][1];
+        if (adds) {
+            s.board[x][y] = h > 0 ? stone_white : stone_black;
+            g.描画_石(x, y, s.board[x][y]);
+        } else {
+            s.board[x][y] = stone_empty;
+            g.描画_桝(x, y);
+        }
+        g.dsPlay(s.sound_stone);
+    }
+    s.handicap_set = flag_on;
+}
+
+}  // namespace
+
+void Tolvan::LEBEL_UP_Click() { handicapStep(*this, +1); }
+
+void Tolvan::LEBEL_DOWN_Click() { handicapStep(*this, -1); }
+
+}  // namespace tolvan

@@ -1,0 +1,119 @@
+// Stepping back and forward through the stored positions of the game.
+#include "app/tolvan.h"
+
+namespace tolvan {
+
+// The book read with the colours exchanged answers the computer's stone as if the person
+// had to reply to it. A hint the person could not play is dropped, since a pending hint
+// refuses every other point.
+void Tolvan::hintForPerson() {
+    const int px = s.last_x, py = s.last_y;
+    int hx = px, hy = py;
+    bool found = false;
+    碁盤_入替();
+    if (調査_定石有無(hx, hy) == flag_on) {
+        取得_定石MAN座標(px, py, hx, hy);
+        found = true;
+    }
+    碁盤_入替();
+    if (found && legalMove(hx, hy, s.man_side)) {
+        s.hint_active = flag_on;
+        s.hint_x = static_cast<i16>(hx);
+        s.hint_y = static_cast<i16>(hy);
+        if (checked("SINAN")) pf.canvas.paintPicture(Pic::SINAN_SURU, 7000, 1000);
+    } else {
+        s.hint_active = flag_off;
+    }
+}
+
+// 戻: one move back. Only the points that differ from the stored position are redrawn.
+void Tolvan::MODORU_Click() {
+    s.record_mode = flag_on;
+    if (checked("SINAN")) {
+        s.hint_active = flag_off;
+        pf.canvas.paintPicture(Pic::SINAN_MODE, 7000, 1000);
+    }
+    if (s.move_no == 0) {
+        dsPlay(s.sound_forbidden);
+        MsgBox("戻れません", Buttons::OK, "戻る");
+        return;
+    }
+    s.move_no = static_cast<i16>(s.move_no - 1);
+    s.turn = static_cast<i16>(-s.turn);
+
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) {
+            const i16 h = s.board_history[s.move_no][x][y];
+            if (s.board[x][y] == h) continue;
+            if (h == stone_empty) {
+                描画_桝(x, y);
+            } else {
+                // A stone the undone move had captured comes back.
+                描画_石(x, y, h);
+                if (h == stone_white) s.black_captures = static_cast<i16>(s.black_captures - 1);
+                if (h == stone_black) s.white_captures = static_cast<i16>(s.white_captures - 1);
+                描画_取得駒数(s.black_captures, s.white_captures);
+            }
+            s.board[x][y] = h;
+        }
+
+    if (s.move_no > 0) {
+        const int k = s.move_no - 1;
+        描画_石(s.move_x[k], s.move_y[k], s.move_side[k]);
+        描画_打駒印(s.move_x[k], s.move_y[k], mark_color);
+        s.last_x = s.move_x[k];
+        s.last_y = s.move_y[k];
+        s.last_side = s.move_side[k];
+    }
+    if (s.last_x >= 1 && s.last_x <= 19 && s.last_y >= 1 && s.last_y <= 19 &&
+        s.board[s.last_x][s.last_y] == s.com_side)
+        hintForPerson();
+    描画_手数(s.move_no);
+    if (checked("BANGOU")) 描画_全手順番号(s.move_no - 1);
+    dsPlay(s.sound_stone);
+}
+
+// 進: one move forward along the record.
+void Tolvan::SUSUMU_Click() {
+    s.record_mode = flag_on;
+    if (s.move_no >= s.last_move_no) {
+        dsPlay(s.sound_forbidden);
+        MsgBox("進めません", Buttons::OK, "進む");
+        return;
+    }
+    if (checked("SINAN")) {
+        s.hint_active = flag_off;
+        pf.canvas.paintPicture(Pic::SINAN_MODE, 7000, 1000);
+    }
+    s.turn = static_cast<i16>(-s.turn);
+    if (s.move_no > 0)
+        描画_石(s.move_x[s.move_no - 1], s.move_y[s.move_no - 1], s.move_side[s.move_no - 1]);
+    s.last_x = s.move_x[s.move_no];
+    s.last_y = s.move_y[s.move_no];
+    s.last_side = s.move_side[s.move_no];
+    s.move_no = static_cast<i16>(s.move_no + 1);
+    描画_手数(s.move_no);
+
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) {
+            const i16 h = s.board_history[s.move_no][x][y];
+            if (s.board[x][y] == h) continue;
+            if (h == stone_empty) {
+                // A stone the replayed move captures.
+                描画_桝(x, y);
+                if (s.board[x][y] == stone_white) s.black_captures = static_cast<i16>(s.black_captures + 1);
+                if (s.board[x][y] == stone_black) s.white_captures = static_cast<i16>(s.white_captures + 1);
+                描画_取得駒数(s.black_captures, s.white_captures);
+            } else {
+                描画_石(x, y, h);
+                描画_打駒印(x, y, mark_color);
+            }
+            s.board[x][y] = h;
+        }
+
+    if (s.last_side == s.com_side) hintForPerson();
+    if (checked("BANGOU")) 描画_全手順番号(s.move_no - 1);
+    dsPlay(s.sound_stone);
+}
+
+}  // namespace tolvan

@@ -1,0 +1,108 @@
+// The judgement: each colour in turn fills every point it can reach, capturing the
+// enemy chains that run out of liberties; a side's area is what the other fails to take.
+#include "app/tolvan.h"
+
+namespace tolvan {
+
+namespace {
+void takeMarked(GameState& s, int a) {
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y)
+            if (s.scan_mark[x][y] == flag_on) s.board[x][y] = static_cast<i16>(a);
+}
+}  // namespace
+
+// Fills the board with colour a against b. Changes the board; callers save and restore.
+void Tolvan::調査_判定(int a, int b) {
+    // First sweep: every empty point next to an empty point or a stone of a is taken,
+    // after turning into a every chain of b that the stone there would capture.
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) {
+            if (s.board[x][y] != stone_empty) continue;
+            if (調査_四方状態(x, y, stone_empty) == flag_off && 調査_四方状態(x, y, a) == flag_off)
+                continue;
+            while (調査_当たり(x, y, a, b) == flag_on) takeMarked(s, a);
+            s.board[x][y] = static_cast<i16>(a);
+        }
+    // Then sweeps until nothing changes: an empty point is taken only where it captures.
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (int x = 1; x <= 19; ++x)
+            for (int y = 1; y <= 19; ++y) {
+                if (s.board[x][y] != stone_empty) continue;
+                while (調査_当たり(x, y, a, b) == flag_on) {
+                    takeMarked(s, a);
+                    s.board[x][y] = static_cast<i16>(a);
+                    changed = true;
+                }
+            }
+    }
+}
+
+// The areas of the judgement: black's area A is what white's fill fails to take, white's
+// area W what black's fill fails to take. Fills judge_map with the owners and leaves the
+// position as it was in board_saved; the board itself holds white's fill afterwards.
+void Tolvan::判定_面積(int& A, int& W) {
+    A = 0;
+    W = 0;
+    碁盤_一時待避();
+
+    調査_判定(stone_black, stone_white);
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) {
+            s.judge_map[x][y] = stone_empty;
+            if (s.board[x][y] != stone_black) {
+                s.judge_map[x][y] = stone_white;
+                ++W;
+            }
+        }
+
+    碁盤_待避復帰();
+    調査_判定(stone_white, stone_black);
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y)
+            if (s.board[x][y] != stone_white) {
+                s.judge_map[x][y] = stone_black;
+                ++A;
+            }
+}
+
+// Judges the position on the board, shows the owners and the result, and puts the
+// position back as it was.
+void Tolvan::対局_判定() {
+    描画_文字列(21, 11, "計算中", color_white, 12);
+    pf.canvas.refresh();
+    int A = 0, W = 0;
+    判定_面積(A, W);
+
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) {
+            const int owner = s.judge_map[x][y];
+            if (owner == stone_empty)
+                描画_桝(x, y);
+            else if (s.board_saved[x][y] == stone_empty)
+                描画_打駒印(x, y, owner == stone_black ? color_black : color_white);
+            else
+                描画_石(x, y, owner);
+        }
+
+    for (int i = 21; i <= 24; ++i) 描画_背景絵(s.background, i, 11);
+
+    const int black = A + s.black_captures, white = W + s.white_captures;
+    std::string prompt = "黒[" + std::to_string(A) + "]+ﾊﾏ(" + std::to_string(s.black_captures) +
+                         ")   白[" + std::to_string(W) + "]+ﾊﾏ(" +
+                         std::to_string(s.white_captures) + (black > white ? ") " : ")");
+    auto label = [&](int colour) -> std::string {
+        if (s.play_mode == mode_man) return colour == stone_black ? "先手" : "後手";
+        return colour == s.man_side ? "MAN" : "COM";
+    };
+    std::string title = black > white   ? label(stone_black) + "の勝ち！！"
+                        : black < white ? label(stone_white) + "の勝ち！！"
+                                        : "引き分け！！";
+    MsgBox(prompt, Buttons::OK, title);
+
+    碁盤_待避復帰();
+    描画_盤();
+}
+
+}  // namespace tolvan
