@@ -1,0 +1,178 @@
+// The sound library the game loads at run time: seven C functions with 32-bit integer
+// arguments and results, over SDL2_mixer. One device at a time; sounds are decoded into
+// the mixer's own format when they are created and played on free mixer channels.
+//
+// Every handle is a positive number that is never handed out twice in the life of the
+// process; 0 and any handle not (or no longer) ours are ignored by every call.
+//
+// Only the seven functions are exported. The rest of the file avoids the standard
+// containers on purpose: their template instances would be exported with them.
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cstdint>
+#include <cstring>
+
+#define TOLVAN_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+// The mixer's output: CD rate, 16-bit, stereo. Sounds in other formats are converted
+// once, when they are created.
+constexpr int mix_rate = 44100;
+constexpr int mix_channels = 2;
+constexpr int mix_buffer = 1024;
+// Enough mixer channels for a burst of stone clicks over the music.
+constexpr int mixer_channels = 16;
+
+// Creation flags: 1 marks the background music, which plays a little softer than the
+// effects (3) so that the clicks stay on top of it.
+constexpr std::int32_t flag_music = 1;
+constexpr int music_volume = MIX_MAX_VOLUME * 3 / 4;
+
+// A wave image larger than this is refused rather than trusted.
+constexpr std::uint32_t max_wave_bytes = 256u << 20;
+
+constexpr int max_sounds = 256;
+
+struct Sound {
+    std::int32_t handle = 0;  // 0: a free slot
+    Mix_Chunk* chunk = nullptr;
+    int loop_channel = -1;  // the channel of the loop started by dsPlayLooping
+};
+
+std::int32_t device = 0;  // the open device's handle, 0 when closed
+std::int32_t last_device = 0;
+std::int32_t last_sound = 0;
+Sound sounds[max_sounds];
+
+Sound* find(std::int32_t handle) {
+    if (handle <= 0 || device == 0) return nullptr;
+    for (Sound& s : sounds)
+        if (s.handle == handle) return &s;
+    return nullptr;
+}
+
+std::uint32_t le32(const unsigned char* p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
+}
+
+// The size of the RIFF WAVE image at `wave` as its header declares it, or 0 when the
+// bytes do not start a RIFF WAVE file. Only the first 12 bytes are looked at.
+std::uint32_t waveSize(const unsigned char* wave) {
+    if (std::memcmp(wave, "RIFF", 4) != 0 || std::memcmp(wave + 8, "WAVE", 4) != 0) return 0;
+    const std::uint32_t body = le32(wave + 4);
+    if (body < 4 || body > max_wave_bytes) return 0;
+    return body + 8;
+}
+
+// Halts every channel that is playing the sound, the loop and single plays alike.
+void haltSound(Sound& s) {
+    const int channels = Mix_AllocateChannels(-1);
+    for (int ch = 0; ch < channels; ++ch)
+        if (Mix_Playing(ch) && Mix_GetChunk(ch) == s.chunk) Mix_HaltChannel(ch);
+    s.loop_channel = -1;
+}
+
+void release(Sound& s) {
+    haltSound(s);
+    Mix_FreeChunk(s.chunk);
+    s = Sound{};
+}
+
+}  // namespace
+
+// Opens the audio device. The window handle is not needed. Returns the device handle,
+// or 0 when no device could be opened. A second call while open returns the same handle.
+TOLVAN_EXPORT std::int32_t dsInitialize(std::int32_t /*hwnd*/) {
+    if (device != 0) return device;
+    // The program owns its signals: SDL would otherwise turn SIGINT and SIGTERM into
+    // quit events that nobody reads, and the program could no longer be stopped.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
+    if (Mix_OpenAudio(mix_rate, AUDIO_S16SYS, mix_channels, mix_buffer) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return 0;
+    }
+    Mix_AllocateChannels(mixer_channels);
+    device = ++last_device;
+    return device;
+}
+
+// Creates a sound from the in-memory RIFF WAVE file at `wave` (header included). The
+// data is decoded into the mixer's own buffer during the call, so the caller may free
+// or reuse its bytes at once. Returns the sound handle, or 0 for a wrong device or data
+// that is not a wave image the mixer can decode.
+TOLVAN_EXPORT std::int32_t dsCreateDSB(std::int32_t dev, const void* wave, std::int32_t flags) {
+    if (dev == 0 || dev != device || wave == nullptr) return 0;
+    const std::uint32_t size = waveSize(static_cast<const unsigned char*>(wave));
+    if (size == 0) return 0;
+
+    Sound* slot = nullptr;
+    for (Sound& s : sounds)
+        if (s.handle == 0) {
+            slot = &s;
+            break;
+        }
+    if (!slot) return 0;
+
+    SDL_RWops* rw = SDL_RWFromConstMem(wave, static_cast<int>(size));
+    if (!rw) return 0;
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
+    if (!chunk) return 0;
+    if (flags == flag_music) Mix_VolumeChunk(chunk, music_volume);
+
+    slot->chunk = chunk;
+    slot->loop_channel = -1;
+    slot->handle = ++last_sound;
+    return slot->handle;
+}
+
+// Starts the sound once and returns at once. A sound that is still playing is started
+// again on another channel, so quick repeats overlap instead of cutting each other off.
+TOLVAN_EXPORT std::int32_t dsPlay(std::int32_t sound) {
+    Sound* s = find(sound);
+    if (!s) return 0;
+    return Mix_PlayChannel(-1, s->chunk, 0) >= 0 ? 1 : 0;
+}
+
+// Starts the sound repeating without end, until dsStop. A loop that is already running
+// goes on undisturbed.
+TOLVAN_EXPORT std::int32_t dsPlayLooping(std::int32_t sound) {
+    Sound* s = find(sound);
+    if (!s) return 0;
+    if (s->loop_channel >= 0 && Mix_Playing(s->loop_channel) &&
+        Mix_GetChunk(s->loop_channel) == s->chunk)
+        return 1;
+    s->loop_channel = Mix_PlayChannel(-1, s->chunk, -1);
+    return s->loop_channel >= 0 ? 1 : 0;
+}
+
+// Silences the sound: its loop and any single plays still sounding.
+TOLVAN_EXPORT std::int32_t dsStop(std::int32_t sound) {
+    Sound* s = find(sound);
+    if (!s) return 0;
+    haltSound(*s);
+    return 1;
+}
+
+// Stops and releases the sound; its handle is dead from then on.
+TOLVAN_EXPORT std::int32_t dsFree(std::int32_t sound) {
+    Sound* s = find(sound);
+    if (!s) return 0;
+    release(*s);
+    return 1;
+}
+
+// Releases every sound still held and closes the device.
+TOLVAN_EXPORT std::int32_t dsTerminate(std::int32_t dev) {
+    if (dev == 0 || dev != device) return 0;
+    Mix_HaltChannel(-1);
+    for (Sound& s : sounds)
+        if (s.handle != 0) release(s);
+    Mix_CloseAudio();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    device = 0;
+    return 1;
+}

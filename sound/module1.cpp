@@ -1,0 +1,91 @@
+// Module1: opening and closing the sound library, loading the sound files, and the
+// warning box the sound code shows.
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "app/tolvan.h"
+
+namespace tolvan {
+
+namespace {
+
+// The size a RIFF WAVE image declares for itself (its RIFF chunk plus the 8 bytes of the
+// chunk's own header), or 0 when the bytes do not start a RIFF WAVE file.
+std::uint64_t declaredWaveSize(const std::vector<unsigned char>& b) {
+    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 ||
+        std::memcmp(b.data() + 8, "WAVE", 4) != 0)
+        return 0;
+    const std::uint32_t body = std::uint32_t(b[4]) | std::uint32_t(b[5]) << 8 |
+                               std::uint32_t(b[6]) << 16 | std::uint32_t(b[7]) << 24;
+    return std::uint64_t(body) + 8;
+}
+
+std::string quoted(const std::string& name) { return "「" + name + "」"; }
+
+}  // namespace
+
+// Opens the sound device with the window's handle into sound_device; warns once when
+// there is none. Without a loaded library there is no device either.
+void Tolvan::サウンド初期設定(i32 hwnd) {
+    s.sound_device = pf.sound.dsInitialize ? pf.sound.dsInitialize(hwnd) : 0;
+    if (s.sound_device == 0) 警告表示("Direct Soundインターフェースが作成できません。");
+}
+
+// Loads the wave file `name` from the current directory into a new sound with the
+// given creation flags. Returns its handle, or 0: silently without a device or without
+// the file, after a warning when the file is there but cannot be used.
+i32 Tolvan::読込_サウンド(const std::string& name, i32 flags) {
+    if (s.sound_device == 0 || !pf.sound.dsCreateDSB) return 0;
+    std::error_code ec;
+    if (!std::filesystem::exists(name, ec)) return 0;
+
+    // The library reads as many bytes as the wave's header declares; the header is
+    // checked here against the bytes actually read, so a cut-off or foreign file never
+    // reaches it.
+    std::ifstream in(name, std::ios::binary);
+    if (!in) {
+        警告表示(quoted(name) + "を開けません: " + std::strerror(errno));
+        return 0;
+    }
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        警告表示(quoted(name) + "を読み込めません: " + std::strerror(errno));
+        return 0;
+    }
+    if (bytes.empty()) {
+        警告表示(quoted(name) + "は空のファイルです。");
+        return 0;
+    }
+    const std::uint64_t declared = declaredWaveSize(bytes);
+    if (declared == 0) {
+        警告表示(quoted(name) + "はWAVEファイルではありません。");
+        return 0;
+    }
+    if (declared > bytes.size()) {
+        警告表示(quoted(name) + "は途中で切れています（" + std::to_string(bytes.size()) +
+                 " / " + std::to_string(declared) + " バイト）。");
+        return 0;
+    }
+
+    const i32 sound = pf.sound.dsCreateDSB(s.sound_device, bytes.data(), flags);
+    if (sound == 0) 警告表示(quoted(name) + "は再生できない形式です。");
+    return sound;
+}
+
+// Closes the sound device, when one was opened.
+void Tolvan::サウンド終了処理() {
+    if (s.sound_device != 0 && pf.sound.dsTerminate) pf.sound.dsTerminate(s.sound_device);
+}
+
+// A modal warning box: the text, an OK button, the exclamation icon, title "Tolvan.dll".
+void Tolvan::警告表示(const std::string& text) {
+    pf.dialogs.msgBox(text, Buttons::OK, "Tolvan.dll", Icon::Exclamation);
+}
+
+}  // namespace tolvan
