@@ -150,6 +150,43 @@ TEST_F(QtWindowTest, PressOnBoardReachesGameAsTwips) {
     EXPECT_TRUE(isDark(window->canvas().image().pixelColor(cellPixel(10, 10) + QPoint(6, 10))));
     pressPoint(11, 10);
     EXPECT_EQ(window->game().s.board[11][10], stone_white);
+    const QColor white = window->canvas().image().pixelColor(cellPixel(11, 10) + QPoint(6, 10));
+    EXPECT_GT(white.red(), 180);
+    EXPECT_GT(white.blue(), 180);
+}
+
+TEST_F(QtWindowTest, TheComputerAnswersEveryPressInTheRealWindow) {
+    GameState& s = window->game().s;
+    window->findChild<QAction*>("SENTE")->trigger();
+    ASSERT_EQ(messages, std::vector<std::string>{"MANの番です"});
+    messages.clear();
+    // The person plays down the left side; the computer answers within each press.
+    for (int y = 3; y <= 17; y += 2) {
+        const int before = s.move_no;
+        pressPoint(3, y);
+        if (s.board[3][y] != stone_black) continue;
+        EXPECT_EQ(s.move_no, before + 2) << "the computer answers at once";
+        EXPECT_EQ(s.turn, stone_black);
+        const int k = s.move_no - 1;
+        EXPECT_EQ(s.move_side[k], stone_white);
+        // Its stone is on the screen with the last-move mark in the centre.
+        const QColor mark = window->canvas().image().pixelColor(cellPixel(s.move_x[k], s.move_y[k]) +
+                                                               QPoint(10, 10));
+        EXPECT_EQ(mark, QColor(0, 255, 255));
+    }
+    EXPECT_GE(s.move_no, 12);
+    // The person passes; the computer plays on, and the game goes on.
+    const int before = s.move_no;
+    window->findChild<QAction*>("PASU")->trigger();
+    EXPECT_EQ(s.move_no, before + 1);
+    EXPECT_EQ(s.turn, stone_black);
+    // The judgement on request shows the result and leaves the position as it was.
+    const auto board = s.board;
+    messages.clear();
+    window->findChild<QAction*>("HANTEI")->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("黒[", 0), 0u) << messages[0];
+    EXPECT_EQ(s.board, board);
 }
 
 TEST_F(QtWindowTest, BackgroundCommandRedrawsAroundTheBoard) {
