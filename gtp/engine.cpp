@@ -1,0 +1,375 @@
+#include "gtp/engine.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+namespace tolvan::gtp {
+
+namespace {
+
+const char* const command_names[] = {
+    "protocol_version", "name",        "version",     "known_command",  "list_commands",
+    "quit",             "boardsize",   "clear_board", "komi",           "play",
+    "genmove",          "undo",        "list_stones", "showboard",      "captures",
+    "final_score",      "fixed_handicap", "set_free_handicap",
+};
+
+// The handicap points GTP fixes for 19x19, in the order stones are added.
+const char* const fixed_points[9] = {"D4", "Q16", "D16", "Q4", "D10", "Q10", "K4", "K16", "K10"};
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// A colour argument: 1 for black, -1 for white, 0 for anything else.
+int parseColour(const std::string& text) {
+    const std::string c = lower(text);
+    if (c == "b" || c == "black") return stone_black;
+    if (c == "w" || c == "white") return stone_white;
+    return 0;
+}
+
+bool onBoard(Point p) { return p.x >= 1 && p.x <= 19 && p.y >= 1 && p.y <= 19; }
+
+bool parseInt(const std::string& text, int& out) {
+    if (text.empty() || text.size() > 9) return false;
+    std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    if (i == text.size()) return false;
+    for (std::size_t k = i; k < text.size(); ++k)
+        if (!std::isdigit(static_cast<unsigned char>(text[k]))) return false;
+    out = std::stoi(text);
+    return true;
+}
+
+// A score difference: a whole number without decimals, otherwise as short as exact.
+std::string scoreNumber(double v) {
+    char buf[64];
+    if (v == std::floor(v))
+        std::snprintf(buf, sizeof buf, "%.0f", v);
+    else
+        std::snprintf(buf, sizeof buf, "%.10g", v);
+    return buf;
+}
+
+// The centre of a board point in twips, where a press lands on it.
+double pressX(int x) { return board_left + x * cell_width + 150.0; }
+double pressY(int y) { return board_top + y * cell_height + 150.0; }
+
+}  // namespace
+
+std::string vertexName(Point p) {
+    const char column = static_cast<char>(p.x <= 8 ? 'A' + p.x - 1 : 'A' + p.x);  // no I
+    return column + std::to_string(20 - p.y);
+}
+
+std::optional<Point> parseVertex(const std::string& text) {
+    const std::string v = lower(text);
+    if (v.size() < 2 || v.size() > 4) return std::nullopt;
+    const char c = v[0];
+    if (c < 'a' || c > 'z' || c == 'i') return std::nullopt;
+    int row = 0;
+    for (std::size_t k = 1; k < v.size(); ++k) {
+        if (!std::isdigit(static_cast<unsigned char>(v[k]))) return std::nullopt;
+        row = row * 10 + (v[k] - '0');
+    }
+    const int x = c < 'i' ? c - 'a' + 1 : c - 'a';
+    return Point{x, 20 - row};
+}
+
+Engine::Engine(const Options& options)
+    : platform_(options.second), game_(std::make_unique<Tolvan>(platform_.port())) {
+    // The parts of the window's start-up a game without a window needs: the book and the
+    // reset. The settings file is left alone, so no Tolvan.ini is read or written here.
+    game_->s.start_dir = platform_.currentDir();
+    game_->book_file = options.book;
+    game_->定石ファイル読込();
+    game_->初期設定();
+}
+
+void Engine::reset() {
+    game_->初期設定();
+    setup_.clear();
+    moves_.clear();
+}
+
+bool Engine::boardEmpty() const {
+    const GameState& s = game_->s;
+    if (s.move_no != 0) return false;
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y)
+            if (s.board[x][y] != stone_empty) return false;
+    return true;
+}
+
+void Engine::placeSetup(const std::vector<Point>& stones) {
+    for (const Point& p : stones) game_->s.board[p.x][p.y] = stone_black;
+}
+
+std::string Engine::execute(const std::string& raw) {
+    // Control characters go, tabs become spaces, and a comment runs to the end of the line.
+    std::string line;
+    for (char c : raw) {
+        if (c == '#') break;
+        if (c == '\t') c = ' ';
+        if (static_cast<unsigned char>(c) < 32 || c == 127) continue;
+        line += c;
+    }
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) words.push_back(w);
+    if (words.empty()) return {};
+
+    std::string id;
+    std::size_t first = 0;
+    if (std::all_of(words[0].begin(), words[0].end(),
+                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+        id = words[0];
+        first = 1;
+    }
+    if (first >= words.size()) return "?" + id + " missing command\n\n";
+
+    const std::string command = lower(words[first]);
+    const std::vector<std::string> args(words.begin() + static_cast<long>(first) + 1, words.end());
+    const Reply r = dispatch(command, args);
+    return (r.ok ? "=" : "?") + id + " " + r.text + "\n\n";
+}
+
+Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std::string>& args) {
+    if (command == "protocol_version") return success("2");
+    if (command == "name") return success("Tolvan");
+    if (command == "version") return success("1.0");
+    if (command == "known_command") {
+        if (args.empty()) return failure("missing argument");
+        const std::string c = lower(args[0]);
+        for (const char* name : command_names)
+            if (c == name) return success("true");
+        return success("false");
+    }
+    if (command == "list_commands") {
+        std::string out;
+        for (const char* name : command_names) out += std::string(out.empty() ? "" : "\n") + name;
+        return success(out);
+    }
+    if (command == "quit") {
+        quit_ = true;
+        return success();
+    }
+    if (command == "boardsize") {
+        int n = 0;
+        if (args.empty() || !parseInt(args[0], n)) return failure("boardsize not an integer");
+        if (n != 19) return failure("unacceptable size");
+        reset();
+        return success();
+    }
+    if (command == "clear_board") {
+        reset();
+        return success();
+    }
+    if (command == "komi") {
+        if (args.empty()) return failure("komi not a float");
+        try {
+            std::size_t used = 0;
+            const double k = std::stod(args[0], &used);
+            if (used != args[0].size() || !std::isfinite(k)) return failure("komi not a float");
+            komi_ = k;
+        } catch (...) {
+            return failure("komi not a float");
+        }
+        return success();
+    }
+    if (command == "play") return play(args);
+    if (command == "genmove") return genmove(args);
+    if (command == "undo") return undo();
+    if (command == "list_stones") return listStones(args);
+    if (command == "showboard") return showboard();
+    if (command == "captures") return captures(args);
+    if (command == "final_score") return finalScore();
+    if (command == "fixed_handicap") return fixedHandicap(args);
+    if (command == "set_free_handicap") return setFreeHandicap(args);
+    return failure("unknown command");
+}
+
+// A stone is played as a press on its point in a two-person game with the colour to
+// move; the press refuses exactly what the game refuses, leaving the move count as it was.
+Engine::Reply Engine::play(const std::vector<std::string>& args) {
+    if (args.size() < 2) return failure("invalid color or coordinate");
+    const int colour = parseColour(args[0]);
+    if (colour == 0) return failure("invalid color or coordinate");
+    if (lower(args[1]) == "pass") {
+        moves_.push_back(false);
+        return success();
+    }
+    const auto p = parseVertex(args[1]);
+    if (!p) return failure("invalid color or coordinate");
+    if (!onBoard(*p)) return failure("illegal move");
+
+    GameState& s = game_->s;
+    s.play_mode = mode_man;
+    s.turn = static_cast<i16>(colour);
+    s.record_mode = flag_off;
+    const int before = s.move_no;
+    game_->MouseDown(pressX(p->x), pressY(p->y));
+    if (s.move_no == before) return failure("illegal move");
+    moves_.push_back(true);
+    return success();
+}
+
+// The computer player moves for the given colour as in a game against the person.
+Engine::Reply Engine::genmove(const std::vector<std::string>& args) {
+    if (args.empty()) return failure("invalid color");
+    const int colour = parseColour(args[0]);
+    if (colour == 0) return failure("invalid color");
+
+    GameState& s = game_->s;
+    // A full record takes no further stone.
+    if (s.move_no >= max_moves) {
+        moves_.push_back(false);
+        return success("pass");
+    }
+    s.play_mode = mode_com;
+    s.com_side = static_cast<i16>(colour);
+    s.man_side = static_cast<i16>(-colour);
+    s.turn = static_cast<i16>(colour);
+    s.record_mode = flag_off;
+    // GTP decides when the game is over; a pass of the computer must not be taken for
+    // the second pass that ends the game.
+    s.man_passed = flag_off;
+    s.com_passed = flag_off;
+    const int before = s.move_no;
+    game_->com_ban();
+    if (s.move_no > before) {
+        moves_.push_back(true);
+        return success(vertexName({s.move_x[s.move_no - 1], s.move_y[s.move_no - 1]}));
+    }
+    moves_.push_back(false);
+    return success("pass");
+}
+
+// Steps back with the game's own 戻, which puts captured stones back and corrects the
+// prisoners. A pass is stepped over without touching the game.
+Engine::Reply Engine::undo() {
+    if (moves_.empty()) return failure("cannot undo");
+    const bool stone = moves_.back();
+    if (stone && game_->s.move_no == 0) return failure("cannot undo");
+    moves_.pop_back();
+    if (!stone) return success();
+
+    GameState& s = game_->s;
+    game_->MODORU_Click();
+    s.record_mode = flag_off;
+    if (s.move_no == 0) {
+        // Slot 0 of the record is the empty board: the handicap stones come back by
+        // hand, and with no move left nothing can have been taken.
+        placeSetup(setup_);
+        s.black_captures = 0;
+        s.white_captures = 0;
+    }
+    return success();
+}
+
+Engine::Reply Engine::listStones(const std::vector<std::string>& args) {
+    if (args.empty()) return failure("invalid color");
+    const int colour = parseColour(args[0]);
+    if (colour == 0) return failure("invalid color");
+    std::string out;
+    for (int y = 1; y <= 19; ++y)
+        for (int x = 1; x <= 19; ++x)
+            if (game_->s.board[x][y] == colour) out += (out.empty() ? "" : " ") + vertexName({x, y});
+    return success(out);
+}
+
+Engine::Reply Engine::showboard() {
+    const GameState& s = game_->s;
+    const std::string letters = "   A B C D E F G H J K L M N O P Q R S T";
+    std::string out = "\n" + letters + "\n";
+    for (int y = 1; y <= 19; ++y) {
+        const int row = 20 - y;
+        char label[8];
+        std::snprintf(label, sizeof label, "%2d", row);
+        out += label;
+        for (int x = 1; x <= 19; ++x) {
+            const int v = s.board[x][y];
+            const bool star = (x == 4 || x == 10 || x == 16) && (y == 4 || y == 10 || y == 16);
+            char c = v == stone_black ? 'X' : v == stone_white ? 'O' : star ? '+' : '.';
+            out += ' ';
+            out += c;
+        }
+        out += ' ';
+        out += label;
+        if (row == 19) out += "    Black (X) prisoners: " + std::to_string(s.black_captures);
+        if (row == 18) out += "    White (O) prisoners: " + std::to_string(s.white_captures);
+        if (row == 17) out += "    Moves: " + std::to_string(s.move_no);
+        out += "\n";
+    }
+    out += letters;
+    return success(out);
+}
+
+Engine::Reply Engine::captures(const std::vector<std::string>& args) {
+    if (args.empty()) return failure("invalid color");
+    const int colour = parseColour(args[0]);
+    if (colour == 0) return failure("invalid color");
+    const GameState& s = game_->s;
+    return success(std::to_string(colour == stone_black ? s.black_captures : s.white_captures));
+}
+
+// The game's judgement: each side's area by the fills plus its prisoners, komi to white.
+Engine::Reply Engine::finalScore() {
+    int A = 0, W = 0;
+    game_->判定_面積(A, W);
+    game_->碁盤_待避復帰();
+    const GameState& s = game_->s;
+    const double black = A + s.black_captures;
+    const double white = W + s.white_captures + komi_;
+    if (black > white) return success("B+" + scoreNumber(black - white));
+    if (white > black) return success("W+" + scoreNumber(white - black));
+    return success("0");
+}
+
+Engine::Reply Engine::fixedHandicap(const std::vector<std::string>& args) {
+    int n = 0;
+    if (args.empty() || !parseInt(args[0], n)) return failure("handicap not an integer");
+    if (n < 2 || n > 9) return failure("invalid number of stones");
+    if (!boardEmpty()) return failure("board not empty");
+
+    // Five and seven stones are the four and six below them plus the centre point.
+    std::vector<int> order;
+    if (n == 5 || n == 7) {
+        for (int k = 0; k < n - 1; ++k) order.push_back(k);
+        order.push_back(8);
+    } else {
+        for (int k = 0; k < n; ++k) order.push_back(k);
+    }
+    std::vector<Point> stones;
+    std::string out;
+    for (int k : order) {
+        stones.push_back(*parseVertex(fixed_points[k]));
+        out += (out.empty() ? "" : " ") + std::string(fixed_points[k]);
+    }
+    setup_ = stones;
+    placeSetup(setup_);
+    return success(out);
+}
+
+Engine::Reply Engine::setFreeHandicap(const std::vector<std::string>& args) {
+    if (!boardEmpty()) return failure("board not empty");
+    if (args.size() < 2) return failure("bad vertex list");
+    std::vector<Point> stones;
+    for (const std::string& a : args) {
+        const auto p = parseVertex(a);
+        if (!p || !onBoard(*p)) return failure("bad vertex list");
+        for (const Point& q : stones)
+            if (q.x == p->x && q.y == p->y) return failure("bad vertex list");
+        stones.push_back(*p);
+    }
+    if (stones.size() >= 361) return failure("bad vertex list");
+    setup_ = stones;
+    placeSetup(setup_);
+    return success();
+}
+
+}  // namespace tolvan::gtp

@@ -1,0 +1,71 @@
+// A platform for running the game without a window: nothing is drawn or heard, every
+// message box is answered at once, and waits return immediately. The engine plays
+// through the same handlers as the window, so the rules and the computer player are
+// the game's own.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/port.h"
+
+namespace tolvan::gtp {
+
+class HeadlessPlatform : public Canvas,
+                         public Menu,
+                         public Dialogs,
+                         public Clock,
+                         public Browser,
+                         public Window {
+public:
+    // fixed_second: the second of the time of day the clock reports at every reset
+    // (0..59); none means the real clock.
+    explicit HeadlessPlatform(std::optional<int> fixed_second = std::nullopt);
+
+    HeadlessPlatform(const HeadlessPlatform&) = delete;
+    HeadlessPlatform& operator=(const HeadlessPlatform&) = delete;
+
+    // Canvas: drawing goes nowhere.
+    void paintPicture(Pic, double, double) override {}
+    void box(double, double, double, double, int) override {}
+    void circle(double, double, double, int) override {}
+    void text(double, double, const std::string&, double, int, bool) override {}
+    void refresh() override {}
+
+    // Menu: check marks are kept but start unticked, so neither move numbers nor hint
+    // mode are ever on.
+    bool checked(const std::string& item) override;
+    void setChecked(const std::string& item, bool on) override { checks_[item] = on; }
+
+    // Dialogs: OK, or Yes when the box asks Yes or No.
+    Answer msgBox(const std::string&, Buttons buttons, const std::string&, Icon) override {
+        return buttons == Buttons::YesNo ? Answer::Yes : Answer::OK;
+    }
+    VersionButton showVersion() override { return VersionButton::OK; }
+
+    // Clock
+    int second() override;
+    void wait(double) override {}
+    std::string currentDir() override;
+
+    // Browser
+    void open(const std::string&) override {}
+
+    // Window
+    std::int32_t handle() override { return 0; }
+    void endProgram() override { ended_ = true; }
+    bool ended() const { return ended_; }
+
+    // The port as handed to the game; the sound library stays unloaded (all null).
+    Platform& port() { return port_; }
+
+private:
+    std::optional<int> fixed_second_;
+    std::map<std::string, bool> checks_;
+    bool ended_ = false;
+    SoundLibrary sound_;
+    Platform port_;
+};
+
+}  // namespace tolvan::gtp

@@ -1,0 +1,451 @@
+// The GTP engine as a controller sees it: a child process spoken to through pipes.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fake_platform.h"
+
+extern char** environ;
+
+namespace tolvan::testing {
+namespace {
+
+std::string runDir() {
+    const char* dir = std::getenv("TOLVAN_RUN_DIR");
+    return dir ? dir : "";
+}
+std::string enginePath() { return runDir() + "/tolvan-gtp"; }
+
+struct Response {
+    bool ok = false;
+    std::string id;
+    std::string text;  // after "= " or "? "; the lines of a longer answer joined by '\n'
+};
+
+// One engine process, spoken to through pipes on its standard input and output.
+class GtpProcess {
+public:
+    explicit GtpProcess(std::vector<std::string> args = {}) {
+        signal(SIGPIPE, SIG_IGN);
+        args.insert(args.begin(), {enginePath(), "--book", runDir() + "/Tolvan.定石"});
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int in[2], out[2];
+        if (pipe(in) != 0 || pipe(out) != 0) return;
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_adddup2(&fa, in[0], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&fa, out[1], STDOUT_FILENO);
+        for (int fd : {in[0], in[1], out[0], out[1]}) posix_spawn_file_actions_addclose(&fa, fd);
+        if (posix_spawn(&pid_, argv[0], &fa, nullptr, argv.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&fa);
+        close(in[0]);
+        close(out[1]);
+        to_ = fdopen(in[1], "w");
+        from_ = fdopen(out[0], "r");
+    }
+    ~GtpProcess() {
+        if (to_) finish();
+        if (from_) std::fclose(from_);
+    }
+
+    void write(const std::string& text) {
+        std::fputs(text.c_str(), to_);
+        std::fflush(to_);
+    }
+    // One response, up to its closing empty line; not ok and empty at the end of output.
+    Response read() {
+        Response r;
+        std::string first, rest;
+        for (char line[512]; std::fgets(line, sizeof line, from_) && line[0] != '\n';) {
+            std::string l(line);
+            if (l.back() == '\n') l.pop_back();
+            if (first.empty()) first = l; else rest += (rest.empty() ? "" : "\n") + l;
+        }
+        if (first.empty() || (first[0] != '=' && first[0] != '?')) return r;
+        std::size_t k = first.find_first_not_of("0123456789", 1);
+        r.ok = first[0] == '=';
+        r.id = first.substr(1, k == std::string::npos ? std::string::npos : k - 1);
+        r.text = k == std::string::npos || k + 1 >= first.size() ? "" : first.substr(k + 1);
+        r.text += (r.text.empty() || rest.empty() ? "" : "\n") + rest;
+        return r;
+    }
+    Response send(const std::string& command) {
+        write(command + "\n");
+        return read();
+    }
+    // The answer to a command that must succeed, or the error text of one that must fail.
+    std::string ok(const std::string& command) {
+        Response r = send(command);
+        EXPECT_TRUE(r.ok) << command << " -> ? " << r.text;
+        return r.text;
+    }
+    std::string fail(const std::string& command) {
+        Response r = send(command);
+        EXPECT_FALSE(r.ok) << command << " -> = " << r.text;
+        return r.text;
+    }
+    // Closes the engine's input; its exit status.
+    int finish() {
+        std::fclose(to_);
+        to_ = nullptr;
+        int status = 0;
+        if (pid_ <= 0 || waitpid(pid_, &status, 0) != pid_) return -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+    std::FILE* to_ = nullptr;
+    std::FILE* from_ = nullptr;
+};
+
+#define REQUIRE_ENGINE() \
+    if (!std::filesystem::exists(enginePath())) GTEST_SKIP() << "no " << enginePath()
+
+// GTP's name of board point (x, y), x from the left, y from the top.
+std::string vertex(int x, int y) {
+    return std::string(1, static_cast<char>(x <= 8 ? 'A' + x - 1 : 'A' + x)) + std::to_string(20 - y);
+}
+
+using Stones = std::set<std::string>;
+Stones words(const std::string& text) {
+    std::istringstream in(text);
+    Stones out;
+    for (std::string w; in >> w;) out.insert(w);
+    return out;
+}
+
+TEST(GtpProtocol, AdministrativeCommands) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    EXPECT_EQ(e.ok("protocol_version"), "2");
+    EXPECT_EQ(e.ok("name"), "Tolvan");
+    EXPECT_EQ(e.ok("version"), "1.0");
+
+    // Ids are echoed; comments and blank lines get no answer at all.
+    e.write("\n   \n# just a comment\n");
+    Response r = e.send("17 name # trailing comment");
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.id, "17");
+    EXPECT_EQ(r.text, "Tolvan");
+    r = e.send("18 boardsize 13");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.id, "18");
+    EXPECT_EQ(r.text, "unacceptable size");
+    e.ok("boardsize 19");
+
+    const auto listed = words(e.ok("list_commands"));
+    for (const char* c : {"protocol_version", "name", "version", "known_command", "list_commands",
+                          "quit", "boardsize", "clear_board", "komi", "play", "genmove", "undo",
+                          "list_stones", "showboard", "captures", "final_score", "fixed_handicap",
+                          "set_free_handicap"}) {
+        EXPECT_TRUE(listed.count(c)) << c;
+        EXPECT_EQ(e.ok(std::string("known_command ") + c), "true");
+    }
+    EXPECT_EQ(e.ok("known_command reg_genmove"), "false");
+    EXPECT_EQ(e.fail("reg_genmove b"), "unknown command");
+    EXPECT_EQ(e.fail("komi many"), "komi not a float");
+
+    EXPECT_TRUE(e.send("quit").ok);
+    EXPECT_EQ(e.finish(), 0);
+
+    GtpProcess bad({"--second", "60"});
+    EXPECT_EQ(bad.finish(), 2);
+}
+
+TEST(GtpPlay, VerticesCountRowsFromTheBottomAndSkipI) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    e.ok("play b A1");
+    e.ok("play white t19");
+    e.ok("play B j10");
+    EXPECT_EQ(words(e.ok("list_stones black")), (Stones{"A1", "J10"}));
+    EXPECT_EQ(words(e.ok("list_stones w")), (Stones{"T19"}));
+
+    // Rows with their numbers in front, star points as +; J, the ninth column, follows H.
+    const std::string board = "\n" + e.ok("showboard");
+    EXPECT_NE(board.find("\n 1 X . . . . . . . . . . . . . . . . . . "), std::string::npos) << board;
+    EXPECT_NE(board.find("\n19 . . . . . . . . . . . . . . . . . . O "), std::string::npos) << board;
+    EXPECT_NE(board.find("\n10 . . . + . . . . X + "), std::string::npos) << board;
+
+    EXPECT_EQ(e.fail("play b I5"), "invalid color or coordinate");
+    EXPECT_EQ(e.fail("play red A2"), "invalid color or coordinate");
+    for (const char* v : {"A20", "U1", "A0"})
+        EXPECT_EQ(e.fail(std::string("play b ") + v), "illegal move") << v;
+    e.ok("play b pass");
+    EXPECT_EQ(words(e.ok("list_stones b")), (Stones{"A1", "J10"}));
+}
+
+// A ko on the left edge: black B10 has just taken white's A10, and white's immediate
+// retake on A10 would take B10 back.
+void setUpKo(GtpProcess& e) {
+    for (const char* m : {"play b A11", "play b A9", "play w B11", "play w B9", "play w C10",
+                          "play w A10", "play b B10"})
+        e.ok(m);
+}
+
+TEST(GtpPlay, CapturesSuicideAndKo) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    setUpKo(e);
+    EXPECT_EQ(words(e.ok("list_stones w")), (Stones{"B11", "B9", "C10"}));
+    EXPECT_EQ(e.ok("captures b"), "1");
+    EXPECT_EQ(e.ok("captures w"), "0");
+
+    EXPECT_EQ(e.fail("play w B10"), "illegal move") << "occupied";
+    EXPECT_EQ(e.fail("play w A10"), "illegal move") << "immediate ko retake";
+    e.ok("play w S1");
+    e.ok("play w T2");
+    EXPECT_EQ(e.fail("play b T1"), "illegal move") << "suicide";
+    // Refused moves change nothing.
+    EXPECT_EQ(words(e.ok("list_stones b")), (Stones{"A11", "A9", "B10"}));
+    EXPECT_EQ(e.ok("captures b"), "1");
+
+    // After a move elsewhere the ko can be taken back, and then black must wait.
+    e.ok("play b Q16");
+    e.ok("play w A10");
+    EXPECT_EQ(words(e.ok("list_stones b")), (Stones{"A11", "A9", "Q16"}));
+    EXPECT_EQ(e.ok("captures w"), "1");
+    EXPECT_EQ(e.fail("play b B10"), "illegal move");
+}
+
+TEST(GtpUndo, StepsBackOverCapturesAndPasses) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    EXPECT_EQ(e.fail("undo"), "cannot undo");
+    setUpKo(e);
+    const Stones black = words(e.ok("list_stones b"));
+    e.ok("play w pass");
+
+    e.ok("undo");  // the pass
+    EXPECT_EQ(words(e.ok("list_stones b")), black);
+    e.ok("undo");  // B10: white's A10 comes back and black loses the prisoner
+    EXPECT_EQ(words(e.ok("list_stones b")), (Stones{"A11", "A9"}));
+    EXPECT_EQ(words(e.ok("list_stones w")), (Stones{"B11", "B9", "C10", "A10"}));
+    EXPECT_EQ(e.ok("captures b"), "0");
+
+    // Replaying takes it again, and the game goes on from there.
+    e.ok("play b B10");
+    EXPECT_EQ(words(e.ok("list_stones b")), black);
+    EXPECT_EQ(e.ok("captures b"), "1");
+    for (int i = 0; i < 7; ++i) e.ok("undo");
+    EXPECT_EQ(e.ok("list_stones b") + e.ok("list_stones w"), "");
+    EXPECT_EQ(e.fail("undo"), "cannot undo");
+}
+
+TEST(GtpHandicap, StonesAreSetUpOnAnEmptyBoardOnly) {
+    REQUIRE_ENGINE();
+    GtpProcess e({"--second", "0"});
+    EXPECT_EQ(e.ok("fixed_handicap 4"), "D4 Q16 D16 Q4");
+    EXPECT_EQ(words(e.ok("list_stones b")), (Stones{"D4", "Q16", "D16", "Q4"}));
+    EXPECT_EQ(e.fail("fixed_handicap 2"), "board not empty");
+
+    // White moves first into the handicap; the stones stay when its move is taken back.
+    const std::string w = e.ok("genmove w");
+    EXPECT_EQ(words(e.ok("list_stones w")), Stones{w});
+    e.ok("undo");
+    EXPECT_EQ(words(e.ok("list_stones b")), (Stones{"D4", "Q16", "D16", "Q4"}));
+    EXPECT_EQ(e.ok("list_stones w"), "");
+    EXPECT_EQ(e.ok("captures w"), "0");
+
+    e.ok("clear_board");
+    EXPECT_EQ(e.fail("fixed_handicap 1"), "invalid number of stones");
+    EXPECT_EQ(e.fail("fixed_handicap 10"), "invalid number of stones");
+    EXPECT_EQ(e.ok("fixed_handicap 5"), "D4 Q16 D16 Q4 K10");
+    e.ok("clear_board");
+    EXPECT_EQ(e.ok("fixed_handicap 9"), "D4 Q16 D16 Q4 D10 Q10 K4 K16 K10");
+
+    e.ok("clear_board");
+    EXPECT_EQ(e.fail("set_free_handicap C3 C3"), "bad vertex list");
+    EXPECT_EQ(e.fail("set_free_handicap C3 pass"), "bad vertex list");
+    EXPECT_EQ(e.ok("list_stones b"), "");
+    e.ok("set_free_handicap C3 R17 K10");
+    EXPECT_EQ(words(e.ok("list_stones b")), (Stones{"C3", "R17", "K10"}));
+    EXPECT_EQ(e.fail("set_free_handicap A1 A2"), "board not empty");
+
+    e.ok("clear_board");
+    e.ok("play b A1");
+    EXPECT_EQ(e.fail("fixed_handicap 2"), "board not empty");
+}
+
+// A position with a living group for each side, a white stone taken by black in the
+// centre (whose captors are dead) and two black stones taken by white.
+const char* const scored_game[] = {
+    "b B19", "b D19", "b A18", "b B18", "b C18", "b D18",  // black, eyes on A19 and C19
+    "w Q1",  "w S1",  "w Q2",  "w R2",  "w S2",  "w T2",   // white, eyes on R1 and T1
+    "w K10", "b K11", "b J10", "b L10", "b K9",            // black takes K10
+    "b C3",  "b C4",  "w B3",  "w B4",  "w D3",  "w D4",  "w C2", "w C5",  // white takes two
+};
+
+// The result of the game's own judgement message, with komi added to white.
+std::string resultFromMessage(const std::string& msg, double komi) {
+    std::smatch m;
+    const std::regex re("黒\\[(\\d+)\\]\\+ﾊﾏ\\((\\d+)\\)   白\\[(\\d+)\\]\\+ﾊﾏ\\((\\d+)\\)");
+    if (!std::regex_search(msg, m, re)) return "no judgement in: " + msg;
+    const double black = std::stod(m[1]) + std::stod(m[2]);
+    const double white = std::stod(m[3]) + std::stod(m[4]) + komi;
+    auto number = [](double v) {
+        std::ostringstream o;
+        o << v;
+        return o.str();
+    };
+    return black > white ? "B+" + number(black - white)
+           : white > black ? "W+" + number(white - black)
+                           : "0";
+}
+
+TEST(GtpScore, FinalScoreIsTheGamesJudgementWithKomi) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    EXPECT_EQ(e.ok("final_score"), "0");
+    for (const std::string m : scored_game) e.ok("play " + m);
+    EXPECT_EQ(e.ok("captures b"), "1");
+    EXPECT_EQ(e.ok("captures w"), "2");
+
+    // The same moves pressed on the board of a two-person game, then 勝敗判定.
+    Fixture f;
+    f.game->初期設定();
+    f.game->TAIMAN_Click();
+    for (const std::string m : scored_game) {
+        const int x = m[2] < 'I' ? m[2] - 'A' + 1 : m[2] - 'A';
+        const int y = 20 - std::stoi(m.substr(3));
+        const int before = f.s.move_no;
+        f.s.turn = m[0] == 'b' ? stone_black : stone_white;
+        f.game->MouseDown(pressX(x), pressY(y));
+        ASSERT_EQ(f.s.move_no, before + 1) << m;
+    }
+    Stones black, white;
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) {
+            if (f.s.board[x][y] == stone_black) black.insert(vertex(x, y));
+            if (f.s.board[x][y] == stone_white) white.insert(vertex(x, y));
+        }
+    ASSERT_EQ(words(e.ok("list_stones b")), black);
+    ASSERT_EQ(words(e.ok("list_stones w")), white);
+    f.fake.clear();
+    f.game->HANTEI_Click();
+    const auto shown = f.fake.lines("msg");
+    ASSERT_EQ(shown.size(), 1u);
+
+    // Areas 8 and 8, prisoners 1 and 2.
+    EXPECT_EQ(e.ok("final_score"), "W+1");
+    EXPECT_EQ(resultFromMessage(shown[0], 0), "W+1");
+    for (double komi : {6.5, -1.0, -1.5, -3.0}) {
+        std::ostringstream k;
+        k << komi;
+        e.ok("komi " + k.str());
+        EXPECT_EQ(e.ok("final_score"), resultFromMessage(shown[0], komi)) << "komi " << komi;
+    }
+    EXPECT_EQ(e.ok("final_score"), "B+2");
+    // Scoring leaves the position as it was.
+    EXPECT_EQ(words(e.ok("list_stones b")), black);
+    EXPECT_EQ(words(e.ok("list_stones w")), white);
+}
+
+TEST(GtpRecord, HoldsFiveHundredMoves) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    // Three kos in the shape of the one on the left edge, away from the edges. Taking
+    // them in turn, black, white, black ... never retakes the ko just taken, so the
+    // position repeats every six moves and the record fills up.
+    const int corner[3][2] = {{2, 2}, {8, 8}, {14, 14}};
+    auto at = [&](int k, int dx, int dy) { return vertex(corner[k][0] + dx, corner[k][1] + dy); };
+    int moves = 0;
+    for (int k = 0; k < 3; ++k) {
+        for (auto [dx, dy] : {std::pair{1, 0}, {0, 1}, {1, 2}}) e.ok("play b " + at(k, dx, dy));
+        for (auto [dx, dy] : {std::pair{2, 0}, {3, 1}, {2, 2}}) e.ok("play w " + at(k, dx, dy));
+        // Black's stone inside the second ko, white's inside the other two.
+        e.ok(k == 1 ? "play b " + at(k, 2, 1) : "play w " + at(k, 1, 1));
+        moves += 7;
+    }
+    const std::pair<int, bool> cycle[6] = {{0, true}, {1, false}, {2, true},
+                                           {0, false}, {1, true}, {2, false}};
+    auto take = [&](int i) {
+        const auto [k, black] = cycle[i % 6];
+        return black ? "play b " + at(k, 2, 1) : "play w " + at(k, 1, 1);
+    };
+    int i = 0;
+    for (; moves < 500; ++moves, ++i) ASSERT_TRUE(e.send(take(i)).ok) << "move " << moves + 1;
+
+    EXPECT_EQ(e.fail(take(i)), "illegal move");
+    EXPECT_EQ(e.ok("genmove b"), "pass");
+    EXPECT_EQ(e.ok("genmove w"), "pass");
+    EXPECT_EQ(e.ok("captures b"), "240");
+    EXPECT_EQ(e.ok("captures w"), "239");
+    e.ok("undo");  // genmove w's pass
+    e.ok("undo");  // genmove b's pass
+    e.ok("undo");  // the 500th move, black's capture
+    EXPECT_EQ(e.ok("captures b"), "239");
+    e.ok(take(i - 1));
+    EXPECT_EQ(e.ok("captures b"), "240");
+    EXPECT_EQ(e.fail(take(i)), "illegal move");
+}
+
+// The book given with --book is the one the computer plays from: against the low
+// approach to its 4-4 point it answers with the book's knight's move, F3.
+TEST(GtpBook, TheComputerAnswersFromTheGivenBook) {
+    REQUIRE_ENGINE();
+    if (!std::filesystem::exists(runDir() + "/Tolvan.定石")) GTEST_SKIP() << "no opening book";
+    GtpProcess e({"--second", "0"});
+    e.ok("play b D4");
+    e.ok("play w C6");
+    EXPECT_EQ(e.ok("genmove b"), "F3");
+}
+
+// Two engines play each other: one answers genmove for black, the other for white, and
+// each move is played on the other side. Every answer must be legal there, and at the
+// end both must see the same position and the same score.
+TEST(GtpSelfPlay, TwoEnginesAgreeOnEveryMoveAndTheScore) {
+    REQUIRE_ENGINE();
+    for (const char* second : {"0", "17", "42"}) {
+        SCOPED_TRACE(std::string("--second ") + second);
+        GtpProcess black({"--second", second}), white({"--second", second});
+        for (GtpProcess* e : {&black, &white}) {
+            e->ok("boardsize 19");
+            e->ok("clear_board");
+            e->ok("komi 6.5");
+        }
+        int passes = 0, stones = 0, turns = 0;
+        std::string first;
+        for (; passes < 2 && turns < 1200; ++turns) {
+            const bool b = turns % 2 == 0;
+            GtpProcess& mover = b ? black : white;
+            GtpProcess& other = b ? white : black;
+            const std::string colour = b ? "b" : "w";
+            const Response r = mover.send("genmove " + colour);
+            ASSERT_TRUE(r.ok) << "genmove " << colour << " -> " << r.text;
+            if (first.empty()) first = r.text;
+            const Response p = other.send("play " + colour + " " + r.text);
+            ASSERT_TRUE(p.ok) << "turn " << turns << ": play " << colour << " " << r.text << " -> "
+                              << p.text;
+            passes = r.text == "pass" ? passes + 1 : 0;
+            if (r.text != "pass") ++stones;
+        }
+        EXPECT_EQ(passes, 2) << "the game did not end";
+        EXPECT_LE(stones, 500);
+        EXPECT_TRUE((Stones{"D4", "D16", "Q4", "Q16"}.count(first))) << "opened on " << first;
+
+        for (const char* c : {"list_stones b", "list_stones w", "captures b", "captures w"})
+            EXPECT_EQ(black.ok(c), white.ok(c)) << c;
+        const std::string score = black.ok("final_score");
+        EXPECT_EQ(white.ok("final_score"), score);
+        EXPECT_TRUE(std::regex_match(score, std::regex("[BW]\\+\\d+\\.5"))) << score;
+    }
+}
+
+}  // namespace
+}  // namespace tolvan::testing
