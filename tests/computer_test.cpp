@@ -440,5 +440,140 @@ TEST_F(ComputerWithBook, AHintThePersonCouldNotPlayIsDropped) {
     EXPECT_TRUE(f.fake.lines("pic SINAN").empty()) << f.fake.dump();
 }
 
+
+// ---- Hint mode -------------------------------------------------------------------------
+
+struct HintMode : ComputerWithBook {
+    void SetUp() override {
+        ComputerWithBook::SetUp();
+        personToMoveOn({"", "", "", "...O"});
+        f.fake.checks["SINAN"] = true;
+        useBook({shape(3, 6, {{3, 6}}, {}) + ",1,1",
+                 shape(1, 1, {{3, 6}}, {{1, 1}}, true) + ",5,5"});
+        press(3, 6);
+        ASSERT_EQ(s.hint_active, flag_on);
+        f.fake.clear();
+    }
+};
+
+TEST_F(HintMode, AnotherPointIsRefusedAndTheHintBlinks) {
+    press(10, 10);
+    std::vector<std::string> expected = {"msg [ ? ? ? ?] 指南します"};
+    for (int i = 0; i < 3; ++i)
+        expected.insert(expected.end(), {"pic KURONAKA 1875 1625", "wait 0.1", "refresh",
+                                         "pic KARANAKA 1875 1625", "wait 0.1", "refresh"});
+    EXPECT_EQ(f.fake.log, expected);
+    EXPECT_EQ(s.board[10][10], stone_empty);
+    EXPECT_EQ(s.hint_active, flag_on);
+    EXPECT_EQ(s.move_no, 2);
+}
+
+TEST_F(HintMode, TheHintPointIsPlayed) {
+    press(5, 5);
+    EXPECT_EQ(f.fake.log.front(), "pic SINAN_MODE 7000 1000");
+    EXPECT_EQ(s.board[5][5], stone_black);
+    EXPECT_EQ(s.move_no, 4);  // and the computer answered
+    EXPECT_TRUE(messages().empty()) << f.fake.dump();
+}
+
+TEST_F(HintMode, WithoutHintModeAnyPointIsPlayed) {
+    f.fake.checks["SINAN"] = false;
+    press(10, 10);
+    EXPECT_EQ(s.board[10][10], stone_black);
+}
+
+TEST_F(HintMode, SteppingBackToTheComputersMoveOffersTheHintAgain) {
+    press(5, 5);  // the person takes the hint, the computer answers
+    f.fake.clear();
+    g.MODORU_Click();  // back over the computer's answer
+    g.MODORU_Click();  // back over the person's stone: the computer's (1, 1) is on top
+    EXPECT_EQ(s.move_no, 2);
+    EXPECT_EQ(s.last_x, 1);
+    EXPECT_EQ(s.hint_active, flag_on);
+    EXPECT_EQ(s.hint_x, 5);
+    EXPECT_EQ(s.hint_y, 5);
+    EXPECT_EQ(f.fake.lines("pic SINAN_SURU").size(), 1u);
+    // The last-move mark stays on the computer's stone.
+    EXPECT_TRUE(f.fake.has("circle 765 515 50 11"));
+    // The first press takes the game up (the person's turn: nothing happens), the
+    // second plays the hint point.
+    press(5, 5);
+    EXPECT_EQ(s.board[5][5], stone_empty);
+    press(5, 5);
+    EXPECT_EQ(s.board[5][5], stone_black);
+    EXPECT_EQ(s.move_no, 4);
+    EXPECT_EQ(s.last_move_no, 4);
+}
+
+// ---- Passing against the computer ---------------------------------------------------------
+
+TEST_F(Computer, ThePersonPassesAndTheComputerPlaysOn) {
+    personToMoveOn({});
+    press(4, 4);
+    f.fake.clear();
+    g.PASU_Click();
+    EXPECT_EQ(s.move_no, 3);
+    EXPECT_EQ(s.turn, stone_black);
+    EXPECT_EQ(s.man_passed, flag_off);  // the computer's turn clears it
+    EXPECT_EQ(messages(), std::vector<std::string>{"msg [パスの確認] パスしますか？ (yes/no)"});
+}
+
+TEST_F(Computer, AfterTheComputerPassedThePersonsPassEndsTheGame) {
+    // White fills the board but for one-point eyes on the odd crossings: only own eyes
+    // are left for the computer, so it passes.
+    std::vector<std::string> rows;
+    for (int y = 1; y <= 19; ++y) {
+        std::string r;
+        for (int x = 1; x <= 19; ++x) r += x % 2 == 1 && y % 2 == 1 ? '.' : 'O';
+        rows.push_back(r);
+    }
+    personToMoveOn(rows);
+    s.turn = s.com_side;
+    g.com_ban();
+    ASSERT_EQ(s.com_passed, flag_on);
+    ASSERT_EQ(s.turn, stone_black);
+    f.fake.clear();
+    f.fake.answers = {Answer::Yes, Answer::OK, Answer::Yes};
+    g.PASU_Click();
+    auto m = messages();
+    ASSERT_EQ(m.size(), 3u) << f.fake.dump();
+    EXPECT_EQ(m[1], "msg [COMの勝ち！！] 黒[0]+ﾊﾏ(0)   白[361]+ﾊﾏ(0)");
+    EXPECT_EQ(m[2], "msg [対局] 続けますか (yes/no)");
+    EXPECT_EQ(s.turn, no_side);
+}
+
+// ---- Reversal against the computer -------------------------------------------------------
+
+TEST_F(Computer, ReversalHandsThePersonsPositionToTheComputer) {
+    g.SENTE_Click();
+    const int points[][2] = {{3, 3}, {3, 5}, {5, 3}, {7, 3}, {3, 7}};
+    for (auto& p : points) press(p[0], p[1]);
+    ASSERT_EQ(s.move_no, 10);
+    ASSERT_EQ(s.turn, stone_black);
+    s.black_captures = 2;
+    s.white_captures = 1;
+    const auto before = s.board;
+    f.fake.clear();
+    g.GYAKUTEN_Click();
+    // Every stone swapped on the screen and in the record, the counts exchanged...
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y)
+            if (before[x][y] != stone_empty && !(x == s.move_x[10] && y == s.move_y[10]))
+                EXPECT_EQ(s.board[x][y], -before[x][y]) << x << "," << y;
+    EXPECT_EQ(s.black_captures, 1);
+    EXPECT_EQ(s.white_captures, 2);
+    EXPECT_EQ(s.move_side[0], stone_white);
+    EXPECT_EQ(s.board_history[1][3][3], stone_white);
+    // ...and the computer, still white, moves at once from black's former position.
+    EXPECT_EQ(messages(), std::vector<std::string>{"msg [ ] COMの番です"});
+    EXPECT_EQ(s.move_no, 11);
+    EXPECT_EQ(s.move_side[10], stone_white);
+    EXPECT_EQ(s.turn, stone_black);
+    EXPECT_EQ(s.reversed, flag_on);
+    // The handicap commands now refuse.
+    g.SAISYO_Click();
+    EXPECT_EQ(s.reversed, flag_off);
+}
+
 }  // namespace
 }  // namespace tolvan::testing
