@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/tolvan.h"
-#include "gtp/headless.h"
+#include "platform/headless.h"
 
 namespace tolvan::gtp {
 

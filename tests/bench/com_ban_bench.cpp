@@ -8,40 +8,17 @@
 #include <string>
 
 #include "app/tolvan.h"
+#include "platform/headless.h"
 
 namespace tolvan {
 namespace {
-
-class NullPlatform : public Canvas, public Menu, public Dialogs, public Clock, public Browser, public Window {
-public:
-    void paintPicture(Pic, double, double) override {}
-    void box(double, double, double, double, int) override {}
-    void circle(double, double, double, int) override {}
-    void text(double, double, const std::string&, double, int, bool) override {}
-    void refresh() override {}
-    bool checked(const std::string&) override { return false; }
-    void setChecked(const std::string&, bool) override {}
-    Answer msgBox(const std::string&, Buttons b, const std::string&, Icon) override {
-        return b == Buttons::YesNo ? Answer::No : Answer::OK;
-    }
-    VersionButton showVersion() override { return VersionButton::OK; }
-    int second() override { return 16; }
-    void wait(double) override {}
-    std::string currentDir() override { return "."; }
-    void open(const std::string&) override {}
-    std::int32_t handle() override { return 0; }
-    void endProgram() override {}
-
-    SoundLibrary sound;
-    Platform port{*this, *this, *this, *this, sound, *this, *this};
-};
 
 // A position of about `stones` stones, black and white alternating, each placed on a
 // pseudo-random point where it neither captures nor lacks a liberty, so every stone
 // stays. The record lists them as moves; the computer (white) is to move.
 struct Position {
-    NullPlatform platform;
-    std::unique_ptr<Tolvan> game = std::make_unique<Tolvan>(platform.port);
+    HeadlessPlatform platform{16};
+    std::unique_ptr<Tolvan> game = std::make_unique<Tolvan>(platform.port());
     Grid<i16> board{};
     int moves = 0;
     i16 lastX = 0, lastY = 0;

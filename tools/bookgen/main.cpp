@@ -34,38 +34,13 @@
 #include <vector>
 
 #include "app/tolvan.h"
+#include "platform/headless.h"
 #include "platform/port.h"
 
 namespace fs = std::filesystem;
 using namespace tolvan;
 
 namespace {
-
-// The rules need a game, the game needs a platform; nothing is drawn or heard here.
-class QuietPlatform : public Canvas, public Menu, public Dialogs, public Clock, public Browser,
-                      public Window {
-public:
-    void paintPicture(Pic, double, double) override {}
-    void box(double, double, double, double, int) override {}
-    void circle(double, double, double, int) override {}
-    void text(double, double, const std::string&, double, int, bool) override {}
-    void refresh() override {}
-    bool checked(const std::string&) override { return false; }
-    void setChecked(const std::string&, bool) override {}
-    Answer msgBox(const std::string&, Buttons b, const std::string&, Icon) override {
-        return b == Buttons::YesNo ? Answer::No : Answer::OK;
-    }
-    VersionButton showVersion() override { return VersionButton::Closed; }
-    int second() override { return 0; }
-    void wait(double) override {}
-    std::string currentDir() override { return "."; }
-    void open(const std::string&) override {}
-    std::int32_t handle() override { return 0; }
-    void endProgram() override {}
-
-    SoundLibrary sound;
-    Platform port{*this, *this, *this, *this, sound, *this, *this};
-};
 
 struct Move {
     int x = 0, y = 0;
@@ -150,7 +125,7 @@ bool parseFile(const fs::path& file, std::vector<Sequence>& out, std::string& er
 
 class Replayer {
 public:
-    Replayer() : game(std::make_unique<Tolvan>(platform.port)) {}
+    Replayer() : game(std::make_unique<Tolvan>(platform.port())) {}
 
     GameState& s() { return game->s; }
     Tolvan& g() { return *game; }
@@ -191,7 +166,7 @@ private:
         s().board[m.x][m.y] = c;
     }
 
-    QuietPlatform platform;
+    HeadlessPlatform platform{0};
     std::unique_ptr<Tolvan> game;
     std::vector<Grid<i16>> history;
 };

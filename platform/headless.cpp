@@ -1,9 +1,9 @@
-#include "gtp/headless.h"
+#include "platform/headless.h"
 
 #include <ctime>
 #include <filesystem>
 
-namespace tolvan::gtp {
+namespace tolvan {
 
 HeadlessPlatform::HeadlessPlatform(std::optional<int> fixed_second)
     : fixed_second_(fixed_second), port_{*this, *this, *this, *this, sound_, *this, *this} {}
@@ -27,4 +27,4 @@ std::string HeadlessPlatform::currentDir() {
     return ec ? std::string() : dir.string();
 }
 
-}  // namespace tolvan::gtp
+}  // namespace tolvan

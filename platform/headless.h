@@ -1,7 +1,6 @@
-// A platform for running the game without a window: nothing is drawn or heard, every
-// message box is answered at once, and waits return immediately. The engine plays
-// through the same handlers as the window, so the rules and the computer player are
-// the game's own.
+// A platform for running the game without a window (the GTP engine, the book generator,
+// benchmarks): nothing is drawn or heard, every message box is answered at once, and
+// waits return immediately.
 #pragma once
 
 #include <map>
@@ -10,7 +9,7 @@
 
 #include "platform/port.h"
 
-namespace tolvan::gtp {
+namespace tolvan {
 
 class HeadlessPlatform : public Canvas,
                          public Menu,
@@ -68,4 +67,4 @@ private:
     Platform port_;
 };
 
-}  // namespace tolvan::gtp
+}  // namespace tolvan
