@@ -112,14 +112,7 @@ void Tolvan::com_ban() {
     }
 
     // Every person's chain left without a liberty goes, one chain at a time.
-    while (調査_当たり(bx, by, t, -t) == flag_on) {
-        描画_当駒消去();
-        if (t == stone_black)
-            s.black_captures = static_cast<i16>(s.black_captures + 調査_取得数());
-        else if (t == stone_white)
-            s.white_captures = static_cast<i16>(s.white_captures + 調査_取得数());
-        描画_取得駒数(s.black_captures, s.white_captures);
-    }
+    removeCapturedChains(bx, by, t);
 
     s.last_x = static_cast<i16>(bx);
     s.last_y = static_cast<i16>(by);

@@ -101,14 +101,7 @@ void Tolvan::MouseDown(double X, double Y) {
     s.move_side[s.move_no] = static_cast<i16>(t);
     描画_手数(s.move_no + 1);
 
-    while (調査_当たり(x, y, t, -t) == flag_on) {
-        描画_当駒消去();
-        if (t == stone_black)
-            s.black_captures = static_cast<i16>(s.black_captures + 調査_取得数());
-        else
-            s.white_captures = static_cast<i16>(s.white_captures + 調査_取得数());
-        描画_取得駒数(s.black_captures, s.white_captures);
-    }
+    removeCapturedChains(x, y, t);
 
     s.board[x][y] = static_cast<i16>(t);
     s.move_no = static_cast<i16>(s.move_no + 1);

@@ -78,6 +78,8 @@ public:
     void 碁盤_待避復帰();
     void 調査_保存(int n);
     void 碁盤_入替();
+    // Removes and counts every chain of -t captured by a stone of t on (x, y).
+    void removeCapturedChains(int x, int y, int t);
     // true when a stone of t on (x, y) would retake a single-stone ko at once.
     bool koRetake(int x, int y, int t);
     // true when a stone of t may go on (x, y) by every rule of play.

@@ -42,6 +42,19 @@ void Tolvan::碁盤_入替() {
         for (int y = 1; y <= 19; ++y) s.board[x][y] = static_cast<i16>(-s.board[x][y]);
 }
 
+// Removes every chain of -t that a stone of t on (x, y) leaves without a liberty, one
+// chain at a time, adding each to t's prisoners and showing the counts after each.
+void Tolvan::removeCapturedChains(int x, int y, int t) {
+    while (調査_当たり(x, y, t, -t) == flag_on) {
+        描画_当駒消去();
+        if (t == stone_black)
+            s.black_captures = static_cast<i16>(s.black_captures + 調査_取得数());
+        else if (t == stone_white)
+            s.white_captures = static_cast<i16>(s.white_captures + 調査_取得数());
+        描画_取得駒数(s.black_captures, s.white_captures);
+    }
+}
+
 // true when a stone of t on the empty point (x, y) would retake a single-stone ko at
 // once: it captures the opponent's last stone, which had just captured on (x, y), and the
 // opponent could capture it again by replaying there. The trial changes nothing outside
