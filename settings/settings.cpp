@@ -148,6 +148,8 @@ void Tolvan::読込_環境設定ファイル() {
     writeLine(out, "手順番号表示=OFF");
     pf.menu.setChecked("BANGOU", false);
     writeLine(out, "BGM=OFF");
+    // Music that an earlier line of a broken file started stops with its check mark.
+    if (checked("BGM")) dsStop(s.sound_bgm);
     pf.menu.setChecked("BGM", false);
 }
 

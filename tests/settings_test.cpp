@@ -172,6 +172,14 @@ TEST_F(Settings, LineWithoutEqualsSignBringsBackTheDefaults) {
     EXPECT_FALSE(musicStarted());
 }
 
+TEST_F(Settings, MusicStartedBeforeABrokenLineStopsWithTheDefaults) {
+    f.fake.device_result = 1;
+    start(crlf({"BGM=ON", "broken"}));
+    EXPECT_EQ(marks(), "gBhnm");
+    const std::string bgm = std::to_string(f.s.sound_bgm);
+    EXPECT_LT(f.fake.find("dsPlayLooping " + bgm), f.fake.find("dsStop " + bgm));
+}
+
 TEST_F(Settings, EmptyFileChangesNothing) {
     writeFile("Tolvan.ini", "");
     f.game->Form_Load();
