@@ -407,8 +407,9 @@ QImage versionPicture(const Fonts& fonts) {
       const double shade = 1.0 - 0.05 * double(y) / h;
       img.setPixel(x, y, toQRgb(mix(Rgb{246, 238, 214}, Rgb{232, 220, 190}, t) * shade));
     }
-  // A corner of a board with a few stones on the left.
-  constexpr int bx = 10, by = 10, bs = 86, step = 17;
+  // A corner of a board with a few stones on the left. Everything sits above y = 72,
+  // where the version window's two buttons stand.
+  constexpr int bx = 12, by = 9, bs = 56, step = 11;
   for (int y = 0; y < bs; ++y)
     for (int x = 0; x < bs; ++x) img.setPixel(bx + x, by + y, toQRgb(boardSurface(x, y)));
   for (int i = 0; i < 5; ++i) {
@@ -420,7 +421,7 @@ QImage versionPicture(const Fonts& fonts) {
   }
   auto at = [&](int col) { return bx + 8 + col * step + 0.5; };
   auto atY = [&](int row) { return by + 8 + row * step + 0.5; };
-  paintDisc(img, at(3), atY(3), 2.2, [](double, double) { return Rgb{0, 0, 0}; });
+  paintDisc(img, at(3), atY(3), 1.6, [](double, double) { return Rgb{0, 0, 0}; });
   const double r = step / 2.0 - 0.6;
   paintStone(img, at(2), atY(2), r, true);
   paintStone(img, at(3), atY(2), r, false);
@@ -439,20 +440,20 @@ QImage versionPicture(const Fonts& fonts) {
   p.setPen(QPen(QColor(176, 136, 76), 1.0));
   p.drawRect(QRectF(4.5, 4.5, w - 9, h - 9));
 
-  const double left = 120;
-  const QPainterPath name = textPathAt(QStringLiteral("Tolvan"), makeFont(fonts.latin, 34, true), left, 43);
-  drawOutlined(p, name, goldGradient(18, 43), QColor(52, 26, 8), 2.2);
+  const double left = 84;
+  const QPainterPath name = textPathAt(QStringLiteral("Tolvan"), makeFont(fonts.latin, 28, true), left, 33);
+  drawOutlined(p, name, goldGradient(12, 33), QColor(52, 26, 8), 2.0);
   auto ink = [&](const QPainterPath& path, const QColor& colour, double weight) {
     p.setPen(QPen(colour, weight));
     p.setBrush(colour);
     p.drawPath(path);
   };
-  ink(textPathAt(QString::fromUtf8("囲碁 19路盤"), makeFont(fonts.mincho, 16), left + 2, 64), QColor(70, 40, 18), 0.5);
-  ink(textPathAt(QStringLiteral("Version 1.0"), makeFont(fonts.mincho, 14), left + 2, 81), QColor(56, 44, 32), 0.4);
-  ink(textPathAt(QString::fromUtf8("© 2026 Tolvan developers"), makeFont(fonts.mincho, 12), left + 2, 96),
+  ink(textPathAt(QString::fromUtf8("囲碁 19路盤"), makeFont(fonts.mincho, 14), left + 2, 54), QColor(70, 40, 18), 0.5);
+  ink(textPathAt(QStringLiteral("Version 1.0"), makeFont(fonts.mincho, 13), left + 130, 54), QColor(56, 44, 32), 0.4);
+  ink(textPathAt(QString::fromUtf8("© 2026 Tolvan developers"), makeFont(fonts.mincho, 10), left + 2, 67),
       QColor(96, 80, 60), 0.3);
   p.setPen(QPen(QColor(176, 136, 76), 1.0));
-  p.drawLine(QPointF(left + 2, 50.5), QPointF(w - 16, 50.5));
+  p.drawLine(QPointF(left + 2, 39.5), QPointF(w - 16, 39.5));
   return img;
 }
 
