@@ -69,6 +69,7 @@ void CanvasWidget::paintPicture(Pic pic, double x, double y) {
     if (img.isNull()) return;
     QPainter p(&image_);
     p.drawImage(QPoint(twipsToPixels(x), twipsToPixels(y)), img);
+    update();
 }
 
 void CanvasWidget::box(double x1, double y1, double x2, double y2, int color) {
@@ -84,6 +85,7 @@ void CanvasWidget::box(double x1, double y1, double x2, double y2, int color) {
     p.fillRect(QRect(l, b, r - l + 1, 1), c);
     p.fillRect(QRect(l, t, 1, b - t + 1), c);
     p.fillRect(QRect(r, t, 1, b - t + 1), c);
+    update();
 }
 
 void CanvasWidget::circle(double x, double y, double r, int color) {
@@ -102,6 +104,7 @@ void CanvasWidget::circle(double x, double y, double r, int color) {
             if (dx * dx + dy * dy <= rp * rp) image_.setPixel(px, py, c);
         }
     }
+    update();
 }
 
 void CanvasWidget::text(double x, double y, const std::string& s, double size, int color,
@@ -118,8 +121,11 @@ void CanvasWidget::text(double x, double y, const std::string& s, double size, i
     p.setPen(paletteColor(color));
     QFontMetrics fm(font);
     p.drawText(QPoint(twipsToPixels(x), twipsToPixels(y) + fm.ascent()), QString::fromStdString(s));
+    update();
 }
 
+// What is drawn reaches the screen when the event loop next runs (the end of the
+// command, or a message box); refresh puts it there at once.
 void CanvasWidget::refresh() { repaint(); }
 
 void CanvasWidget::paintEvent(QPaintEvent*) {
