@@ -165,8 +165,8 @@ Light lightAt(double dx, double dy, double shininess) {
   const double hx = lx / ll, hy = ly / ll, hz = lz / ll + 1.0;
   const double hl = std::sqrt(hx * hx + hy * hy + hz * hz);
   const double diffuse = std::max(0.0, (dx * lx + dy * ly + nz * lz) / ll);
-  const double spec = std::pow(std::max(0.0, (dx * hx + dy * hy + nz * hz) / hl), shininess);
-  return {diffuse, spec, std::sqrt(rr)};
+  const double glint = std::pow(std::max(0.0, (dx * hx + dy * hy + nz * hz) / hl), shininess);
+  return {diffuse, glint, std::sqrt(rr)};
 }
 
 Rgb blackStoneShade(double dx, double dy) {
