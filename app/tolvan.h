@@ -71,7 +71,7 @@ public:
     // then holds that chain.
     i16 調査_当たり(int x, int y, int c, int o);
 
-    // ---- Placement, capture and the record (game/rules.cpp) -----------------------
+    // ---- Placement, capture and the record (game/record.cpp) ----------------------
     i16 調査_置けるか(int x, int y);
     int 調査_取得数();
     void 碁盤_一時待避();
