@@ -324,7 +324,7 @@ struct SoundLib : ::testing::Test {
         std::ifstream in(out, std::ios::binary);
         std::vector<char> raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         std::vector<std::int16_t> v(raw.size() / 4 * 2);
-        std::memcpy(v.data(), raw.data(), v.size() * 2);
+        if (!v.empty()) std::memcpy(v.data(), raw.data(), v.size() * 2);
         return v;
     }
     std::size_t framesOut() const {
