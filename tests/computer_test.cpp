@@ -27,20 +27,12 @@ const std::vector<std::string> noticeCleared = {
     "pic HAIKEI_TAKE 7860 3515",
 };
 
-struct Computer : ::testing::Test {
-    Fixture f;
-    Tolvan& g = *f.game;
-    GameState& s = f.s;
-
+struct Computer : GameTest {
     void SetUp() override {
         // No opening book: every answer here comes from the scoring.
         g.book_file = "no-such-book.定石";
-        g.Form_Load();
-        s.sound_stone = 11;
-        s.sound_forbidden = 12;
-        f.fake.clear();
+        GameTest::SetUp();
     }
-    void press(int x, int y) { g.MouseDown(pressX(x), pressY(y)); }
     // A game with the person as black on the given position (slot 0), computer to move.
     void computerToMoveOn(const std::vector<std::string>& rows) {
         g.SENTE_Click();
@@ -56,7 +48,6 @@ struct Computer : ::testing::Test {
         g.調査_保存(0);
         f.fake.clear();
     }
-    std::vector<std::string> messages() { return f.fake.lines("msg"); }
     // The log from the first line of the thinking notice on.
     std::vector<std::string> fromNotice() {
         const int i = f.fake.find(notice[0]);

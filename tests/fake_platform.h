@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "app/tolvan.h"
 #include "platform/port.h"
 
@@ -170,6 +172,24 @@ struct Fixture {
     GameState& s = game->s;
 };
 
+// A game after start-up, driven as a person drives it: the stone sound has handle 11,
+// the refusal sound 12, and the log starts empty.
+struct GameTest : ::testing::Test {
+    Fixture f;
+    Tolvan& g = *f.game;
+    GameState& s = f.s;
+
+    void SetUp() override {
+        g.Form_Load();
+        s.sound_stone = 11;
+        s.sound_forbidden = 12;
+        f.fake.clear();
+    }
+    // A press on the centre of board point (x, y).
+    void press(int x, int y);
+    std::vector<std::string> messages() { return f.fake.lines("msg"); }
+};
+
 // Sets the board from rows of text, top row first: 'X' black, 'O' white, '.' empty.
 // Rows may be shorter than 19 characters and fewer than 19 rows; the rest is empty.
 inline void setBoard(GameState& s, const std::vector<std::string>& rows) {
@@ -197,5 +217,7 @@ inline std::string boardText(const GameState& s) {
 // Twips of the centre of board point (x, y), for presses.
 inline double pressX(int x) { return board_left + x * cell_width + 150; }
 inline double pressY(int y) { return board_top + y * cell_height + 150; }
+
+inline void GameTest::press(int x, int y) { g.MouseDown(pressX(x), pressY(y)); }
 
 }  // namespace tolvan::testing

@@ -6,25 +6,13 @@
 namespace tolvan::testing {
 namespace {
 
-struct Flow : ::testing::Test {
-    Fixture f;
-    Tolvan& g = *f.game;
-    GameState& s = f.s;
-
-    void SetUp() override {
-        g.Form_Load();
-        s.sound_stone = 11;
-        s.sound_forbidden = 12;
-        f.fake.clear();
-    }
-    void press(int x, int y) { g.MouseDown(pressX(x), pressY(y)); }
+struct Flow : GameTest {
     int stones(int colour) {
         int n = 0;
         for (int x = 1; x <= 19; ++x)
             for (int y = 1; y <= 19; ++y) n += s.board[x][y] == colour;
         return n;
     }
-    std::vector<std::string> messages() { return f.fake.lines("msg"); }
 };
 
 TEST_F(Flow, HandicapUpThreeTimesAndBack) {

@@ -6,27 +6,7 @@
 namespace tolvan::testing {
 namespace {
 
-struct Judge : ::testing::Test {
-    Fixture f;
-    Tolvan& g = *f.game;
-    GameState& s = f.s;
-
-    void SetUp() override {
-        g.Form_Load();
-        f.fake.clear();
-    }
-    // Owners after a judgement as rows: 'B', 'W' or '.'.
-    std::string owners() {
-        std::string out;
-        for (int y = 1; y <= 19; ++y) {
-            for (int x = 1; x <= 19; ++x)
-                out += s.judge_map[x][y] == stone_black   ? 'B'
-                       : s.judge_map[x][y] == stone_white ? 'W'
-                                                          : '.';
-            out += '\n';
-        }
-        return out;
-    }
+struct Judge : GameTest {
     char owner(int x, int y) {
         return s.judge_map[x][y] == stone_black ? 'B' : s.judge_map[x][y] == stone_white ? 'W' : '.';
     }

@@ -7,18 +7,7 @@
 namespace tolvan::testing {
 namespace {
 
-struct Play : ::testing::Test {
-    Fixture f;
-    Tolvan& g = *f.game;
-    GameState& s = f.s;
-
-    void SetUp() override {
-        g.Form_Load();
-        s.sound_stone = 11;
-        s.sound_forbidden = 12;
-        f.fake.clear();
-    }
-    void press(int x, int y) { g.MouseDown(pressX(x), pressY(y)); }
+struct Play : GameTest {
     // A two-person game on the given position, black to move; slot 0 holds it.
     void twoPersonGameOn(const std::vector<std::string>& rows) {
         g.TAIMAN_Click();
@@ -26,7 +15,6 @@ struct Play : ::testing::Test {
         g.調査_保存(0);
         f.fake.clear();
     }
-    std::vector<std::string> messages() { return f.fake.lines("msg"); }
 };
 
 TEST_F(Play, PressesAreRefusedBeforeAnyGame) {
