@@ -102,30 +102,13 @@ void Tolvan::com_ban() {
     待ち時間(0.5);
     dsPlay(s.sound_stone);
 
-    if (checked("BANGOU")) {
-        int c = color_black;
-        if (s.last_side == stone_black)
-            c = color_white;
-        else if (s.last_side == stone_white)
-            c = color_black;
-        if (s.move_no > 0) 描画_手順番号(s.last_x, s.last_y, s.move_no, c);
-    }
+    numberPreviousMove();
 
-    // Every person's chain left without a liberty goes, one chain at a time.
+    // Every person's chain left without a liberty goes, one chain at a time; then the
+    // stone enters the record.
     removeCapturedChains(bx, by, t);
-
-    s.last_x = static_cast<i16>(bx);
-    s.last_y = static_cast<i16>(by);
-    s.last_side = static_cast<i16>(t);
-    s.move_x[s.move_no] = static_cast<i16>(bx);
-    s.move_y[s.move_no] = static_cast<i16>(by);
-    s.move_side[s.move_no] = static_cast<i16>(t);
-    描画_手数(s.move_no + 1);
-    s.board[bx][by] = static_cast<i16>(t);
-    s.move_no = static_cast<i16>(s.move_no + 1);
-    調査_保存(s.move_no);
-    s.last_move_no = s.move_no;
-    s.turn = static_cast<i16>(-s.turn);
+    recordMove(bx, by, t);
+    storeMove(bx, by, t);
 
     hintForPerson();
 }

@@ -89,25 +89,10 @@ void Tolvan::MouseDown(double X, double Y) {
     描画_打駒印(x, y, mark_color);
     dsPlay(s.sound_stone);
 
-    if (checked("BANGOU") && s.move_no > 0)
-        描画_手順番号(s.last_x, s.last_y, s.move_no,
-                     s.last_side == stone_black ? color_white : color_black);
-
-    s.last_x = static_cast<i16>(x);
-    s.last_y = static_cast<i16>(y);
-    s.last_side = static_cast<i16>(t);
-    s.move_x[s.move_no] = static_cast<i16>(x);
-    s.move_y[s.move_no] = static_cast<i16>(y);
-    s.move_side[s.move_no] = static_cast<i16>(t);
-    描画_手数(s.move_no + 1);
-
+    numberPreviousMove();
+    recordMove(x, y, t);
     removeCapturedChains(x, y, t);
-
-    s.board[x][y] = static_cast<i16>(t);
-    s.move_no = static_cast<i16>(s.move_no + 1);
-    調査_保存(s.move_no);
-    s.last_move_no = s.move_no;
-    s.turn = static_cast<i16>(-s.turn);
+    storeMove(x, y, t);
 
     if (s.play_mode == mode_com) com_ban();
 }

@@ -5,15 +5,21 @@ namespace tolvan {
 
 namespace {
 bool newGame(const GameState& s) { return s.turn == no_side || s.last_move_no == 0; }
+
+// What 先手 and 後手 share: review ends, both passes are forgotten, the colour rows are
+// labelled and the game is one against the computer.
+void beginComputerGame(Tolvan& g, const char* blackLabel, const char* whiteLabel) {
+    g.s.record_mode = flag_off;
+    g.s.com_passed = flag_off;
+    g.s.man_passed = flag_off;
+    g.描画_石ハマ(blackLabel, whiteLabel);
+    g.s.play_mode = mode_com;
+}
 }  // namespace
 
 // 先手: the person plays black against the computer.
 void Tolvan::SENTE_Click() {
-    s.record_mode = flag_off;
-    s.com_passed = flag_off;
-    s.man_passed = flag_off;
-    描画_石ハマ("MAN:ﾊﾏ", "COM:ﾊﾏ");
-    s.play_mode = mode_com;
+    beginComputerGame(*this, "MAN:ﾊﾏ", "COM:ﾊﾏ");
     if (newGame(s)) {
         s.man_side = stone_black;
         s.com_side = stone_white;
@@ -31,11 +37,7 @@ void Tolvan::SENTE_Click() {
 
 // 後手: the person plays white; on an empty record the computer opens at once.
 void Tolvan::GOTE_Click() {
-    s.record_mode = flag_off;
-    s.com_passed = flag_off;
-    s.man_passed = flag_off;
-    描画_石ハマ("COM:ﾊﾏ", "MAN:ﾊﾏ");
-    s.play_mode = mode_com;
+    beginComputerGame(*this, "COM:ﾊﾏ", "MAN:ﾊﾏ");
     if (newGame(s)) {
         s.man_side = stone_white;
         s.com_side = stone_black;

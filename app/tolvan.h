@@ -78,6 +78,14 @@ public:
     void 碁盤_待避復帰();
     void 調査_保存(int n);
     void 碁盤_入替();
+    // Writes the number of the previous move on its stone when move numbers are shown.
+    void numberPreviousMove();
+    // Enters a stone of t on (x, y) as the last move and the next entry of the move list,
+    // and shows the new move count.
+    void recordMove(int x, int y, int t);
+    // Puts the recorded stone on the board, stores the new position and passes the turn;
+    // the moves that had been stepped back over are dropped.
+    void storeMove(int x, int y, int t);
     // Removes and counts every chain of -t captured by a stone of t on (x, y).
     void removeCapturedChains(int x, int y, int t);
     // true when a stone of t on (x, y) would retake a single-stone ko at once.

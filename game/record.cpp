@@ -42,6 +42,30 @@ void Tolvan::碁盤_入替() {
         for (int y = 1; y <= 19; ++y) s.board[x][y] = static_cast<i16>(-s.board[x][y]);
 }
 
+void Tolvan::numberPreviousMove() {
+    if (checked("BANGOU") && s.move_no > 0)
+        描画_手順番号(s.last_x, s.last_y, s.move_no,
+                     s.last_side == stone_black ? color_white : color_black);
+}
+
+void Tolvan::recordMove(int x, int y, int t) {
+    s.last_x = static_cast<i16>(x);
+    s.last_y = static_cast<i16>(y);
+    s.last_side = static_cast<i16>(t);
+    s.move_x[s.move_no] = static_cast<i16>(x);
+    s.move_y[s.move_no] = static_cast<i16>(y);
+    s.move_side[s.move_no] = static_cast<i16>(t);
+    描画_手数(s.move_no + 1);
+}
+
+void Tolvan::storeMove(int x, int y, int t) {
+    s.board[x][y] = static_cast<i16>(t);
+    s.move_no = static_cast<i16>(s.move_no + 1);
+    調査_保存(s.move_no);
+    s.last_move_no = s.move_no;
+    s.turn = static_cast<i16>(-s.turn);
+}
+
 // Removes every chain of -t that a stone of t on (x, y) leaves without a liberty, one
 // chain at a time, adding each to t's prisoners and showing the counts after each.
 void Tolvan::removeCapturedChains(int x, int y, int t) {

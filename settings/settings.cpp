@@ -176,28 +176,23 @@ void Tolvan::チェック設定(int kind) {
         pf.menu.setChecked("TAKE", true);
 }
 
-// 緑: the green background. The file is rewritten and the window redrawn even when
-// green was already chosen.
-void Tolvan::MIDORI_Click() {
-    if (!checked("MIDORI")) {
-        pf.menu.setChecked("MIDORI", true);
-        pf.menu.setChecked("TAKE", false);
-        s.background = background_green;
+namespace {
+// 緑 and 竹: tick the chosen background (if it is not ticked yet) and use it; the file
+// is rewritten and the window redrawn even when it was already chosen.
+void chooseBackground(Tolvan& g, int kind, const char* item, const char* other) {
+    if (!g.checked(item)) {
+        g.pf.menu.setChecked(item, true);
+        g.pf.menu.setChecked(other, false);
+        g.s.background = static_cast<i16>(kind);
     }
-    書込_環境設定ファイル();
-    画面_再描画();
+    g.書込_環境設定ファイル();
+    g.画面_再描画();
 }
+}  // namespace
 
-// 竹: the bamboo background, as 緑.
-void Tolvan::TAKE_Click() {
-    if (!checked("TAKE")) {
-        pf.menu.setChecked("TAKE", true);
-        pf.menu.setChecked("MIDORI", false);
-        s.background = background_bamboo;
-    }
-    書込_環境設定ファイル();
-    画面_再描画();
-}
+void Tolvan::MIDORI_Click() { chooseBackground(*this, background_green, "MIDORI", "TAKE"); }
+
+void Tolvan::TAKE_Click() { chooseBackground(*this, background_bamboo, "TAKE", "MIDORI"); }
 
 // 手順番号表示: move numbers on or off, redrawn at once; the last move keeps its mark.
 // Not written to the file here: the next of the other option commands carries it.
