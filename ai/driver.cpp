@@ -87,6 +87,7 @@ void Tolvan::com_ban() {
     if (best <= 0) {
         MsgBox("パスします", Buttons::OK, "COMパス");
         s.com_passed = flag_on;
+        s.last_was_pass = flag_on;
         s.turn = static_cast<i16>(-s.turn);
         MsgBox("あなたの番です", Buttons::OK, " ");
         return;

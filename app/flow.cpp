@@ -10,6 +10,7 @@ void Tolvan::PASU_Click() {
     }
     if (MsgBox("パスしますか？", Buttons::YesNo, "パスの確認") != Answer::Yes) return;
     s.hint_active = flag_off;
+    s.last_was_pass = flag_on;
     s.turn = static_cast<i16>(-s.turn);
 
     bool gameOver = false;

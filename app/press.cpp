@@ -30,7 +30,7 @@ void Tolvan::MouseDown(double X, double Y) {
         return;
     }
 
-    // The record holds 500 moves; a 501st is refused before anything changes.
+    // A full record refuses the next move before anything changes.
     if (s.move_no >= max_moves) {
         dsPlay(s.sound_forbidden);
         MsgBox("これ以上は打てません", Buttons::OK, "Tolvan");
@@ -70,8 +70,9 @@ void Tolvan::MouseDown(double X, double Y) {
     }
 
     // Simple ko: a stone that retakes a single stone at once, where the opponent could
-    // retake again on the point of their last stone, is refused.
-    if (koRetake(x, y, t)) {
+    // retake again on the point of their last stone, is refused; after a pass the
+    // retake is a new position and allowed.
+    if (s.last_was_pass == flag_off && koRetake(x, y, t)) {
         dsPlay(s.sound_forbidden);
         MsgBox("ｺｳ材を打たないと打てません", Buttons::OK, "Tolvan");
         return;

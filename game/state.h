@@ -53,8 +53,9 @@ constexpr i16 cell_height = 315;
 constexpr i16 board_left = 300;
 constexpr i16 board_top = 50;
 
-// Capacity of the game record: positions after 0..500 moves.
-constexpr int max_moves = 500;
+// Capacity of the game record: positions after 0..1000 moves. Real games reach 500
+// stones, so the record holds twice as many.
+constexpr int max_moves = 1000;
 // Capacity of the opening book in memory.
 constexpr int joseki_capacity = 10000;
 
@@ -83,6 +84,10 @@ struct GameState {
     i16 reversed = flag_off;
     i16 com_passed = flag_off;
     i16 man_passed = flag_off;
+    // flag_on while the last thing done in the game was a pass (by either side): the
+    // position before the opponent's last move is then the position on the board, so
+    // the next stone may take a ko back at once.
+    i16 last_was_pass = flag_off;
     i16 hint_active = flag_off;
     i16 hint_x = 0;
     i16 hint_y = 0;

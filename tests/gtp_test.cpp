@@ -223,6 +223,29 @@ TEST(GtpPlay, CapturesSuicideAndKo) {
     EXPECT_EQ(e.fail("play b B10"), "illegal move");
 }
 
+// Simple ko forbids recreating the position before the opponent's last move; when that
+// move was a pass, taking back at once is legal.
+TEST(GtpPlay, KoRetakeRightAfterAPassIsLegal) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    for (const char* m : {"play b D5", "play w G5", "play b E6", "play w F6", "play b E4",
+                          "play w F4", "play b A19", "play w E5", "play b F5"})
+        e.ok(m);
+    EXPECT_EQ(e.fail("play w E5"), "illegal move") << "immediate retake";
+    e.ok("play w pass");
+    e.ok("play b pass");
+    e.ok("play w E5");
+    EXPECT_EQ(e.ok("captures w"), "1");
+    EXPECT_EQ(e.fail("play b F5"), "illegal move") << "and now black must wait";
+    // Undoing back to just after the passes lifts the rule again; undoing a pass brings
+    // it back.
+    e.ok("undo");
+    e.ok("undo");  // black's pass
+    EXPECT_EQ(e.fail("play b F5"), "illegal move") << "occupied by black";
+    e.ok("play b pass");
+    e.ok("play w E5");
+}
+
 TEST(GtpUndo, StepsBackOverCapturesAndPasses) {
     REQUIRE_ENGINE();
     GtpProcess e;
@@ -356,7 +379,7 @@ TEST(GtpScore, FinalScoreIsTheGamesJudgementWithKomi) {
     EXPECT_EQ(words(e.ok("list_stones w")), white);
 }
 
-TEST(GtpRecord, HoldsFiveHundredMoves) {
+TEST(GtpRecord, HoldsAThousandMoves) {
     REQUIRE_ENGINE();
     GtpProcess e;
     // Three kos in the shape of the one on the left edge, away from the edges. Taking
@@ -379,19 +402,25 @@ TEST(GtpRecord, HoldsFiveHundredMoves) {
         return black ? "play b " + at(k, 2, 1) : "play w " + at(k, 1, 1);
     };
     int i = 0;
-    for (; moves < 500; ++moves, ++i) ASSERT_TRUE(e.send(take(i)).ok) << "move " << moves + 1;
+    for (; moves < max_moves; ++moves, ++i)
+        ASSERT_TRUE(e.send(take(i)).ok) << "move " << moves + 1;
+    // Every move of the cycle takes one stone, black's moves at even places of the cycle.
+    int black = 0;
+    for (int k = 0; k < i; ++k) black += cycle[k % 6].second ? 1 : 0;
+    const std::string white = std::to_string(i - black);
+    ASSERT_TRUE(cycle[(i - 1) % 6].second) << "the last move of the record is black's";
 
     EXPECT_EQ(e.fail(take(i)), "illegal move");
     EXPECT_EQ(e.ok("genmove b"), "pass");
     EXPECT_EQ(e.ok("genmove w"), "pass");
-    EXPECT_EQ(e.ok("captures b"), "240");
-    EXPECT_EQ(e.ok("captures w"), "239");
+    EXPECT_EQ(e.ok("captures b"), std::to_string(black));
+    EXPECT_EQ(e.ok("captures w"), white);
     e.ok("undo");  // genmove w's pass
     e.ok("undo");  // genmove b's pass
-    e.ok("undo");  // the 500th move, black's capture
-    EXPECT_EQ(e.ok("captures b"), "239");
+    e.ok("undo");  // the last move, black's capture
+    EXPECT_EQ(e.ok("captures b"), std::to_string(black - 1));
     e.ok(take(i - 1));
-    EXPECT_EQ(e.ok("captures b"), "240");
+    EXPECT_EQ(e.ok("captures b"), std::to_string(black));
     EXPECT_EQ(e.fail(take(i)), "illegal move");
 }
 
@@ -436,7 +465,7 @@ TEST(GtpSelfPlay, TwoEnginesAgreeOnEveryMoveAndTheScore) {
             if (r.text != "pass") ++stones;
         }
         EXPECT_EQ(passes, 2) << "the game did not end";
-        EXPECT_LE(stones, 500);
+        EXPECT_LE(stones, max_moves);
         EXPECT_TRUE((Stones{"D4", "D16", "Q4", "Q16"}.count(first))) << "opened on " << first;
 
         for (const char* c : {"list_stones b", "list_stones w", "captures b", "captures w"})

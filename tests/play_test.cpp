@@ -183,6 +183,40 @@ TEST_F(Play, KoRetakeWaitsForOneExchangeElsewhere) {
     EXPECT_EQ(s.white_captures, 1);
 }
 
+// After a pass the position before the opponent's last move is the one on the board, so
+// taking the ko back at once repeats nothing; the next stone brings the rule back.
+TEST_F(Play, KoRetakeIsAllowedOnlyRightAfterAPass) {
+    twoPersonGameOn({".XO", "X..O", ".XO"});
+    press(10, 10);  // 1 black elsewhere
+    press(2, 2);    // 2 white into the ko
+    press(3, 2);    // 3 black takes the ko
+    ASSERT_EQ(s.board[2][2], stone_empty);
+    // The other side's pass, as the computer's pass or a pass at the board leaves it.
+    s.last_was_pass = flag_on;
+    f.fake.clear();
+    press(2, 2);  // 4 white takes back
+    EXPECT_TRUE(messages().empty()) << f.fake.dump();
+    EXPECT_EQ(s.board[2][2], stone_white);
+    EXPECT_EQ(s.board[3][2], stone_empty);
+    EXPECT_EQ(s.last_was_pass, flag_off);
+    press(3, 2);  // black's immediate retake is a ko again
+    EXPECT_EQ(messages(), std::vector<std::string>{"msg [Tolvan] ｺｳ材を打たないと打てません"});
+    EXPECT_EQ(s.board[3][2], stone_empty);
+}
+
+TEST_F(Play, PassesAndStepsSetWhetherTheLastActionWasAPass) {
+    g.TAIMAN_Click();
+    press(4, 4);
+    g.PASU_Click();
+    EXPECT_EQ(s.last_was_pass, flag_on);
+    g.MODORU_Click();
+    EXPECT_EQ(s.last_was_pass, flag_off);
+    g.SUSUMU_Click();
+    s.last_was_pass = flag_on;
+    g.SAISYO_Click();
+    EXPECT_EQ(s.last_was_pass, flag_off);
+}
+
 TEST_F(Play, SnapbackIsNoKo) {
     twoPersonGameOn({"..XO", "XXXO", "OOOO"});
     press(10, 10);  // black elsewhere
@@ -210,24 +244,25 @@ TEST_F(Play, FirstMoveOfAGameIsNeverKo) {
     EXPECT_EQ(s.board[2][2], stone_empty);
 }
 
-TEST_F(Play, TheRecordStopsAtFiveHundredMoves) {
+TEST_F(Play, TheRecordStopsAtItsCapacity) {
+    static_assert(max_moves >= 1000, "real games reach 500 stones");
     g.TAIMAN_Click();
-    s.move_no = 500;
-    s.last_move_no = 500;
+    s.move_no = max_moves;
+    s.last_move_no = max_moves;
     f.fake.clear();
     press(10, 10);
     EXPECT_EQ(f.fake.dump(), "dsPlay 12\nmsg [Tolvan] これ以上は打てません\n");
     EXPECT_EQ(s.board[10][10], stone_empty);
-    EXPECT_EQ(s.move_no, 500);
+    EXPECT_EQ(s.move_no, max_moves);
     EXPECT_EQ(s.turn, stone_black);
 }
 
-TEST_F(Play, FiveHundredRealMovesFitTheRecord) {
+TEST_F(Play, AFullRecordOfRealMovesRefusesTheNext) {
     g.TAIMAN_Click();
     // Fill the board move by move; captures open new points, so keep pressing the first
     // legal point until the record is full.
     int guard = 0;
-    while (s.move_no < 500 && ++guard < 5000) {
+    while (s.move_no < max_moves && ++guard < 5000) {
         bool played = false;
         for (int x = 1; x <= 19 && !played; ++x)
             for (int y = 1; y <= 19 && !played; ++y) {
@@ -239,7 +274,7 @@ TEST_F(Play, FiveHundredRealMovesFitTheRecord) {
             }
         if (!played) break;
     }
-    ASSERT_EQ(s.move_no, 500);
+    ASSERT_EQ(s.move_no, max_moves);
     f.fake.clear();
     for (int x = 1; x <= 19; ++x)
         for (int y = 1; y <= 19; ++y)
@@ -248,7 +283,7 @@ TEST_F(Play, FiveHundredRealMovesFitTheRecord) {
                 x = y = 20;
             }
     EXPECT_EQ(messages(), std::vector<std::string>{"msg [Tolvan] これ以上は打てません"});
-    EXPECT_EQ(s.move_no, 500);
+    EXPECT_EQ(s.move_no, max_moves);
 }
 
 TEST_F(Play, TaimanMessagesForNewAndRunningGames) {
