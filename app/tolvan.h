@@ -34,6 +34,8 @@ public:
 
     // Set by 終了処理's callers once the program has been ended: no handler runs after.
     bool ended = false;
+    // Set once the person has been told that the settings file cannot be written.
+    bool settings_unsaved_told = false;
 
     // ---- Events of the main window (app/events.cpp) -------------------------------
     // The window's load handler: the whole start-up.

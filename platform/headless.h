@@ -30,6 +30,7 @@ public:
     void box(double, double, double, double, int) override {}
     void circle(double, double, double, int) override {}
     void text(double, double, const std::string&, double, int, bool) override {}
+    void textCentred(double, double, const std::string&, double, int, bool) override {}
     void refresh() override {}
 
     // Menu: check marks are kept but start unticked, so neither move numbers nor hint

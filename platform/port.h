@@ -40,6 +40,11 @@ public:
     // Text (UTF-8) with its top-left at (x, y), size in points, palette colour, bold.
     virtual void text(double x, double y, const std::string& s, double size, int color,
                       bool bold) = 0;
+    // Text (UTF-8) whose inked part is centred on (x, y): the glyphs themselves, not the
+    // blank space of the font around them, so that short numbers sit in the middle of
+    // a stone whatever the face's metrics.
+    virtual void textCentred(double x, double y, const std::string& s, double size, int color,
+                             bool bold) = 0;
     // Puts what has been drawn on the screen at once.
     virtual void refresh() = 0;
 };

@@ -75,8 +75,10 @@ void Tolvan::描画_四角形(double x, double y, double w, double h, int colour
     pf.canvas.box(cellX(x), cellY(y), cellX(x) + w, cellY(y) + h, colour);
 }
 
-// Redraws the whole window: background, board, labels and the side panel. The move
-// count, the last-move mark and move numbers are left to the commands that draw them.
+// Redraws the whole window: background, board, labels and the side panel. In a running
+// game the panel labels the colour rows by who plays them and shows the move count, and
+// the board gets back the last-move mark, the move numbers and a pending hint, so that a
+// redraw never shows less than the commands had drawn.
 void Tolvan::画面_再描画() {
     描画_背景(s.background);
     描画_盤();
@@ -88,10 +90,29 @@ void Tolvan::画面_再描画() {
         描画_文字列(0, i + 0.1, i, color_white, 9);
     }
     if (s.handicap_set == flag_on) 描画_ハンデレベル(s.handicap_level);
-    描画_石ハマ("COM:ﾊﾏ", "MAN:ﾊﾏ");
+    const bool running = s.turn != no_side;
+    if (running && s.play_mode == mode_man)
+        描画_石ハマ("先 手:ﾊﾏ", "後 手:ﾊﾏ");
+    else if (running && s.man_side == stone_black)
+        描画_石ハマ("MAN:ﾊﾏ", "COM:ﾊﾏ");
+    else
+        描画_石ハマ("COM:ﾊﾏ", "MAN:ﾊﾏ");
     描画_取得駒数(s.black_captures, s.white_captures);
-    if (checked("SINAN")) pf.canvas.paintPicture(Pic::SINAN_MODE, 7000, 1000);
+    if (checked("SINAN")) {
+        pf.canvas.paintPicture(Pic::SINAN_MODE, 7000, 1000);
+        if (running && s.hint_active == flag_on) pf.canvas.paintPicture(Pic::SINAN_SURU, 7000, 1000);
+    }
     pf.canvas.paintPicture(Pic::RABERU, 6900, 200);
+    if (!running) return;
+
+    // The move count shows once the game has a record to count.
+    if (s.last_move_no > 0) 描画_手数(s.move_no);
+    if (checked("BANGOU")) 描画_全手順番号(s.move_no - 1);
+    if (s.move_no > 0) {
+        const int k = s.move_no - 1;
+        if (s.board[s.move_x[k]][s.move_y[k]] != stone_empty)
+            描画_打駒印(s.move_x[k], s.move_y[k], mark_color);
+    }
 }
 
 }  // namespace tolvan

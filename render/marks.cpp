@@ -10,17 +10,13 @@ void Tolvan::描画_打駒印(int x, int y, int colour) {
                      colour);
 }
 
-// Writes move number n on point (x, y), not bold, sized and placed by its digit count.
+// Writes move number n on point (x, y), not bold, sized by its digit count and centred on
+// the stone, so that every digit stays on the stone's disc whatever the font's metrics.
 void Tolvan::描画_手順番号(int x, int y, int n, int colour) {
     s.font_bold = false;
-    double size = 12, dx = 20, dy = 20;
-    if (n >= 100) {
-        size = 7, dx = 0, dy = 65;
-    } else if (n >= 10) {
-        size = 10, dx = 5, dy = 50;
-    }
-    pf.canvas.text(board_left + x * cell_width + dx, board_top + y * cell_height + dy, Str(n),
-                   size, colour, s.font_bold);
+    const double size = n >= 100 ? 7 : n >= 10 ? 10 : 12;
+    pf.canvas.textCentred(board_left + x * cell_width + 150, board_top + y * cell_height + 150,
+                          std::to_string(n), size, colour, s.font_bold);
     s.font_bold = true;
 }
 

@@ -5,6 +5,7 @@
 // The file is Shift-JIS (code page 932) with CR LF line ends, one key=value per line.
 // Keys and values are compared exactly once decoded to UTF-8.
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <iconv.h>
 #include <iterator>
@@ -18,39 +19,50 @@ namespace tolvan {
 
 namespace {
 
-// Converts text between two encodings with iconv; nothing when the converter is missing
-// or the input holds a sequence that is not valid in `from` or has no form in `to`.
-std::optional<std::string> convert(const std::string& text, const char* to, const char* from) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-    std::string out;
-    std::vector<char> in(text.begin(), text.end());
-    char* inp = in.data();
-    std::size_t inleft = in.size();
-    char buf[256];
-    bool ok = true;
-    while (inleft > 0) {
-        char* outp = buf;
-        std::size_t outleft = sizeof buf;
-        const std::size_t r = iconv(cd, &inp, &inleft, &outp, &outleft);
-        out.append(buf, outp);
-        if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
-            ok = false;  // EILSEQ or EINVAL: an invalid or cut-off sequence
-            break;
-        }
+// Converts text between two encodings with one iconv descriptor, reused for every call;
+// nothing when the converter is missing or the input holds a sequence that is not valid
+// in `from` or has no form in `to`.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (ok()) iconv_close(cd_);
     }
-    iconv_close(cd);
-    if (!ok) return std::nullopt;
-    return out;
-}
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
 
-std::optional<std::string> fromShiftJis(const std::string& bytes) {
-    return convert(bytes, "UTF-8", "CP932");
-}
+    std::optional<std::string> operator()(const std::string& text) {
+        if (!ok()) return std::nullopt;
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // back to the initial state
+        std::string out;
+        std::vector<char> in(text.begin(), text.end());
+        char* inp = in.data();
+        std::size_t inleft = in.size();
+        char buf[256];
+        while (inleft > 0) {
+            char* outp = buf;
+            std::size_t outleft = sizeof buf;
+            const std::size_t r = iconv(cd_, &inp, &inleft, &outp, &outleft);
+            out.append(buf, outp);
+            // EILSEQ or EINVAL: an invalid or cut-off sequence
+            if (r == static_cast<std::size_t>(-1) && errno != E2BIG) return std::nullopt;
+        }
+        return out;
+    }
+
+private:
+    bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t cd_;
+};
 
 std::optional<std::string> toShiftJis(const std::string& text) {
-    return convert(text, "CP932", "UTF-8");
+    Converter c("CP932", "UTF-8");
+    return c(text);
 }
+
+// A word of the file as it stands in Shift-JIS. The words are plain JIS characters, each
+// with exactly one Shift-JIS form, so comparing bytes is comparing the decoded text.
+std::string shiftJis(const char* text) { return toShiftJis(text).value_or(text); }
 
 // Splits file bytes into lines. CR LF, a lone LF and a lone CR each end a line; the end
 // after the last line's terminator starts no further line.
@@ -79,13 +91,20 @@ void writeLine(std::ofstream& out, const std::string& text) {
 
 }  // namespace
 
-// Reads Tolvan.ini and applies each line as it is read. A missing or unreadable file, or
-// a line without "=", is replaced by the default settings, which are also applied.
+// Reads Tolvan.ini. A missing or unreadable file, or a line without "=", is replaced by
+// the default settings, which are also applied.
+//
+// Later lines for the same key win, so the lines are read first and what they leave is
+// applied once at the end: the background is drawn once however many lines name it, and
+// reading takes time in proportion to the file. A file that turns out to be broken
+// applies none of its lines, only the defaults. Music that any "BGM=ON" line asks for
+// starts, as it would have at that line.
 //
 // The split at the first "=" is made on the raw bytes: 0x3D is never the second byte of
-// a Shift-JIS character, so the first 0x3D byte is the first "=". Key and value are then
-// decoded; a line whose key or value is not valid Shift-JIS matches no key and is
-// ignored like any unknown line (it does have its "=").
+// a Shift-JIS character, so the first 0x3D byte is the first "=". Keys are compared as
+// Shift-JIS bytes; a value other than the ones the file knows is checked to be valid
+// Shift-JIS, and a line whose value is not matches no key and is ignored like any
+// unknown line (it does have its "=").
 void Tolvan::読込_環境設定ファイル() {
     bool failed = false;
     std::string data;
@@ -99,6 +118,20 @@ void Tolvan::読込_環境設定ファイル() {
         }
     }
 
+    static const std::string keyBackground = shiftJis("背景画"), keyHint = shiftJis("移動指南"),
+                             keyNumbers = shiftJis("手順番号表示"), keyMusic = "BGM",
+                             green = shiftJis("緑"), bamboo = shiftJis("竹");
+    Converter decode("UTF-8", "CP932");
+    // A value that is not "ON" switches off, provided it is text at all.
+    auto onOff = [&](const std::string& value) -> std::optional<bool> {
+        if (value == "ON") return true;
+        if (!decode(value)) return std::nullopt;
+        return false;
+    };
+
+    int background = 0;
+    std::optional<bool> hint, numbers, music;
+    bool musicAsked = false;
     if (!failed) {
         for (const std::string& raw : splitLines(data)) {
             const std::size_t eq = raw.find('=');
@@ -106,35 +139,34 @@ void Tolvan::読込_環境設定ファイル() {
                 failed = true;
                 break;
             }
-            const auto key = fromShiftJis(raw.substr(0, eq));
-            const auto value = fromShiftJis(raw.substr(eq + 1));
-            if (!key || !value) continue;
-
-            if (*key == "背景画") {
-                if (*value == "緑") {
-                    チェック設定(background_green);
-                    描画_背景(background_green);
-                    s.background = background_green;
-                } else if (*value == "竹") {
-                    チェック設定(background_bamboo);
-                    描画_背景(background_bamboo);
-                    s.background = background_bamboo;
-                }
-            } else if (*key == "移動指南") {
-                pf.menu.setChecked("SINAN", *value == "ON");
-            } else if (*key == "手順番号表示") {
-                pf.menu.setChecked("BANGOU", *value == "ON");
-            } else if (*key == "BGM") {
-                if (*value == "ON") {
-                    pf.menu.setChecked("BGM", true);
-                    dsPlayLooping(s.sound_bgm);
-                } else {
-                    pf.menu.setChecked("BGM", false);
+            const std::string key = raw.substr(0, eq), value = raw.substr(eq + 1);
+            if (key == keyBackground) {
+                if (value == green) background = background_green;
+                if (value == bamboo) background = background_bamboo;
+            } else if (key == keyHint) {
+                if (auto v = onOff(value)) hint = v;
+            } else if (key == keyNumbers) {
+                if (auto v = onOff(value)) numbers = v;
+            } else if (key == keyMusic) {
+                if (auto v = onOff(value)) {
+                    music = v;
+                    musicAsked = musicAsked || *v;
                 }
             }
         }
     }
-    if (!failed) return;
+    if (!failed) {
+        if (background != 0) {
+            チェック設定(background);
+            描画_背景(background);
+            s.background = static_cast<i16>(background);
+        }
+        if (hint) pf.menu.setChecked("SINAN", *hint);
+        if (numbers) pf.menu.setChecked("BANGOU", *numbers);
+        if (music) pf.menu.setChecked("BGM", *music);
+        if (musicAsked) dsPlayLooping(s.sound_bgm);
+        return;
+    }
 
     // The defaults. They are applied even when the file cannot be written: the program
     // then runs with them and simply has no settings file.
@@ -148,22 +180,30 @@ void Tolvan::読込_環境設定ファイル() {
     writeLine(out, "手順番号表示=OFF");
     pf.menu.setChecked("BANGOU", false);
     writeLine(out, "BGM=OFF");
-    // Music that an earlier line of a broken file started stops with its check mark.
-    if (checked("BGM")) dsStop(s.sound_bgm);
     pf.menu.setChecked("BGM", false);
 }
 
 // Rewrites Tolvan.ini whole from the current check marks. The background line appears
-// only when one of 緑 and 竹 is ticked. When the file cannot be written nothing else
-// happens: the live preferences stay as they are and the file keeps its old content.
+// only when one of 緑 and 竹 is ticked. When the file cannot be written the live
+// preferences stay as they are, and the person is told once in the run that changes
+// will not outlast it.
 void Tolvan::書込_環境設定ファイル() {
     std::ofstream out(settings_file, std::ios::binary | std::ios::trunc);
-    if (!out) return;
-    if (checked("MIDORI") || checked("TAKE"))
-        writeLine(out, checked("MIDORI") ? "背景画=緑" : "背景画=竹");
-    writeLine(out, checked("SINAN") ? "移動指南=ON" : "移動指南=OFF");
-    writeLine(out, checked("BGM") ? "BGM=ON" : "BGM=OFF");
-    writeLine(out, checked("BANGOU") ? "手順番号表示=ON" : "手順番号表示=OFF");
+    if (out) {
+        if (checked("MIDORI") || checked("TAKE"))
+            writeLine(out, checked("MIDORI") ? "背景画=緑" : "背景画=竹");
+        writeLine(out, checked("SINAN") ? "移動指南=ON" : "移動指南=OFF");
+        writeLine(out, checked("BGM") ? "BGM=ON" : "BGM=OFF");
+        writeLine(out, checked("BANGOU") ? "手順番号表示=ON" : "手順番号表示=OFF");
+        out.close();
+    }
+    if (!out.fail() || settings_unsaved_told) return;
+    settings_unsaved_told = true;
+    std::error_code ec;
+    const std::filesystem::path where = std::filesystem::absolute(settings_file, ec);
+    MsgBox("設定ファイルに書き込めません。\r" + (ec ? settings_file : where.string()) +
+               "\r\rオプションの変更は、次に起動したときには元に戻ります。",
+           Buttons::OK, "ｵﾌﾟｼｮﾝ");
 }
 
 // Ticks the background item of code kind and unticks the other one.

@@ -170,7 +170,7 @@ TEST_F(Computer, DrawOrderOfACaptureWithNumbers) {
                         "circle 3600 3665 50 11",         // its mark
                         "wait 0.5",
                         "dsPlay 11",
-                        "text 3470 3220 12 15 - \" 1\"",  // number of the person's move
+                        "ctext 3600 3350 12 15 - \"1\"",  // number of the person's move
                         "pic KARANAKATEN 3450 3200",      // the captured stone erased
                         "pic HAIKEI_TAKE 7545 2255",
                         "pic HAIKEI_TAKE 7545 2885",

@@ -82,6 +82,11 @@ public:
         log.push_back("text " + num(x) + " " + num(y) + " " + num(size) + " " +
                       std::to_string(color) + (bold ? " b " : " - ") + "\"" + s + "\"");
     }
+    void textCentred(double x, double y, const std::string& s, double size, int color,
+                     bool bold) override {
+        log.push_back("ctext " + num(x) + " " + num(y) + " " + num(size) + " " +
+                      std::to_string(color) + (bold ? " b " : " - ") + "\"" + s + "\"");
+    }
     void refresh() override { log.push_back("refresh"); }
 
     // Menu

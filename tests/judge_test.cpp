@@ -188,7 +188,7 @@ TEST_F(Pass, JudgementKeepsTheGameGoing) {
     EXPECT_EQ(s.turn, stone_black);
     EXPECT_EQ(s.move_no, 2);
     // Move numbers are written again on all but the last stone.
-    EXPECT_TRUE(f.fake.has("text 1580 1330 12 15 - \" 1\""));
+    EXPECT_TRUE(f.fake.has("ctext 1710 1460 12 15 - \"1\""));
 }
 
 }  // namespace

@@ -89,7 +89,7 @@ TEST_F(Play, DrawOrderOfAMoveWithNumbersAndACapture) {
               "pic SIRONAKA 930 995\n"               // the new stone
               "circle 1080 1145 50 11\n"             // its mark
               "dsPlay 11\n"                          // the stone sound
-              "text 5045 4795 12 15 - \" 3\"\n"      // the number of the previous move
+              "ctext 5175 4925 12 15 - \"3\"\n"      // the number of the previous move
               "pic HAIKEI_TAKE 6600 3830\npic HAIKEI_TAKE 6915 3830\npic HAIKEI_TAKE 7230 3830\n"
               "text 6946.5 3861.5 11 0 b \" 4\"\ntext 6915 3830 11 15 b \" 4\"\n"
               "text 7261.5 3861.5 11 0 b \"手目\"\ntext 7230 3830 11 15 b \"手目\"\n"
@@ -111,7 +111,7 @@ TEST_F(Play, FirstMoveWritesNoNumberSecondWritesOne) {
     EXPECT_EQ(f.fake.lines("text").size(), 4u);  // the move count only
     f.fake.clear();
     press(5, 5);
-    EXPECT_TRUE(f.fake.has("text 1580 1330 12 15 - \" 1\""));
+    EXPECT_TRUE(f.fake.has("ctext 1710 1460 12 15 - \"1\""));
 }
 
 TEST_F(Play, SuicideIsRefusedUnlessItCaptures) {

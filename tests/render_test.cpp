@@ -1,6 +1,9 @@
 // Drawing of the board tiles, the background and the side panel, as recorded by the fake.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <functional>
 
 #include "fake_platform.h"
@@ -85,6 +88,97 @@ TEST_F(Render, FullRedrawLabelsTheRowsComManWhoeverPlays) {
     int label = f.fake.find("text 300 3231.5 9 15 b \" 10\"");
     EXPECT_GE(shadow, 0);
     EXPECT_EQ(label, shadow + 1);
+}
+
+// A full redraw in the middle of a game (a change of background) puts back what the
+// game's commands had drawn: who plays which colour, the move count, the move numbers and
+// the last-move mark, and a pending hint.
+struct RedrawInGame : GameTest {
+    // The background commands write the settings file: keep it out of the way.
+    std::filesystem::path ini =
+        std::filesystem::temp_directory_path() / ("tolvan-redraw-" + std::to_string(getpid()) + ".ini");
+    void SetUp() override {
+        GameTest::SetUp();
+        g.settings_file = ini.string();
+    }
+    void TearDown() override { std::filesystem::remove(ini); }
+    // Text lines drawn at the label positions of the black and the white row.
+    std::string rowLabel(const char* y) {
+        for (const auto& l : f.fake.lines(std::string("text 7387.5 ") + y + " 10 15 b "))
+            return l.substr(l.find('"'));
+        return "";
+    }
+};
+
+TEST_F(RedrawInGame, LabelsTheRowsByWhoPlaysThem) {
+    g.SENTE_Click();
+    press(4, 4);
+    f.fake.clear();
+    g.MIDORI_Click();
+    EXPECT_EQ(rowLabel("1940"), "\"MAN:ﾊﾏ\"");
+    EXPECT_EQ(rowLabel("2633"), "\"COM:ﾊﾏ\"");
+
+    g.SAISYO_Click();
+    g.GOTE_Click();
+    f.fake.clear();
+    g.TAKE_Click();
+    EXPECT_EQ(rowLabel("1940"), "\"COM:ﾊﾏ\"");
+    EXPECT_EQ(rowLabel("2633"), "\"MAN:ﾊﾏ\"");
+
+    g.TAIMAN_Click();
+    f.fake.clear();
+    g.MIDORI_Click();
+    EXPECT_EQ(rowLabel("1940"), "\"先 手:ﾊﾏ\"");
+    EXPECT_EQ(rowLabel("2633"), "\"後 手:ﾊﾏ\"");
+
+    // With no game the rows read as they always did.
+    f.fake.clear();
+    g.SAISYO_Click();
+    EXPECT_EQ(rowLabel("1940"), "\"COM:ﾊﾏ\"");
+    EXPECT_EQ(rowLabel("2633"), "\"MAN:ﾊﾏ\"");
+}
+
+TEST_F(RedrawInGame, PutsBackTheMoveCountNumbersAndLastMoveMark) {
+    g.TAIMAN_Click();
+    press(4, 4);    // 1 black
+    press(16, 16);  // 2 white
+    press(4, 16);   // 3 black
+    f.fake.checks["BANGOU"] = true;
+    f.fake.clear();
+    g.MIDORI_Click();
+    const std::string log = f.fake.dump();
+    // After the board: numbers of moves 1 and 2, then the mark on move 3, and the count.
+    const int board = f.fake.find("pic KARANAKATEN 3450 3200");  // (10, 10) drawn empty
+    ASSERT_GE(board, 0);
+    const int one = f.fake.find("ctext 1710 1460 12 15 - \"1\"");
+    const int two = f.fake.find("ctext 5490 5240 12 0 - \"2\"");
+    const int mark = f.fake.find("circle 1710 5240 50 11");
+    EXPECT_GT(one, board) << log;
+    EXPECT_GT(two, board) << log;
+    EXPECT_GT(mark, std::max(one, two)) << log;
+    EXPECT_TRUE(f.fake.has("text 6915 3830 11 15 b \" 3\"")) << log;
+    EXPECT_TRUE(f.fake.has("text 7230 3830 11 15 b \"手目\"")) << log;
+    EXPECT_TRUE(f.fake.lines("ctext 1710 5240").empty()) << "the last move carries its mark, not a number";
+
+    // Stepped back one move: the count and the mark follow the position shown.
+    g.MODORU_Click();
+    f.fake.checks["BANGOU"] = false;
+    f.fake.clear();
+    g.TAKE_Click();
+    EXPECT_TRUE(f.fake.has("text 6915 3830 11 15 b \" 2\"")) << f.fake.dump();
+    EXPECT_TRUE(f.fake.has("circle 5490 5240 50 11")) << f.fake.dump();
+    EXPECT_TRUE(f.fake.lines("ctext").empty()) << "numbers only when they are shown";
+}
+
+TEST_F(RedrawInGame, NoGameDrawsNoCountAndNoMark) {
+    g.TAIMAN_Click();
+    press(4, 4);
+    g.SAISYO_Click();
+    f.fake.clear();
+    g.MIDORI_Click();
+    EXPECT_TRUE(f.fake.lines("circle").empty());
+    EXPECT_TRUE(f.fake.lines("text 6915 3830").empty());
+    EXPECT_TRUE(f.fake.lines("ctext").empty());
 }
 
 TEST_F(Render, MoveCountMovesLeftAsItGrows) {

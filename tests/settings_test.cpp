@@ -172,12 +172,43 @@ TEST_F(Settings, LineWithoutEqualsSignBringsBackTheDefaults) {
     EXPECT_FALSE(musicStarted());
 }
 
-TEST_F(Settings, MusicStartedBeforeABrokenLineStopsWithTheDefaults) {
+TEST_F(Settings, MusicAskedForBeforeABrokenLineDoesNotPlay) {
     f.fake.device_result = 1;
     start(crlf({"BGM=ON", "broken"}));
     EXPECT_EQ(marks(), "gBhnm");
+    // Either never started, or stopped again with the defaults.
     const std::string bgm = std::to_string(f.s.sound_bgm);
-    EXPECT_LT(f.fake.find("dsPlayLooping " + bgm), f.fake.find("dsStop " + bgm));
+    const int started = f.fake.find("dsPlayLooping " + bgm);
+    if (started >= 0) EXPECT_GT(f.fake.find("dsStop " + bgm, started), started);
+}
+
+// Thousands of lines for the same key do what the last of them does, and draw and tick
+// no more than one would: the work is the reading, not a repaint per line.
+TEST_F(Settings, ALargeFileOfRepeatedLinesActsAsItsLastLine) {
+    std::string big;
+    const std::string green = crlf({kBackground + "=" + kGreen});
+    while (big.size() < (1u << 20)) big += green;
+    big += crlf({"BGM=ON", kHint + "=ON"});
+    f.fake.device_result = 1;
+    start(big);
+    EXPECT_EQ(marks(), "GbHnM");
+    EXPECT_EQ(f.s.background, background_green);
+    EXPECT_EQ(f.fake.lines("dsPlayLooping").size(), 1u);
+    const std::string drawnForBig = f.fake.dump();
+
+    Fixture once;  // the fake's sound calls go to the newest fake from here on
+    writeFile("Tolvan.ini", crlf({kBackground + "=" + kGreen, "BGM=ON", kHint + "=ON"}));
+    once.fake.device_result = 1;
+    once.game->Form_Load();
+    EXPECT_TRUE(drawnForBig == once.fake.dump()) << "the same drawing, checks and sounds";
+}
+
+TEST_F(Settings, LaterLinesForTheSameKeyWin) {
+    start(crlf({kBackground + "=" + kGreen, kHint + "=ON", "BGM=ON", kNumbers + "=ON",
+                kBackground + "=" + kBamboo, kHint + "=on", "BGM=OFF", kNumbers + "=ON"}));
+    EXPECT_EQ(marks(), "gBhNm");
+    EXPECT_EQ(f.s.background, background_bamboo);
+    EXPECT_TRUE(f.fake.lines("pic HAIKEI_MIDORI").empty());
 }
 
 TEST_F(Settings, EmptyFileChangesNothing) {
@@ -272,9 +303,29 @@ TEST_F(Settings, UnwritableFileLeavesTheLivePreferences) {
     EXPECT_EQ(f.s.background, background_green);
     EXPECT_TRUE(f.fake.has("pic RABERU 6900 200"));  // the redraw still happened
     EXPECT_TRUE(f.fake.has("dsPlayLooping 7"));
-    EXPECT_TRUE(f.fake.lines("msg").empty());
     EXPECT_FALSE(f.fake.program_ended);
     EXPECT_FALSE(fs::exists(f.game->settings_file));
+    // The person is told once in the run, with the file's full name, that the changes
+    // are not kept.
+    const auto told = f.fake.lines("msg");
+    ASSERT_EQ(told.size(), 1u) << f.fake.dump();
+    EXPECT_EQ(told[0], "msg [ｵﾌﾟｼｮﾝ] 設定ファイルに書き込めません。\r" + f.game->settings_file +
+                           "\r\rオプションの変更は、次に起動したときには元に戻ります。");
+    // The first change that could not be kept is the one that tells.
+    EXPECT_LT(f.fake.find(told[0]), f.fake.find("check SINAN 1"));
+}
+
+TEST_F(Settings, AFileThatCannotBeWrittenInAWritableFolderIsToldOfToo) {
+    start();
+    // A folder where the file should be: opening it for writing fails.
+    fs::remove("Tolvan.ini");
+    fs::create_directory("Tolvan.ini");
+    f.fake.clear();
+    f.game->MenuClick("BGM");
+    f.game->MenuClick("BGM");
+    ASSERT_EQ(f.fake.lines("msg").size(), 1u);
+    EXPECT_NE(f.fake.lines("msg")[0].find((dir.path() / "Tolvan.ini").string()), std::string::npos);
+    EXPECT_EQ(marks(), "gBhnm");
 }
 
 // ---- What the option commands change on the screen and in the sound -----------------
@@ -321,8 +372,8 @@ TEST_F(Settings, MoveNumbersAreDrawnAndTakenOffAtOnce) {
     EXPECT_TRUE(f.fake.checked("BANGOU"));
     EXPECT_EQ(f.fake.dump(),
               "check BANGOU 1\n"
-              "text 5360 1330 12 0 - \" 2\"\n"   // move 2 on white, in black
-              "text 1580 1330 12 15 - \" 1\"\n"  // move 1 on black, in white
+              "ctext 5490 1460 12 0 - \"2\"\n"   // move 2 on white, in black
+              "ctext 1710 1460 12 15 - \"1\"\n"  // move 1 on black, in white
               "circle 1710 5240 50 11\n");
 
     f.fake.clear();

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -471,6 +473,72 @@ TEST_F(SoundLib, RefusesDataThatIsNotAWave) {
     // A real wave is still taken afterwards, as music too.
     const Bytes wave = waveFile(pattern(100, 6), 2, out_rate);
     EXPECT_NE(ds.dsCreateDSB(device, wave.data(), 1), 0);
+}
+
+// The sockets the process holds open (D-Bus connections among them).
+int openSockets() {
+    int n = 0;
+    for (const auto& e : fs::directory_iterator("/proc/self/fd")) {
+        std::error_code ec;
+        const fs::path target = fs::read_symlink(e.path(), ec);
+        if (!ec && target.string().rfind("socket:", 0) == 0) ++n;
+    }
+    return n;
+}
+
+// A private session bus, as a desktop session has one, for the life of the object.
+class SessionBus {
+public:
+    SessionBus() {
+        config_ = fs::temp_directory_path() / ("tolvan-bus-" + std::to_string(getpid()) + ".conf");
+        std::ofstream(config_) << "<busconfig><type>session</type>"
+                                  "<listen>unix:tmpdir=" << fs::temp_directory_path().string()
+                               << "</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                                  "<allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                                  "<allow eavesdrop=\"true\"/><allow own=\"*\"/>"
+                                  "</policy></busconfig>";
+        const std::string command = "dbus-daemon --config-file=" + config_.string() +
+                                    " --fork --print-address=1 --print-pid=1 2>/dev/null";
+        if (FILE* p = popen(command.c_str(), "r")) {
+            char line[512];
+            if (std::fgets(line, sizeof line, p)) address_ = line;
+            if (std::fgets(line, sizeof line, p)) pid_ = std::atoi(line);
+            pclose(p);
+        }
+        while (!address_.empty() && (address_.back() == '\n' || address_.back() == '\r'))
+            address_.pop_back();
+    }
+    ~SessionBus() {
+        if (pid_ > 0) kill(pid_, SIGTERM);
+        fs::remove(config_);
+    }
+    bool running() const { return pid_ > 0 && !address_.empty(); }
+    const std::string& address() const { return address_; }
+
+private:
+    fs::path config_;
+    std::string address_;
+    int pid_ = 0;
+};
+
+// SDL connects to the session bus when it starts; closing the device must end SDL, or
+// the connection stays open until the process dies and a leak checker reports it.
+TEST(SoundLibEnd, ClosingTheDeviceLeavesNoConnectionOpen) {
+    const Library& ds = library();
+    if (!ds.error.empty()) GTEST_SKIP() << ds.error;
+    SessionBus bus;
+    if (!bus.running()) GTEST_SKIP() << "no dbus-daemon to give SDL a session bus";
+    setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+
+    for (int round = 0; round < 2; ++round) {
+        const int before = openSockets();
+        const std::int32_t device = ds.dsInitialize(1);
+        ASSERT_NE(device, 0);
+        EXPECT_GT(openSockets(), before) << "SDL did not connect to the session bus";
+        ds.dsTerminate(device);
+        EXPECT_EQ(openSockets(), before) << "round " << round;
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 
 #include <cmath>
 #include <cstdio>
@@ -107,20 +108,49 @@ void CanvasWidget::circle(double x, double y, double r, int color) {
     update();
 }
 
-void CanvasWidget::text(double x, double y, const std::string& s, double size, int color,
-                        bool bold) {
+namespace {
+
+// The window font at a size in points, taken at 96 dots per inch whatever the screen says.
+QFont windowFont(double size, bool bold) {
     QFont font(windowFontFamily());
-    // Point sizes are taken at 96 dots per inch, whatever the screen says.
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(size * 96.0 / 72.0))));
     font.setBold(bold);
     // The stand-in Mincho has narrower blanks than the face the texts were laid out for;
     // widening them keeps blank-separated layouts, like the column letters, in place.
     font.setWordSpacing(font.pixelSize() * 0.17);
+    return font;
+}
+
+}  // namespace
+
+void CanvasWidget::text(double x, double y, const std::string& s, double size, int color,
+                        bool bold) {
+    const QFont font = windowFont(size, bold);
     QPainter p(&image_);
     p.setFont(font);
     p.setPen(paletteColor(color));
     QFontMetrics fm(font);
     p.drawText(QPoint(twipsToPixels(x), twipsToPixels(y) + fm.ascent()), QString::fromStdString(s));
+    update();
+}
+
+void CanvasWidget::textCentred(double x, double y, const std::string& s, double size, int color,
+                               bool bold) {
+    const QFont font = windowFont(size, bold);
+    const QString str = QString::fromStdString(s);
+    // The glyphs' outlines give the inked box; the metrics' box would add the face's
+    // side bearings and line gap, which differ from face to face.
+    QPainterPath outline;
+    outline.addText(0, 0, font, str);
+    const QRectF ink = outline.boundingRect();
+    // The centre of the pixel that (x, y) falls on.
+    const double cx = twipsToPixels(x) + 0.5, cy = twipsToPixels(y) + 0.5;
+    const QPoint origin(static_cast<int>(std::lround(cx - ink.center().x())),
+                        static_cast<int>(std::lround(cy - ink.center().y())));
+    QPainter p(&image_);
+    p.setFont(font);
+    p.setPen(paletteColor(color));
+    p.drawText(origin, str);
     update();
 }
 

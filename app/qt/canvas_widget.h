@@ -41,6 +41,8 @@ public:
     void circle(double x, double y, double r, int color) override;
     void text(double x, double y, const std::string& s, double size, int color,
               bool bold) override;
+    void textCentred(double x, double y, const std::string& s, double size, int color,
+                     bool bold) override;
     void refresh() override;
 
 protected:

@@ -7,12 +7,25 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <cstring>
 
 #include "app/qt/canvas_widget.h"
 #include "app/qt/main_window.h"
 #include "app/tolvan.h"
 
 int main(int argc, char** argv) {
+    // Without a desktop Qt would abort with a message about platform plugins; say what
+    // is missing instead. A platform chosen explicitly (offscreen, for screenshots and
+    // tests) needs no display.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        !(argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))) {
+        std::fprintf(stderr,
+                     "tolvan: no graphical desktop here (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                     "tolvan: start it from a desktop session; for a picture without one, run\n"
+                     "tolvan:   QT_QPA_PLATFORM=offscreen tolvan --screenshot FILE.png\n");
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvan"));
 

@@ -165,14 +165,18 @@ TOLVAN_EXPORT std::int32_t dsFree(std::int32_t sound) {
     return 1;
 }
 
-// Releases every sound still held and closes the device.
+// Releases every sound still held and closes the device. When nothing else in the
+// process uses SDL any more, SDL is ended too, so that what its start opened besides the
+// audio (its D-Bus connections) is closed as well.
 TOLVAN_EXPORT std::int32_t dsTerminate(std::int32_t dev) {
     if (dev == 0 || dev != device) return 0;
     Mix_HaltChannel(-1);
     for (Sound& s : sounds)
         if (s.handle != 0) release(s);
     Mix_CloseAudio();
+    Mix_Quit();
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
     device = 0;
     return 1;
 }

@@ -142,6 +142,45 @@ TEST_F(QtWindowTest, StartUpDrawsBoardOnBackground) {
     EXPECT_TRUE(isGreenish(pixelAt(*window, 100, 3000)));
 }
 
+// Move numbers of one to three digits, on black and on white stones: the ink stays on the
+// stone's disc, centred on it, in the colour that stands out from the stone.
+TEST_F(QtWindowTest, MoveNumbersSitInTheMiddleOfTheirStones) {
+    Tolvan& g = window->game();
+    const QImage& img = window->canvas().image();
+    const QPoint tile = cellPixel(10, 10);
+    const QRect around(tile - QPoint(21, 21), QSize(63, 63));
+    for (int stone : {stone_black, stone_white}) {
+        for (int n : {1, 7, 10, 57, 99, 100, 123, 888, 999}) {
+            SCOPED_TRACE("move " + std::to_string(n) + (stone == stone_black ? " on black" : " on white"));
+            g.描画_石(10, 10, stone);
+            const QImage before = img.copy(around);
+            g.描画_手順番号(10, 10, n, stone == stone_black ? color_white : color_black);
+            const QImage after = img.copy(around);
+            int inked = 0, contrast = 0;
+            QRect box;
+            for (int y = 0; y < around.height(); ++y)
+                for (int x = 0; x < around.width(); ++x) {
+                    if (before.pixel(x, y) == after.pixel(x, y)) continue;
+                    ++inked;
+                    const QPoint at = around.topLeft() + QPoint(x, y);
+                    box |= QRect(at, QSize(1, 1));
+                    // Inside the stone's tile, and on its disc around the centre pixel.
+                    ASSERT_TRUE(QRect(tile, QSize(21, 21)).contains(at)) << x << "," << y;
+                    const QPoint d = at - (tile + QPoint(10, 10));
+                    EXPECT_LE(d.x() * d.x() + d.y() * d.y(), 9 * 9) << d.x() << "," << d.y();
+                    const int change = qGray(after.pixel(x, y)) - qGray(before.pixel(x, y));
+                    if (stone == stone_black ? change > 80 : change < -80) ++contrast;
+                }
+            EXPECT_GT(inked, 6);
+            EXPECT_GT(contrast, 3) << "the digits stand out from the stone";
+            // Centred: the inked box's middle is within a pixel of the stone's centre.
+            const QPointF mid = QRectF(box).center() - QPointF(tile) - QPointF(10.5, 10.5);
+            EXPECT_LE(std::abs(mid.x()), 1.0) << box.x() << " " << box.width();
+            EXPECT_LE(std::abs(mid.y()), 1.0) << box.y() << " " << box.height();
+        }
+    }
+}
+
 TEST_F(QtWindowTest, PressOnBoardReachesGameAsTwips) {
     window->findChild<QAction*>("TAIMAN")->trigger();
     ASSERT_EQ(messages, std::vector<std::string>{"先手の番です"});
