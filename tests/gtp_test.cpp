@@ -34,32 +34,48 @@ struct Response {
     std::string text;  // after "= " or "? "; the lines of a longer answer joined by '\n'
 };
 
+// How an engine is started, besides its arguments.
+struct Launch {
+    bool book = true;   // give it the run directory's book with --book
+    std::string dir;    // its working directory; empty for the test's own
+    bool errors = false;  // keep its standard error apart, for errors()
+};
+
 // One engine process, spoken to through pipes on its standard input and output.
 class GtpProcess {
 public:
-    explicit GtpProcess(std::vector<std::string> args = {}) {
+    explicit GtpProcess(std::vector<std::string> args = {}, const Launch& launch = {}) {
         signal(SIGPIPE, SIG_IGN);
-        args.insert(args.begin(), {enginePath(), "--book", runDir() + "/Tolvan.定石"});
+        if (launch.book) args.insert(args.begin(), {"--book", runDir() + "/Tolvan.定石"});
+        args.insert(args.begin(), enginePath());
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        int in[2], out[2];
-        if (pipe(in) != 0 || pipe(out) != 0) return;
+        int in[2], out[2], err[2] = {-1, -1};
+        if (pipe(in) != 0 || pipe(out) != 0 || (launch.errors && pipe(err) != 0)) return;
         posix_spawn_file_actions_t fa;
         posix_spawn_file_actions_init(&fa);
         posix_spawn_file_actions_adddup2(&fa, in[0], STDIN_FILENO);
         posix_spawn_file_actions_adddup2(&fa, out[1], STDOUT_FILENO);
-        for (int fd : {in[0], in[1], out[0], out[1]}) posix_spawn_file_actions_addclose(&fa, fd);
+        if (launch.errors) posix_spawn_file_actions_adddup2(&fa, err[1], STDERR_FILENO);
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+            if (fd >= 0) posix_spawn_file_actions_addclose(&fa, fd);
+        if (!launch.dir.empty()) posix_spawn_file_actions_addchdir_np(&fa, launch.dir.c_str());
         if (posix_spawn(&pid_, argv[0], &fa, nullptr, argv.data(), environ) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&fa);
         close(in[0]);
         close(out[1]);
         to_ = fdopen(in[1], "w");
         from_ = fdopen(out[0], "r");
+        if (launch.errors) {
+            close(err[1]);
+            errors_ = fdopen(err[0], "r");
+        }
     }
     ~GtpProcess() {
         if (to_) finish();
         if (from_) std::fclose(from_);
+        if (errors_) std::fclose(errors_);
     }
 
     void write(const std::string& text) {
@@ -98,6 +114,13 @@ public:
         EXPECT_FALSE(r.ok) << command << " -> = " << r.text;
         return r.text;
     }
+    // What the engine wrote on standard error when the launch kept it apart; read after
+    // finish().
+    std::string errors() {
+        std::string text;
+        for (int c; errors_ && (c = std::fgetc(errors_)) != EOF;) text += static_cast<char>(c);
+        return text;
+    }
     // Closes the engine's input; its exit status.
     int finish() {
         std::fclose(to_);
@@ -111,6 +134,7 @@ private:
     pid_t pid_ = -1;
     std::FILE* to_ = nullptr;
     std::FILE* from_ = nullptr;
+    std::FILE* errors_ = nullptr;
 };
 
 #define REQUIRE_ENGINE() \
@@ -433,6 +457,30 @@ TEST(GtpBook, TheComputerAnswersFromTheGivenBook) {
     e.ok("play b D4");
     e.ok("play w C6");
     EXPECT_EQ(e.ok("genmove b"), "F3");
+}
+
+// Started from elsewhere without --book, the engine finds the book beside itself; without
+// any book it says so on standard error, and standard output carries only responses.
+TEST(GtpBook, TheBookBesideTheProgramIsFoundFromAnyDirectory) {
+    REQUIRE_ENGINE();
+    if (!std::filesystem::exists(runDir() + "/Tolvan.定石")) GTEST_SKIP() << "no opening book";
+    char dir[] = "/tmp/tolvan-gtp-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    {
+        GtpProcess e({"--second", "0"}, {.book = false, .dir = dir, .errors = true});
+        e.ok("play b D4");
+        e.ok("play w C6");
+        EXPECT_EQ(e.ok("genmove b"), "F3");
+        e.finish();
+        EXPECT_EQ(e.errors(), "");
+    }
+    {
+        GtpProcess e({"--book", "/nonexistent"}, {.book = false, .dir = dir, .errors = true});
+        EXPECT_EQ(e.ok("name"), "Tolvan");
+        e.finish();
+        EXPECT_NE(e.errors().find("/nonexistent"), std::string::npos);
+    }
+    std::filesystem::remove(dir);
 }
 
 // Two engines play each other: one answers genmove for black, the other for white, and
