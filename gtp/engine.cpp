@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 namespace tolvan::gtp {
@@ -11,11 +12,17 @@ namespace tolvan::gtp {
 namespace {
 
 const char* const command_names[] = {
-    "protocol_version", "name",        "version",     "known_command",  "list_commands",
-    "quit",             "boardsize",   "clear_board", "komi",           "play",
-    "genmove",          "undo",        "list_stones", "showboard",      "captures",
-    "final_score",      "fixed_handicap", "set_free_handicap",
+    "protocol_version",    "name",                 "version",
+    "known_command",       "list_commands",        "quit",
+    "boardsize",           "clear_board",          "komi",
+    "play",                "genmove",              "undo",
+    "list_stones",         "showboard",            "captures",
+    "final_score",         "fixed_handicap",       "set_free_handicap",
+    "time_settings",       "time_left",            "kgs-time_settings",
 };
+
+// A komi beyond this is no komi any game is played with.
+constexpr double max_komi = 1000;
 
 // The handicap points GTP fixes for 19x19, in the order stones are added.
 const char* const fixed_points[9] = {"D4", "Q16", "D16", "Q4", "D10", "Q10", "K4", "K16", "K10"};
@@ -42,6 +49,20 @@ bool parseInt(const std::string& text, int& out) {
     for (std::size_t k = i; k < text.size(); ++k)
         if (!std::isdigit(static_cast<unsigned char>(text[k]))) return false;
     out = std::stoi(text);
+    return true;
+}
+
+// GTP's int: an unsigned number up to 2^31 - 1, digits only.
+bool parseCount(const std::string& text) {
+    if (text.empty() || text.size() > 10) return false;
+    for (char c : text)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    return std::stoll(text) <= 2147483647LL;
+}
+
+bool allCounts(const std::vector<std::string>& args, std::size_t from) {
+    for (std::size_t k = from; k < args.size(); ++k)
+        if (!parseCount(args[k])) return false;
     return true;
 }
 
@@ -132,7 +153,8 @@ std::string Engine::execute(const std::string& raw) {
     }
     if (first >= words.size()) return "?" + id + " missing command\n\n";
 
-    const std::string command = lower(words[first]);
+    // Command names are case sensitive; only colours and vertices are not.
+    const std::string& command = words[first];
     const std::vector<std::string> args(words.begin() + static_cast<long>(first) + 1, words.end());
     const Reply r = dispatch(command, args);
     return (r.ok ? "=" : "?") + id + " " + r.text + "\n\n";
@@ -144,9 +166,8 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     if (command == "version") return success("1.0");
     if (command == "known_command") {
         if (args.empty()) return failure("missing argument");
-        const std::string c = lower(args[0]);
         for (const char* name : command_names)
-            if (c == name) return success("true");
+            if (args[0] == name) return success("true");
         return success("false");
     }
     if (command == "list_commands") {
@@ -171,14 +192,13 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     }
     if (command == "komi") {
         if (args.empty()) return failure("komi not a float");
-        try {
-            std::size_t used = 0;
-            const double k = std::stod(args[0], &used);
-            if (used != args[0].size() || !std::isfinite(k)) return failure("komi not a float");
-            komi_ = k;
-        } catch (...) {
-            return failure("komi not a float");
-        }
+        const char* text = args[0].c_str();
+        char* end = nullptr;
+        const double k = std::strtod(text, &end);
+        if (end == text || *end != '\0') return failure("komi not a float");
+        // A number, but none a game is played with (and too long to score with).
+        if (!std::isfinite(k) || std::fabs(k) > max_komi) return failure("syntax error");
+        komi_ = k;
         return success();
     }
     if (command == "play") return play(args);
@@ -190,6 +210,17 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     if (command == "final_score") return finalScore();
     if (command == "fixed_handicap") return fixedHandicap(args);
     if (command == "set_free_handicap") return setFreeHandicap(args);
+    // The computer answers at once whatever the clock; the settings are only checked.
+    if (command == "time_settings") {
+        if (args.size() != 3 || !allCounts(args, 0)) return failure("syntax error");
+        return success();
+    }
+    if (command == "time_left") {
+        if (args.size() != 3 || parseColour(args[0]) == 0 || !allCounts(args, 1))
+            return failure("syntax error");
+        return success();
+    }
+    if (command == "kgs-time_settings") return kgsTimeSettings(args);
     return failure("unknown command");
 }
 
@@ -205,8 +236,8 @@ Engine::Reply Engine::play(const std::vector<std::string>& args) {
         return success();
     }
     const auto p = parseVertex(args[1]);
-    if (!p) return failure("invalid color or coordinate");
-    if (!onBoard(*p)) return failure("illegal move");
+    // A vertex off the board is no vertex of this game: a syntax error, not a refused move.
+    if (!p || !onBoard(*p)) return failure("invalid color or coordinate");
 
     GameState& s = game_->s;
     s.play_mode = mode_man;
@@ -377,6 +408,23 @@ Engine::Reply Engine::setFreeHandicap(const std::vector<std::string>& args) {
     if (stones.size() >= 361) return failure("bad vertex list");
     setup_ = stones;
     placeSetup(setup_);
+    return success();
+}
+
+// KGS's clock: none, absolute main, byoyomi main period count, canadian main period stones.
+Engine::Reply Engine::kgsTimeSettings(const std::vector<std::string>& args) {
+    if (args.empty()) return failure("syntax error");
+    const std::string& system = args[0];
+    std::size_t numbers = 0;
+    if (system == "none")
+        numbers = 0;
+    else if (system == "absolute")
+        numbers = 1;
+    else if (system == "byoyomi" || system == "canadian")
+        numbers = 3;
+    else
+        return failure("syntax error");
+    if (args.size() != numbers + 1 || !allCounts(args, 1)) return failure("syntax error");
     return success();
 }
 

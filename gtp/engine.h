@@ -67,6 +67,7 @@ private:
     Reply finalScore();
     Reply fixedHandicap(const std::vector<std::string>& args);
     Reply setFreeHandicap(const std::vector<std::string>& args);
+    Reply kgsTimeSettings(const std::vector<std::string>& args);
 
     // A new game: empty board, no record, no handicap.
     void reset();

@@ -176,7 +176,7 @@ TEST(GtpProtocol, AdministrativeCommands) {
     for (const char* c : {"protocol_version", "name", "version", "known_command", "list_commands",
                           "quit", "boardsize", "clear_board", "komi", "play", "genmove", "undo",
                           "list_stones", "showboard", "captures", "final_score", "fixed_handicap",
-                          "set_free_handicap"}) {
+                          "set_free_handicap", "time_settings", "time_left", "kgs-time_settings"}) {
         EXPECT_TRUE(listed.count(c)) << c;
         EXPECT_EQ(e.ok(std::string("known_command ") + c), "true");
     }
@@ -189,6 +189,32 @@ TEST(GtpProtocol, AdministrativeCommands) {
 
     GtpProcess bad({"--second", "60"});
     EXPECT_EQ(bad.finish(), 2);
+}
+
+// What controllers send, checked as GTP defines it: command names are case sensitive
+// (colours and vertices are not), clock settings are taken when well formed, and komi
+// must be one a game is played with. A refused command leaves everything as it was.
+TEST(GtpProtocol, ArgumentsAreCheckedAsGtpDefines) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    e.ok("komi 6.5");
+    for (const char* c : {"play BLACK d4", "time_settings 600 30 5", "time_left WHITE 25 3",
+                          "kgs-time_settings none", "kgs-time_settings absolute 900",
+                          "kgs-time_settings byoyomi 600 30 5", "kgs-time_settings canadian 600 300 25"})
+        e.ok(c);
+    const std::pair<const char*, const char*> refused[] = {
+        {"NAME", "unknown command"},        {"Genmove b", "unknown command"},
+        {"komi 1e100", "syntax error"},     {"komi -1001", "syntax error"},
+        {"komi nan", "syntax error"},       {"komi 6.5x", "komi not a float"},
+        {"time_settings 600 30", "syntax error"},   {"time_settings -1 30 5", "syntax error"},
+        {"time_left red 300 0", "syntax error"},    {"time_left b 2.5 0", "syntax error"},
+        {"kgs-time_settings byoyomi 600 30", "syntax error"},
+        {"kgs-time_settings fischer 600 10", "syntax error"},
+    };
+    for (auto [command, error] : refused) EXPECT_EQ(e.fail(command), error) << command;
+    EXPECT_EQ(e.ok("known_command PLAY"), "false");
+    EXPECT_EQ(words(e.ok("list_stones B")), (Stones{"D4"}));
+    EXPECT_EQ(e.ok("final_score"), "W+6.5");
 }
 
 TEST(GtpPlay, VerticesCountRowsFromTheBottomAndSkipI) {
@@ -208,8 +234,10 @@ TEST(GtpPlay, VerticesCountRowsFromTheBottomAndSkipI) {
 
     EXPECT_EQ(e.fail("play b I5"), "invalid color or coordinate");
     EXPECT_EQ(e.fail("play red A2"), "invalid color or coordinate");
-    for (const char* v : {"A20", "U1", "A0"})
-        EXPECT_EQ(e.fail(std::string("play b ") + v), "illegal move") << v;
+    // A vertex off the board is malformed, not a move the rules refuse.
+    for (const char* v : {"A20", "U1", "A0", "Z99", "a100"})
+        EXPECT_EQ(e.fail(std::string("play b ") + v), "invalid color or coordinate") << v;
+    EXPECT_EQ(e.fail("play b J10"), "illegal move");
     e.ok("play b pass");
     EXPECT_EQ(words(e.ok("list_stones b")), (Stones{"A1", "J10"}));
 }
