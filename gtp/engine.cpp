@@ -17,8 +17,9 @@ const char* const command_names[] = {
     "boardsize",           "clear_board",          "komi",
     "play",                "genmove",              "undo",
     "list_stones",         "showboard",            "captures",
-    "final_score",         "fixed_handicap",       "set_free_handicap",
-    "time_settings",       "time_left",            "kgs-time_settings",
+    "final_score",         "fixed_handicap",       "place_free_handicap",
+    "set_free_handicap",   "time_settings",        "time_left",
+    "kgs-time_settings",
 };
 
 // A komi beyond this is no komi any game is played with.
@@ -209,6 +210,7 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     if (command == "captures") return captures(args);
     if (command == "final_score") return finalScore();
     if (command == "fixed_handicap") return fixedHandicap(args);
+    if (command == "place_free_handicap") return placeFreeHandicap(args);
     if (command == "set_free_handicap") return setFreeHandicap(args);
     // The computer answers at once whatever the clock; the settings are only checked.
     if (command == "time_settings") {
@@ -369,12 +371,8 @@ Engine::Reply Engine::finalScore() {
     return success("0");
 }
 
-Engine::Reply Engine::fixedHandicap(const std::vector<std::string>& args) {
-    int n = 0;
-    if (args.empty() || !parseInt(args[0], n)) return failure("handicap not an integer");
-    if (n < 2 || n > 9) return failure("invalid number of stones");
-    if (!boardEmpty()) return failure("board not empty");
-
+// Sets up the fixed handicap points for n stones, 2..9, and answers them.
+Engine::Reply Engine::placeHandicap(int n) {
     // Five and seven stones are the four and six below them plus the centre point.
     std::vector<int> order;
     if (n == 5 || n == 7) {
@@ -392,6 +390,25 @@ Engine::Reply Engine::fixedHandicap(const std::vector<std::string>& args) {
     setup_ = stones;
     placeSetup(setup_);
     return success(out);
+}
+
+Engine::Reply Engine::fixedHandicap(const std::vector<std::string>& args) {
+    int n = 0;
+    if (args.empty() || !parseInt(args[0], n)) return failure("handicap not an integer");
+    if (n < 2 || n > 9) return failure("invalid number of stones");
+    if (!boardEmpty()) return failure("board not empty");
+    return placeHandicap(n);
+}
+
+// The engine's own choice is the fixed points. Any count from two up to one less than
+// the points of the board is a valid request; beyond the nine points of the pattern the
+// engine places nine, fewer than asked, as GTP allows for a count that high.
+Engine::Reply Engine::placeFreeHandicap(const std::vector<std::string>& args) {
+    int n = 0;
+    if (args.empty() || !parseInt(args[0], n)) return failure("handicap not an integer");
+    if (n < 2 || n > 19 * 19 - 1) return failure("invalid number of stones");
+    if (!boardEmpty()) return failure("board not empty");
+    return placeHandicap(std::min(n, 9));
 }
 
 Engine::Reply Engine::setFreeHandicap(const std::vector<std::string>& args) {

@@ -66,8 +66,12 @@ private:
     Reply captures(const std::vector<std::string>& args);
     Reply finalScore();
     Reply fixedHandicap(const std::vector<std::string>& args);
+    Reply placeFreeHandicap(const std::vector<std::string>& args);
     Reply setFreeHandicap(const std::vector<std::string>& args);
     Reply kgsTimeSettings(const std::vector<std::string>& args);
+
+    // Sets up the handicap points for n stones, 2..9, and names them.
+    Reply placeHandicap(int n);
 
     // A new game: empty board, no record, no handicap.
     void reset();

@@ -176,7 +176,8 @@ TEST(GtpProtocol, AdministrativeCommands) {
     for (const char* c : {"protocol_version", "name", "version", "known_command", "list_commands",
                           "quit", "boardsize", "clear_board", "komi", "play", "genmove", "undo",
                           "list_stones", "showboard", "captures", "final_score", "fixed_handicap",
-                          "set_free_handicap", "time_settings", "time_left", "kgs-time_settings"}) {
+                          "set_free_handicap", "place_free_handicap", "time_settings", "time_left",
+                          "kgs-time_settings"}) {
         EXPECT_TRUE(listed.count(c)) << c;
         EXPECT_EQ(e.ok(std::string("known_command ") + c), "true");
     }
@@ -355,6 +356,20 @@ TEST(GtpHandicap, StonesAreSetUpOnAnEmptyBoardOnly) {
     e.ok("clear_board");
     e.ok("play b A1");
     EXPECT_EQ(e.fail("fixed_handicap 2"), "board not empty");
+}
+
+// The engine's own handicap is the fixed points in their order; a request beyond the
+// nine points gets the nine.
+TEST(GtpHandicap, TheEnginePlacesFreeHandicapOnTheFixedPoints) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    for (const char* n : {"1", "361"})
+        EXPECT_EQ(e.fail(std::string("place_free_handicap ") + n), "invalid number of stones");
+    EXPECT_EQ(e.ok("place_free_handicap 7"), "D4 Q16 D16 Q4 D10 Q10 K10");
+    EXPECT_EQ(words(e.ok("list_stones b")).size(), 7u);
+    EXPECT_EQ(e.fail("place_free_handicap 2"), "board not empty");
+    e.ok("clear_board");
+    EXPECT_EQ(e.ok("place_free_handicap 360"), "D4 Q16 D16 Q4 D10 Q10 K4 K16 K10");
 }
 
 // A position with a living group for each side, a white stone taken by black in the
