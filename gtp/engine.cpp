@@ -17,10 +17,18 @@ const char* const command_names[] = {
     "boardsize",           "clear_board",          "komi",
     "play",                "genmove",              "undo",
     "list_stones",         "showboard",            "captures",
-    "final_score",         "fixed_handicap",       "place_free_handicap",
-    "set_free_handicap",   "time_settings",        "time_left",
-    "kgs-time_settings",
+    "final_score",         "final_status_list",    "fixed_handicap",
+    "place_free_handicap", "set_free_handicap",    "time_settings",
+    "time_left",           "kgs-time_settings",    "gogui-analyze_commands",
+    "tolvan-point_scores", "tolvan-owners",
 };
+
+// What a GoGui-style controller offers to show, one "type/label/command" a line.
+const char* const analyze_commands =
+    "sboard/Tolvan Point Scores Black/tolvan-point_scores black\n"
+    "sboard/Tolvan Point Scores White/tolvan-point_scores white\n"
+    "cboard/Tolvan Owners/tolvan-owners\n"
+    "plist/Tolvan Dead Stones/final_status_list dead";
 
 // A komi beyond this is no komi any game is played with.
 constexpr double max_komi = 1000;
@@ -76,6 +84,41 @@ std::string scoreNumber(double v) {
         std::snprintf(buf, sizeof buf, "%.10g", v);
     return buf;
 }
+
+// Nineteen rows of nineteen entries, the top row first, as board-shaped analysis answers
+// are written.
+template <class Entry>
+std::string boardText(Entry entry) {
+    std::string out;
+    for (int y = 1; y <= 19; ++y) {
+        if (y > 1) out += "\n";
+        for (int x = 1; x <= 19; ++x) out += (x > 1 ? " " : "") + entry(x, y);
+    }
+    return out;
+}
+
+// Everything the computer player's scoring of the points writes to.
+struct ScoringState {
+    explicit ScoringState(const GameState& s)
+        : com_side(s.com_side), man_side(s.man_side), board(s.board), scan_mark(s.scan_mark),
+          atari_map_com(s.atari_map_com), atari_map_man(s.atari_map_man),
+          atari2_map_com(s.atari2_map_com), atari2_map_man(s.atari2_map_man),
+          neighbour_count(s.neighbour_count) {}
+    void restore(GameState& s) const {
+        s.com_side = com_side;
+        s.man_side = man_side;
+        s.board = board;
+        s.scan_mark = scan_mark;
+        s.atari_map_com = atari_map_com;
+        s.atari_map_man = atari_map_man;
+        s.atari2_map_com = atari2_map_com;
+        s.atari2_map_man = atari2_map_man;
+        s.neighbour_count = neighbour_count;
+    }
+    i16 com_side, man_side;
+    Grid<i16> board, scan_mark, atari_map_com, atari_map_man, atari2_map_com, atari2_map_man,
+        neighbour_count;
+};
 
 // The centre of a board point in twips, where a press lands on it.
 double pressX(int x) { return board_left + x * cell_width + 150.0; }
@@ -209,6 +252,7 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     if (command == "showboard") return showboard();
     if (command == "captures") return captures(args);
     if (command == "final_score") return finalScore();
+    if (command == "final_status_list") return finalStatusList(args);
     if (command == "fixed_handicap") return fixedHandicap(args);
     if (command == "place_free_handicap") return placeFreeHandicap(args);
     if (command == "set_free_handicap") return setFreeHandicap(args);
@@ -223,6 +267,9 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
         return success();
     }
     if (command == "kgs-time_settings") return kgsTimeSettings(args);
+    if (command == "gogui-analyze_commands") return success(analyze_commands);
+    if (command == "tolvan-point_scores") return pointScores(args);
+    if (command == "tolvan-owners") return owners();
     return failure("unknown command");
 }
 
@@ -443,6 +490,69 @@ Engine::Reply Engine::kgsTimeSettings(const std::vector<std::string>& args) {
         return failure("syntax error");
     if (args.size() != numbers + 1 || !allCounts(args, 1)) return failure("syntax error");
     return success();
+}
+
+Grid<i16> Engine::judgement() {
+    int A = 0, W = 0;
+    game_->判定_面積(A, W);
+    game_->碁盤_待避復帰();
+    return game_->s.judge_map;
+}
+
+// A stone is alive when the judgement gives its point to its own colour, and dead when
+// it gives the point to the other colour or to nobody (the other colour's fill took the
+// stone). The judgement knows no seki.
+Engine::Reply Engine::finalStatusList(const std::vector<std::string>& args) {
+    if (args.size() != 1) return failure("syntax error");
+    const std::string& status = args[0];
+    if (status != "alive" && status != "dead" && status != "seki") return failure("syntax error");
+    if (status == "seki") return success();
+    const bool alive = status == "alive";
+    const Grid<i16> owner = judgement();
+    const GameState& s = game_->s;
+    std::string out;
+    for (int y = 1; y <= 19; ++y)
+        for (int x = 1; x <= 19; ++x) {
+            const int stone = s.board[x][y];
+            if (stone == stone_empty || (owner[x][y] == stone) != alive) continue;
+            out += (out.empty() ? "" : " ") + vertexName({x, y});
+        }
+    return success(out);
+}
+
+// The computer player's score of every empty point for the given colour, as it scores
+// the points at its turn; occupied points are left blank. The scoring works on the sides,
+// the analysis grids, the chain marks and, for a moment, the board: all are put back, so
+// the game goes on exactly as if nothing had been asked.
+Engine::Reply Engine::pointScores(const std::vector<std::string>& args) {
+    if (args.size() != 1) return failure("invalid color");
+    const int colour = parseColour(args[0]);
+    if (colour == 0) return failure("invalid color");
+
+    GameState& s = game_->s;
+    const ScoringState saved(s);
+    s.com_side = static_cast<i16>(colour);
+    s.man_side = static_cast<i16>(-colour);
+    game_->調査_碁盤();
+    const std::string out = boardText([&](int x, int y) -> std::string {
+        if (s.board[x][y] != stone_empty) return "\"\"";
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.1f", game_->調査_得点(x, y));
+        return buf;
+    });
+    saved.restore(s);
+    return success(out);
+}
+
+// The owner of every point by the judgement, as the colour to show on it; blank where
+// the judgement gives the point to nobody.
+Engine::Reply Engine::owners() {
+    const Grid<i16> owner = judgement();
+    return success(boardText([&](int x, int y) -> std::string {
+        return owner[x][y] == stone_black   ? "black"
+               : owner[x][y] == stone_white ? "white"
+                                            : "\"\"";
+    }));
 }
 
 }  // namespace tolvan::gtp

@@ -5,9 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -176,8 +178,9 @@ TEST(GtpProtocol, AdministrativeCommands) {
     for (const char* c : {"protocol_version", "name", "version", "known_command", "list_commands",
                           "quit", "boardsize", "clear_board", "komi", "play", "genmove", "undo",
                           "list_stones", "showboard", "captures", "final_score", "fixed_handicap",
-                          "set_free_handicap", "place_free_handicap", "time_settings", "time_left",
-                          "kgs-time_settings"}) {
+                          "set_free_handicap", "place_free_handicap", "final_status_list",
+                          "time_settings", "time_left", "kgs-time_settings",
+                          "gogui-analyze_commands", "tolvan-point_scores", "tolvan-owners"}) {
         EXPECT_TRUE(listed.count(c)) << c;
         EXPECT_EQ(e.ok(std::string("known_command ") + c), "true");
     }
@@ -444,6 +447,82 @@ TEST(GtpScore, FinalScoreIsTheGamesJudgementWithKomi) {
     // Scoring leaves the position as it was.
     EXPECT_EQ(words(e.ok("list_stones b")), black);
     EXPECT_EQ(words(e.ok("list_stones w")), white);
+}
+
+// Black's group in the upper left lives by its eyes on A19 and C19 and walls in a white
+// stone on B17; white's group in the lower right lives by its eyes on R1 and T1, next to
+// a lone black stone on R3.
+const char* const status_game[] = {
+    "b B19", "b D19", "b A18", "b B18", "b C18", "b D18", "b D17", "b D16", "b C16", "b B16",
+    "b A16", "w B17", "w Q1",  "w S1",  "w Q2",  "w R2",  "w S2",  "w T2",  "b R3",
+};
+
+// The entries of a board-shaped answer, rows from the top, by vertex.
+std::map<std::string, std::string> boardEntries(const std::string& text) {
+    std::map<std::string, std::string> out;
+    std::istringstream in(text);
+    int y = 1;
+    for (std::string line; std::getline(in, line); ++y) {
+        std::istringstream row(line);
+        int x = 1;
+        for (std::string w; row >> w; ++x) out[vertex(x, y)] = w;
+    }
+    return out;
+}
+
+TEST(GtpScore, FinalStatusIsTheJudgementsOwnerOfEachStone) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    for (const std::string m : status_game) e.ok("play " + m);
+    Stones alive = words(e.ok("list_stones b") + " " + e.ok("list_stones w"));
+    const Stones stones = alive, dead{"B17", "R3"};
+    for (const auto& v : dead) alive.erase(v);
+    EXPECT_EQ(words(e.ok("final_status_list alive")), alive);
+    EXPECT_EQ(words(e.ok("final_status_list dead")), dead);
+    EXPECT_EQ(e.ok("final_status_list seki"), "");
+    EXPECT_EQ(e.fail("final_status_list living"), "syntax error");
+
+    // The owners as colours: the eyes and living stones to their side, the dead stones
+    // and the open points to nobody.
+    auto owners = boardEntries(e.ok("tolvan-owners"));
+    EXPECT_EQ(owners.size(), 361u);
+    for (const char* v : {"A19", "C19", "D17"}) EXPECT_EQ(owners[v], "black") << v;
+    for (const char* v : {"R1", "T1", "Q2"}) EXPECT_EQ(owners[v], "white") << v;
+    for (const char* v : {"B17", "R3", "A17", "K10"}) EXPECT_EQ(owners[v], "\"\"") << v;
+    EXPECT_EQ(words(e.ok("list_stones b") + " " + e.ok("list_stones w")), stones);
+}
+
+// The analysis a GoGui-style controller is offered runs. Without a book the computer
+// plays a point it scores highest, and asking changes nothing: an engine asked before
+// every move plays the same game as one never asked.
+TEST(GtpAnalyze, PointScoresAreTheComputersAndLeaveTheGameAlone) {
+    REQUIRE_ENGINE();
+    const std::vector<std::string> args{"--second", "0", "--book", "/nonexistent"};
+    const Launch noBook{.book = false, .dir = {}, .errors = true};
+    GtpProcess asked(args, noBook), quiet(args, noBook);
+    std::istringstream listed(asked.ok("gogui-analyze_commands"));
+    int offered = 0;
+    for (std::string line; std::getline(listed, line); ++offered) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, std::regex("(sboard|cboard|plist)/[^/]+/(\\S+).*")));
+        EXPECT_EQ(asked.ok("known_command " + m[2].str()), "true") << line;
+        asked.ok(line.substr(line.rfind('/') + 1));
+    }
+    EXPECT_GE(offered, 3);
+    EXPECT_EQ(asked.fail("tolvan-point_scores red"), "invalid color");
+
+    for (int turn = 0; turn < 24; ++turn) {
+        const std::string colour = turn % 2 ? "w" : "b";
+        auto scores = boardEntries(asked.ok("tolvan-point_scores " + colour));
+        asked.ok(std::string("tolvan-point_scores ") + (turn % 2 ? "b" : "w"));
+        double best = -1e9;
+        for (const auto& [v, score] : scores)
+            if (score != "\"\"") best = std::max(best, std::stod(score));
+        const std::string move = asked.ok("genmove " + colour);
+        ASSERT_EQ(quiet.ok("genmove " + colour), move) << "turn " << turn;
+        ASSERT_TRUE(scores.count(move)) << move;
+        EXPECT_EQ(std::stod(scores[move]), best) << "turn " << turn << ": " << move;
+    }
 }
 
 TEST(GtpRecord, HoldsAThousandMoves) {
