@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 namespace tolvan::gtp {
@@ -11,11 +12,26 @@ namespace tolvan::gtp {
 namespace {
 
 const char* const command_names[] = {
-    "protocol_version", "name",        "version",     "known_command",  "list_commands",
-    "quit",             "boardsize",   "clear_board", "komi",           "play",
-    "genmove",          "undo",        "list_stones", "showboard",      "captures",
-    "final_score",      "fixed_handicap", "set_free_handicap",
+    "protocol_version",    "name",                 "version",
+    "known_command",       "list_commands",        "quit",
+    "boardsize",           "clear_board",          "komi",
+    "play",                "genmove",              "undo",
+    "list_stones",         "showboard",            "captures",
+    "final_score",         "final_status_list",    "fixed_handicap",
+    "place_free_handicap", "set_free_handicap",    "time_settings",
+    "time_left",           "kgs-time_settings",    "gogui-analyze_commands",
+    "tolvan-point_scores", "tolvan-owners",
 };
+
+// What a GoGui-style controller offers to show, one "type/label/command" a line.
+const char* const analyze_commands =
+    "sboard/Tolvan Point Scores Black/tolvan-point_scores black\n"
+    "sboard/Tolvan Point Scores White/tolvan-point_scores white\n"
+    "cboard/Tolvan Owners/tolvan-owners\n"
+    "plist/Tolvan Dead Stones/final_status_list dead";
+
+// A komi beyond this is no komi any game is played with.
+constexpr double max_komi = 1000;
 
 // The handicap points GTP fixes for 19x19, in the order stones are added.
 const char* const fixed_points[9] = {"D4", "Q16", "D16", "Q4", "D10", "Q10", "K4", "K16", "K10"};
@@ -45,6 +61,20 @@ bool parseInt(const std::string& text, int& out) {
     return true;
 }
 
+// GTP's int: an unsigned number up to 2^31 - 1, digits only.
+bool parseCount(const std::string& text) {
+    if (text.empty() || text.size() > 10) return false;
+    for (char c : text)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    return std::stoll(text) <= 2147483647LL;
+}
+
+bool allCounts(const std::vector<std::string>& args, std::size_t from) {
+    for (std::size_t k = from; k < args.size(); ++k)
+        if (!parseCount(args[k])) return false;
+    return true;
+}
+
 // A score difference: a whole number without decimals, otherwise as short as exact.
 std::string scoreNumber(double v) {
     char buf[64];
@@ -54,6 +84,41 @@ std::string scoreNumber(double v) {
         std::snprintf(buf, sizeof buf, "%.10g", v);
     return buf;
 }
+
+// Nineteen rows of nineteen entries, the top row first, as board-shaped analysis answers
+// are written.
+template <class Entry>
+std::string boardText(Entry entry) {
+    std::string out;
+    for (int y = 1; y <= 19; ++y) {
+        if (y > 1) out += "\n";
+        for (int x = 1; x <= 19; ++x) out += (x > 1 ? " " : "") + entry(x, y);
+    }
+    return out;
+}
+
+// Everything the computer player's scoring of the points writes to.
+struct ScoringState {
+    explicit ScoringState(const GameState& s)
+        : com_side(s.com_side), man_side(s.man_side), board(s.board), scan_mark(s.scan_mark),
+          atari_map_com(s.atari_map_com), atari_map_man(s.atari_map_man),
+          atari2_map_com(s.atari2_map_com), atari2_map_man(s.atari2_map_man),
+          neighbour_count(s.neighbour_count) {}
+    void restore(GameState& s) const {
+        s.com_side = com_side;
+        s.man_side = man_side;
+        s.board = board;
+        s.scan_mark = scan_mark;
+        s.atari_map_com = atari_map_com;
+        s.atari_map_man = atari_map_man;
+        s.atari2_map_com = atari2_map_com;
+        s.atari2_map_man = atari2_map_man;
+        s.neighbour_count = neighbour_count;
+    }
+    i16 com_side, man_side;
+    Grid<i16> board, scan_mark, atari_map_com, atari_map_man, atari2_map_com, atari2_map_man,
+        neighbour_count;
+};
 
 // The centre of a board point in twips, where a press lands on it.
 double pressX(int x) { return board_left + x * cell_width + 150.0; }
@@ -132,7 +197,8 @@ std::string Engine::execute(const std::string& raw) {
     }
     if (first >= words.size()) return "?" + id + " missing command\n\n";
 
-    const std::string command = lower(words[first]);
+    // Command names are case sensitive; only colours and vertices are not.
+    const std::string& command = words[first];
     const std::vector<std::string> args(words.begin() + static_cast<long>(first) + 1, words.end());
     const Reply r = dispatch(command, args);
     return (r.ok ? "=" : "?") + id + " " + r.text + "\n\n";
@@ -144,9 +210,8 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     if (command == "version") return success("1.0");
     if (command == "known_command") {
         if (args.empty()) return failure("missing argument");
-        const std::string c = lower(args[0]);
         for (const char* name : command_names)
-            if (c == name) return success("true");
+            if (args[0] == name) return success("true");
         return success("false");
     }
     if (command == "list_commands") {
@@ -171,14 +236,13 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     }
     if (command == "komi") {
         if (args.empty()) return failure("komi not a float");
-        try {
-            std::size_t used = 0;
-            const double k = std::stod(args[0], &used);
-            if (used != args[0].size() || !std::isfinite(k)) return failure("komi not a float");
-            komi_ = k;
-        } catch (...) {
-            return failure("komi not a float");
-        }
+        const char* text = args[0].c_str();
+        char* end = nullptr;
+        const double k = std::strtod(text, &end);
+        if (end == text || *end != '\0') return failure("komi not a float");
+        // A number, but none a game is played with (and too long to score with).
+        if (!std::isfinite(k) || std::fabs(k) > max_komi) return failure("syntax error");
+        komi_ = k;
         return success();
     }
     if (command == "play") return play(args);
@@ -188,8 +252,24 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     if (command == "showboard") return showboard();
     if (command == "captures") return captures(args);
     if (command == "final_score") return finalScore();
+    if (command == "final_status_list") return finalStatusList(args);
     if (command == "fixed_handicap") return fixedHandicap(args);
+    if (command == "place_free_handicap") return placeFreeHandicap(args);
     if (command == "set_free_handicap") return setFreeHandicap(args);
+    // The computer answers at once whatever the clock; the settings are only checked.
+    if (command == "time_settings") {
+        if (args.size() != 3 || !allCounts(args, 0)) return failure("syntax error");
+        return success();
+    }
+    if (command == "time_left") {
+        if (args.size() != 3 || parseColour(args[0]) == 0 || !allCounts(args, 1))
+            return failure("syntax error");
+        return success();
+    }
+    if (command == "kgs-time_settings") return kgsTimeSettings(args);
+    if (command == "gogui-analyze_commands") return success(analyze_commands);
+    if (command == "tolvan-point_scores") return pointScores(args);
+    if (command == "tolvan-owners") return owners();
     return failure("unknown command");
 }
 
@@ -205,8 +285,8 @@ Engine::Reply Engine::play(const std::vector<std::string>& args) {
         return success();
     }
     const auto p = parseVertex(args[1]);
-    if (!p) return failure("invalid color or coordinate");
-    if (!onBoard(*p)) return failure("illegal move");
+    // A vertex off the board is no vertex of this game: a syntax error, not a refused move.
+    if (!p || !onBoard(*p)) return failure("invalid color or coordinate");
 
     GameState& s = game_->s;
     s.play_mode = mode_man;
@@ -338,12 +418,8 @@ Engine::Reply Engine::finalScore() {
     return success("0");
 }
 
-Engine::Reply Engine::fixedHandicap(const std::vector<std::string>& args) {
-    int n = 0;
-    if (args.empty() || !parseInt(args[0], n)) return failure("handicap not an integer");
-    if (n < 2 || n > 9) return failure("invalid number of stones");
-    if (!boardEmpty()) return failure("board not empty");
-
+// Sets up the fixed handicap points for n stones, 2..9, and answers them.
+Engine::Reply Engine::placeHandicap(int n) {
     // Five and seven stones are the four and six below them plus the centre point.
     std::vector<int> order;
     if (n == 5 || n == 7) {
@@ -363,6 +439,25 @@ Engine::Reply Engine::fixedHandicap(const std::vector<std::string>& args) {
     return success(out);
 }
 
+Engine::Reply Engine::fixedHandicap(const std::vector<std::string>& args) {
+    int n = 0;
+    if (args.empty() || !parseInt(args[0], n)) return failure("handicap not an integer");
+    if (n < 2 || n > 9) return failure("invalid number of stones");
+    if (!boardEmpty()) return failure("board not empty");
+    return placeHandicap(n);
+}
+
+// The engine's own choice is the fixed points. Any count from two up to one less than
+// the points of the board is a valid request; beyond the nine points of the pattern the
+// engine places nine, fewer than asked, as GTP allows for a count that high.
+Engine::Reply Engine::placeFreeHandicap(const std::vector<std::string>& args) {
+    int n = 0;
+    if (args.empty() || !parseInt(args[0], n)) return failure("handicap not an integer");
+    if (n < 2 || n > 19 * 19 - 1) return failure("invalid number of stones");
+    if (!boardEmpty()) return failure("board not empty");
+    return placeHandicap(std::min(n, 9));
+}
+
 Engine::Reply Engine::setFreeHandicap(const std::vector<std::string>& args) {
     if (!boardEmpty()) return failure("board not empty");
     if (args.size() < 2) return failure("bad vertex list");
@@ -378,6 +473,86 @@ Engine::Reply Engine::setFreeHandicap(const std::vector<std::string>& args) {
     setup_ = stones;
     placeSetup(setup_);
     return success();
+}
+
+// KGS's clock: none, absolute main, byoyomi main period count, canadian main period stones.
+Engine::Reply Engine::kgsTimeSettings(const std::vector<std::string>& args) {
+    if (args.empty()) return failure("syntax error");
+    const std::string& system = args[0];
+    std::size_t numbers = 0;
+    if (system == "none")
+        numbers = 0;
+    else if (system == "absolute")
+        numbers = 1;
+    else if (system == "byoyomi" || system == "canadian")
+        numbers = 3;
+    else
+        return failure("syntax error");
+    if (args.size() != numbers + 1 || !allCounts(args, 1)) return failure("syntax error");
+    return success();
+}
+
+Grid<i16> Engine::judgement() {
+    int A = 0, W = 0;
+    game_->判定_面積(A, W);
+    game_->碁盤_待避復帰();
+    return game_->s.judge_map;
+}
+
+// A stone is alive when the judgement gives its point to its own colour, and dead when
+// it gives the point to the other colour or to nobody (the other colour's fill took the
+// stone). The judgement knows no seki.
+Engine::Reply Engine::finalStatusList(const std::vector<std::string>& args) {
+    if (args.size() != 1) return failure("syntax error");
+    const std::string& status = args[0];
+    if (status != "alive" && status != "dead" && status != "seki") return failure("syntax error");
+    if (status == "seki") return success();
+    const bool alive = status == "alive";
+    const Grid<i16> owner = judgement();
+    const GameState& s = game_->s;
+    std::string out;
+    for (int y = 1; y <= 19; ++y)
+        for (int x = 1; x <= 19; ++x) {
+            const int stone = s.board[x][y];
+            if (stone == stone_empty || (owner[x][y] == stone) != alive) continue;
+            out += (out.empty() ? "" : " ") + vertexName({x, y});
+        }
+    return success(out);
+}
+
+// The computer player's score of every empty point for the given colour, as it scores
+// the points at its turn; occupied points are left blank. The scoring works on the sides,
+// the analysis grids, the chain marks and, for a moment, the board: all are put back, so
+// the game goes on exactly as if nothing had been asked.
+Engine::Reply Engine::pointScores(const std::vector<std::string>& args) {
+    if (args.size() != 1) return failure("invalid color");
+    const int colour = parseColour(args[0]);
+    if (colour == 0) return failure("invalid color");
+
+    GameState& s = game_->s;
+    const ScoringState saved(s);
+    s.com_side = static_cast<i16>(colour);
+    s.man_side = static_cast<i16>(-colour);
+    game_->調査_碁盤();
+    const std::string out = boardText([&](int x, int y) -> std::string {
+        if (s.board[x][y] != stone_empty) return "\"\"";
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.1f", game_->調査_得点(x, y));
+        return buf;
+    });
+    saved.restore(s);
+    return success(out);
+}
+
+// The owner of every point by the judgement, as the colour to show on it; blank where
+// the judgement gives the point to nobody.
+Engine::Reply Engine::owners() {
+    const Grid<i16> owner = judgement();
+    return success(boardText([&](int x, int y) -> std::string {
+        return owner[x][y] == stone_black   ? "black"
+               : owner[x][y] == stone_white ? "white"
+                                            : "\"\"";
+    }));
 }
 
 }  // namespace tolvan::gtp

@@ -65,8 +65,18 @@ private:
     Reply showboard();
     Reply captures(const std::vector<std::string>& args);
     Reply finalScore();
+    Reply finalStatusList(const std::vector<std::string>& args);
     Reply fixedHandicap(const std::vector<std::string>& args);
+    Reply placeFreeHandicap(const std::vector<std::string>& args);
     Reply setFreeHandicap(const std::vector<std::string>& args);
+    Reply kgsTimeSettings(const std::vector<std::string>& args);
+    Reply pointScores(const std::vector<std::string>& args);
+    Reply owners();
+
+    // Sets up the handicap points for n stones, 2..9, and names them.
+    Reply placeHandicap(int n);
+    // The owner of every point by the game's judgement; the position stays as it was.
+    Grid<i16> judgement();
 
     // A new game: empty board, no record, no handicap.
     void reset();

@@ -3,13 +3,18 @@
 //
 //   tolvan-gtp [--book PATH] [--second N]
 //
-//   --book PATH   the opening book (default: Tolvan.定石 in the current directory)
+//   --book PATH   the opening book (default: Tolvan.定石 in the current directory, or
+//                 else the one beside this program)
 //   --second N    the second of the clock, 0..59, that seeds the computer's opening at
 //                 every new game (default: the real clock)
+//
+// Without a book (the file missing or holding no lines) the computer still plays, and
+// says so on standard error.
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -17,18 +22,40 @@
 
 namespace {
 
-void usage() {
-    std::fprintf(stderr, "usage: tolvan-gtp [--book PATH] [--second N]\n");
+constexpr const char* book_name = "Tolvan.定石";
+
+void usage(std::FILE* to) {
+    std::fprintf(to,
+                 "usage: tolvan-gtp [--book PATH] [--second N]\n"
+                 "  --book PATH  the opening book (default: %s in the current directory,\n"
+                 "               or else the one beside this program)\n"
+                 "  --second N   the second of the clock, 0..59, that seeds the computer's\n"
+                 "               opening at every new game (default: the real clock)\n"
+                 "The Go Text Protocol is read from standard input and answered on standard\n"
+                 "output.\n",
+                 book_name);
+}
+
+// The book in the current directory, or else the one installed beside the program, so
+// that a controller may start the engine from anywhere.
+std::string defaultBook() {
+    std::error_code ec;
+    if (std::filesystem::exists(book_name, ec)) return book_name;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return book_name;
+    return (exe.parent_path() / book_name).string();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     tolvan::gtp::Engine::Options options;
+    bool bookGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--book" && i + 1 < argc) {
             options.book = argv[++i];
+            bookGiven = true;
         } else if (a == "--second" && i + 1 < argc) {
             const std::string v = argv[++i];
             char* end = nullptr;
@@ -39,10 +66,10 @@ int main(int argc, char** argv) {
             }
             options.second = static_cast<int>(n);
         } else if (a == "--help" || a == "-h") {
-            usage();
+            usage(stdout);
             return 0;
         } else {
-            usage();
+            usage(stderr);
             return 2;
         }
     }
@@ -60,7 +87,11 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    if (!bookGiven) options.book = defaultBook();
     tolvan::gtp::Engine engine(options);
+    if (engine.game().s.joseki_count == 0)
+        std::fprintf(stderr, "tolvan-gtp: no opening book in %s; playing without one\n",
+                     options.book.c_str());
     for (std::string line; std::getline(std::cin, line);) {
         const std::string response = engine.execute(line);
         if (response.empty()) continue;

@@ -5,9 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -34,32 +36,48 @@ struct Response {
     std::string text;  // after "= " or "? "; the lines of a longer answer joined by '\n'
 };
 
+// How an engine is started, besides its arguments.
+struct Launch {
+    bool book = true;   // give it the run directory's book with --book
+    std::string dir;    // its working directory; empty for the test's own
+    bool errors = false;  // keep its standard error apart, for errors()
+};
+
 // One engine process, spoken to through pipes on its standard input and output.
 class GtpProcess {
 public:
-    explicit GtpProcess(std::vector<std::string> args = {}) {
+    explicit GtpProcess(std::vector<std::string> args = {}, const Launch& launch = {}) {
         signal(SIGPIPE, SIG_IGN);
-        args.insert(args.begin(), {enginePath(), "--book", runDir() + "/Tolvan.定石"});
+        if (launch.book) args.insert(args.begin(), {"--book", runDir() + "/Tolvan.定石"});
+        args.insert(args.begin(), enginePath());
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        int in[2], out[2];
-        if (pipe(in) != 0 || pipe(out) != 0) return;
+        int in[2], out[2], err[2] = {-1, -1};
+        if (pipe(in) != 0 || pipe(out) != 0 || (launch.errors && pipe(err) != 0)) return;
         posix_spawn_file_actions_t fa;
         posix_spawn_file_actions_init(&fa);
         posix_spawn_file_actions_adddup2(&fa, in[0], STDIN_FILENO);
         posix_spawn_file_actions_adddup2(&fa, out[1], STDOUT_FILENO);
-        for (int fd : {in[0], in[1], out[0], out[1]}) posix_spawn_file_actions_addclose(&fa, fd);
+        if (launch.errors) posix_spawn_file_actions_adddup2(&fa, err[1], STDERR_FILENO);
+        for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+            if (fd >= 0) posix_spawn_file_actions_addclose(&fa, fd);
+        if (!launch.dir.empty()) posix_spawn_file_actions_addchdir_np(&fa, launch.dir.c_str());
         if (posix_spawn(&pid_, argv[0], &fa, nullptr, argv.data(), environ) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&fa);
         close(in[0]);
         close(out[1]);
         to_ = fdopen(in[1], "w");
         from_ = fdopen(out[0], "r");
+        if (launch.errors) {
+            close(err[1]);
+            errors_ = fdopen(err[0], "r");
+        }
     }
     ~GtpProcess() {
         if (to_) finish();
         if (from_) std::fclose(from_);
+        if (errors_) std::fclose(errors_);
     }
 
     void write(const std::string& text) {
@@ -98,6 +116,13 @@ public:
         EXPECT_FALSE(r.ok) << command << " -> = " << r.text;
         return r.text;
     }
+    // What the engine wrote on standard error when the launch kept it apart; read after
+    // finish().
+    std::string errors() {
+        std::string text;
+        for (int c; errors_ && (c = std::fgetc(errors_)) != EOF;) text += static_cast<char>(c);
+        return text;
+    }
     // Closes the engine's input; its exit status.
     int finish() {
         std::fclose(to_);
@@ -111,6 +136,7 @@ private:
     pid_t pid_ = -1;
     std::FILE* to_ = nullptr;
     std::FILE* from_ = nullptr;
+    std::FILE* errors_ = nullptr;
 };
 
 #define REQUIRE_ENGINE() \
@@ -152,7 +178,9 @@ TEST(GtpProtocol, AdministrativeCommands) {
     for (const char* c : {"protocol_version", "name", "version", "known_command", "list_commands",
                           "quit", "boardsize", "clear_board", "komi", "play", "genmove", "undo",
                           "list_stones", "showboard", "captures", "final_score", "fixed_handicap",
-                          "set_free_handicap"}) {
+                          "set_free_handicap", "place_free_handicap", "final_status_list",
+                          "time_settings", "time_left", "kgs-time_settings",
+                          "gogui-analyze_commands", "tolvan-point_scores", "tolvan-owners"}) {
         EXPECT_TRUE(listed.count(c)) << c;
         EXPECT_EQ(e.ok(std::string("known_command ") + c), "true");
     }
@@ -165,6 +193,32 @@ TEST(GtpProtocol, AdministrativeCommands) {
 
     GtpProcess bad({"--second", "60"});
     EXPECT_EQ(bad.finish(), 2);
+}
+
+// What controllers send, checked as GTP defines it: command names are case sensitive
+// (colours and vertices are not), clock settings are taken when well formed, and komi
+// must be one a game is played with. A refused command leaves everything as it was.
+TEST(GtpProtocol, ArgumentsAreCheckedAsGtpDefines) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    e.ok("komi 6.5");
+    for (const char* c : {"play BLACK d4", "time_settings 600 30 5", "time_left WHITE 25 3",
+                          "kgs-time_settings none", "kgs-time_settings absolute 900",
+                          "kgs-time_settings byoyomi 600 30 5", "kgs-time_settings canadian 600 300 25"})
+        e.ok(c);
+    const std::pair<const char*, const char*> refused[] = {
+        {"NAME", "unknown command"},        {"Genmove b", "unknown command"},
+        {"komi 1e100", "syntax error"},     {"komi -1001", "syntax error"},
+        {"komi nan", "syntax error"},       {"komi 6.5x", "komi not a float"},
+        {"time_settings 600 30", "syntax error"},   {"time_settings -1 30 5", "syntax error"},
+        {"time_left red 300 0", "syntax error"},    {"time_left b 2.5 0", "syntax error"},
+        {"kgs-time_settings byoyomi 600 30", "syntax error"},
+        {"kgs-time_settings fischer 600 10", "syntax error"},
+    };
+    for (auto [command, error] : refused) EXPECT_EQ(e.fail(command), error) << command;
+    EXPECT_EQ(e.ok("known_command PLAY"), "false");
+    EXPECT_EQ(words(e.ok("list_stones B")), (Stones{"D4"}));
+    EXPECT_EQ(e.ok("final_score"), "W+6.5");
 }
 
 TEST(GtpPlay, VerticesCountRowsFromTheBottomAndSkipI) {
@@ -184,8 +238,10 @@ TEST(GtpPlay, VerticesCountRowsFromTheBottomAndSkipI) {
 
     EXPECT_EQ(e.fail("play b I5"), "invalid color or coordinate");
     EXPECT_EQ(e.fail("play red A2"), "invalid color or coordinate");
-    for (const char* v : {"A20", "U1", "A0"})
-        EXPECT_EQ(e.fail(std::string("play b ") + v), "illegal move") << v;
+    // A vertex off the board is malformed, not a move the rules refuse.
+    for (const char* v : {"A20", "U1", "A0", "Z99", "a100"})
+        EXPECT_EQ(e.fail(std::string("play b ") + v), "invalid color or coordinate") << v;
+    EXPECT_EQ(e.fail("play b J10"), "illegal move");
     e.ok("play b pass");
     EXPECT_EQ(words(e.ok("list_stones b")), (Stones{"A1", "J10"}));
 }
@@ -305,6 +361,20 @@ TEST(GtpHandicap, StonesAreSetUpOnAnEmptyBoardOnly) {
     EXPECT_EQ(e.fail("fixed_handicap 2"), "board not empty");
 }
 
+// The engine's own handicap is the fixed points in their order; a request beyond the
+// nine points gets the nine.
+TEST(GtpHandicap, TheEnginePlacesFreeHandicapOnTheFixedPoints) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    for (const char* n : {"1", "361"})
+        EXPECT_EQ(e.fail(std::string("place_free_handicap ") + n), "invalid number of stones");
+    EXPECT_EQ(e.ok("place_free_handicap 7"), "D4 Q16 D16 Q4 D10 Q10 K10");
+    EXPECT_EQ(words(e.ok("list_stones b")).size(), 7u);
+    EXPECT_EQ(e.fail("place_free_handicap 2"), "board not empty");
+    e.ok("clear_board");
+    EXPECT_EQ(e.ok("place_free_handicap 360"), "D4 Q16 D16 Q4 D10 Q10 K4 K16 K10");
+}
+
 // A position with a living group for each side, a white stone taken by black in the
 // centre (whose captors are dead) and two black stones taken by white.
 const char* const scored_game[] = {
@@ -379,6 +449,82 @@ TEST(GtpScore, FinalScoreIsTheGamesJudgementWithKomi) {
     EXPECT_EQ(words(e.ok("list_stones w")), white);
 }
 
+// Black's group in the upper left lives by its eyes on A19 and C19 and walls in a white
+// stone on B17; white's group in the lower right lives by its eyes on R1 and T1, next to
+// a lone black stone on R3.
+const char* const status_game[] = {
+    "b B19", "b D19", "b A18", "b B18", "b C18", "b D18", "b D17", "b D16", "b C16", "b B16",
+    "b A16", "w B17", "w Q1",  "w S1",  "w Q2",  "w R2",  "w S2",  "w T2",  "b R3",
+};
+
+// The entries of a board-shaped answer, rows from the top, by vertex.
+std::map<std::string, std::string> boardEntries(const std::string& text) {
+    std::map<std::string, std::string> out;
+    std::istringstream in(text);
+    int y = 1;
+    for (std::string line; std::getline(in, line); ++y) {
+        std::istringstream row(line);
+        int x = 1;
+        for (std::string w; row >> w; ++x) out[vertex(x, y)] = w;
+    }
+    return out;
+}
+
+TEST(GtpScore, FinalStatusIsTheJudgementsOwnerOfEachStone) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    for (const std::string m : status_game) e.ok("play " + m);
+    Stones alive = words(e.ok("list_stones b") + " " + e.ok("list_stones w"));
+    const Stones stones = alive, dead{"B17", "R3"};
+    for (const auto& v : dead) alive.erase(v);
+    EXPECT_EQ(words(e.ok("final_status_list alive")), alive);
+    EXPECT_EQ(words(e.ok("final_status_list dead")), dead);
+    EXPECT_EQ(e.ok("final_status_list seki"), "");
+    EXPECT_EQ(e.fail("final_status_list living"), "syntax error");
+
+    // The owners as colours: the eyes and living stones to their side, the dead stones
+    // and the open points to nobody.
+    auto owners = boardEntries(e.ok("tolvan-owners"));
+    EXPECT_EQ(owners.size(), 361u);
+    for (const char* v : {"A19", "C19", "D17"}) EXPECT_EQ(owners[v], "black") << v;
+    for (const char* v : {"R1", "T1", "Q2"}) EXPECT_EQ(owners[v], "white") << v;
+    for (const char* v : {"B17", "R3", "A17", "K10"}) EXPECT_EQ(owners[v], "\"\"") << v;
+    EXPECT_EQ(words(e.ok("list_stones b") + " " + e.ok("list_stones w")), stones);
+}
+
+// The analysis a GoGui-style controller is offered runs. Without a book the computer
+// plays a point it scores highest, and asking changes nothing: an engine asked before
+// every move plays the same game as one never asked.
+TEST(GtpAnalyze, PointScoresAreTheComputersAndLeaveTheGameAlone) {
+    REQUIRE_ENGINE();
+    const std::vector<std::string> args{"--second", "0", "--book", "/nonexistent"};
+    const Launch noBook{.book = false, .dir = {}, .errors = true};
+    GtpProcess asked(args, noBook), quiet(args, noBook);
+    std::istringstream listed(asked.ok("gogui-analyze_commands"));
+    int offered = 0;
+    for (std::string line; std::getline(listed, line); ++offered) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, std::regex("(sboard|cboard|plist)/[^/]+/(\\S+).*")));
+        EXPECT_EQ(asked.ok("known_command " + m[2].str()), "true") << line;
+        asked.ok(line.substr(line.rfind('/') + 1));
+    }
+    EXPECT_GE(offered, 3);
+    EXPECT_EQ(asked.fail("tolvan-point_scores red"), "invalid color");
+
+    for (int turn = 0; turn < 24; ++turn) {
+        const std::string colour = turn % 2 ? "w" : "b";
+        auto scores = boardEntries(asked.ok("tolvan-point_scores " + colour));
+        asked.ok(std::string("tolvan-point_scores ") + (turn % 2 ? "b" : "w"));
+        double best = -1e9;
+        for (const auto& [v, score] : scores)
+            if (score != "\"\"") best = std::max(best, std::stod(score));
+        const std::string move = asked.ok("genmove " + colour);
+        ASSERT_EQ(quiet.ok("genmove " + colour), move) << "turn " << turn;
+        ASSERT_TRUE(scores.count(move)) << move;
+        EXPECT_EQ(std::stod(scores[move]), best) << "turn " << turn << ": " << move;
+    }
+}
+
 TEST(GtpRecord, HoldsAThousandMoves) {
     REQUIRE_ENGINE();
     GtpProcess e;
@@ -433,6 +579,30 @@ TEST(GtpBook, TheComputerAnswersFromTheGivenBook) {
     e.ok("play b D4");
     e.ok("play w C6");
     EXPECT_EQ(e.ok("genmove b"), "F3");
+}
+
+// Started from elsewhere without --book, the engine finds the book beside itself; without
+// any book it says so on standard error, and standard output carries only responses.
+TEST(GtpBook, TheBookBesideTheProgramIsFoundFromAnyDirectory) {
+    REQUIRE_ENGINE();
+    if (!std::filesystem::exists(runDir() + "/Tolvan.定石")) GTEST_SKIP() << "no opening book";
+    char dir[] = "/tmp/tolvan-gtp-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    {
+        GtpProcess e({"--second", "0"}, {.book = false, .dir = dir, .errors = true});
+        e.ok("play b D4");
+        e.ok("play w C6");
+        EXPECT_EQ(e.ok("genmove b"), "F3");
+        e.finish();
+        EXPECT_EQ(e.errors(), "");
+    }
+    {
+        GtpProcess e({"--book", "/nonexistent"}, {.book = false, .dir = dir, .errors = true});
+        EXPECT_EQ(e.ok("name"), "Tolvan");
+        e.finish();
+        EXPECT_NE(e.errors().find("/nonexistent"), std::string::npos);
+    }
+    std::filesystem::remove(dir);
 }
 
 // Two engines play each other: one answers genmove for black, the other for white, and
