@@ -1,5 +1,6 @@
 #include "app/qt/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -46,6 +47,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
         if (ended()) return;
         game_->MenuClick(item);
     };
+    // Escape is taken before it reaches the part of the window that has the keyboard.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -92,8 +95,22 @@ int MainWindow::keyCode(int qtKey) {
     return qtKey;
 }
 
+// Escape ends the program whichever part of the window has the keyboard: after a menu
+// was closed with Escape the menu bar keeps the keyboard and would swallow the next one.
+// While a menu or a modal window is open, Escape belongs to it.
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return false;
+    if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this) return false;
+    if (QApplication::activePopupWidget() || QApplication::activeModalWidget()) return false;
+    if (!ended()) game_->KeyDown(keyCode(Qt::Key_Escape));
+    return true;
+}
+
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    if (ended()) return;
+    // Escape has been through the filter: one that arrives here belongs to an open menu.
+    if (ended() || event->key() == Qt::Key_Escape) return;
     game_->KeyDown(keyCode(event->key()));
 }
 

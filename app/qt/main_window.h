@@ -42,6 +42,8 @@ public:
     static int keyCode(int qtKey);
 
 protected:
+    // Sees Escape before any part of the window does (see the definition).
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

@@ -225,6 +225,66 @@ TEST_F(QtWindowTest, EscapeEndsProgramAndLaterEventsAreIgnored) {
     EXPECT_EQ(window->game().s.board[10][10], stone_empty);
 }
 
+// Escape reaches the game whichever part of the window has the keyboard, once no menu
+// is open: also after a menu was opened from the bar and closed again with Escape.
+class QtEscapeTest : public QtWindowTest {
+protected:
+    // Opens the 対局 menu with a click on the bar and closes it with Escape.
+    void openAndEscapeMenu() {
+        QMenuBar* bar = window->menuBar();
+        QAction* taikyoku = window->findChild<QAction*>("TAIKYOKU");
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(taikyoku).center());
+        QWidget* popup = QApplication::activePopupWidget();
+        ASSERT_NE(popup, nullptr);
+        QTest::keyClick(popup, Qt::Key_Escape);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        EXPECT_FALSE(window->ended());
+    }
+    // Escape as a person types it: to the part of the window that has the keyboard. When
+    // no window is active (the offscreen platform does not hand activation back after a
+    // message box), to the part that gets the keyboard when the window is active again.
+    void escapeToFocus() {
+        QWidget* target = QApplication::focusWidget();
+        if (!target) target = window->focusWidget();
+        if (!target) target = window.get();
+        QTest::keyClick(target, Qt::Key_Escape);
+    }
+};
+
+TEST_F(QtEscapeTest, EndsProgramRightAfterAMenuWasClosedWithEscape) {
+    openAndEscapeMenu();
+    escapeToFocus();
+    EXPECT_TRUE(window->ended());
+}
+
+TEST_F(QtEscapeTest, EndsProgramAfterMenusPressesAndARealMessageBox) {
+    openAndEscapeMenu();
+    openAndEscapeMenu();
+    // A press before any game shows a real message box, answered with its button.
+    window->dialogs().answerHook = nullptr;
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box) box->button(QMessageBox::Ok)->click();
+    });
+    pressPoint(10, 10);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    escapeToFocus();
+    EXPECT_TRUE(window->ended());
+}
+
+// While a menu is open, Escape closes the menu and nothing else, even when it is sent to
+// the main window itself.
+TEST_F(QtEscapeTest, EscapeInAnOpenMenuOnlyClosesIt) {
+    QMenuBar* bar = window->menuBar();
+    QAction* taikyoku = window->findChild<QAction*>("TAIKYOKU");
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(taikyoku).center());
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->ended());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    EXPECT_FALSE(window->ended());
+}
+
 TEST_F(QtWindowTest, OtherKeysDoNotEnd) {
     QTest::keyClick(window.get(), Qt::Key_A);
     QTest::keyClick(window.get(), Qt::Key_Return);
