@@ -392,6 +392,40 @@ TEST_F(QtPortTest, MessageBoxShowsPromptTitleIconAndReturnsButton) {
     EXPECT_EQ(seenIcon, QMessageBox::Warning);
 }
 
+// The buttons read はい / いいえ and OK whatever the system's language; Enter takes はい,
+// Escape いいえ.
+TEST_F(QtPortTest, MessageBoxButtonsReadInJapanese) {
+    QWidget parent;
+    DialogsPort dialogs(&parent);
+    QStringList seen;
+    auto read = [&](QMessageBox::StandardButton pressed, Qt::Key key) {
+        QTimer::singleShot(0, [&seen, pressed, key] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            QStringList texts;
+            for (QAbstractButton* b : box->buttons()) texts << b->text();
+            texts.sort();
+            seen << texts.join('/');
+            if (key != Qt::Key_unknown)
+                QTest::keyClick(box, key);
+            else
+                box->button(pressed)->click();
+        });
+    };
+    read(QMessageBox::Yes, Qt::Key_unknown);
+    EXPECT_EQ(dialogs.msgBox("続けますか", Buttons::YesNo, "対局"), Answer::Yes);
+    read(QMessageBox::No, Qt::Key_unknown);
+    EXPECT_EQ(dialogs.msgBox("続けますか", Buttons::YesNo, "対局"), Answer::No);
+    read(QMessageBox::NoButton, Qt::Key_Return);
+    EXPECT_EQ(dialogs.msgBox("続けますか", Buttons::YesNo, "対局"), Answer::Yes);
+    read(QMessageBox::NoButton, Qt::Key_Escape);
+    EXPECT_EQ(dialogs.msgBox("続けますか", Buttons::YesNo, "対局"), Answer::No);
+    read(QMessageBox::Ok, Qt::Key_unknown);
+    EXPECT_EQ(dialogs.msgBox("戻れません", Buttons::OK, "戻る"), Answer::OK);
+    EXPECT_EQ(seen.join(' ').toStdString(),
+              "いいえ/はい いいえ/はい いいえ/はい いいえ/はい OK");
+}
+
 TEST_F(QtPortTest, VersionWindowReportsTheButtonThatClosedIt) {
     VersionWindow w;
     EXPECT_EQ(w.windowTitle(), QString::fromUtf8("バージョン情報"));
