@@ -109,6 +109,9 @@ public:
     virtual std::int32_t handle() = 0;
     // Ends the program at once: no further event is handled.
     virtual void endProgram() = 0;
+    // The computer's turn begins (true) or has ended (false). Presses, commands and keys
+    // made in between are not the person's answer: the window discards them.
+    virtual void computerTurn(bool running) {}
 };
 
 // The whole port, as handed to the game.

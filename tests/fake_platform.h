@@ -121,6 +121,9 @@ public:
         log.push_back("end program");
         program_ended = true;
     }
+    void computerTurn(bool running) override {
+        if (log_computer_turn) log.push_back(running ? "computer turn begins" : "computer turn ends");
+    }
 
     // What was recorded, and helpers to read it.
     std::vector<std::string> log;
@@ -157,6 +160,8 @@ public:
     std::int32_t device_result = 0;  // no sound device unless a test says otherwise
     std::int32_t next_sound = 100;
     bool program_ended = false;
+    // Off by default, so that the exact logs of the other tests stay as they are.
+    bool log_computer_turn = false;
 
     SoundLibrary sound;
     Platform port;

@@ -40,14 +40,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
     game_ = std::make_unique<Tolvan>(*platform_);
 
     canvas_->onMousePress = [this](QPoint at) {
-        if (ended()) return;
+        if (ended() || computerTurn_) return;
         game_->MouseDown(at.x() * 15.0, at.y() * 15.0);
     };
     menu_->onCommand = [this](const std::string& item) {
-        if (ended()) return;
+        if (ended() || computerTurn_) return;
         game_->MenuClick(item);
     };
-    // Escape is taken before it reaches the part of the window that has the keyboard.
+    // Escape, and any input during the computer's turn, is taken before it reaches the
+    // part of the window it was meant for.
     QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -66,6 +67,18 @@ bool MainWindow::ended() const { return programEnded_ || game_->ended; }
 std::int32_t MainWindow::handle() {
     auto id = static_cast<std::int32_t>(winId());
     return id != 0 ? id : 1;
+}
+
+// The computer's turn runs inside a press or command and sleeps without handling events,
+// so what the person pressed, chose or typed meanwhile is still queued when it ends. It
+// is delivered here, while the turn still counts as running, and so goes nowhere.
+void MainWindow::computerTurn(bool running) {
+    if (running) {
+        computerTurn_ = true;
+        return;
+    }
+    QCoreApplication::processEvents();
+    computerTurn_ = false;
 }
 
 void MainWindow::endProgram() {
@@ -95,14 +108,29 @@ int MainWindow::keyCode(int qtKey) {
     return qtKey;
 }
 
-// Escape ends the program whichever part of the window has the keyboard: after a menu
-// was closed with Escape the menu bar keeps the keyboard and would swallow the next one.
-// While a menu or a modal window is open, Escape belongs to it.
+// Input to any part of the window during the computer's turn goes nowhere. Escape ends
+// the program whichever part of the window has the keyboard: after a menu was closed
+// with Escape the menu bar keeps the keyboard and would swallow the next one. While a
+// menu or a modal window is open, Escape belongs to it.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) return false;
-    if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return false;
+    if (computerTurn_) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+            return true;
+        default:
+            return false;
+        }
+    }
+    if (event->type() != QEvent::KeyPress) return false;
+    if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return false;
     if (QApplication::activePopupWidget() || QApplication::activeModalWidget()) return false;
     if (!ended()) game_->KeyDown(keyCode(Qt::Key_Escape));
     return true;
@@ -115,6 +143,11 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // The close box, pressed during the computer's turn, is discarded like a press.
+    if (computerTurn_ && !ended()) {
+        event->ignore();
+        return;
+    }
     // A close from endProgram, or after the end: let it through.
     if (!ended()) {
         game_->Form_Unload();

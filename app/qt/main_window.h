@@ -33,16 +33,20 @@ public:
     CanvasWidget& canvas() { return *canvas_; }
     DialogsPort& dialogs() { return dialogs_; }
     MenuBarPort& menu() { return *menu_; }
+    ClockPort& clock() { return clock_; }
 
     std::int32_t handle() override;
     void endProgram() override;
+    // At the end of the computer's turn, what the person did meanwhile is delivered and
+    // discarded; only then does the window take input again.
+    void computerTurn(bool running) override;
 
     // The game's key code for a Qt key: Escape is 27, and the other common keys take
     // the codes of the original keyboard layout (Enter 13, arrows 37..40, F1 112 ...).
     static int keyCode(int qtKey);
 
 protected:
-    // Sees Escape before any part of the window does (see the definition).
+    // Sees input, and Escape in particular, before any part of the window does.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -57,6 +61,7 @@ private:
     std::unique_ptr<Platform> platform_;
     std::unique_ptr<Tolvan> game_;
     bool programEnded_ = false;
+    bool computerTurn_ = false;
 };
 
 }  // namespace tolvan

@@ -14,6 +14,7 @@ namespace tolvan {
 int ClockPort::second() { return QTime::currentTime().second(); }
 
 void ClockPort::wait(double d) {
+    if (onWait) onWait(d);
     if (!(d > 0)) return;
     auto until = std::chrono::steady_clock::now() +
                  std::chrono::duration_cast<std::chrono::steady_clock::duration>(

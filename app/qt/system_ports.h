@@ -1,6 +1,8 @@
 // The clock, the browser and the sound library loader of the Qt program.
 #pragma once
 
+#include <functional>
+
 #include "platform/port.h"
 
 namespace tolvan {
@@ -11,6 +13,9 @@ public:
     // Sleeps on the monotonic clock: no window event is handled meanwhile, and a change
     // of the time of day (midnight, a clock adjustment) does not stretch the wait.
     void wait(double d) override;
+    // When set, called at the start of every wait with its length: lets a test act while
+    // the game sleeps, as a person would.
+    std::function<void(double)> onWait;
     std::string currentDir() override;
 };
 

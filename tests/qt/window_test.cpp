@@ -189,6 +189,83 @@ TEST_F(QtWindowTest, TheComputerAnswersEveryPressInTheRealWindow) {
     EXPECT_EQ(s.board, board);
 }
 
+// ---- Input made while the computer thinks ------------------------------------------------
+
+// The computer's turn sleeps without handling events; what a person presses, chooses or
+// types meanwhile is queued. A press on a board point, a menu command and a key are
+// queued here at the turn's first wait.
+class QtComputerTurnTest : public QtWindowTest {
+protected:
+    void queueInputDuringTheTurn(std::vector<std::string>& order) {
+        window->clock().onWait = [this, &order, queued = false](double) mutable {
+            if (queued) return;
+            queued = true;
+            const QPoint p = cellPixel(16, 16) + QPoint(10, 10);
+            QCoreApplication::postEvent(
+                &window->canvas(),
+                new QMouseEvent(QEvent::MouseButtonPress, QPointF(p),
+                                QPointF(window->canvas().mapToGlobal(p)), Qt::LeftButton,
+                                Qt::LeftButton, Qt::NoModifier));
+            QMetaObject::invokeMethod(window->findChild<QAction*>("PASU"), "trigger",
+                                      Qt::QueuedConnection);
+            QCoreApplication::postEvent(
+                &window->canvas(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+            // Marks where in the order of events the queued input was delivered.
+            QMetaObject::invokeMethod(
+                window.get(), [&order] { order.push_back("queued input delivered"); },
+                Qt::QueuedConnection);
+        };
+        window->dialogs().answerHook = [this, &order](const std::string& prompt, Buttons b,
+                                                      const std::string&, Icon) {
+            messages.push_back(prompt);
+            order.push_back(prompt);
+            return b == Buttons::YesNo ? Answer::Yes : Answer::OK;
+        };
+    }
+};
+
+TEST_F(QtComputerTurnTest, PressesCommandsAndKeysMadeWhileTheComputerThinksAreDiscarded) {
+    GameState& s = window->game().s;
+    window->findChild<QAction*>("SENTE")->trigger();
+    messages.clear();
+    std::vector<std::string> order;
+    queueInputDuringTheTurn(order);
+    pressPoint(3, 3);
+    // The event loop goes on: nothing of what was queued is played.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(order, std::vector<std::string>{"queued input delivered"});
+    EXPECT_EQ(s.move_no, 2);
+    EXPECT_EQ(s.board[3][3], stone_black);
+    EXPECT_EQ(s.board[16][16], stone_empty);
+    EXPECT_EQ(messages, std::vector<std::string>{});  // no question of a pass
+    EXPECT_FALSE(window->ended());
+    // Once the turn is over, presses and commands are played as always.
+    window->clock().onWait = nullptr;
+    pressPoint(3, 5);
+    EXPECT_EQ(s.board[3][5], stone_black);
+    EXPECT_EQ(s.move_no, 4);
+    window->findChild<QAction*>("PASU")->trigger();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.front(), "パスしますか？");
+}
+
+TEST_F(QtComputerTurnTest, QueuedInputIsGoneBeforeTheComputersPassIsShown) {
+    GameState& s = window->game().s;
+    window->findChild<QAction*>("SENTE")->trigger();
+    // A full record: the computer passes at its next turn.
+    s.move_no = max_moves;
+    s.last_move_no = max_moves;
+    std::vector<std::string> order;
+    queueInputDuringTheTurn(order);
+    window->findChild<QAction*>("PASU")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(order, (std::vector<std::string>{"パスしますか？", "queued input delivered",
+                                               "パスします", "あなたの番です"}));
+    EXPECT_EQ(s.board[16][16], stone_empty);
+    EXPECT_EQ(s.com_passed, flag_on);
+    EXPECT_FALSE(window->ended());
+}
+
 TEST_F(QtWindowTest, BackgroundCommandRedrawsAroundTheBoard) {
     window->findChild<QAction*>("MIDORI")->trigger();
     EXPECT_TRUE(window->menu().checked("MIDORI"));
