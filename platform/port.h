@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace tolvan {
@@ -99,7 +100,9 @@ struct SoundLibrary {
 class Browser {
 public:
     virtual ~Browser() = default;
-    virtual void open(const std::string& address) = 0;
+    // onFailure is called, at once or later from the event loop, when the page could not
+    // be opened (no browser could be started, or it refused to start).
+    virtual void open(const std::string& address, std::function<void()> onFailure) = 0;
 };
 
 // The main window itself: its handle for the sound library, and the end of the program.

@@ -4,12 +4,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <chrono>
@@ -519,6 +524,114 @@ TEST_F(QtPortTest, VersionWindowReportsTheButtonThatClosedIt) {
     EXPECT_EQ(w.run(), VersionButton::OK);
     QTimer::singleShot(0, [&] { w.reject(); });
     EXPECT_EQ(w.run(), VersionButton::Closed);
+}
+
+// ---- The browser port ------------------------------------------------------------------
+
+class QtBrowserTest : public QtPortTest {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    // An opener script that writes its argument to `file`, then runs `then`.
+    QString script(const QString& file, const QString& then) {
+        const QString path = dir.filePath(QStringLiteral("opener-%1").arg(++scripts));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1.part'\nmv '%1.part' '%1'\n%2\n")
+                    .arg(dir.filePath(file), then)
+                    .toUtf8());
+        f.close();
+        f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+        return path;
+    }
+    // Handles events until `done` holds, for at most ten seconds.
+    template <class F>
+    bool eventually(F done) {
+        QDeadlineTimer deadline(10000);
+        while (!done() && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(5);
+        }
+        return done();
+    }
+    // Handles events for a while, for reports that should not come.
+    void handleEventsFor(int ms) {
+        QDeadlineTimer deadline(ms);
+        while (!deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(5);
+        }
+    }
+    QString written(const QString& file) {
+        QFile f(dir.filePath(file));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+    QTemporaryDir dir;
+    int scripts = 0;
+    BrowserPort browser;
+    int failures = 0;
+    std::function<void()> countFailure = [this] { ++failures; };
+};
+
+TEST_F(QtBrowserTest, AnOpenerThatCannotBeStartedIsReported) {
+    browser.opener = dir.filePath("no-such-opener");
+    browser.open("https://example.org/", countFailure);
+    EXPECT_TRUE(eventually([&] { return failures > 0; }));
+    handleEventsFor(100);
+    EXPECT_EQ(failures, 1);
+}
+
+TEST_F(QtBrowserTest, AFailingOpenerIsReportedWithoutTheCallerWaiting) {
+    browser.opener = QStringLiteral("false");
+    browser.open("https://example.org/", countFailure);
+    // The opener has not even been seen to end when open returns.
+    EXPECT_EQ(failures, 0);
+    EXPECT_TRUE(eventually([&] { return failures > 0; }));
+    handleEventsFor(100);
+    EXPECT_EQ(failures, 1);
+}
+
+TEST_F(QtBrowserTest, ASucceedingOpenerGetsTheAddressAndIsNotReported) {
+    browser.opener = QStringLiteral("true");
+    browser.open("https://example.org/", countFailure);
+    handleEventsFor(300);
+    EXPECT_EQ(failures, 0);
+    // A file is handed over by its full path.
+    browser.opener = script("arg", "exit 0");
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    browser.open("Tolvan.htm", countFailure);
+    QDir::setCurrent(old);
+    EXPECT_TRUE(eventually([&] { return !written("arg").isEmpty(); }));
+    EXPECT_EQ(written("arg"), dir.filePath("Tolvan.htm"));
+    browser.opener = script("url", "exit 0");
+    browser.open("https://example.org/a b", countFailure);
+    EXPECT_TRUE(eventually([&] { return !written("url").isEmpty(); }));
+    EXPECT_EQ(written("url"), "https://example.org/a b");
+    handleEventsFor(200);
+    EXPECT_EQ(failures, 0);
+}
+
+// An opener still running after the watch time has opened the page: it is neither
+// reported nor stopped, whatever it does later.
+TEST_F(QtBrowserTest, AnOpenerStillRunningAfterTheWatchIsLeftAlone) {
+    browser.watchMilliseconds = 100;
+    browser.opener =
+        script("started", QStringLiteral("sleep 1; echo > '%1'; exit 1").arg(dir.filePath("ended")));
+    browser.open("https://example.org/", countFailure);
+    EXPECT_TRUE(eventually([&] { return QFileInfo::exists(dir.filePath("ended")); }));
+    handleEventsFor(200);
+    EXPECT_EQ(failures, 0);
+}
+
+TEST_F(QtBrowserTest, NoReportAfterThePortIsGone) {
+    auto port = std::make_unique<BrowserPort>();
+    port->opener = QStringLiteral("false");
+    port->open("https://example.org/", countFailure);
+    port.reset();
+    handleEventsFor(300);
+    EXPECT_EQ(failures, 0);
 }
 
 TEST_F(QtPortTest, ClockWaitHandlesNoEventsAndLastsTheTime) {
