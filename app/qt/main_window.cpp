@@ -5,6 +5,11 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
 
 #include "app/qt/canvas_widget.h"
 #include "app/tolvan.h"
@@ -13,9 +18,7 @@ namespace tolvan {
 
 namespace {
 
-// The window's outer placement and size, in twips.
-constexpr int window_left = -60;
-constexpr int window_top = -60;
+// The window's size, in twips.
 constexpr int window_width = 9000;
 constexpr int window_height = 8000;
 
@@ -34,7 +37,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
     canvas_->setObjectName(QStringLiteral("canvas"));
     setCentralWidget(canvas_);
     setFixedSize(size);
-    move(twipsToPixels(window_left), twipsToPixels(window_top));
 
     platform_.reset(new Platform{*canvas_, *menu_, dialogs_, clock_, sound_, browser_, *this});
     game_ = std::make_unique<Tolvan>(*platform_);
@@ -58,8 +60,41 @@ bool MainWindow::start() {
     loadSoundLibrary(sound_);
     game_->Form_Load();
     if (ended()) return false;
+    fitToScreen(true);
     show();
+    // The frame is known once the window manager has framed the window, which may take
+    // a moment after it is shown.
+    for (int ms : {0, 500}) QTimer::singleShot(ms, this, [this] { fitToScreen(false); });
     return true;
+}
+
+// The whole window, frame and title bar included, goes on the screen's available area.
+// A window that would not fit is made smaller: the menu bar keeps its height, and the
+// canvas shows the picture scaled down (the game still draws it, and takes presses, at
+// full size). At first the frame goes to the area's top-left corner; later it is moved
+// only as far as it must.
+void MainWindow::fitToScreen(bool place) {
+    QScreen* screen = this->screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    const QSize full(twipsToPixels(window_width), twipsToPixels(window_height));
+    const int bar = menuBar()->sizeHint().height();
+
+    double scale = 1.0;
+    scale = std::min(scale, double(area.width() - frameExtra.width()) / full.width());
+    scale = std::min(scale, double(area.height() - frameExtra.height() - bar) / (full.height() - bar));
+    scale = std::max(scale, 0.25);
+    const QSize size(static_cast<int>(std::floor(full.width() * scale)),
+                     bar + static_cast<int>(std::floor((full.height() - bar) * scale)));
+    canvas_->setViewScale(scale);
+    if (size != this->size()) setFixedSize(size);
+
+    const QSize frameSize = size + frameExtra;
+    QPoint at = place ? area.topLeft() : frameGeometry().topLeft();
+    at.setX(std::max(area.left(), std::min(at.x(), area.left() + area.width() - frameSize.width())));
+    at.setY(std::max(area.top(), std::min(at.y(), area.top() + area.height() - frameSize.height())));
+    if (place || at != frameGeometry().topLeft()) move(at);
 }
 
 bool MainWindow::ended() const { return programEnded_ || game_->ended; }

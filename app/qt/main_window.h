@@ -52,6 +52,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Fits the window, frame included, on its screen's available area; place puts the
+    // frame at the area's top-left corner.
+    void fitToScreen(bool place);
+
     CanvasWidget* canvas_;
     std::unique_ptr<MenuBarPort> menu_;
     DialogsPort dialogs_;

@@ -89,11 +89,67 @@ TEST_F(QtWindowTest, IsAFixedSizeWindowCaptionedTolvan) {
     EXPECT_EQ(window->size(), QSize(600, 533));
     EXPECT_EQ(window->minimumSize(), QSize(600, 533));
     EXPECT_EQ(window->maximumSize(), QSize(600, 533));
-    EXPECT_EQ(window->pos(), QPoint(-4, -4));
-    // The backing image holds at least the whole client area.
+    // The frame's top-left corner is the available area's.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->frameGeometry().topLeft(), window->screen()->availableGeometry().topLeft());
+    EXPECT_EQ(window->pos(), window->screen()->availableGeometry().topLeft());
+    // The backing image holds at least the whole client area, and the canvas shows it
+    // pixel for pixel.
     EXPECT_GE(window->canvas().image().width(), window->canvas().width());
     EXPECT_GE(window->canvas().image().height(), window->canvas().height());
+    const QImage shown = window->canvas().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown, window->canvas().image().copy(window->canvas().rect()));
     EXPECT_NE(window->handle(), 0);
+}
+
+// ---- The window on the screen ----------------------------------------------------------
+
+// Whatever the screen and its scale, the whole window with its frame lies on the screen's
+// available area, and a press on a board point lands on that point. Also run on a
+// 1280 x 1024 screen at scales 1.5 and 2, where the window has to be made smaller.
+class QtScreenFitTest : public QtWindowTest {};
+
+TEST_F(QtScreenFitTest, WholeFrameLiesOnTheAvailableArea) {
+    QCoreApplication::processEvents();  // the check once the window is framed
+    const QRect area = window->screen()->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    EXPECT_TRUE(area.contains(frame)) << "frame " << frame.x() << "," << frame.y() << " "
+                                      << frame.width() << "x" << frame.height() << " area "
+                                      << area.width() << "x" << area.height();
+    // A window that fits keeps its size; one that does not is made smaller, no more than
+    // the area asks.
+    const QSize full(600, 533);
+    const QSize frameExtra = frame.size() - window->size();
+    if (area.width() >= full.width() + frameExtra.width() &&
+        area.height() >= full.height() + frameExtra.height()) {
+        EXPECT_EQ(window->size(), full);
+        EXPECT_EQ(window->canvas().viewScale(), 1.0);
+    } else {
+        EXPECT_LT(window->canvas().viewScale(), 1.0);
+        EXPECT_TRUE(frame.height() >= area.height() - 2 || frame.width() >= area.width() - 2);
+    }
+}
+
+TEST_F(QtScreenFitTest, PressesLandOnTheirPointAndTheStonesShow) {
+    QCoreApplication::processEvents();
+    GameState& s = window->game().s;
+    CanvasWidget& canvas = window->canvas();
+    const double k = canvas.viewScale();
+    window->findChild<QAction*>("TAIMAN")->trigger();
+    const std::vector<std::pair<int, int>> points = {{10, 10}, {1, 1}, {19, 19}, {4, 16}, {17, 2}};
+    for (auto [x, y] : points) {
+        // Just inside the point's cell on either side, scaled as the canvas shows it.
+        const QPointF cell = QPointF(cellPixel(x, y));
+        const QPointF at = (cell + QPointF(x % 2 ? 2 : 18.5, y % 2 ? 18.5 : 2)) * k;
+        QTest::mouseClick(&canvas, Qt::LeftButton, {}, at.toPoint());
+        EXPECT_NE(s.board[x][y], stone_empty) << x << "," << y;
+    }
+    EXPECT_EQ(s.move_no, static_cast<int>(points.size()));
+    // The black stone on (10, 10) shows dark where the picture, scaled, puts it.
+    const QImage shown = canvas.grab().toImage();
+    const double device = shown.devicePixelRatio();
+    const QPointF stone = (QPointF(cellPixel(10, 10)) + QPointF(6, 10)) * k * device;
+    EXPECT_TRUE(isDark(shown.pixelColor(stone.toPoint())));
 }
 
 TEST_F(QtWindowTest, MenuBarHoldsEveryCommandByNameAndCaption) {
