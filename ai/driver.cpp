@@ -21,8 +21,9 @@ void Tolvan::調査_碁盤() {
 
 // The computer's turn; turn is the computer's colour on entry and the person's after.
 // Either a stone is played and recorded (with the person's hint looked up), or the
-// computer passes with two messages.
+// computer passes with two messages. The window hears when the turn begins and ends.
 void Tolvan::com_ban() {
+    pf.window.computerTurn(true);
     s.hint_active = flag_off;
 
     描画_文字列(21.1, 11.1, "思考中", color_black, 12);
@@ -85,6 +86,9 @@ void Tolvan::com_ban() {
     for (int c = 21; c <= 24; ++c) 描画_背景絵(s.background, c, 11);
 
     if (best <= 0) {
+        // The box shows the pass, so the turn ends before it: what was pressed meanwhile
+        // must not answer it.
+        pf.window.computerTurn(false);
         MsgBox("パスします", Buttons::OK, "COMパス");
         s.com_passed = flag_on;
         s.last_was_pass = flag_on;
@@ -112,6 +116,7 @@ void Tolvan::com_ban() {
     storeMove(bx, by, t);
 
     hintForPerson();
+    pf.window.computerTurn(false);
 }
 
 }  // namespace tolvan

@@ -50,7 +50,7 @@ public:
     std::string currentDir() override;
 
     // Browser
-    void open(const std::string&) override {}
+    void open(const std::string&, std::function<void()>) override {}
 
     // Window
     std::int32_t handle() override { return 0; }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace tolvan {
@@ -104,7 +105,9 @@ struct SoundLibrary {
 class Browser {
 public:
     virtual ~Browser() = default;
-    virtual void open(const std::string& address) = 0;
+    // onFailure is called, at once or later from the event loop, when the page could not
+    // be opened (no browser could be started, or it refused to start).
+    virtual void open(const std::string& address, std::function<void()> onFailure) = 0;
 };
 
 // The main window itself: its handle for the sound library, and the end of the program.
@@ -114,6 +117,9 @@ public:
     virtual std::int32_t handle() = 0;
     // Ends the program at once: no further event is handled.
     virtual void endProgram() = 0;
+    // The computer's turn begins (true) or has ended (false). Presses, commands and keys
+    // made in between are not the person's answer: the window discards them.
+    virtual void computerTurn(bool running) {}
 };
 
 // The whole port, as handed to the game.

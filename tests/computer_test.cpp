@@ -325,6 +325,35 @@ TEST_F(Computer, MoveFiveHundredIsStillPlayed) {
     EXPECT_EQ(s.com_passed, flag_off);
 }
 
+// ---- The window hears when the turn begins and ends ------------------------------------
+
+TEST_F(Computer, TheTurnRunsFromTheNoticeUntilTheStoneIsPlayed) {
+    personToMoveOn({});
+    f.fake.log_computer_turn = true;
+    press(10, 10);
+    ASSERT_EQ(s.move_no, 2);
+    EXPECT_EQ(f.fake.lines("computer turn"),
+              (std::vector<std::string>{"computer turn begins", "computer turn ends"}));
+    // The person's stone is played and heard before; the computer's stone within.
+    const int begins = f.fake.find("computer turn begins");
+    EXPECT_LT(f.fake.find("dsPlay 11"), begins);
+    EXPECT_EQ(f.fake.find(notice[0]), begins + 1);
+    EXPECT_GT(f.fake.find("dsPlay 11", begins), begins);
+    EXPECT_EQ(f.fake.log.back(), "computer turn ends") << f.fake.dump();
+}
+
+TEST_F(Computer, APassEndsTheTurnBeforeItsMessage) {
+    computerToMoveOn({});
+    f.fake.log_computer_turn = true;
+    s.move_no = max_moves;
+    s.last_move_no = max_moves;
+    g.com_ban();
+    EXPECT_EQ(f.fake.log, join({{"computer turn begins"}, notice, noticeCleared,
+                                {"computer turn ends", "msg [COMパス] パスします",
+                                 "msg [ ] あなたの番です"}}))
+        << f.fake.dump();
+}
+
 // ---- The hint ---------------------------------------------------------------------------
 
 TEST_F(Computer, WithoutABookPositionNoHintIsPending) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -118,13 +119,19 @@ public:
     std::string currentDir() override { return current_dir; }
 
     // Browser
-    void open(const std::string& address) override { log.push_back("browse " + address); }
+    void open(const std::string& address, std::function<void()> onFailure) override {
+        log.push_back("browse " + address);
+        browser_failure = std::move(onFailure);
+    }
 
     // Window
     std::int32_t handle() override { return 4242; }
     void endProgram() override {
         log.push_back("end program");
         program_ended = true;
+    }
+    void computerTurn(bool running) override {
+        if (log_computer_turn) log.push_back(running ? "computer turn begins" : "computer turn ends");
     }
 
     // What was recorded, and helpers to read it.
@@ -162,6 +169,10 @@ public:
     std::int32_t device_result = 0;  // no sound device unless a test says otherwise
     std::int32_t next_sound = 100;
     bool program_ended = false;
+    // Off by default, so that the exact logs of the other tests stay as they are.
+    bool log_computer_turn = false;
+    // What the last browser request calls when its page could not be opened.
+    std::function<void()> browser_failure;
 
     SoundLibrary sound;
     Platform port;

@@ -55,5 +55,37 @@ TEST_F(Help, HomePageButtonOpensTheHomePage) {
     EXPECT_EQ(f.s.turn, no_side);  // neither command touches the game
 }
 
+// When no browser could be started, a message box names what to open by hand.
+TEST_F(Help, AManualThatCouldNotBeOpenedIsNamedInAMessage) {
+    f.game->MenuClick("KAISETU");
+    ASSERT_TRUE(f.fake.browser_failure);
+    // The port reports the failure later, from the event loop.
+    f.fake.browser_failure();
+    EXPECT_EQ(f.fake.dump(),
+              "browse /home/player/games/tolvan/Tolvan.htm\n"
+              "msg [解説] 解説を開けません\nブラウザで次のファイルを開いて下さい\n\n"
+              "/home/player/games/tolvan/Tolvan.htm\n");
+}
+
+TEST_F(Help, AHomePageThatCouldNotBeOpenedIsNamedInAMessage) {
+    f.fake.version_answer = VersionButton::HomePage;
+    f.game->MenuClick("VER");
+    ASSERT_TRUE(f.fake.browser_failure);
+    f.fake.clear();
+    f.fake.browser_failure();
+    EXPECT_EQ(f.fake.dump(), "msg [ホームページ] ホームページを開けません\n"
+                             "ブラウザで次のアドレスを開いて下さい\n\n" +
+                                 std::string(Tolvan::home_page) + "\n");
+}
+
+TEST_F(Help, AFailureReportedAfterTheEndShowsNothing) {
+    f.game->MenuClick("KAISETU");
+    ASSERT_TRUE(f.fake.browser_failure);
+    f.game->KeyDown(27);
+    f.fake.clear();
+    f.fake.browser_failure();
+    EXPECT_EQ(f.fake.dump(), "");
+}
+
 }  // namespace
 }  // namespace tolvan::testing

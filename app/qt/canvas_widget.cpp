@@ -158,14 +158,30 @@ void CanvasWidget::textCentred(double x, double y, const std::string& s, double 
 // command, or a message box); refresh puts it there at once.
 void CanvasWidget::refresh() { repaint(); }
 
+void CanvasWidget::setViewScale(double scale) {
+    if (scale == viewScale_) return;
+    viewScale_ = scale;
+    update();
+}
+
 void CanvasWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().color(QPalette::Window));
-    p.drawImage(QPoint(0, 0), image_);
+    if (viewScale_ == 1.0) {
+        p.drawImage(QPoint(0, 0), image_);
+        return;
+    }
+    // Scaled smoothly straight to the device's pixels, so that a high-density screen
+    // loses no more detail than the smaller window must.
+    const double device = devicePixelRatioF();
+    QImage shown = image_.scaled((QSizeF(image_.size()) * viewScale_ * device).toSize(),
+                                 Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    shown.setDevicePixelRatio(device);
+    p.drawImage(QPoint(0, 0), shown);
 }
 
 void CanvasWidget::mousePressEvent(QMouseEvent* event) {
-    QPointF at = event->position();
+    QPointF at = event->position() / viewScale_;
     if (onMousePress)
         onMousePress(QPoint(static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y()))));
 }

@@ -36,6 +36,11 @@ public:
 
     const QImage& image() const { return image_; }
 
+    // The scale at which the widget shows the image and maps presses back to it: 1 (pixel
+    // for pixel) unless the window had to be made smaller than the image to fit the screen.
+    void setViewScale(double scale);
+    double viewScale() const { return viewScale_; }
+
     void paintPicture(Pic pic, double x, double y) override;
     void box(double x1, double y1, double x2, double y2, int color) override;
     void circle(double x, double y, double r, int color) override;
@@ -55,6 +60,7 @@ private:
     QImage image_;
     std::array<QImage, static_cast<int>(Pic::Count)> pictures_;
     std::array<bool, static_cast<int>(Pic::Count)> tried_{};
+    double viewScale_ = 1.0;
 };
 
 }  // namespace tolvan

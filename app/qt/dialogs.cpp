@@ -1,6 +1,7 @@
 #include "app/qt/dialogs.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "app/qt/version_window.h"
 
@@ -13,11 +14,16 @@ Answer DialogsPort::msgBox(const std::string& prompt, Buttons buttons, const std
     QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
                     QString::fromStdString(title), QString::fromStdString(prompt),
                     QMessageBox::NoButton, parent_);
+    // The captions are the game's own, whatever the system's language: the manual tells
+    // the player to answer 「はい」.
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
+        box.button(QMessageBox::Yes)->setText(QString::fromUtf8("はい"));
+        box.button(QMessageBox::No)->setText(QString::fromUtf8("いいえ"));
     } else {
         box.setStandardButtons(QMessageBox::Ok);
+        box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     }
     box.setWindowModality(Qt::ApplicationModal);
     int pressed = box.exec();

@@ -1,9 +1,15 @@
 #include "app/qt/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
 
 #include "app/qt/canvas_widget.h"
 #include "app/tolvan.h"
@@ -12,9 +18,7 @@ namespace tolvan {
 
 namespace {
 
-// The window's outer placement and size, in twips.
-constexpr int window_left = -60;
-constexpr int window_top = -60;
+// The window's size, in twips.
 constexpr int window_width = 9000;
 constexpr int window_height = 8000;
 
@@ -33,19 +37,21 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
     canvas_->setObjectName(QStringLiteral("canvas"));
     setCentralWidget(canvas_);
     setFixedSize(size);
-    move(twipsToPixels(window_left), twipsToPixels(window_top));
 
     platform_.reset(new Platform{*canvas_, *menu_, dialogs_, clock_, sound_, browser_, *this});
     game_ = std::make_unique<Tolvan>(*platform_);
 
     canvas_->onMousePress = [this](QPoint at) {
-        if (ended()) return;
+        if (ended() || computerTurn_) return;
         game_->MouseDown(at.x() * 15.0, at.y() * 15.0);
     };
     menu_->onCommand = [this](const std::string& item) {
-        if (ended()) return;
+        if (ended() || computerTurn_) return;
         game_->MenuClick(item);
     };
+    // Escape, and any input during the computer's turn, is taken before it reaches the
+    // part of the window it was meant for.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -54,8 +60,41 @@ bool MainWindow::start() {
     loadSoundLibrary(sound_);
     game_->Form_Load();
     if (ended()) return false;
+    fitToScreen(true);
     show();
+    // The frame is known once the window manager has framed the window, which may take
+    // a moment after it is shown.
+    for (int ms : {0, 500}) QTimer::singleShot(ms, this, [this] { fitToScreen(false); });
     return true;
+}
+
+// The whole window, frame and title bar included, goes on the screen's available area.
+// A window that would not fit is made smaller: the menu bar keeps its height, and the
+// canvas shows the picture scaled down (the game still draws it, and takes presses, at
+// full size). At first the frame goes to the area's top-left corner; later it is moved
+// only as far as it must.
+void MainWindow::fitToScreen(bool place) {
+    QScreen* screen = this->screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QSize frameExtra = frameGeometry().size() - geometry().size();
+    const QSize full(twipsToPixels(window_width), twipsToPixels(window_height));
+    const int bar = menuBar()->sizeHint().height();
+
+    double scale = 1.0;
+    scale = std::min(scale, double(area.width() - frameExtra.width()) / full.width());
+    scale = std::min(scale, double(area.height() - frameExtra.height() - bar) / (full.height() - bar));
+    scale = std::max(scale, 0.25);
+    const QSize size(static_cast<int>(std::floor(full.width() * scale)),
+                     bar + static_cast<int>(std::floor((full.height() - bar) * scale)));
+    canvas_->setViewScale(scale);
+    if (size != this->size()) setFixedSize(size);
+
+    const QSize frameSize = size + frameExtra;
+    QPoint at = place ? area.topLeft() : frameGeometry().topLeft();
+    at.setX(std::max(area.left(), std::min(at.x(), area.left() + area.width() - frameSize.width())));
+    at.setY(std::max(area.top(), std::min(at.y(), area.top() + area.height() - frameSize.height())));
+    if (place || at != frameGeometry().topLeft()) move(at);
 }
 
 bool MainWindow::ended() const { return programEnded_ || game_->ended; }
@@ -63,6 +102,18 @@ bool MainWindow::ended() const { return programEnded_ || game_->ended; }
 std::int32_t MainWindow::handle() {
     auto id = static_cast<std::int32_t>(winId());
     return id != 0 ? id : 1;
+}
+
+// The computer's turn runs inside a press or command and sleeps without handling events,
+// so what the person pressed, chose or typed meanwhile is still queued when it ends. It
+// is delivered here, while the turn still counts as running, and so goes nowhere.
+void MainWindow::computerTurn(bool running) {
+    if (running) {
+        computerTurn_ = true;
+        return;
+    }
+    QCoreApplication::processEvents();
+    computerTurn_ = false;
 }
 
 void MainWindow::endProgram() {
@@ -92,12 +143,46 @@ int MainWindow::keyCode(int qtKey) {
     return qtKey;
 }
 
+// Input to any part of the window during the computer's turn goes nowhere. Escape ends
+// the program whichever part of the window has the keyboard: after a menu was closed
+// with Escape the menu bar keeps the keyboard and would swallow the next one. While a
+// menu or a modal window is open, Escape belongs to it.
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this) return false;
+    if (computerTurn_) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+            return true;
+        default:
+            return false;
+        }
+    }
+    if (event->type() != QEvent::KeyPress) return false;
+    if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return false;
+    if (QApplication::activePopupWidget() || QApplication::activeModalWidget()) return false;
+    if (!ended()) game_->KeyDown(keyCode(Qt::Key_Escape));
+    return true;
+}
+
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    if (ended()) return;
+    // Escape has been through the filter: one that arrives here belongs to an open menu.
+    if (ended() || event->key() == Qt::Key_Escape) return;
     game_->KeyDown(keyCode(event->key()));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // The close box, pressed during the computer's turn, is discarded like a press.
+    if (computerTurn_ && !ended()) {
+        event->ignore();
+        return;
+    }
     // A close from endProgram, or after the end: let it through.
     if (!ended()) {
         game_->Form_Unload();

@@ -33,19 +33,29 @@ public:
     CanvasWidget& canvas() { return *canvas_; }
     DialogsPort& dialogs() { return dialogs_; }
     MenuBarPort& menu() { return *menu_; }
+    ClockPort& clock() { return clock_; }
 
     std::int32_t handle() override;
     void endProgram() override;
+    // At the end of the computer's turn, what the person did meanwhile is delivered and
+    // discarded; only then does the window take input again.
+    void computerTurn(bool running) override;
 
     // The game's key code for a Qt key: Escape is 27, and the other common keys take
     // the codes of the original keyboard layout (Enter 13, arrows 37..40, F1 112 ...).
     static int keyCode(int qtKey);
 
 protected:
+    // Sees input, and Escape in particular, before any part of the window does.
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Fits the window, frame included, on its screen's available area; place puts the
+    // frame at the area's top-left corner.
+    void fitToScreen(bool place);
+
     CanvasWidget* canvas_;
     std::unique_ptr<MenuBarPort> menu_;
     DialogsPort dialogs_;
@@ -55,6 +65,7 @@ private:
     std::unique_ptr<Platform> platform_;
     std::unique_ptr<Tolvan> game_;
     bool programEnded_ = false;
+    bool computerTurn_ = false;
 };
 
 }  // namespace tolvan

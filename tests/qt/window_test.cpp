@@ -4,6 +4,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -84,11 +88,67 @@ TEST_F(QtWindowTest, IsAFixedSizeWindowCaptionedTolvan) {
     EXPECT_EQ(window->size(), QSize(600, 533));
     EXPECT_EQ(window->minimumSize(), QSize(600, 533));
     EXPECT_EQ(window->maximumSize(), QSize(600, 533));
-    EXPECT_EQ(window->pos(), QPoint(-4, -4));
-    // The backing image holds at least the whole client area.
+    // The frame's top-left corner is the available area's.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->frameGeometry().topLeft(), window->screen()->availableGeometry().topLeft());
+    EXPECT_EQ(window->pos(), window->screen()->availableGeometry().topLeft());
+    // The backing image holds at least the whole client area, and the canvas shows it
+    // pixel for pixel.
     EXPECT_GE(window->canvas().image().width(), window->canvas().width());
     EXPECT_GE(window->canvas().image().height(), window->canvas().height());
+    const QImage shown = window->canvas().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown, window->canvas().image().copy(window->canvas().rect()));
     EXPECT_NE(window->handle(), 0);
+}
+
+// ---- The window on the screen ----------------------------------------------------------
+
+// Whatever the screen and its scale, the whole window with its frame lies on the screen's
+// available area, and a press on a board point lands on that point. Also run on a
+// 1280 x 1024 screen at scales 1.5 and 2, where the window has to be made smaller.
+class QtScreenFitTest : public QtWindowTest {};
+
+TEST_F(QtScreenFitTest, WholeFrameLiesOnTheAvailableArea) {
+    QCoreApplication::processEvents();  // the check once the window is framed
+    const QRect area = window->screen()->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    EXPECT_TRUE(area.contains(frame)) << "frame " << frame.x() << "," << frame.y() << " "
+                                      << frame.width() << "x" << frame.height() << " area "
+                                      << area.width() << "x" << area.height();
+    // A window that fits keeps its size; one that does not is made smaller, no more than
+    // the area asks.
+    const QSize full(600, 533);
+    const QSize frameExtra = frame.size() - window->size();
+    if (area.width() >= full.width() + frameExtra.width() &&
+        area.height() >= full.height() + frameExtra.height()) {
+        EXPECT_EQ(window->size(), full);
+        EXPECT_EQ(window->canvas().viewScale(), 1.0);
+    } else {
+        EXPECT_LT(window->canvas().viewScale(), 1.0);
+        EXPECT_TRUE(frame.height() >= area.height() - 2 || frame.width() >= area.width() - 2);
+    }
+}
+
+TEST_F(QtScreenFitTest, PressesLandOnTheirPointAndTheStonesShow) {
+    QCoreApplication::processEvents();
+    GameState& s = window->game().s;
+    CanvasWidget& canvas = window->canvas();
+    const double k = canvas.viewScale();
+    window->findChild<QAction*>("TAIMAN")->trigger();
+    const std::vector<std::pair<int, int>> points = {{10, 10}, {1, 1}, {19, 19}, {4, 16}, {17, 2}};
+    for (auto [x, y] : points) {
+        // Just inside the point's cell on either side, scaled as the canvas shows it.
+        const QPointF cell = QPointF(cellPixel(x, y));
+        const QPointF at = (cell + QPointF(x % 2 ? 2 : 18.5, y % 2 ? 18.5 : 2)) * k;
+        QTest::mouseClick(&canvas, Qt::LeftButton, {}, at.toPoint());
+        EXPECT_NE(s.board[x][y], stone_empty) << x << "," << y;
+    }
+    EXPECT_EQ(s.move_no, static_cast<int>(points.size()));
+    // The black stone on (10, 10) shows dark where the picture, scaled, puts it.
+    const QImage shown = canvas.grab().toImage();
+    const double device = shown.devicePixelRatio();
+    const QPointF stone = (QPointF(cellPixel(10, 10)) + QPointF(6, 10)) * k * device;
+    EXPECT_TRUE(isDark(shown.pixelColor(stone.toPoint())));
 }
 
 TEST_F(QtWindowTest, MenuBarHoldsEveryCommandByNameAndCaption) {
@@ -228,6 +288,83 @@ TEST_F(QtWindowTest, TheComputerAnswersEveryPressInTheRealWindow) {
     EXPECT_EQ(s.board, board);
 }
 
+// ---- Input made while the computer thinks ------------------------------------------------
+
+// The computer's turn sleeps without handling events; what a person presses, chooses or
+// types meanwhile is queued. A press on a board point, a menu command and a key are
+// queued here at the turn's first wait.
+class QtComputerTurnTest : public QtWindowTest {
+protected:
+    void queueInputDuringTheTurn(std::vector<std::string>& order) {
+        window->clock().onWait = [this, &order, queued = false](double) mutable {
+            if (queued) return;
+            queued = true;
+            const QPoint p = cellPixel(16, 16) + QPoint(10, 10);
+            QCoreApplication::postEvent(
+                &window->canvas(),
+                new QMouseEvent(QEvent::MouseButtonPress, QPointF(p),
+                                QPointF(window->canvas().mapToGlobal(p)), Qt::LeftButton,
+                                Qt::LeftButton, Qt::NoModifier));
+            QMetaObject::invokeMethod(window->findChild<QAction*>("PASU"), "trigger",
+                                      Qt::QueuedConnection);
+            QCoreApplication::postEvent(
+                &window->canvas(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+            // Marks where in the order of events the queued input was delivered.
+            QMetaObject::invokeMethod(
+                window.get(), [&order] { order.push_back("queued input delivered"); },
+                Qt::QueuedConnection);
+        };
+        window->dialogs().answerHook = [this, &order](const std::string& prompt, Buttons b,
+                                                      const std::string&, Icon) {
+            messages.push_back(prompt);
+            order.push_back(prompt);
+            return b == Buttons::YesNo ? Answer::Yes : Answer::OK;
+        };
+    }
+};
+
+TEST_F(QtComputerTurnTest, PressesCommandsAndKeysMadeWhileTheComputerThinksAreDiscarded) {
+    GameState& s = window->game().s;
+    window->findChild<QAction*>("SENTE")->trigger();
+    messages.clear();
+    std::vector<std::string> order;
+    queueInputDuringTheTurn(order);
+    pressPoint(3, 3);
+    // The event loop goes on: nothing of what was queued is played.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(order, std::vector<std::string>{"queued input delivered"});
+    EXPECT_EQ(s.move_no, 2);
+    EXPECT_EQ(s.board[3][3], stone_black);
+    EXPECT_EQ(s.board[16][16], stone_empty);
+    EXPECT_EQ(messages, std::vector<std::string>{});  // no question of a pass
+    EXPECT_FALSE(window->ended());
+    // Once the turn is over, presses and commands are played as always.
+    window->clock().onWait = nullptr;
+    pressPoint(3, 5);
+    EXPECT_EQ(s.board[3][5], stone_black);
+    EXPECT_EQ(s.move_no, 4);
+    window->findChild<QAction*>("PASU")->trigger();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.front(), "パスしますか？");
+}
+
+TEST_F(QtComputerTurnTest, QueuedInputIsGoneBeforeTheComputersPassIsShown) {
+    GameState& s = window->game().s;
+    window->findChild<QAction*>("SENTE")->trigger();
+    // A full record: the computer passes at its next turn.
+    s.move_no = max_moves;
+    s.last_move_no = max_moves;
+    std::vector<std::string> order;
+    queueInputDuringTheTurn(order);
+    window->findChild<QAction*>("PASU")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(order, (std::vector<std::string>{"パスしますか？", "queued input delivered",
+                                               "パスします", "あなたの番です"}));
+    EXPECT_EQ(s.board[16][16], stone_empty);
+    EXPECT_EQ(s.com_passed, flag_on);
+    EXPECT_FALSE(window->ended());
+}
+
 TEST_F(QtWindowTest, BackgroundCommandRedrawsAroundTheBoard) {
     window->findChild<QAction*>("MIDORI")->trigger();
     EXPECT_TRUE(window->menu().checked("MIDORI"));
@@ -262,6 +399,47 @@ TEST_F(QtWindowTest, EscapeEndsProgramAndLaterEventsAreIgnored) {
     // Nothing reaches the game any more.
     pressPoint(10, 10);
     EXPECT_EQ(window->game().s.board[10][10], stone_empty);
+}
+
+// Escape reaches the game whichever part of the window has the keyboard once no menu
+// is open, also after a menu was closed with Escape (the menu bar then keeps the
+// keyboard), and after a real message box.
+TEST_F(QtWindowTest, EscapeEndsProgramOnceNoMenuIsOpen) {
+    QMenuBar* bar = window->menuBar();
+    const QPoint taikyoku = bar->actionGeometry(window->findChild<QAction*>("TAIKYOKU")).center();
+    // A person's Escape goes to the part that has the keyboard; the offscreen platform
+    // hands no activation back after a message box, so then to the window's own part.
+    auto escape = [&] {
+        QWidget* target = QApplication::focusWidget();
+        if (!target) target = window->focusWidget();
+        QTest::keyClick(target ? target : window.get(), Qt::Key_Escape);
+    };
+    window->dialogs().answerHook = nullptr;
+    QTimer::singleShot(0, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Ok)->click();
+    });
+    pressPoint(10, 10);  // 「対局」で始めて下さい, answered with its button
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, taikyoku);
+        QWidget* popup = QApplication::activePopupWidget();
+        ASSERT_NE(popup, nullptr);
+        QTest::keyClick(popup, Qt::Key_Escape);
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        EXPECT_FALSE(window->ended());
+    }
+    escape();
+    EXPECT_TRUE(window->ended());
+}
+
+// While a menu is open, Escape is the menu's, even when sent to the window itself.
+TEST_F(QtWindowTest, EscapeWhileAMenuIsOpenDoesNotEnd) {
+    QMenuBar* bar = window->menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {},
+                      bar->actionGeometry(window->findChild<QAction*>("TAIKYOKU")).center());
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->ended());
 }
 
 TEST_F(QtWindowTest, OtherKeysDoNotEnd) {
@@ -371,6 +549,27 @@ TEST_F(QtPortTest, MessageBoxShowsPromptTitleIconAndReturnsButton) {
     EXPECT_EQ(seenIcon, QMessageBox::Warning);
 }
 
+// The buttons read はい / いいえ and OK whatever the system's language; Escape is いいえ.
+TEST_F(QtPortTest, MessageBoxButtonsReadInJapanese) {
+    QWidget parent;
+    DialogsPort dialogs(&parent);
+    QStringList seen;
+    auto readAndPress = [&seen](Qt::Key key) {
+        QTimer::singleShot(0, [&seen, key] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            for (QAbstractButton* b : box->buttons()) seen << b->text();
+            QTest::keyClick(box, key);
+        });
+    };
+    readAndPress(Qt::Key_Escape);
+    EXPECT_EQ(dialogs.msgBox("続けますか", Buttons::YesNo, "対局"), Answer::No);
+    readAndPress(Qt::Key_Return);
+    EXPECT_EQ(dialogs.msgBox("戻れません", Buttons::OK, "戻る"), Answer::OK);
+    seen.sort();
+    EXPECT_EQ(seen.join(' ').toStdString(), "OK いいえ はい");
+}
+
 TEST_F(QtPortTest, VersionWindowReportsTheButtonThatClosedIt) {
     VersionWindow w;
     EXPECT_EQ(w.windowTitle(), QString::fromUtf8("バージョン情報"));
@@ -387,6 +586,85 @@ TEST_F(QtPortTest, VersionWindowReportsTheButtonThatClosedIt) {
     EXPECT_EQ(w.run(), VersionButton::OK);
     QTimer::singleShot(0, [&] { w.reject(); });
     EXPECT_EQ(w.run(), VersionButton::Closed);
+}
+
+// ---- The browser port ------------------------------------------------------------------
+
+class QtBrowserTest : public QtPortTest {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    // An opener that writes its argument to the file `name`, then runs `then`.
+    QString script(const QString& name, const QString& then) {
+        const QString path = dir.filePath(name + ".sh");
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1.part'\nmv '%1.part' '%1'\n%2\n")
+                    .arg(dir.filePath(name), then).toUtf8());
+        f.close();
+        f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
+        return path;
+    }
+    QString written(const QString& name) {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+    // Handles events until `done` holds (at most ten seconds), then `more` milliseconds.
+    void handleEvents(std::function<bool()> done, int more = 0) {
+        QDeadlineTimer deadline(10000);
+        while (!done() && !deadline.hasExpired()) QTest::qWait(5);
+        QTest::qWait(more);
+    }
+
+    QTemporaryDir dir;
+    BrowserPort browser;
+    int failures = 0;
+    std::function<void()> countFailure = [this] { ++failures; };
+};
+
+// A missing opener, and one that fails, are reported once, from the event loop.
+TEST_F(QtBrowserTest, AnOpenerThatCannotStartOrFailsIsReportedOnce) {
+    for (QString program : {dir.filePath("no-such-opener"), QStringLiteral("false")}) {
+        failures = 0;
+        browser.opener = program;
+        browser.open("https://example.org/", countFailure);
+        if (program == "false") {
+            EXPECT_EQ(failures, 0);  // open did not wait for it
+        }
+        handleEvents([&] { return failures > 0; }, 100);
+        EXPECT_EQ(failures, 1) << program.toStdString();
+    }
+}
+
+TEST_F(QtBrowserTest, ASucceedingOpenerGetsTheFullPathOrTheAddress) {
+    browser.opener = QStringLiteral("true");
+    browser.open("https://example.org/", countFailure);
+    browser.opener = script("file", "exit 0");
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    browser.open("Tolvan.htm", countFailure);
+    QDir::setCurrent(old);
+    browser.opener = script("url", "exit 0");
+    browser.open("https://example.org/a b", countFailure);
+    handleEvents([&] { return !written("file").isEmpty() && !written("url").isEmpty(); }, 200);
+    EXPECT_EQ(written("file"), dir.filePath("Tolvan.htm"));
+    EXPECT_EQ(written("url"), "https://example.org/a b");
+    EXPECT_EQ(failures, 0);
+}
+
+// An opener still running after the watch has opened the page: it is neither reported
+// nor stopped, whatever it does later; nor is anything reported once the port is gone.
+TEST_F(QtBrowserTest, NoReportAfterTheWatchOrThePort) {
+    browser.watchMilliseconds = 100;
+    browser.opener = script("started", QStringLiteral("sleep 1; echo > '%1'; exit 1").arg(dir.filePath("ended")));
+    browser.open("https://example.org/", countFailure);
+    auto gone = std::make_unique<BrowserPort>();
+    gone->opener = QStringLiteral("false");
+    gone->open("https://example.org/", countFailure);
+    gone.reset();
+    handleEvents([&] { return QFileInfo::exists(dir.filePath("ended")); }, 200);
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("ended")));
+    EXPECT_EQ(failures, 0);
 }
 
 TEST_F(QtPortTest, ClockWaitHandlesNoEventsAndLastsTheTime) {
