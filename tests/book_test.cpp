@@ -336,7 +336,9 @@ TEST_F(BookTest, ShippedBookLinesAreGroupedAndLegal) {
                     ASSERT_EQ(t[i], '0');
                 }
             }
-            if (!t.empty()) ASSERT_NE(t[0], '0');
+            if (!t.empty()) {
+                ASSERT_NE(t[0], '0');
+            }
         }
         ASSERT_EQ(key, static_cast<int>(100 * man.size() + com.size()));
         ASSERT_FALSE(man.empty());

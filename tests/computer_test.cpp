@@ -578,8 +578,9 @@ TEST_F(Computer, ReversalHandsThePersonsPositionToTheComputer) {
     // Every stone swapped on the screen and in the record, the counts exchanged...
     for (int x = 1; x <= 19; ++x)
         for (int y = 1; y <= 19; ++y)
-            if (before[x][y] != stone_empty && !(x == s.move_x[10] && y == s.move_y[10]))
+            if (before[x][y] != stone_empty && !(x == s.move_x[10] && y == s.move_y[10])) {
                 EXPECT_EQ(s.board[x][y], -before[x][y]) << x << "," << y;
+            }
     EXPECT_EQ(s.black_captures, 1);
     EXPECT_EQ(s.white_captures, 2);
     EXPECT_EQ(s.move_side[0], stone_white);

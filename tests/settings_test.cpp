@@ -179,7 +179,9 @@ TEST_F(Settings, MusicAskedForBeforeABrokenLineDoesNotPlay) {
     // Either never started, or stopped again with the defaults.
     const std::string bgm = std::to_string(f.s.sound_bgm);
     const int started = f.fake.find("dsPlayLooping " + bgm);
-    if (started >= 0) EXPECT_GT(f.fake.find("dsStop " + bgm, started), started);
+    if (started >= 0) {
+        EXPECT_GT(f.fake.find("dsStop " + bgm, started), started);
+    }
 }
 
 // Thousands of lines for the same key do what the last of them does, and draw and tick

