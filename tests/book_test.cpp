@@ -19,6 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Point {
+    Point(int px, int py) : x(px), y(py) {}
     int x, y;
     bool operator==(const Point&) const = default;
 };
@@ -75,7 +76,7 @@ struct BookTest : ::testing::Test {
             return std::nullopt;
         }
         g.取得_定石MAN座標(last.x, last.y, x, y);
-        return Point{x, y};
+        return Point(x, y);
     }
 };
 

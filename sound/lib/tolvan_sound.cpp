@@ -67,6 +67,23 @@ std::uint32_t waveSize(const unsigned char* wave) {
     return body + 8;
 }
 
+// True when every chunk of the RIFF WAVE image of `size` bytes lies inside it. The
+// mixer trusts a chunk's declared length and allocates that much before reading, so a
+// small file that claims a 4 GB data chunk would take 4 GB.
+bool chunksFit(const unsigned char* wave, std::uint32_t size) {
+    std::uint32_t at = 12;
+    while (size - at >= 8) {
+        const std::uint32_t length = le32(wave + at + 4);
+        if (length > size - at - 8) return false;
+        at += 8 + length;
+        if (length & 1) {
+            if (at == size) break;  // the pad byte of the last chunk may be left out
+            ++at;
+        }
+    }
+    return true;
+}
+
 // Halts every channel that is playing the sound, the loop and single plays alike.
 void haltSound(Sound& s) {
     const int channels = Mix_AllocateChannels(-1);
@@ -106,8 +123,9 @@ TOLVAN_EXPORT std::int32_t dsInitialize(std::int32_t /*hwnd*/) {
 // that is not a wave image the mixer can decode.
 TOLVAN_EXPORT std::int32_t dsCreateDSB(std::int32_t dev, const void* wave, std::int32_t flags) {
     if (dev == 0 || dev != device || wave == nullptr) return 0;
-    const std::uint32_t size = waveSize(static_cast<const unsigned char*>(wave));
-    if (size == 0) return 0;
+    const auto* bytes = static_cast<const unsigned char*>(wave);
+    const std::uint32_t size = waveSize(bytes);
+    if (size == 0 || !chunksFit(bytes, size)) return 0;
 
     Sound* slot = nullptr;
     for (Sound& s : sounds)

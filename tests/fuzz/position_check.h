@@ -1,0 +1,64 @@
+// What must hold of the game state after anything the outside world can do to it: the
+// board holds only stones and empty points, every chain has a liberty, the prisoner
+// counts are not negative and the record counters are within the record.
+#pragma once
+
+#include <string>
+
+#include "game/state.h"
+
+namespace tolvan::fuzz {
+
+// An empty text when the position is sound, otherwise what is wrong with it.
+inline std::string positionProblem(const GameState& s) {
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) {
+            const int v = s.board[x][y];
+            if (v != stone_empty && v != stone_black && v != stone_white)
+                return "point " + std::to_string(x) + "," + std::to_string(y) + " holds " +
+                       std::to_string(v);
+        }
+    // Each chain is flooded once; a chain that reaches no empty point has no liberty.
+    Grid<bool> seen{};
+    int stack[361][2];
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) {
+            const int c = s.board[x][y];
+            if (c == stone_empty || seen[x][y]) continue;
+            bool liberty = false;
+            int top = 0;
+            stack[top][0] = x;
+            stack[top][1] = y;
+            ++top;
+            seen[x][y] = true;
+            while (top > 0) {
+                --top;
+                const int px = stack[top][0], py = stack[top][1];
+                const int nx[4] = {px - 1, px + 1, px, px};
+                const int ny[4] = {py, py, py - 1, py + 1};
+                for (int k = 0; k < 4; ++k) {
+                    if (nx[k] < 1 || nx[k] > 19 || ny[k] < 1 || ny[k] > 19) continue;
+                    const int v = s.board[nx[k]][ny[k]];
+                    if (v == stone_empty) liberty = true;
+                    if (v == c && !seen[nx[k]][ny[k]]) {
+                        seen[nx[k]][ny[k]] = true;
+                        stack[top][0] = nx[k];
+                        stack[top][1] = ny[k];
+                        ++top;
+                    }
+                }
+            }
+            if (!liberty)
+                return "the chain at " + std::to_string(x) + "," + std::to_string(y) +
+                       " has no liberty";
+        }
+    if (s.black_captures < 0 || s.white_captures < 0)
+        return "prisoners " + std::to_string(s.black_captures) + " / " +
+               std::to_string(s.white_captures);
+    if (s.move_no < 0 || s.move_no > s.last_move_no || s.last_move_no > max_moves)
+        return "record counters " + std::to_string(s.move_no) + " / " +
+               std::to_string(s.last_move_no);
+    return {};
+}
+
+}  // namespace tolvan::fuzz
