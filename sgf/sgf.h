@@ -1,0 +1,89 @@
+// Game records in the Smart Game Format (SGF, FF[1] to FF[4]): one reader, text to a
+// plain record of setup stones, moves, passes and game information, and one writer, the
+// reverse. It knows nothing of the game's rules, its window or GTP: whoever reads a
+// record replays it through the game's own rules, which decide whether its moves are
+// legal.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace tolvan::sgf {
+
+// A board point: x the column from the left, y the row from the top, both 1..19. In
+// SGF, point "aa" is (1, 1) and "sa" is (19, 1).
+struct Point {
+    int x = 0;
+    int y = 0;
+    bool operator==(const Point&) const = default;
+};
+
+// One move of the main line: a stone or a pass, by black (+1) or white (-1).
+struct Move {
+    int colour = 0;
+    bool pass = false;
+    Point at;             // the stone's point; (0, 0) for a pass
+    std::string comment;  // C of the move's node, UTF-8; empty when none
+    bool operator==(const Move&) const = default;
+};
+
+// A game as SGF holds it, all text in UTF-8.
+struct Record {
+    // AB and AW of the root node: the position before the first move.
+    std::vector<Point> black_setup;
+    std::vector<Point> white_setup;
+    // The main line from the first move on, passes included.
+    std::vector<Move> moves;
+    // The root's game information, in the order read or to be written: the property's
+    // identifier and its value, for AP, PB, PW, RE, KM, DT, HA, PL, C, GN, EV and any
+    // other property of the root with one value. FF, GM, CA, SZ, AB, AW and AE are not
+    // here: the reader interprets them and the writer writes its own.
+    std::vector<std::pair<std::string, std::string>> info;
+
+    // The value of an information property, or empty when absent.
+    std::string get(const std::string& id) const;
+    bool operator==(const Record&) const = default;
+};
+
+// Why a text could not be read as a game of 19 x 19.
+enum class Problem {
+    not_sgf,      // no game tree at all ("(;" never comes)
+    syntax,       // a game tree that breaks the format (unclosed value, bad identifier ...)
+    board_size,   // SZ other than 19
+    game,         // GM other than 1 (not a game of Go)
+    text,         // the text is in no encoding the reader can decode
+    bad_point,    // a move or setup point that is not on the board
+    two_moves,    // a node with both B and W
+    setup_later,  // AB, AW or AE after the root node, which a game record cannot hold
+    too_large,    // more than max_bytes of input
+};
+
+struct Error {
+    Problem problem = Problem::syntax;
+    // Where: the move number (1-based, passes counted) of the node at fault, or 0 for
+    // the root or for problems not tied to a node.
+    int move = 0;
+    // A short English description for logs and GTP answers ("unclosed property value").
+    std::string detail;
+};
+
+// Files larger than this are refused unread.
+constexpr std::size_t max_bytes = 8u << 20;
+
+// Reads the main line of the first game tree in `bytes`: the first variation is
+// followed at every branching, the others are skipped. Text is UTF-8, or Shift_JIS or
+// EUC-JP (or another charset that iconv knows) when CA names it, or when the text is
+// not valid UTF-8 and decodes as Shift_JIS, then EUC-JP. B[] and W[] and, on 19 x 19,
+// B[tt] and W[tt] are passes. Compressed point lists ("aa:cc") are expanded. Never
+// crashes, hangs or allocates more than a small multiple of the input.
+std::variant<Record, Error> read(std::string_view bytes);
+
+// Writes the record as one game tree in UTF-8:
+//   (;FF[4]GM[1]CA[UTF-8]SZ[19] + info in its order + AB + AW + one node per move)
+// with "]" and "\" escaped in text values. Reading the result gives the record back.
+std::string write(const Record& record);
+
+}  // namespace tolvan::sgf
