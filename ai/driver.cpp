@@ -91,7 +91,7 @@ void Tolvan::com_ban() {
         pf.window.computerTurn(false);
         MsgBox("パスします", Buttons::OK, "COMパス");
         s.com_passed = flag_on;
-        s.last_was_pass = flag_on;
+        if (s.move_no == s.last_move_no) s.passes_at_end = static_cast<i16>(s.passes_at_end + 1);
         s.turn = static_cast<i16>(-s.turn);
         MsgBox("あなたの番です", Buttons::OK, " ");
         return;

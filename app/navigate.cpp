@@ -40,8 +40,6 @@ void Tolvan::MODORU_Click() {
     }
     s.move_no = static_cast<i16>(s.move_no - 1);
     s.turn = static_cast<i16>(-s.turn);
-    // The position stepped to follows a stone; passes are not in the record.
-    s.last_was_pass = flag_off;
 
     for (int x = 1; x <= 19; ++x)
         for (int y = 1; y <= 19; ++y) {
@@ -88,7 +86,6 @@ void Tolvan::SUSUMU_Click() {
         pf.canvas.paintPicture(Pic::SINAN_MODE, 7000, 1000);
     }
     s.turn = static_cast<i16>(-s.turn);
-    s.last_was_pass = flag_off;
     if (s.move_no > 0)
         描画_石(s.move_x[s.move_no - 1], s.move_y[s.move_no - 1], s.move_side[s.move_no - 1]);
     s.last_x = s.move_x[s.move_no];

@@ -5,6 +5,11 @@
 
 namespace tolvan {
 
+namespace {
+// True when the board shows the end of the record and a pass was made after it.
+bool justPassed(const GameState& s) { return s.move_no == s.last_move_no && s.passes_at_end > 0; }
+}  // namespace
+
 void Tolvan::MouseDown(double X, double Y) {
     if (ended) return;
     const int x = static_cast<int>(std::floor((X - board_left) / cell_width));
@@ -72,7 +77,7 @@ void Tolvan::MouseDown(double X, double Y) {
     // Simple ko: a stone that retakes a single stone at once, where the opponent could
     // retake again on the point of their last stone, is refused; after a pass the
     // retake is a new position and allowed.
-    if (s.last_was_pass == flag_off && koRetake(x, y, t)) {
+    if (!justPassed(s) && koRetake(x, y, t)) {
         dsPlay(s.sound_forbidden);
         MsgBox("ｺｳ材を打たないと打てません", Buttons::OK, "Tolvan");
         return;

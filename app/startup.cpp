@@ -46,7 +46,7 @@ void Tolvan::初期設定() {
     s.black_captures = 0;
     s.white_captures = 0;
     s.reversed = flag_off;
-    s.last_was_pass = flag_off;
+    s.passes_at_end = 0;
 
     描画_四角形(21, 6, 1800, 2600, frame_color);
 

@@ -60,7 +60,7 @@ void Tolvan::recordMove(int x, int y, int t) {
 
 void Tolvan::storeMove(int x, int y, int t) {
     s.board[x][y] = static_cast<i16>(t);
-    s.last_was_pass = flag_off;
+    s.passes_at_end = 0;
     s.move_no = static_cast<i16>(s.move_no + 1);
     調査_保存(s.move_no);
     s.last_move_no = s.move_no;

@@ -84,10 +84,11 @@ struct GameState {
     i16 reversed = flag_off;
     i16 com_passed = flag_off;
     i16 man_passed = flag_off;
-    // flag_on while the last thing done in the game was a pass (by either side): the
-    // position before the opponent's last move is then the position on the board, so
-    // the next stone may take a ko back at once.
-    i16 last_was_pass = flag_off;
+    // Passes made since the last move of the record (by either side). While the board
+    // shows the end of the record and the last thing done was a pass, the position
+    // before the opponent's last move is the position on the board, so the next stone
+    // may take a ko back at once. A saved record ends with these passes.
+    i16 passes_at_end = 0;
     i16 hint_active = flag_off;
     i16 hint_x = 0;
     i16 hint_y = 0;

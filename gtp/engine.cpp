@@ -281,7 +281,7 @@ Engine::Reply Engine::play(const std::vector<std::string>& args) {
     if (colour == 0) return failure("invalid color or coordinate");
     if (lower(args[1]) == "pass") {
         moves_.push_back(false);
-        game_->s.last_was_pass = flag_on;
+        ++game_->s.passes_at_end;
         return success();
     }
     const auto p = parseVertex(args[1]);
@@ -309,7 +309,7 @@ Engine::Reply Engine::genmove(const std::vector<std::string>& args) {
     // A full record takes no further stone.
     if (s.move_no >= max_moves) {
         moves_.push_back(false);
-        s.last_was_pass = flag_on;
+        ++s.passes_at_end;
         return success("pass");
     }
     s.play_mode = mode_com;
@@ -339,16 +339,17 @@ Engine::Reply Engine::undo() {
     if (stone && game_->s.move_no == 0) return failure("cannot undo");
     moves_.pop_back();
     GameState& s = game_->s;
-    // Whether a ko may be taken back at once depends on the move now last.
-    const i16 afterPass = !moves_.empty() && !moves_.back() ? flag_on : flag_off;
-    if (!stone) {
-        s.last_was_pass = afterPass;
-        return success();
+    if (stone) {
+        game_->MODORU_Click();
+        s.record_mode = flag_off;
+        // GTP has no way forward again: the undone move leaves the record.
+        s.last_move_no = s.move_no;
     }
-
-    game_->MODORU_Click();
-    s.record_mode = flag_off;
-    s.last_was_pass = afterPass;
+    // The passes now at the end decide whether a ko may be taken back at once.
+    int passes = 0;
+    for (auto m = moves_.rbegin(); m != moves_.rend() && !*m; ++m) ++passes;
+    s.passes_at_end = static_cast<i16>(passes);
+    if (!stone) return success();
     if (s.move_no == 0) {
         // Slot 0 of the record is the empty board: the handicap stones come back by
         // hand, and with no move left nothing can have been taken.

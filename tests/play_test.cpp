@@ -192,29 +192,37 @@ TEST_F(Play, KoRetakeIsAllowedOnlyRightAfterAPass) {
     press(3, 2);    // 3 black takes the ko
     ASSERT_EQ(s.board[2][2], stone_empty);
     // The other side's pass, as the computer's pass or a pass at the board leaves it.
-    s.last_was_pass = flag_on;
+    s.passes_at_end = 1;
     f.fake.clear();
     press(2, 2);  // 4 white takes back
     EXPECT_TRUE(messages().empty()) << f.fake.dump();
     EXPECT_EQ(s.board[2][2], stone_white);
     EXPECT_EQ(s.board[3][2], stone_empty);
-    EXPECT_EQ(s.last_was_pass, flag_off);
+    EXPECT_EQ(s.passes_at_end, 0);
     press(3, 2);  // black's immediate retake is a ko again
     EXPECT_EQ(messages(), std::vector<std::string>{"msg [Tolvan] ｺｳ材を打たないと打てません"});
     EXPECT_EQ(s.board[3][2], stone_empty);
 }
 
-TEST_F(Play, PassesAndStepsSetWhetherTheLastActionWasAPass) {
-    g.TAIMAN_Click();
-    press(4, 4);
-    g.PASU_Click();
-    EXPECT_EQ(s.last_was_pass, flag_on);
+// Passes count at the end of the record: stepping back and forward keeps them for the
+// position they followed, a stone and a reset clear them.
+TEST_F(Play, PassesAreCountedAtTheEndOfTheRecord) {
+    twoPersonGameOn({".XO", "X..O", ".XO"});
+    press(10, 10);  // 1 black elsewhere
+    press(2, 2);    // 2 white into the ko
+    press(3, 2);    // 3 black takes the ko
+    g.PASU_Click();  // white passes
+    EXPECT_EQ(s.passes_at_end, 1);
     g.MODORU_Click();
-    EXPECT_EQ(s.last_was_pass, flag_off);
     g.SUSUMU_Click();
-    s.last_was_pass = flag_on;
+    EXPECT_EQ(s.passes_at_end, 1);
+    // Back at the end after the pass: black is to move and may not retake; after black
+    // plays elsewhere white still may not (the last move was a stone).
+    s.record_mode = flag_off;
+    press(15, 15);
+    EXPECT_EQ(s.passes_at_end, 0);
     g.SAISYO_Click();
-    EXPECT_EQ(s.last_was_pass, flag_off);
+    EXPECT_EQ(s.passes_at_end, 0);
 }
 
 TEST_F(Play, SnapbackIsNoKo) {
