@@ -27,8 +27,15 @@ void Tolvan::MenuClick(const std::string& item) {
         {"BGM", &Tolvan::BGM_Click},           {"KAISETU", &Tolvan::KAISETU_Click},
         {"VER", &Tolvan::VER_Click},
     };
+    // The game-record commands live in a module of their own.
+    static const std::map<std::string, void (*)(Tolvan&)> records = {
+        {"KIFU_HOZON", &saveKifu},
+        {"KIFU_HIRAKU", &openKifu},
+    };
     auto it = handlers.find(item);
     if (it != handlers.end()) (this->*(it->second))();
+    auto r = records.find(item);
+    if (r != records.end()) r->second(*this);
 }
 
 }  // namespace tolvan

@@ -7,8 +7,10 @@
 
 #include <string>
 
+#include "app/kifu.h"
 #include "game/state.h"
 #include "platform/port.h"
+#include "settings/preferences.h"
 
 namespace tolvan {
 
@@ -36,6 +38,10 @@ public:
     bool ended = false;
     // Set once the person has been told that the settings file cannot be written.
     bool settings_unsaved_told = false;
+    // The preferences beyond the option menu's check marks.
+    Preferences prefs;
+    // What the game-record commands keep between commands.
+    KifuMemo kifu;
 
     // ---- Events of the main window (app/events.cpp) -------------------------------
     // The window's load handler: the whole start-up.

@@ -99,6 +99,7 @@ void Tolvan::対局_判定() {
     std::string title = black > white   ? label(stone_black) + "の勝ち！！"
                         : black < white ? label(stone_white) + "の勝ち！！"
                                         : "引き分け！！";
+    noteJudgement(*this, black, white);
     MsgBox(prompt, Buttons::OK, title);
 
     碁盤_待避復帰();

@@ -20,7 +20,8 @@ const char* const command_names[] = {
     "final_score",         "final_status_list",    "fixed_handicap",
     "place_free_handicap", "set_free_handicap",    "time_settings",
     "time_left",           "kgs-time_settings",    "gogui-analyze_commands",
-    "tolvan-point_scores", "tolvan-owners",
+    "tolvan-point_scores", "tolvan-owners",       "loadsgf",
+    "printsgf",
 };
 
 // What a GoGui-style controller offers to show, one "type/label/command" a line.
@@ -253,6 +254,8 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     if (command == "captures") return captures(args);
     if (command == "final_score") return finalScore();
     if (command == "final_status_list") return finalStatusList(args);
+    if (command == "loadsgf") return loadSgf(args);
+    if (command == "printsgf") return printSgf(args);
     if (command == "fixed_handicap") return fixedHandicap(args);
     if (command == "place_free_handicap") return placeFreeHandicap(args);
     if (command == "set_free_handicap") return setFreeHandicap(args);
@@ -554,6 +557,71 @@ Engine::Reply Engine::owners() {
                : owner[x][y] == stone_white ? "white"
                                             : "\"\"";
     }));
+}
+
+// Loads a game record, as far as before the given move number (passes counted) or the
+// first move on the given vertex, as GNU Go does; the record is replayed through the
+// game's rules and refused whole when any move breaks them. Answers the colour to move.
+Engine::Reply Engine::loadSgf(const std::vector<std::string>& args) {
+    if (args.empty() || args.size() > 2) return failure("syntax error");
+    std::string why;
+    const auto bytes = readFileWhole(args[0], why);
+    if (!bytes) return failure("cannot open file");
+    auto read = sgf::read(*bytes);
+    if (const auto* e = std::get_if<sgf::Error>(&read))
+        return failure("cannot load file: " + e->detail +
+                       (e->move > 0 ? " at move " + std::to_string(e->move) : std::string()));
+    const sgf::Record& record = std::get<sgf::Record>(read);
+
+    int nodes = -1;
+    if (args.size() == 2) {
+        int n = 0;
+        if (parseInt(args[1], n)) {
+            if (n < 1) return failure("syntax error");
+            nodes = n - 1;
+        } else {
+            const auto p = parseVertex(args[1]);
+            if (!p || !onBoard(*p)) return failure("invalid coordinate");
+            for (std::size_t i = 0; i < record.moves.size() && nodes < 0; ++i)
+                if (!record.moves[i].pass && record.moves[i].at == sgf::Point{p->x, p->y})
+                    nodes = static_cast<int>(i);
+        }
+    }
+    auto replayed = ReplayedRecord::replay(record, nodes);
+    if (const auto* problem = std::get_if<ReplayProblem>(&replayed)) {
+        static const char* const kinds[] = {"a stone on an occupied point", "suicide",
+                                            "an immediate ko retake", "more moves than the record holds",
+                                            "setup stones that cannot stand"};
+        std::string at = problem->move > 0 ? " at move " + std::to_string(problem->move) : "";
+        return failure("cannot load file: " + std::string(kinds[problem->kind]) + at);
+    }
+    const ReplayedRecord& game = std::get<ReplayedRecord>(replayed);
+    reset();
+    game.takeUp(*game_, record);
+    GameState& s = game_->s;
+    s.record_mode = flag_off;
+    moves_ = game.nodes();
+    // The file's komi, when it is one a game is played with.
+    const std::string km = record.get("KM");
+    char* end = nullptr;
+    const double k = std::strtod(km.c_str(), &end);
+    if (!km.empty() && *end == '\0' && std::isfinite(k) && std::fabs(k) <= max_komi) komi_ = k;
+    return success(game.colourToMove() == stone_black ? "black" : "white");
+}
+
+// Writes the game as SGF: to the file given, or as the response.
+Engine::Reply Engine::printSgf(const std::vector<std::string>& args) {
+    if (args.size() > 1) return failure("syntax error");
+    std::string text = sgf::write(recordOfGame(*game_, platform_.today(), komi_, std::nullopt));
+    if (args.size() == 1) {
+        if (writeFileWhole(args[0], text)) return failure("cannot write file");
+        return success();
+    }
+    // A response ends at its first empty line: comments keep their text, not their
+    // empty lines.
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    for (std::size_t at; (at = text.find("\n\n")) != std::string::npos;) text.erase(at, 1);
+    return success(text);
 }
 
 }  // namespace tolvan::gtp

@@ -72,6 +72,8 @@ private:
     Reply kgsTimeSettings(const std::vector<std::string>& args);
     Reply pointScores(const std::vector<std::string>& args);
     Reply owners();
+    Reply loadSgf(const std::vector<std::string>& args);
+    Reply printSgf(const std::vector<std::string>& args);
 
     // Sets up the handicap points for n stones, 2..9, and names them.
     Reply placeHandicap(int n);

@@ -21,6 +21,15 @@ int HeadlessPlatform::second() {
     return local.tm_sec % 60;  // tm_sec reads 60 during a leap second
 }
 
+std::string HeadlessPlatform::today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d", &local);
+    return buf;
+}
+
 std::string HeadlessPlatform::currentDir() {
     std::error_code ec;
     auto dir = std::filesystem::current_path(ec);

@@ -43,11 +43,17 @@ public:
         return buttons == Buttons::YesNo ? Answer::Yes : Answer::OK;
     }
     VersionButton showVersion() override { return VersionButton::OK; }
+    // Nobody is there to choose: every file dialog is cancelled.
+    std::optional<std::string> chooseFile(FileChoice, const std::string&, const std::string&,
+                                          const std::string&) override {
+        return std::nullopt;
+    }
 
     // Clock
     int second() override;
     void wait(double) override {}
     std::string currentDir() override;
+    std::string today() override;
 
     // Browser
     void open(const std::string&, std::function<void()>) override {}

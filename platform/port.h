@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace tolvan {
@@ -63,6 +64,9 @@ enum class Buttons { OK, YesNo };
 enum class Icon { None, Exclamation };
 enum class Answer { OK, Yes, No };
 
+// A file to read, or a file to write (which may exist already).
+enum class FileChoice { Open, Save };
+
 // What closed the version window: its close box, ホームページ, or "O K".
 enum class VersionButton { Closed, HomePage, OK };
 
@@ -75,6 +79,12 @@ public:
                           Icon icon = Icon::None) = 0;
     // Shows the version window modally; returns the button that closed it.
     virtual VersionButton showVersion() = 0;
+    // Asks for a file to open or to save under, starting in `folder`, showing the files
+    // that `filter` names ("棋譜 (*.sgf)"). Returns the chosen file's full path, or
+    // nothing when the person cancelled.
+    virtual std::optional<std::string> chooseFile(FileChoice choice, const std::string& title,
+                                                  const std::string& folder,
+                                                  const std::string& filter) = 0;
 };
 
 // Time, the start-up directory, and the end of the program.
@@ -87,6 +97,8 @@ public:
     virtual void wait(double d) = 0;
     // The process's current directory.
     virtual std::string currentDir() = 0;
+    // Today's date, "YYYY-MM-DD".
+    virtual std::string today() = 0;
 };
 
 // The seven functions of the sound library, loaded at run time. A null entry means the

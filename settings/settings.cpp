@@ -91,6 +91,40 @@ void writeLine(std::ofstream& out, const std::string& text) {
 
 }  // namespace
 
+std::string encodeValue(const std::string& text) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if (c > 0x20 && c < 0x7f && c != '%') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string decodeValue(const std::string& text) {
+    auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        return -1;
+    };
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && digit(text[i + 1]) >= 0 && digit(text[i + 2]) >= 0) {
+            out += static_cast<char>(digit(text[i + 1]) * 16 + digit(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 // Reads Tolvan.ini. A missing or unreadable file, or a line without "=", is replaced by
 // the default settings, which are also applied.
 //
@@ -120,7 +154,8 @@ void Tolvan::読込_環境設定ファイル() {
 
     static const std::string keyBackground = shiftJis("背景画"), keyHint = shiftJis("移動指南"),
                              keyNumbers = shiftJis("手順番号表示"), keyMusic = "BGM",
-                             green = shiftJis("緑"), bamboo = shiftJis("竹");
+                             keyKifuFolder = shiftJis("棋譜フォルダ"), green = shiftJis("緑"),
+                             bamboo = shiftJis("竹");
     Converter decode("UTF-8", "CP932");
     // A value that is not "ON" switches off, provided it is text at all.
     auto onOff = [&](const std::string& value) -> std::optional<bool> {
@@ -131,6 +166,7 @@ void Tolvan::読込_環境設定ファイル() {
 
     int background = 0;
     std::optional<bool> hint, numbers, music;
+    std::optional<std::string> kifuFolder;
     bool musicAsked = false;
     if (!failed) {
         for (const std::string& raw : splitLines(data)) {
@@ -147,6 +183,8 @@ void Tolvan::読込_環境設定ファイル() {
                 if (auto v = onOff(value)) hint = v;
             } else if (key == keyNumbers) {
                 if (auto v = onOff(value)) numbers = v;
+            } else if (key == keyKifuFolder) {
+                kifuFolder = decodeValue(value);
             } else if (key == keyMusic) {
                 if (auto v = onOff(value)) {
                     music = v;
@@ -165,6 +203,7 @@ void Tolvan::読込_環境設定ファイル() {
         if (numbers) pf.menu.setChecked("BANGOU", *numbers);
         if (music) pf.menu.setChecked("BGM", *music);
         if (musicAsked) dsPlayLooping(s.sound_bgm);
+        if (kifuFolder) prefs.kifu_folder = *kifuFolder;
         return;
     }
 
@@ -195,6 +234,7 @@ void Tolvan::書込_環境設定ファイル() {
         writeLine(out, checked("SINAN") ? "移動指南=ON" : "移動指南=OFF");
         writeLine(out, checked("BGM") ? "BGM=ON" : "BGM=OFF");
         writeLine(out, checked("BANGOU") ? "手順番号表示=ON" : "手順番号表示=OFF");
+        if (!prefs.kifu_folder.empty()) writeLine(out, "棋譜フォルダ=" + encodeValue(prefs.kifu_folder));
         out.close();
     }
     if (!out.fail() || settings_unsaved_told) return;

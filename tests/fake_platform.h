@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -112,11 +113,23 @@ public:
         log.push_back("version window");
         return version_answer;
     }
+    // File dialogs take their answers from files_chosen, in order; none left: cancelled.
+    std::optional<std::string> chooseFile(FileChoice choice, const std::string& title,
+                                          const std::string& folder,
+                                          const std::string& filter) override {
+        log.push_back(std::string(choice == FileChoice::Open ? "open" : "save") + " dialog [" +
+                      title + "] " + folder + " " + filter);
+        if (files_chosen.empty()) return std::nullopt;
+        std::optional<std::string> f = files_chosen.front();
+        files_chosen.pop_front();
+        return f;
+    }
 
     // Clock
     int second() override { return clock_second; }
     void wait(double d) override { log.push_back("wait " + num(d)); }
     std::string currentDir() override { return current_dir; }
+    std::string today() override { return "2026-12-07"; }
 
     // Browser
     void open(const std::string& address, std::function<void()> onFailure) override {
@@ -163,6 +176,7 @@ public:
 
     std::map<std::string, bool> checks;
     std::deque<Answer> answers;
+    std::deque<std::optional<std::string>> files_chosen;
     VersionButton version_answer = VersionButton::OK;
     int clock_second = 0;
     std::string current_dir = "/home/player/tolvan";

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <set>
@@ -147,6 +149,7 @@ std::string vertex(int x, int y) {
     return std::string(1, static_cast<char>(x <= 8 ? 'A' + x - 1 : 'A' + x)) + std::to_string(20 - y);
 }
 
+namespace fs = std::filesystem;
 using Stones = std::set<std::string>;
 Stones words(const std::string& text) {
     std::istringstream in(text);
@@ -568,6 +571,52 @@ TEST(GtpRecord, HoldsAThousandMoves) {
     e.ok(take(i - 1));
     EXPECT_EQ(e.ok("captures b"), std::to_string(black));
     EXPECT_EQ(e.fail(take(i)), "illegal move");
+}
+
+// Game records: printsgf writes the game (with the passes GTP saw, and the stones taken),
+// loadsgf replays a record through the rules, whole or up to a move, and a file that
+// breaks the rules changes nothing.
+TEST(GtpRecord, PrintsAndLoadsGameRecords) {
+    REQUIRE_ENGINE();
+    const fs::path dir = fs::temp_directory_path() / ("tolvan-gtp-sgf-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string file = (dir / "game.sgf").string();
+    GtpProcess e;
+    setUpKo(e);
+    e.ok("play w pass");
+    const std::string text = e.ok("printsgf");
+    EXPECT_EQ(text.rfind("(;FF[4]GM[1]", 0), 0u) << text;
+    EXPECT_EQ(e.ok("printsgf " + file), "");
+    std::ifstream in(file);
+    const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(written.substr(0, written.find_last_not_of('\n') + 1), text);
+
+    GtpProcess f;
+    f.ok("play b K10");
+    EXPECT_EQ(f.ok("loadsgf " + file), "black") << "white passed last";
+    for (const char* c : {"list_stones b", "list_stones w", "captures b", "captures w"})
+        EXPECT_EQ(f.ok(c), e.ok(c)) << c;
+    // Up to before move 11 (black's capture on B10; passes count as moves) or before the
+    // first move on B10: white's A10 still stands.
+    EXPECT_EQ(f.ok("loadsgf " + file + " 11"), "black");
+    EXPECT_EQ(words(f.ok("list_stones w")), (Stones{"B11", "B9", "C10", "A10"}));
+    EXPECT_EQ(f.ok("loadsgf " + file + " B10"), "black");
+    EXPECT_EQ(f.ok("captures b"), "0");
+    // The loaded moves can be undone like played ones, and the game goes on from them.
+    f.ok("play b B10");
+    f.ok("undo");
+    EXPECT_EQ(words(f.ok("list_stones w")), (Stones{"B11", "B9", "C10", "A10"}));
+
+    // Files that cannot be used change nothing.
+    const std::string stones = f.ok("list_stones b");
+    const std::string bad = (dir / "bad.sgf").string();
+    std::ofstream(bad) << "(;SZ[19];B[dd];W[pp];B[dd])";
+    EXPECT_EQ(f.fail("loadsgf " + bad), "cannot load file: a stone on an occupied point at move 3");
+    EXPECT_EQ(f.fail("loadsgf " + (dir / "missing.sgf").string()), "cannot open file");
+    std::ofstream(bad) << "(;SZ[13];B[dd])";
+    EXPECT_EQ(f.fail("loadsgf " + bad).rfind("cannot load file", 0), 0u);
+    EXPECT_EQ(f.ok("list_stones b"), stones);
+    fs::remove_all(dir);
 }
 
 // The book given with --book is the one the computer plays from: against the low

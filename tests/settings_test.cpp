@@ -330,6 +330,22 @@ TEST_F(Settings, AFileThatCannotBeWrittenInAWritableFolderIsToldOfToo) {
     EXPECT_EQ(marks(), "gBhnm");
 }
 
+TEST_F(Settings, TheGameRecordFolderIsKeptInAnyCharactersAsPlainText) {
+    start();
+    const std::string folder = "/home/碁打ち/my 100% games";
+    f.game->prefs.kifu_folder = folder;
+    f.game->MenuClick("BGM");
+    const std::string file = ini();
+    const std::string line = "\x8a\xfb\x95\x88\x83\x74\x83\x48\x83\x8b\x83\x5f=";  // 棋譜フォルダ=
+    ASSERT_NE(file.find(line + "/home/%E7%A2%81%E6%89%93%E3%81%A1/my%20100%25%20games\r\n"),
+              std::string::npos)
+        << file;
+    Fixture again;
+    again.game->Form_Load();
+    EXPECT_EQ(again.game->prefs.kifu_folder, folder);
+    EXPECT_EQ(marksOf(again.fake), "gBhnM");
+}
+
 // ---- What the option commands change on the screen and in the sound -----------------
 
 TEST_F(Settings, BackgroundCommandsRedrawEvenWhenAlreadyChosen) {

@@ -1,5 +1,6 @@
 #include "app/qt/dialogs.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -29,6 +30,27 @@ Answer DialogsPort::msgBox(const std::string& prompt, Buttons buttons, const std
     int pressed = box.exec();
     if (buttons == Buttons::YesNo) return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
     return Answer::OK;
+}
+
+// The desktop's standard file dialogs. A name chosen for saving without the filter's
+// extension gets it, as the filter shows only such files.
+std::optional<std::string> DialogsPort::chooseFile(FileChoice choice, const std::string& title,
+                                                   const std::string& folder,
+                                                   const std::string& filter) {
+    if (fileHook) return fileHook(choice, title, folder, filter);
+    const QString caption = QString::fromStdString(title), dir = QString::fromStdString(folder),
+                  filters = QString::fromStdString(filter);
+    QString chosen = choice == FileChoice::Open
+                         ? QFileDialog::getOpenFileName(parent_, caption, dir, filters)
+                         : QFileDialog::getSaveFileName(parent_, caption, dir, filters);
+    if (chosen.isEmpty()) return std::nullopt;
+    if (choice == FileChoice::Save) {
+        // "棋譜 (*.sgf)" -> ".sgf"
+        const int star = filters.indexOf(QStringLiteral("*."));
+        const QString ext = star < 0 ? QString() : filters.mid(star + 1).section(QLatin1Char(')'), 0, 0);
+        if (!ext.isEmpty() && !chosen.endsWith(ext, Qt::CaseInsensitive)) chosen += ext;
+    }
+    return chosen.toStdString();
 }
 
 VersionButton DialogsPort::showVersion() {

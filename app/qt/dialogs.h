@@ -20,10 +20,17 @@ public:
         answerHook;
     // When set, called instead of showing the version window.
     std::function<VersionButton()> versionHook;
+    // When set, called instead of showing a file dialog; its result is the answer.
+    std::function<std::optional<std::string>(FileChoice choice, const std::string& title,
+                                             const std::string& folder, const std::string& filter)>
+        fileHook;
 
     Answer msgBox(const std::string& prompt, Buttons buttons, const std::string& title,
                   Icon icon = Icon::None) override;
     VersionButton showVersion() override;
+    std::optional<std::string> chooseFile(FileChoice choice, const std::string& title,
+                                          const std::string& folder,
+                                          const std::string& filter) override;
 
 private:
     QWidget* parent_;

@@ -1,6 +1,7 @@
 #include "app/qt/menu_bar.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalBlocker>
@@ -55,6 +56,9 @@ MenuBarPort::MenuBarPort(QMenuBar* bar) {
     QMenu* taicom = addMenu(taikyoku, "TAICOM", "対COM");
     addItem(taicom, {"SENTE", "先手"});
     addItem(taicom, {"GOTE", "後手"});
+    taikyoku->addSeparator();
+    addItem(taikyoku, {"KIFU_HOZON", "棋譜を保存..."})->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    addItem(taikyoku, {"KIFU_HIRAKU", "棋譜を開く..."})->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
 
     QMenu* kyokumen = addMenu(bar, "KYOKUMEN", "局面");
     addItem(kyokumen, {"SAISYO", "最初"});

@@ -1,5 +1,6 @@
 #include "app/qt/system_ports.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -25,6 +26,8 @@ void ClockPort::wait(double d) {
 }
 
 std::string ClockPort::currentDir() { return QDir::currentPath().toStdString(); }
+
+std::string ClockPort::today() { return QDate::currentDate().toString(Qt::ISODate).toStdString(); }
 
 void BrowserPort::open(const std::string& address, std::function<void()> onFailure) {
     QString target = QString::fromStdString(address);

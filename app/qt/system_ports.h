@@ -20,6 +20,7 @@ public:
     // the game sleeps, as a person would.
     std::function<void(double)> onWait;
     std::string currentDir() override;
+    std::string today() override;
 };
 
 // Starts the opener with the address and does not wait for it. A failure to start it is

@@ -32,9 +32,10 @@ struct Reader {
         for (const char* item : {"MIDORI", "TAKE", "SINAN", "BANGOU", "BGM"})
             platform.setChecked(item, false);
         game->s.background = background_bamboo;
+        game->prefs = Preferences{};
         game->settings_file = file;
         game->読込_環境設定ファイル();
-        return liveOptions(platform, game->s);
+        return liveOptions(platform, game->s) + " folder " + game->prefs.kifu_folder;
     }
 };
 

@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QMenuBar>
@@ -155,6 +157,7 @@ TEST_F(QtWindowTest, MenuBarHoldsEveryCommandByNameAndCaption) {
     const std::vector<std::pair<const char*, const char*>> items = {
         {"TAIKYOKU", "対局"},   {"TAIMAN", "対MAN"},       {"TAICOM", "対COM"},
         {"SENTE", "先手"},      {"GOTE", "後手"},          {"KYOKUMEN", "局面"},
+        {"KIFU_HOZON", "棋譜を保存..."},                    {"KIFU_HIRAKU", "棋譜を開く..."},
         {"SAISYO", "最初"},     {"GYAKUTEN", "逆転"},      {"MODORU", "戻"},
         {"SUSUMU", "進"},       {"LEBEL_UP", "△"},         {"LEBEL_DOWN", "▽"},
         {"PASU", "パス"},       {"SYUURYO_MENU", "終了"},  {"HANTEI", "勝敗判定"},
@@ -366,6 +369,49 @@ TEST_F(QtComputerTurnTest, QueuedInputIsGoneBeforeTheComputersPassIsShown) {
     EXPECT_FALSE(window->ended());
 }
 
+// The game-record commands: after a separator at the end of 対局, with Ctrl+S and Ctrl+O;
+// the file dialog's answer comes from the test.
+TEST_F(QtWindowTest, GameRecordsAreSavedAndOpenedThroughTheMenu) {
+    QMenu* taikyoku = window->findChild<QMenu*>("TAIKYOKU");
+    ASSERT_NE(taikyoku, nullptr);
+    const QList<QAction*> items = taikyoku->actions();
+    ASSERT_GE(items.size(), 3);
+    EXPECT_TRUE(items[items.size() - 3]->isSeparator());
+    EXPECT_EQ(items[items.size() - 2]->objectName(), "KIFU_HOZON");
+    EXPECT_EQ(items[items.size() - 1]->objectName(), "KIFU_HIRAKU");
+    EXPECT_EQ(items[items.size() - 2]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    EXPECT_EQ(items[items.size() - 1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+
+    const std::string file = settingsDir.filePath("game.sgf").toStdString();
+    std::vector<std::string> asked;
+    window->dialogs().fileHook = [&](FileChoice choice, const std::string& title, const std::string&,
+                                     const std::string& filter) -> std::optional<std::string> {
+        asked.push_back(title + " " + filter);
+        return file;
+    };
+    GameState& s = window->game().s;
+    window->findChild<QAction*>("TAIMAN")->trigger();
+    pressPoint(4, 4);
+    pressPoint(16, 16);
+    pressPoint(4, 16);
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_EQ(asked, std::vector<std::string>{"棋譜を保存 棋譜 (*.sgf)"});
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(file)));
+
+    window->findChild<QAction*>("SAISYO")->trigger();
+    ASSERT_EQ(s.board[4][4], stone_empty);
+    messages.clear();
+    QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(asked.back(), "棋譜を開く 棋譜 (*.sgf)");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(s.move_no, 3);
+    EXPECT_EQ(s.record_mode, flag_on);
+    // The stones are on the screen again, the last with its mark.
+    const QImage& img = window->canvas().image();
+    EXPECT_TRUE(isDark(img.pixelColor(cellPixel(4, 4) + QPoint(6, 10))));
+    EXPECT_EQ(img.pixelColor(cellPixel(4, 16) + QPoint(10, 10)), QColor(0, 255, 255));
+}
+
 TEST_F(QtWindowTest, BackgroundCommandRedrawsAroundTheBoard) {
     window->findChild<QAction*>("MIDORI")->trigger();
     EXPECT_TRUE(window->menu().checked("MIDORI"));
@@ -569,6 +615,35 @@ TEST_F(QtPortTest, MessageBoxButtonsReadInJapanese) {
     EXPECT_EQ(dialogs.msgBox("戻れません", Buttons::OK, "戻る"), Answer::OK);
     seen.sort();
     EXPECT_EQ(seen.join(' ').toStdString(), "OK いいえ はい");
+}
+
+// The real file dialog: it starts in the folder given, shows the filter, and a name
+// chosen for saving without ".sgf" gets it; cancelling gives nothing.
+TEST_F(QtPortTest, FileDialogStartsInTheFolderAndAddsTheExtension) {
+    QTemporaryDir dir;
+    QWidget parent;
+    DialogsPort dialogs(&parent);
+    QString seenFolder, seenFilter;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seenFolder = box->directory().absolutePath();
+        seenFilter = box->selectedNameFilter();
+        box->selectFile(dir.filePath("mine"));
+        QMetaObject::invokeMethod(box, "accept");
+    });
+    const auto chosen = dialogs.chooseFile(FileChoice::Save, "棋譜を保存", dir.path().toStdString(),
+                                           "棋譜 (*.sgf)");
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(*chosen, dir.filePath("mine.sgf").toStdString());
+    EXPECT_EQ(seenFolder, QDir(dir.path()).absolutePath());
+    EXPECT_EQ(seenFilter, QString::fromUtf8("棋譜 (*.sgf)"));
+
+    QTimer::singleShot(0, [] {
+        if (auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) box->reject();
+    });
+    EXPECT_FALSE(dialogs.chooseFile(FileChoice::Open, "棋譜を開く", dir.path().toStdString(),
+                                    "棋譜 (*.sgf)"));
 }
 
 TEST_F(QtPortTest, VersionWindowReportsTheButtonThatClosedIt) {

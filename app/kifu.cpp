@@ -1,0 +1,405 @@
+// Game records: the game as SGF, SGF replayed through the game's rules, and the window's
+// save and open commands.
+#include "app/kifu.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/tolvan.h"
+#include "platform/headless.h"
+
+namespace tolvan {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kifu_filter = "棋譜 (*.sgf)";
+constexpr const char* application = "Tolvan:1.0";
+
+// The stones of a board-shaped grid, as setup points of one colour.
+std::vector<sgf::Point> stonesOf(const Grid<i16>& board, int colour) {
+    std::vector<sgf::Point> out;
+    for (int y = 1; y <= 19; ++y)
+        for (int x = 1; x <= 19; ++x)
+            if (board[x][y] == colour) out.push_back({x, y});
+    return out;
+}
+
+bool hasStones(const Grid<i16>& board) {
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y)
+            if (board[x][y] != stone_empty) return true;
+    return false;
+}
+
+// The position before the first move. A record opened from a file keeps it in slot 0;
+// a game of the window has handicap stones only on the board, so they are the stones
+// of slot 1 other than the first move (a first move never takes a handicap stone), or
+// the board itself when no move has been played.
+Grid<i16> setupOf(const GameState& s) {
+    if (hasStones(s.board_history[0])) return s.board_history[0];
+    if (s.last_move_no == 0) return s.board;
+    Grid<i16> setup = s.board_history[1];
+    setup[s.move_x[0]][s.move_y[0]] = stone_empty;
+    return setup;
+}
+
+std::vector<sgf::Point> sorted(std::vector<sgf::Point> v) {
+    std::sort(v.begin(), v.end(), [](sgf::Point p, sgf::Point q) { return p.y != q.y ? p.y < q.y : p.x < q.x; });
+    return v;
+}
+
+// The setup and the moves without comments, to compare records by their play alone.
+bool samePlay(const sgf::Record& a, const sgf::Record& b) {
+    if (sorted(a.black_setup) != sorted(b.black_setup) || sorted(a.white_setup) != sorted(b.white_setup))
+        return false;
+    if (a.moves.size() != b.moves.size()) return false;
+    for (std::size_t i = 0; i < a.moves.size(); ++i) {
+        const sgf::Move &m = a.moves[i], &n = b.moves[i];
+        if (m.colour != n.colour || m.pass != n.pass || !(m.at == n.at)) return false;
+    }
+    return true;
+}
+
+void setInfo(sgf::Record& r, const std::string& id, const std::string& value) {
+    for (auto& [key, v] : r.info)
+        if (key == id) {
+            v = value;
+            return;
+        }
+    r.info.emplace_back(id, value);
+}
+
+std::string quoted(const std::string& path) { return "「" + path + "」"; }
+
+}  // namespace
+
+Players playersOfGame(const Tolvan& game) {
+    const GameState& s = game.s;
+    if (s.play_mode == mode_com) {
+        const std::string person = "あなた", computer = "Tolvan（コンピュータ）";
+        return s.man_side == stone_black ? Players{person, computer} : Players{computer, person};
+    }
+    return {"先手", "後手"};
+}
+
+sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
+                         const std::optional<Players>& players) {
+    const GameState& s = game.s;
+    sgf::Record r;
+    const Grid<i16> setup = setupOf(s);
+    r.black_setup = stonesOf(setup, stone_black);
+    r.white_setup = stonesOf(setup, stone_white);
+
+    // The record keeps no passes: a move of the colour that just moved had the other
+    // colour's pass before it.
+    for (int k = 0; k < s.last_move_no; ++k) {
+        const int colour = s.move_side[k];
+        if (k > 0 && s.move_side[k - 1] == colour) r.moves.push_back({-colour, true, {}, {}});
+        r.moves.push_back({colour, false, {s.move_x[k], s.move_y[k]}, {}});
+    }
+    // The passes after the last move alternate from the side that moved after it.
+    int colour = s.last_move_no > 0 ? -s.move_side[s.last_move_no - 1] : stone_black;
+    for (int k = 0; k < s.passes_at_end; ++k, colour = -colour) r.moves.push_back({colour, true, {}, {}});
+
+    char km[32];
+    std::snprintf(km, sizeof km, "%g", komi);
+    r.info = {{"AP", application}, {"KM", km}, {"DT", today}};
+    if (players) {
+        r.info.emplace_back("PB", players->black);
+        r.info.emplace_back("PW", players->white);
+    }
+    if (!r.black_setup.empty() && r.white_setup.empty() && r.black_setup.size() >= 2)
+        r.info.emplace_back("HA", std::to_string(r.black_setup.size()));
+    if (!game.kifu.result.empty() && samePlay(r, game.kifu.judged))
+        r.info.emplace_back("RE", game.kifu.result);
+
+    // What a file that was opened says, where it still holds.
+    if (const auto& opened = game.kifu.opened) {
+        for (std::size_t i = 0; i < r.moves.size() && i < opened->moves.size(); ++i) {
+            const sgf::Move &m = r.moves[i], &o = opened->moves[i];
+            if (m.colour != o.colour || m.pass != o.pass || !(m.at == o.at)) break;
+            r.moves[i].comment = o.comment;
+        }
+        const bool unchanged = samePlay(r, *opened);
+        for (const auto& [id, value] : opened->info) {
+            if (id == "AP" || id == "HA") continue;
+            const bool gameInfo = id == "PB" || id == "PW" || id == "RE" || id == "KM" || id == "DT";
+            if (gameInfo && !unchanged) continue;
+            setInfo(r, id, value);
+        }
+    }
+    return r;
+}
+
+// ---- Replaying a record ---------------------------------------------------------------
+
+struct ReplayedRecord::Game {
+    HeadlessPlatform platform{0};
+    std::unique_ptr<Tolvan> game = std::make_unique<Tolvan>(platform.port());
+};
+
+ReplayedRecord::ReplayedRecord(std::unique_ptr<Game> game) : game_(std::move(game)) {}
+ReplayedRecord::ReplayedRecord(ReplayedRecord&&) noexcept = default;
+ReplayedRecord& ReplayedRecord::operator=(ReplayedRecord&&) noexcept = default;
+ReplayedRecord::~ReplayedRecord() = default;
+
+std::variant<ReplayedRecord, ReplayProblem> ReplayedRecord::replay(const sgf::Record& record,
+                                                                   int nodes) {
+    auto scratch = std::make_unique<Game>();
+    Tolvan& g = *scratch->game;
+    GameState& s = g.s;
+    g.初期設定();
+
+    // The setup: no point twice, and no chain without a liberty.
+    for (const auto& p : record.black_setup) {
+        if (s.board[p.x][p.y] != stone_empty) return ReplayProblem{ReplayProblem::setup, 0};
+        s.board[p.x][p.y] = stone_black;
+    }
+    for (const auto& p : record.white_setup) {
+        if (s.board[p.x][p.y] != stone_empty) return ReplayProblem{ReplayProblem::setup, 0};
+        s.board[p.x][p.y] = stone_white;
+    }
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y)
+            if (s.board[x][y] != stone_empty && g.調査_当たり2(x, y, s.board[x][y]) == flag_on)
+                return ReplayProblem{ReplayProblem::setup, 0};
+    g.調査_保存(0);
+
+    // Who moves first: the first move says so; without moves, PL, or white after a
+    // black handicap, or else black.
+    const std::string pl = record.get("PL");
+    s.turn = stone_black;
+    if (!record.moves.empty())
+        s.turn = static_cast<i16>(record.moves.front().colour);
+    else if (pl == "W" || pl == "w")
+        s.turn = stone_white;
+    else if (pl.empty() && !record.black_setup.empty() && record.white_setup.empty())
+        s.turn = stone_white;
+    s.play_mode = mode_man;
+
+    ReplayedRecord result(std::move(scratch));
+    const int count = nodes < 0 ? static_cast<int>(record.moves.size())
+                                : std::min(nodes, static_cast<int>(record.moves.size()));
+    for (int i = 0; i < count; ++i) {
+        const sgf::Move& m = record.moves[i];
+        const int number = i + 1;
+        s.turn = static_cast<i16>(m.colour);
+        if (m.pass) {
+            ++s.passes_at_end;
+            s.turn = static_cast<i16>(-m.colour);
+            result.nodes_.push_back(false);
+            continue;
+        }
+        const int x = m.at.x, y = m.at.y, t = m.colour;
+        if (s.move_no >= max_moves) return ReplayProblem{ReplayProblem::too_many, number};
+        if (g.調査_置けるか(x, y) == flag_off) return ReplayProblem{ReplayProblem::occupied, number};
+        if (g.調査_当たり2(x, y, t) == flag_on && g.調査_当たり(x, y, t, -t) == flag_off)
+            return ReplayProblem{ReplayProblem::suicide, number};
+        if (s.passes_at_end == 0 && g.koRetake(x, y, t))
+            return ReplayProblem{ReplayProblem::ko, number};
+        // As a stone played on the board is entered: the move, the captures, the position.
+        g.recordMove(x, y, t);
+        g.removeCapturedChains(x, y, t);
+        g.storeMove(x, y, t);
+        result.nodes_.push_back(true);
+    }
+    return result;
+}
+
+int ReplayedRecord::colourToMove() const { return game_->game->s.turn; }
+
+void ReplayedRecord::takeUp(Tolvan& game, const sgf::Record& opened) const {
+    const GameState& r = game_->game->s;
+    GameState& s = game.s;
+    const bool running = s.turn != no_side;
+
+    s.board = r.board;
+    for (int n = 0; n <= r.last_move_no; ++n) s.board_history[n] = r.board_history[n];
+    for (int k = 0; k < r.last_move_no; ++k) {
+        s.move_x[k] = r.move_x[k];
+        s.move_y[k] = r.move_y[k];
+        s.move_side[k] = r.move_side[k];
+    }
+    s.move_no = r.move_no;
+    s.last_move_no = r.last_move_no;
+    s.last_x = r.last_x;
+    s.last_y = r.last_y;
+    s.last_side = r.last_side;
+    s.black_captures = r.black_captures;
+    s.white_captures = r.white_captures;
+    s.passes_at_end = r.passes_at_end;
+    s.turn = r.turn;
+
+    s.handicap_level = 0;
+    s.handicap_set = flag_off;
+    s.reversed = flag_off;
+    s.hint_active = flag_off;
+    s.com_passed = flag_off;
+    s.man_passed = flag_off;
+    s.record_mode = flag_on;
+    if (!running) {
+        s.play_mode = mode_man;
+        s.man_side = stone_black;
+        s.com_side = stone_white;
+    }
+
+    game.kifu.opened = opened;
+    game.kifu.result.clear();
+    game.画面_再描画();
+}
+
+// ---- Files ----------------------------------------------------------------------------
+
+std::optional<std::string> writeFileWhole(const std::string& path, const std::string& text) {
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) return std::string(std::strerror(errno));
+
+    std::optional<std::string> why;
+    std::size_t done = 0;
+    while (!why && done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) why = std::strerror(n < 0 ? errno : ENOSPC);
+        else done += static_cast<std::size_t>(n);
+    }
+    if (!why && fsync(fd) != 0) why = std::strerror(errno);
+    // A game record is an ordinary file for its owner and the people they share with.
+    if (!why) fchmod(fd, 0644);
+    if (::close(fd) != 0 && !why) why = std::strerror(errno);
+    if (!why && std::rename(temp.c_str(), path.c_str()) != 0) why = std::strerror(errno);
+    if (why) ::unlink(temp.c_str());
+    return why;
+}
+
+std::optional<std::string> readFileWhole(const std::string& path, std::string& why) {
+    std::error_code ec;
+    const auto size = fs::file_size(path, ec);
+    if (!ec && size > sgf::max_bytes) {
+        why = describeProblem(sgf::Error{sgf::Problem::too_large, 0, {}});
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    std::string data;
+    if (in) data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in.is_open() || in.bad() || ec) {
+        why = "ファイルを読み込めません（" + std::string(std::strerror(errno ? errno : EIO)) + "）。";
+        return std::nullopt;
+    }
+    return data;
+}
+
+std::string describeProblem(const sgf::Error& e) {
+    const std::string at = std::to_string(e.move) + "手目";
+    switch (e.problem) {
+    case sgf::Problem::not_sgf: return "SGF形式の棋譜ではありません。";
+    case sgf::Problem::syntax: return "棋譜の書き方に誤りがあります。";
+    case sgf::Problem::board_size: return "19路盤の棋譜ではありません。";
+    case sgf::Problem::game: return "囲碁の棋譜ではありません。";
+    case sgf::Problem::text: return "棋譜の文字が読み取れません（文字コードが分かりません）。";
+    case sgf::Problem::bad_point:
+        return e.move > 0 ? at + "の位置が盤の外です。" : "置石の位置が盤の外です。";
+    case sgf::Problem::two_moves: return at + "に黒と白の手が両方あります。";
+    case sgf::Problem::setup_later: return at + "で石が置き直されています。対局の途中の置石は読めません。";
+    case sgf::Problem::too_large: return "ファイルが大きすぎます。";
+    }
+    return "棋譜を読めません。";
+}
+
+std::string describeProblem(const ReplayProblem& p) {
+    const std::string at = std::to_string(p.move) + "手目";
+    switch (p.kind) {
+    case ReplayProblem::occupied: return at + "は石のある所に打たれています。";
+    case ReplayProblem::suicide: return at + "は自殺点に打たれています。";
+    case ReplayProblem::ko: return at + "はコウをすぐに取り返しています。";
+    case ReplayProblem::too_many:
+        return "手数が多すぎます（" + std::to_string(max_moves) + "手までです）。";
+    case ReplayProblem::setup: return "置石の並べ方に誤りがあります。";
+    }
+    return "棋譜を読めません。";
+}
+
+// ---- The window's commands ------------------------------------------------------------
+
+namespace {
+
+std::string startFolder(Tolvan& g) {
+    return g.prefs.kifu_folder.empty() ? g.s.start_dir : g.prefs.kifu_folder;
+}
+
+// The folder of the chosen file is where the dialogs start next time, in this run and
+// the next ones.
+void rememberFolder(Tolvan& g, const std::string& file) {
+    const std::string folder = fs::path(file).parent_path().string();
+    if (folder.empty() || folder == g.prefs.kifu_folder) return;
+    g.prefs.kifu_folder = folder;
+    g.書込_環境設定ファイル();
+}
+
+}  // namespace
+
+// 棋譜を保存: the whole record, whatever position is shown, in a file of the person's
+// choice. Nothing to save is said so; a file that could not be written is named.
+void saveKifu(Tolvan& g) {
+    const GameState& s = g.s;
+    if (s.last_move_no == 0 && !hasStones(s.board)) {
+        g.MsgBox("保存する棋譜がありません（盤に石がありません）。", Buttons::OK, "棋譜の保存");
+        return;
+    }
+    const auto file = g.pf.dialogs.chooseFile(FileChoice::Save, "棋譜を保存", startFolder(g), kifu_filter);
+    if (!file) return;
+    rememberFolder(g, *file);
+    const sgf::Record record = recordOfGame(g, g.pf.clock.today(), 0, playersOfGame(g));
+    if (const auto why = writeFileWhole(*file, sgf::write(record)))
+        g.MsgBox(quoted(*file) + "に棋譜を保存できませんでした。\r\r" + *why, Buttons::OK, "棋譜の保存");
+}
+
+// 棋譜を開く: a file is read and replayed whole before anything changes; a file that
+// cannot be used is explained and changes nothing. A running game is replaced only when
+// the person says so.
+void openKifu(Tolvan& g) {
+    const auto file = g.pf.dialogs.chooseFile(FileChoice::Open, "棋譜を開く", startFolder(g), kifu_filter);
+    if (!file) return;
+    rememberFolder(g, *file);
+    auto refuse = [&](const std::string& why) {
+        g.dsPlay(g.s.sound_forbidden);
+        g.MsgBox(quoted(*file) + "を開けません。\r\r" + why, Buttons::OK, "棋譜を開く");
+    };
+
+    std::string why;
+    const auto bytes = readFileWhole(*file, why);
+    if (!bytes) return refuse(why);
+    auto read = sgf::read(*bytes);
+    if (const auto* e = std::get_if<sgf::Error>(&read)) return refuse(describeProblem(*e));
+    const sgf::Record& record = std::get<sgf::Record>(read);
+    auto replayed = ReplayedRecord::replay(record);
+    if (const auto* p = std::get_if<ReplayProblem>(&replayed)) return refuse(describeProblem(*p));
+
+    if (g.s.turn != no_side &&
+        g.MsgBox("対局中の棋譜は消えます。\r棋譜を開いてよろしいですか？", Buttons::YesNo, "棋譜を開く") !=
+            Answer::Yes)
+        return;
+    std::get<ReplayedRecord>(replayed).takeUp(g, record);
+}
+
+void noteJudgement(Tolvan& g, int black, int white) {
+    g.kifu.result = black > white   ? "B+" + std::to_string(black - white)
+                    : white > black ? "W+" + std::to_string(white - black)
+                                    : "0";
+    g.kifu.judged = recordOfGame(g, "", 0, std::nullopt);
+}
+
+}  // namespace tolvan

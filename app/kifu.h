@@ -1,0 +1,111 @@
+// Game records (棋譜): the game as an SGF record, a record replayed through the game's
+// own rules and taken up as the game, and the window's commands that save and open
+// them. The format itself is sgf/; this is where it meets the game.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "sgf/sgf.h"
+
+namespace tolvan {
+
+class Tolvan;
+
+// What the game-record commands remember between commands.
+struct KifuMemo {
+    // The record as opened from a file: its information and comments are written again
+    // when the same game is saved. Empty when the game was not opened from a file.
+    std::optional<sgf::Record> opened;
+    // The result of the last judgement ("B+12", "W+3", "0") and the record it judged: a
+    // save writes the result while the record is still that one.
+    std::string result;
+    sgf::Record judged;
+};
+
+// Who the record names as black and white.
+struct Players {
+    std::string black;
+    std::string white;
+};
+
+// The game's whole record as SGF: the setup stones, every stored move (not only up to
+// the position shown), a pass between two moves of one colour and the passes made after
+// the last move, KM, DT, the players when given, HA for a black handicap and RE when
+// the last judgement judged this record. Information and comments of a record opened
+// from a file are kept where they still hold: the comments of the moves it still
+// shares, the root's comment, and PB, PW, RE, KM and DT while no move has changed.
+sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
+                         const std::optional<Players>& players);
+
+// The players as the window names them: the person and the computer in a game against
+// the computer, 先手 and 後手 in a game of two people.
+Players playersOfGame(const Tolvan& game);
+
+// Why a record cannot be taken up.
+struct ReplayProblem {
+    enum Kind {
+        occupied,  // a stone on a point that holds one
+        suicide,   // a stone without a liberty that takes nothing
+        ko,        // a ko taken back at once
+        too_many,  // more moves than the game's record holds
+        setup,     // setup stones on one point, or without a liberty
+    } kind = setup;
+    int move = 0;  // the node's move number, passes counted; 0 for the setup
+};
+
+// A record replayed through the game's rules on a game of its own, ready to be taken up.
+class ReplayedRecord {
+public:
+    // Replays the setup and the first `nodes` moves (all when negative), passes
+    // counted, and checks every stone as the game checks a stone played on the board.
+    static std::variant<ReplayedRecord, ReplayProblem> replay(const sgf::Record& record,
+                                                              int nodes = -1);
+
+    ReplayedRecord(ReplayedRecord&&) noexcept;
+    ReplayedRecord& operator=(ReplayedRecord&&) noexcept;
+    ~ReplayedRecord();
+
+    // The colour to move after the replayed moves: +1 black, -1 white.
+    int colourToMove() const;
+    // The moves and passes replayed, in order: true for a stone.
+    const std::vector<bool>& nodes() const { return nodes_; }
+
+    // Replaces the game with the replayed one, in the record-stepping mode at its last
+    // position: the board, every stored position, the prisoners and the colour to move
+    // come from the record; handicap, reversal, passes and hint start afresh. A game
+    // that was running keeps its mode and sides; otherwise it is a game of two people.
+    // The window is redrawn whole. `opened` is remembered for the next save.
+    void takeUp(Tolvan& game, const sgf::Record& opened) const;
+
+private:
+    struct Game;
+    explicit ReplayedRecord(std::unique_ptr<Game> game);
+    std::unique_ptr<Game> game_;
+    std::vector<bool> nodes_;
+};
+
+// Writes `text` to a new file beside `path` and renames it over `path`, so that a
+// failure leaves any earlier file as it was. On failure returns why, and leaves no
+// file behind.
+std::optional<std::string> writeFileWhole(const std::string& path, const std::string& text);
+
+// Reads a whole file of at most sgf::max_bytes; nothing when it cannot be read or is
+// larger, with the reason in Japanese in `why`.
+std::optional<std::string> readFileWhole(const std::string& path, std::string& why);
+
+// Japanese explanations of a record that cannot be used, for message boxes.
+std::string describeProblem(const sgf::Error& error);
+std::string describeProblem(const ReplayProblem& problem);
+
+// The window's commands: 棋譜を保存... and 棋譜を開く...
+void saveKifu(Tolvan& game);
+void openKifu(Tolvan& game);
+
+// Notes the result of a judgement of the game as it stands (black's and white's totals).
+void noteJudgement(Tolvan& game, int black, int white);
+
+}  // namespace tolvan

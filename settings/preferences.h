@@ -1,0 +1,22 @@
+// Preferences beyond the four of the option menu, kept in Tolvan.ini under keys of their
+// own. A reader that knows only the four ignores these lines, so files stay readable by
+// every version of the program.
+#pragma once
+
+#include <string>
+
+namespace tolvan {
+
+struct Preferences {
+    // The folder the game-record dialogs start in: the one last used. Empty: the
+    // start-up directory.
+    std::string kifu_folder;
+};
+
+// A value as a settings line holds it: printable ASCII stays, every other byte (and "%")
+// becomes %XX, so that any file name survives the Shift-JIS file. decodeValue reverses
+// it; a malformed escape is taken as it stands.
+std::string encodeValue(const std::string& text);
+std::string decodeValue(const std::string& text);
+
+}  // namespace tolvan

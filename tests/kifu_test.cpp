@@ -1,0 +1,430 @@
+// Game records through the window's commands, on the fake port: saving a game and
+// opening it again gives the same game, position by position; a file that cannot be
+// used changes nothing; what a file says is kept where it still holds.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <variant>
+
+#include "fake_platform.h"
+#include "sgf/sgf.h"
+
+namespace tolvan::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder of the test's own, removed afterwards.
+class Folder {
+public:
+    Folder() {
+        std::string pattern = (fs::temp_directory_path() / "tolvan-kifu-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~Folder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+struct Kifu : GameTest {
+    Folder folder;
+    void SetUp() override {
+        GameTest::SetUp();
+        g.settings_file = folder.file("Tolvan.ini");
+    }
+    void save(const std::string& file) {
+        f.fake.files_chosen.push_back(file);
+        g.MenuClick("KIFU_HOZON");
+    }
+    void open(Tolvan& game, FakePlatform& fake, const std::string& file) {
+        fake.files_chosen.push_back(file);
+        game.MenuClick("KIFU_HIRAKU");
+    }
+};
+
+// ---- Round trips ------------------------------------------------------------------------
+
+struct Random {
+    std::uint32_t state;
+    int below(int n) {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<int>((state >> 8) % static_cast<std::uint32_t>(n));
+    }
+};
+
+// A two-person game of random legal stones with captures, a handicap for either colour,
+// a pass now and then, perhaps a reversal, and a judgement.
+void playRandomGame(Tolvan& g, FakePlatform& fake, std::uint32_t seed) {
+    Random rnd{seed};
+    GameState& s = g.s;
+    g.TAIMAN_Click();
+    const int handicap = rnd.below(9) - 4;
+    for (int k = 0; k < (handicap < 0 ? -handicap : handicap); ++k)
+        handicap < 0 ? g.LEBEL_DOWN_Click() : g.LEBEL_UP_Click();
+    bool passed = false;
+    for (int tries = 0; s.move_no < 150 && tries < 3000; ++tries) {
+        // One pass in the game (a second would end it).
+        if (!passed && s.move_no > 20 && rnd.below(40) == 0) {
+            g.PASU_Click();
+            passed = true;
+            continue;
+        }
+        // Mostly near the last stone, so that chains meet; a capture whenever one is
+        // there, half of the time.
+        int x = 1 + rnd.below(19), y = 1 + rnd.below(19);
+        if (s.move_no > 0 && rnd.below(3) > 0) {
+            x = std::clamp(s.last_x + rnd.below(5) - 2, 1, 19);
+            y = std::clamp(s.last_y + rnd.below(5) - 2, 1, 19);
+        }
+        if (rnd.below(2) == 0)
+            for (int cx = 1; cx <= 19; ++cx)
+                for (int cy = 1; cy <= 19; ++cy)
+                    if (s.board[cx][cy] == stone_empty && g.調査_当たり(cx, cy, s.turn, -s.turn) == flag_on) {
+                        x = cx;
+                        y = cy;
+                    }
+        fake.answers.clear();
+        g.MouseDown(pressX(x), pressY(y));
+        if (s.move_no == 60 && seed % 3 == 0) g.GYAKUTEN_Click();
+    }
+    g.HANTEI_Click();
+}
+
+// Every position of the record, the prisoners at the end and each step back, and the
+// judgement's words.
+struct Story {
+    std::vector<std::string> positions;
+    std::vector<std::pair<int, int>> prisoners;
+    std::vector<std::string> judgement;
+};
+
+Story storyOf(Tolvan& g, FakePlatform& fake) {
+    Story st;
+    GameState& s = g.s;
+    while (s.move_no < s.last_move_no) g.SUSUMU_Click();
+    fake.clear();
+    g.HANTEI_Click();
+    st.judgement = fake.lines("msg");
+    for (;;) {
+        st.positions.push_back(boardText(s));
+        st.prisoners.emplace_back(s.black_captures, s.white_captures);
+        if (s.move_no == 0) break;
+        g.MODORU_Click();
+    }
+    return st;
+}
+
+TEST_F(Kifu, ASavedGameOpensAsTheSameGamePositionByPosition) {
+    int captures = 0;
+    for (std::uint32_t seed : {1u, 2u, 3u, 4u, 5u, 6u}) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        Fixture played;
+        played.game->Form_Load();
+        played.game->settings_file = folder.file("Tolvan.ini");
+        playRandomGame(*played.game, played.fake, seed);
+        ASSERT_GT(played.s.last_move_no, 60);
+        captures += played.s.black_captures + played.s.white_captures;
+
+        const std::string file = folder.file("game" + std::to_string(seed) + ".sgf");
+        played.fake.files_chosen.push_back(file);
+        played.game->MenuClick("KIFU_HOZON");
+        ASSERT_TRUE(fs::exists(file)) << played.fake.dump();
+        EXPECT_TRUE(played.fake.lines("msg [棋譜の保存]").empty());
+
+        Fixture opened;
+        opened.game->Form_Load();
+        opened.game->settings_file = folder.file("Tolvan.ini");
+        opened.fake.files_chosen.push_back(file);
+        opened.game->MenuClick("KIFU_HIRAKU");
+        ASSERT_EQ(opened.s.last_move_no, played.s.last_move_no) << opened.fake.dump();
+        EXPECT_EQ(opened.s.record_mode, flag_on);
+        EXPECT_EQ(opened.s.move_no, opened.s.last_move_no);
+
+        const Story a = storyOf(*played.game, played.fake), b = storyOf(*opened.game, opened.fake);
+        // Every position after a move. Before the first move the opened game shows its
+        // handicap stones, where a game of the window shows the empty board it was reset to.
+        ASSERT_EQ(a.positions.size(), b.positions.size());
+        for (std::size_t i = 0; i + 1 < a.positions.size(); ++i)
+            ASSERT_EQ(a.positions[i], b.positions[i]) << "step back " << i;
+        EXPECT_EQ(a.prisoners, b.prisoners);
+        EXPECT_EQ(a.judgement, b.judgement);
+
+        // Saved again, the file is the same (the judgement's result included).
+        opened.fake.files_chosen.push_back(file + ".again");
+        opened.game->MenuClick("KIFU_HOZON");
+        EXPECT_EQ(readText(file + ".again"), readText(file));
+        EXPECT_NE(readText(file).find("RE["), std::string::npos);
+    }
+    EXPECT_GT(captures, 20) << "the games took stones";
+}
+
+// The saved file read back with the reader.
+sgf::Record savedRecord(const std::string& file) {
+    auto r = sgf::read(readText(file));
+    EXPECT_TRUE(std::holds_alternative<sgf::Record>(r)) << readText(file);
+    return std::holds_alternative<sgf::Record>(r) ? std::get<sgf::Record>(r) : sgf::Record{};
+}
+
+std::string movesOf(const sgf::Record& r) {
+    std::string out;
+    for (const auto& m : r.moves) {
+        out += m.colour == stone_black ? ";B[" : ";W[";
+        if (!m.pass) {
+            out += static_cast<char>('a' + m.at.x - 1);
+            out += static_cast<char>('a' + m.at.y - 1);
+        }
+        out += "]";
+    }
+    return out;
+}
+
+TEST_F(Kifu, WhatIsWrittenNamesThePlayersHandicapAndPasses) {
+    g.LEBEL_DOWN_Click();
+    g.LEBEL_DOWN_Click();  // two black handicap stones: (10, 10) and (4, 10)
+    g.GOTE_Click();        // the person plays white; the computer, black, moves first
+    const std::string file = folder.file("a.sgf");
+    press(17, 17);
+    save(file);
+    const std::string text = readText(file);
+    EXPECT_EQ(text.rfind("(;FF[4]GM[1]CA[UTF-8]SZ[19]", 0), 0u) << text;
+    const sgf::Record r = savedRecord(file);
+    EXPECT_EQ(r.get("AP"), "Tolvan:1.0");
+    EXPECT_EQ(r.get("KM"), "0");
+    EXPECT_EQ(r.get("DT"), "2026-12-07");
+    EXPECT_EQ(r.get("PB"), "Tolvan（コンピュータ）");
+    EXPECT_EQ(r.get("PW"), "あなた");
+    EXPECT_EQ(r.get("HA"), "2");
+    EXPECT_EQ(r.get("RE"), "") << "not judged";
+    EXPECT_EQ(r.black_setup, (std::vector<sgf::Point>{{4, 10}, {10, 10}}));
+    EXPECT_TRUE(r.white_setup.empty());
+    ASSERT_GE(r.moves.size(), 3u);
+    EXPECT_EQ(r.moves[1].at, (sgf::Point{17, 17}));
+    EXPECT_EQ(r.moves[1].colour, stone_white);
+
+    // Two moves of one colour have the other colour's pass between them; a pass after
+    // the last move ends the record.
+    g.SAISYO_Click();
+    g.TAIMAN_Click();
+    press(4, 4);
+    g.PASU_Click();
+    save(file);
+    EXPECT_EQ(movesOf(savedRecord(file)), ";B[dd];W[]");
+    press(16, 4);
+    save(file);
+    const sgf::Record passes = savedRecord(file);
+    EXPECT_EQ(movesOf(passes), ";B[dd];W[];B[pd]");
+    EXPECT_EQ(passes.get("PB"), "先手");
+    EXPECT_EQ(passes.get("PW"), "後手");
+}
+
+TEST_F(Kifu, SavingWhileSteppingBackSavesTheWholeRecord) {
+    g.TAIMAN_Click();
+    press(4, 4);
+    press(16, 16);
+    press(4, 16);
+    g.MODORU_Click();
+    g.MODORU_Click();
+    const std::string file = folder.file("b.sgf");
+    save(file);
+    EXPECT_EQ(movesOf(savedRecord(file)), ";B[dd];W[pp];B[dp]");
+    EXPECT_EQ(s.move_no, 1) << "saving changes nothing";
+}
+
+// ---- Refusals ---------------------------------------------------------------------------
+
+TEST_F(Kifu, NothingToSaveIsSaidAndNoFileWritten) {
+    const std::string file = folder.file("empty.sgf");
+    f.fake.files_chosen.push_back(file);
+    g.MenuClick("KIFU_HOZON");
+    EXPECT_EQ(messages(), std::vector<std::string>{"msg [棋譜の保存] 保存する棋譜がありません（盤に石がありません）。"});
+    EXPECT_TRUE(f.fake.lines("save dialog").empty());
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(Kifu, AFileThatCannotBeWrittenIsNamedAndTheEarlierOneKept) {
+    g.TAIMAN_Click();
+    press(4, 4);
+    f.fake.clear();
+    // The name is taken by a folder holding an earlier game: it stays as it was.
+    const std::string taken = folder.file("taken.sgf");
+    fs::create_directory(taken);
+    writeText(taken + "/earlier.sgf", "(;B[aa])");
+    save(taken);
+    ASSERT_EQ(messages().size(), 1u) << f.fake.dump();
+    EXPECT_EQ(messages()[0].rfind("msg [棋譜の保存] 「" + taken + "」に棋譜を保存できませんでした。", 0), 0u)
+        << messages()[0];
+    EXPECT_EQ(readText(taken + "/earlier.sgf"), "(;B[aa])");
+    // And a folder that does not exist.
+    f.fake.clear();
+    save(folder.file("no-such-folder/c.sgf"));
+    EXPECT_EQ(messages().size(), 1u);
+    // No half-written file is left anywhere.
+    int files = 0;
+    for (const auto& e : fs::recursive_directory_iterator(folder.path()))
+        if (e.is_regular_file() && e.path().filename() != "Tolvan.ini") ++files;
+    EXPECT_EQ(files, 1) << "only the earlier game";
+}
+
+TEST_F(Kifu, AFileThatCannotBeUsedChangesNothingAndSaysWhy) {
+    g.TAIMAN_Click();
+    press(4, 4);
+    press(16, 16);
+    const Grid<i16> board = s.board;
+    const int moves = s.move_no, turn = s.turn;
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"This is a letter, not a game.", "SGF形式の棋譜ではありません。"},
+        {"(;GM[1]SZ[9];B[cc])", "19路盤の棋譜ではありません。"},
+        {"(;SZ[19];B[dd];W[pp];B[dd])", "3手目は石のある所に打たれています。"},
+        {"(;AB[ba][ab];W[aa])", "1手目は自殺点に打たれています。"},
+        {"(;SZ[19];B[dd];W[pp];B[zz])", "3手目の位置が盤の外です。"},
+        {"(;SZ[19];B[dd", "棋譜の書き方に誤りがあります。"},
+        {"(;AB[ab][ba]AW[aa])", "置石の並べ方に誤りがあります。"},
+    };
+    int k = 0;
+    for (const auto& [text, why] : files) {
+        const std::string file = folder.file("bad" + std::to_string(++k) + ".sgf");
+        writeText(file, text);
+        f.fake.clear();
+        open(g, f.fake, file);
+        EXPECT_EQ(messages(), std::vector<std::string>{"msg [棋譜を開く] 「" + file + "」を開けません。\r\r" + why})
+            << text;
+        EXPECT_EQ(s.board, board) << text;
+        EXPECT_EQ(s.move_no, moves);
+        EXPECT_EQ(s.turn, turn);
+        EXPECT_EQ(s.record_mode, flag_off);
+    }
+    // More moves than the record holds: a ko taken back and forth, each time after two
+    // passes.
+    std::string kos = "(;AB[ba][ab][bc]AW[ca][db][cc];W[bb];B[cb]";
+    for (int i = 0; i < max_moves / 2; ++i) kos += ";W[];B[];W[bb];B[];W[];B[cb]";
+    kos += ")";
+    const std::string many = folder.file("many.sgf");
+    writeText(many, kos);
+    f.fake.clear();
+    open(g, f.fake, many);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages()[0].find("手数が多すぎます（1000手までです）。"), std::string::npos) << messages()[0];
+    EXPECT_EQ(s.board, board);
+}
+
+TEST_F(Kifu, ARunningGameIsReplacedOnlyWhenThePersonSaysSo) {
+    const std::string file = folder.file("d.sgf");
+    writeText(file, "(;PB[本因坊]PW[井山];B[dd];W[pp];B[dp])");
+    g.TAIMAN_Click();
+    press(10, 10);
+    f.fake.answers.push_back(Answer::No);
+    open(g, f.fake, file);
+    EXPECT_EQ(messages().back(), "msg [棋譜を開く] 対局中の棋譜は消えます。\r棋譜を開いてよろしいですか？ (yes/no)");
+    EXPECT_EQ(s.board[10][10], stone_black);
+    EXPECT_EQ(s.move_no, 1);
+
+    open(g, f.fake, file);  // answered Yes
+    EXPECT_EQ(s.board[10][10], stone_empty);
+    EXPECT_EQ(s.move_no, 3);
+    EXPECT_EQ(s.turn, stone_white);
+    // No game was running before this one: nothing is asked.
+    Fixture fresh;
+    fresh.game->Form_Load();
+    fresh.game->settings_file = folder.file("Tolvan.ini");
+    fresh.fake.clear();
+    open(*fresh.game, fresh.fake, file);
+    EXPECT_TRUE(fresh.fake.lines("msg").empty()) << fresh.fake.dump();
+    EXPECT_EQ(fresh.s.play_mode, mode_man);
+}
+
+// ---- After opening ------------------------------------------------------------------------
+
+TEST_F(Kifu, AnOpenedGameIsSteppedThroughAndTakenUpAsAfterStepping) {
+    const std::string file = folder.file("e.sgf");
+    // White takes a black stone with move 8.
+    writeText(file, "(;SZ[19];B[bb];W[ba];B[pp];W[ab];B[pd];W[cb];B[dd];W[bc])");
+    g.SENTE_Click();  // a game against the computer, person black, is running
+    f.fake.clear();
+    open(g, f.fake, file);
+    EXPECT_EQ(s.move_no, 8);
+    EXPECT_EQ(s.white_captures, 1);
+    EXPECT_EQ(s.play_mode, mode_com) << "the mode of the running game";
+    EXPECT_EQ(s.record_mode, flag_on);
+    // The panel shows the position's prisoners and count; the last stone has its mark.
+    EXPECT_TRUE(f.fake.has("text 7545 2885 12 15 b \" 1\"")) << f.fake.dump();
+    EXPECT_TRUE(f.fake.has("text 6915 3830 11 15 b \" 8\""));
+    EXPECT_TRUE(f.fake.has("circle 1080 1145 50 11"));
+    g.MODORU_Click();
+    g.MODORU_Click();
+    g.MODORU_Click();
+    EXPECT_EQ(s.white_captures, 0);
+    EXPECT_EQ(s.board[2][2], stone_black);
+    // The first press takes the game up: white (the computer) is to move and answers.
+    press(10, 10);
+    EXPECT_EQ(s.record_mode, flag_off);
+    EXPECT_EQ(s.move_no, 6);
+    EXPECT_EQ(s.turn, stone_black);
+}
+
+TEST_F(Kifu, WhatTheFileSaysIsKeptWhereItStillHolds) {
+    const std::string file = folder.file("f.sgf");
+    writeText(file,
+              "(;FF[4]GM[1]SZ[19]PB[本因坊秀策]PW[井上因碩]KM[6.5]RE[B+2]DT[1846-09-11]C[耳赤の一局]"
+              ";B[qd]C[一手目];W[dc];B[pq])");
+    open(g, f.fake, file);
+    const std::string again = folder.file("g.sgf");
+    save(again);
+    const std::string kept = readText(again);
+    for (const char* part : {"PB[本因坊秀策]", "PW[井上因碩]", "KM[6.5]", "RE[B+2]", "DT[1846-09-11]",
+                             "C[耳赤の一局]", ";B[qd]C[一手目]", "AP[Tolvan:1.0]"})
+        EXPECT_NE(kept.find(part), std::string::npos) << part << "\n" << kept;
+
+    // A move of our own: the game is no longer that game, but its moves' comments stay.
+    g.MODORU_Click();
+    press(10, 10);  // takes the game up
+    press(10, 10);  // black's third move elsewhere
+    save(again);
+    const std::string changed = readText(again);
+    for (const char* part : {"RE[", "KM[6.5]", "DT[1846", "PB[本因坊"})
+        EXPECT_EQ(changed.find(part), std::string::npos) << part << "\n" << changed;
+    for (const char* part : {"C[耳赤の一局]", ";B[qd]C[一手目]", "KM[0]", "DT[2026-12-07]", "PB[先手]"})
+        EXPECT_NE(changed.find(part), std::string::npos) << part << "\n" << changed;
+}
+
+TEST_F(Kifu, TheDialogsStartInTheFolderLastUsedInThisRunAndTheNext) {
+    g.TAIMAN_Click();
+    press(4, 4);
+    fs::create_directory(folder.file("records"));
+    save(folder.file("records/h.sgf"));
+    EXPECT_TRUE(f.fake.has("save dialog [棋譜を保存] /home/player/tolvan 棋譜 (*.sgf)")) << f.fake.dump();
+    f.fake.clear();
+    g.MenuClick("KIFU_HIRAKU");  // cancelled
+    EXPECT_TRUE(f.fake.has("open dialog [棋譜を開く] " + folder.file("records") + " 棋譜 (*.sgf)"))
+        << f.fake.dump();
+
+    // The next run reads the folder from the settings file.
+    Fixture next;
+    next.game->settings_file = folder.file("Tolvan.ini");
+    next.game->Form_Load();
+    EXPECT_EQ(next.game->prefs.kifu_folder, folder.file("records"));
+    EXPECT_NE(readText(folder.file("Tolvan.ini")).find("\r\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tolvan::testing
