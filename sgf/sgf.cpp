@@ -498,7 +498,8 @@ std::string write(const Record& record) {
     std::string out = "(;FF[4]GM[1]CA[UTF-8]SZ[19]\n";
     std::size_t line = out.size();  // where the current line starts
     std::vector<const std::string*> written;
-    for (const auto& [id, value] : record.info) {
+    for (const auto& property : record.info) {
+        const std::string& id = property.first;
         if (!writableInfo(id)) continue;
         // The reader keeps the first of a repeated identifier: so does the writer.
         if (std::any_of(written.begin(), written.end(), [&](auto* w) { return *w == id; })) continue;
@@ -508,7 +509,7 @@ std::string write(const Record& record) {
             line = out.size();
         }
         out += id + '[';
-        appendText(out, value);
+        appendText(out, property.second);
         out += ']';
     }
     if (out.size() > line) out += '\n';
