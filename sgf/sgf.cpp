@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <iconv.h>
 #include <optional>
+#include <unordered_set>
 
 namespace tolvan::sgf {
 
@@ -380,7 +381,7 @@ private:
             } else if (p.id == "FF" || p.id == "GM" || p.id == "CA" || p.id == "SZ" ||
                        p.id == "AE" || p.id == "B" || p.id == "W") {
                 // read already, or a move below
-            } else if (!seen(p.id)) {
+            } else if (info_ids_.insert(p.id).second) {
                 record_.info.emplace_back(p.id, unescape(p.values[0]));
             }
         }
@@ -394,12 +395,6 @@ private:
                 return fail(Problem::setup_later, number, p.id + " after the first node");
         }
         return addMove(true);
-    }
-
-    bool seen(const std::string& id) const {
-        for (const auto& [key, value] : record_.info)
-            if (key == id) return true;
-        return false;
     }
 
     // The move of the node just read, if it has one, with the node's comment.
@@ -451,6 +446,7 @@ private:
     std::vector<Property> props_;
     Record record_;
     Setup setup_;
+    std::unordered_set<std::string> info_ids_;  // a root may hold many: no linear search
     std::optional<Error> error_;
 };
 
@@ -497,13 +493,12 @@ std::variant<Record, Error> read(std::string_view bytes) {
 std::string write(const Record& record) {
     std::string out = "(;FF[4]GM[1]CA[UTF-8]SZ[19]\n";
     std::size_t line = out.size();  // where the current line starts
-    std::vector<const std::string*> written;
+    std::unordered_set<std::string_view> written;
     for (const auto& property : record.info) {
         const std::string& id = property.first;
         if (!writableInfo(id)) continue;
         // The reader keeps the first of a repeated identifier: so does the writer.
-        if (std::any_of(written.begin(), written.end(), [&](auto* w) { return *w == id; })) continue;
-        written.push_back(&id);
+        if (!written.insert(id).second) continue;
         if (out.size() - line > 60) {
             out += '\n';
             line = out.size();
