@@ -25,7 +25,9 @@ namespace {
 
 constexpr int board = 19;
 
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
 bool isLetter(char c) { return isUpper(c) || (c >= 'a' && c <= 'z'); }
 
@@ -114,8 +116,8 @@ std::string charsetName(std::string_view ca) {
     std::string name;
     for (char c : trim(ca)) {
         // Only the characters of real charset names: nothing of iconv's "//" suffixes.
-        const bool plain = isLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
-                           c == '.' || c == ':';
+        const bool plain =
+            isLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == ':';
         if (!plain || name.size() >= 40) return {};
         name += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     }
@@ -250,11 +252,6 @@ std::string quoted(std::string_view raw) {
 // ---------------------------------------------------------------------------------
 // The game tree
 
-struct Property {
-    std::string id;                       // its capital letters
-    std::vector<std::string_view> values;  // raw, escapes still in
-};
-
 // Setup stones of the root. A point is held once: a point given to both colours goes
 // to the last, and each colour keeps the order in which its points first came.
 class Setup {
@@ -285,6 +282,17 @@ private:
     long count_ = 0;
 };
 
+// What the reader gathers from one node of the main line while it reads the node. The
+// node is interpreted when it ends, so that the root's problems come in a fixed order
+// whatever the order of its properties: the game, then the board size, then the rest.
+struct Node {
+    std::optional<Error> game, size, other;  // the first problem of each kind
+    int moves = 0;                           // values of B and W
+    int colour = 0;
+    std::string_view move;                    // the first move's raw value
+    std::optional<std::string_view> comment;  // the first C, in a node after the root
+};
+
 class Reader {
 public:
     explicit Reader(std::string_view text) : s_(text) {}
@@ -301,8 +309,7 @@ public:
             if (pos_ >= s_.size()) return syntax("unclosed game tree");
             const char c = s_[pos_++];
             if (c == ';') {
-                if (!readNode(main_line)) return *error_;
-                if (main_line && !interpret(root)) return *error_;
+                if (auto e = readNode(main_line, root)) return *e;
                 root = false;
             } else if (c == '(') {
                 // Followed while on the main line: this is the first variation.
@@ -327,114 +334,109 @@ private:
         while (pos_ < s_.size() && isSpace(s_[pos_])) ++pos_;
     }
 
-    bool fail(Problem p, int move, std::string detail) {
-        error_ = Error{p, move, std::move(detail)};
-        return false;
-    }
-    Error syntax(std::string detail) { return Error{Problem::syntax, 0, std::move(detail)}; }
+    static Error syntax(std::string detail) { return Error{Problem::syntax, 0, std::move(detail)}; }
 
-    // Reads the properties of one node, after its ";"; into props_ when `keep`.
-    bool readNode(bool keep) {
-        props_.clear();
+    // Reads the properties of one node, after its ";", and interprets them when the node
+    // is on the main line (`keep`).
+    std::optional<Error> readNode(bool keep, bool root) {
+        Node node;
+        std::string id;
         for (;;) {
             skipSpace();
-            if (pos_ >= s_.size() || !isLetter(s_[pos_])) return true;
-            std::string id;
+            if (pos_ >= s_.size() || !isLetter(s_[pos_])) break;
+            id.clear();
             for (; pos_ < s_.size() && isLetter(s_[pos_]); ++pos_)
                 if (isUpper(s_[pos_]) && keep) id += s_[pos_];
-            if (keep && id.empty()) {
-                return fail(Problem::syntax, 0, "property identifier without capital letters");
-            }
+            if (keep && id.empty()) return syntax("property identifier without capital letters");
             skipSpace();
-            if (pos_ >= s_.size() || s_[pos_] != '[') {
-                return fail(Problem::syntax, 0, "property without a value");
-            }
-            if (keep) props_.push_back(Property{std::move(id), {}});
-            while (pos_ < s_.size() && s_[pos_] == '[') {
+            if (pos_ >= s_.size() || s_[pos_] != '[') return syntax("property without a value");
+            for (int index = 0; pos_ < s_.size() && s_[pos_] == '['; ++index) {
                 const std::size_t start = ++pos_;
                 while (pos_ < s_.size() && s_[pos_] != ']') pos_ += s_[pos_] == '\\' ? 2 : 1;
-                if (pos_ >= s_.size()) return fail(Problem::syntax, 0, "unclosed property value");
-                if (keep) props_.back().values.push_back(s_.substr(start, pos_ - start));
+                if (pos_ >= s_.size()) return syntax("unclosed property value");
+                if (keep) take(node, root, id, index, s_.substr(start, pos_ - start));
                 ++pos_;
                 skipSpace();
             }
         }
+        if (!keep) return std::nullopt;
+        return finish(node);
     }
 
-    // Interprets the node just read, on the main line.
-    bool interpret(bool root) { return root ? interpretRoot() : interpretNode(); }
-
-    bool interpretRoot() {
-        for (const Property& p : props_) {
-            if (p.id == "GM" && trim(p.values[0]) != "1")
-                return fail(Problem::game, 0, "not a game of Go: GM " + quoted(p.values[0]));
-        }
-        for (const Property& p : props_) {
-            const std::string_view v = trim(p.values[0]);
-            if (p.id == "SZ" && v != "19" && v != "19:19")
-                return fail(Problem::board_size, 0, "board size " + quoted(p.values[0]));
-        }
-        for (const Property& p : props_) {
-            if (p.id == "AB" || p.id == "AW") {
-                for (std::string_view v : p.values)
-                    if (!addSetup(p.id == "AB" ? 1 : -1, v)) return false;
-            } else if (p.id == "FF" || p.id == "GM" || p.id == "CA" || p.id == "SZ" ||
-                       p.id == "AE" || p.id == "B" || p.id == "W") {
-                // read already, or a move below
-            } else if (info_ids_.insert(p.id).second) {
-                record_.info.emplace_back(p.id, unescape(p.values[0]));
+    // One value of a property of a node on the main line.
+    void take(Node& node, bool root, const std::string& id, int index, std::string_view raw) {
+        const int number = static_cast<int>(record_.moves.size()) + 1;
+        const bool setup = id == "AB" || id == "AW" || id == "AE";
+        if (id == "B" || id == "W") {
+            if (node.moves++ == 0) {
+                node.colour = id == "B" ? 1 : -1;
+                node.move = raw;
+            }
+        } else if (!root) {
+            if (id == "C" && !node.comment) node.comment = raw;
+            if (setup && !node.other) {
+                node.other = Error{Problem::setup_later, number, id + " after the first node"};
+            }
+        } else if (id == "GM") {
+            if (index == 0 && trim(raw) != "1" && !node.game) {
+                node.game = Error{Problem::game, 0, "not a game of Go: GM " + quoted(raw)};
+            }
+        } else if (id == "SZ") {
+            const std::string_view v = trim(raw);
+            if (index == 0 && v != "19" && v != "19:19" && !node.size) {
+                node.size = Error{Problem::board_size, 0, "board size " + quoted(raw)};
+            }
+        } else if (id == "AB" || id == "AW") {
+            if (!addSetup(id == "AB" ? 1 : -1, raw) && !node.other) {
+                const std::string detail = "setup point off the board: " + quoted(raw);
+                node.other = Error{Problem::bad_point, 0, detail};
+            }
+        } else if (id == "FF" || id == "CA" || id == "AE") {
+            // read already, or of no use on an empty board
+        } else if (index == 0) {
+            // The first of a repeated property is kept: the entry goes again when its
+            // identifier is there already.
+            record_.info.emplace_back(id, std::string());
+            if (info_ids_.insert(record_.info.size() - 1).second) {
+                record_.info.back().second = unescape(raw);
+            } else {
+                record_.info.pop_back();
             }
         }
-        return addMove(false);
     }
 
-    bool interpretNode() {
+    // Interprets the node just read, on the main line: its problems, or its move.
+    std::optional<Error> finish(const Node& node) {
+        for (const auto* problem : {&node.game, &node.size, &node.other})
+            if (*problem) return **problem;
         const int number = static_cast<int>(record_.moves.size()) + 1;
-        for (const Property& p : props_) {
-            if (p.id == "AB" || p.id == "AW" || p.id == "AE")
-                return fail(Problem::setup_later, number, p.id + " after the first node");
+        if (node.moves > 1) {
+            return Error{Problem::two_moves, number, "more than one move in a node"};
         }
-        return addMove(true);
-    }
-
-    // The move of the node just read, if it has one, with the node's comment.
-    bool addMove(bool with_comment) {
-        const int number = static_cast<int>(record_.moves.size()) + 1;
-        const Property* move = nullptr;
-        const Property* comment = nullptr;
-        for (const Property& p : props_) {
-            if (p.id == "B" || p.id == "W") {
-                if (move || p.values.size() > 1) {
-                    return fail(Problem::two_moves, number, "more than one move in a node");
-                }
-                move = &p;
-            } else if (p.id == "C" && !comment) {
-                comment = &p;
-            }
-        }
-        if (!move) return true;
+        if (node.moves == 0) return std::nullopt;
         Move m;
-        m.colour = move->id == "B" ? 1 : -1;
-        const std::string_view v = trim(move->values[0]);
+        m.colour = node.colour;
+        const std::string_view v = trim(node.move);
         if (v.empty() || v == "tt") {
             m.pass = true;
         } else if (const auto p = point(v)) {
             m.at = *p;
         } else {
-            return fail(Problem::bad_point, number, "move off the board: " + quoted(v));
+            return Error{Problem::bad_point, number, "move off the board: " + quoted(v)};
         }
-        if (with_comment && comment) m.comment = unescape(comment->values[0]);
+        if (node.comment) m.comment = unescape(*node.comment);
         record_.moves.push_back(std::move(m));
-        return true;
+        return std::nullopt;
     }
 
-    // One value of AB or AW: a point, or a rectangle "aa:cc" of them.
+    // One value of AB or AW: a point, or a rectangle "aa:cc" of them. False when a
+    // corner is off the board.
     bool addSetup(int colour, std::string_view raw) {
         if (trim(raw).empty()) return true;
         const auto [first, second] = splitCompose(raw);
         const auto a = point(first);
         const auto b = second ? point(*second) : a;
-        if (!a || !b) return fail(Problem::bad_point, 0, "setup stone off the board: " + quoted(raw));
+        if (!a || !b) return false;
         for (int y = std::min(a->y, b->y); y <= std::max(a->y, b->y); ++y)
             for (int x = std::min(a->x, b->x); x <= std::max(a->x, b->x); ++x)
                 setup_.add(colour, Point{x, y});
@@ -443,11 +445,24 @@ private:
 
     std::string_view s_;
     std::size_t pos_ = 0;
-    std::vector<Property> props_;
     Record record_;
     Setup setup_;
-    std::unordered_set<std::string> info_ids_;  // a root may hold many: no linear search
-    std::optional<Error> error_;
+    // The information entries by identifier, held as their indexes so that a root of
+    // very many properties costs little more than its entries.
+    struct IdHash {
+        const Record* r;
+        std::size_t operator()(std::size_t i) const {
+            return std::hash<std::string>{}(r->info[i].first);
+        }
+    };
+    struct IdEqual {
+        const Record* r;
+        bool operator()(std::size_t a, std::size_t b) const {
+            return r->info[a].first == r->info[b].first;
+        }
+    };
+    std::unordered_set<std::size_t, IdHash, IdEqual> info_ids_{16, IdHash{&record_},
+                                                               IdEqual{&record_}};
 };
 
 // ---------------------------------------------------------------------------------
@@ -508,7 +523,8 @@ std::string write(const Record& record) {
         out += ']';
     }
     if (out.size() > line) out += '\n';
-    for (const auto& [id, stones] : {std::pair{"AB", &record.black_setup}, std::pair{"AW", &record.white_setup}}) {
+    for (const auto& [id, stones] :
+         {std::pair{"AB", &record.black_setup}, std::pair{"AW", &record.white_setup}}) {
         bool any = false;
         for (const Point& p : *stones) {
             if (!onBoard(p)) continue;

@@ -25,7 +25,8 @@ std::string dataFile(const std::string& name) {
 Record readOk(std::string_view text) {
     auto r = read(text);
     if (const Error* e = std::get_if<Error>(&r)) {
-        ADD_FAILURE() << "problem " << static_cast<int>(e->problem) << " at move " << e->move << ": " << e->detail;
+        ADD_FAILURE() << "problem " << static_cast<int>(e->problem) << " at move " << e->move
+                      << ": " << e->detail;
         return {};
     }
     return std::get<Record>(r);
@@ -73,8 +74,8 @@ TEST(SgfRoundTrip, RandomRecordsComeBackUnchanged) {
         }
         for (int n = pick(40); n > 0; --n) {
             const bool pass = pick(8) == 0;
-            r.moves.push_back({pick(2) ? 1 : -1, pass, pass ? Point{} : Point{1 + pick(19), 1 + pick(19)},
-                               pick(4) ? "" : text()});
+            const Point at = pass ? Point{} : Point{1 + pick(19), 1 + pick(19)};
+            r.moves.push_back({pick(2) ? 1 : -1, pass, at, pick(4) ? "" : text()});
         }
         for (const char* id : {"PB", "PW", "KM", "RE", "DT", "C", "GN", "EV", "HA", "PL", "XYZ"})
             if (pick(2)) r.info.emplace_back(id, pick(3) ? "山田 " + text() : text());
@@ -86,7 +87,8 @@ TEST(SgfRoundTrip, RandomRecordsComeBackUnchanged) {
 
 TEST(SgfRoundTrip, WriterKeepsToWhatItCanReadBack) {
     Record r;
-    r.info = {{"PB", "黒]\\"}, {"SZ", "9"}, {"B", "dd"}, {"bad", "x"}, {"PB", "again"}, {"KM", "6.5"}};
+    r.info = {{"PB", "黒]\\"}, {"SZ", "9"}, {"B", "dd"},
+              {"bad", "x"}, {"PB", "again"}, {"KM", "6.5"}};
     r.black_setup = {{4, 4}, {20, 1}};
     r.moves = {{1, false, {17, 4}, "a]b"}, {-1, true, {}, ""}, {1, false, {0, 5}, ""}};
     const std::string w = write(r);
@@ -102,7 +104,8 @@ TEST(SgfRoundTrip, WriterKeepsToWhatItCanReadBack) {
     EXPECT_EQ(movesOf(back), "B qd W - B -");
 
     Record many;  // long games are broken into lines
-    for (int i = 0; i < 100; ++i) many.moves.push_back({i % 2 ? -1 : 1, false, {1 + i % 19, 1 + i / 19}, ""});
+    for (int i = 0; i < 100; ++i)
+        many.moves.push_back({i % 2 ? -1 : 1, false, {1 + i % 19, 1 + i / 19}, ""});
     const std::string text = write(many);
     EXPECT_GE(std::count(text.begin(), text.end(), '\n'), 10);
     EXPECT_EQ(readOk(text), many);
@@ -113,9 +116,9 @@ TEST(SgfFiles, GnuGoStyleWithHandicap) {
     EXPECT_EQ(r.black_setup, (Points{{4, 16}, {16, 4}}));
     EXPECT_TRUE(r.white_setup.empty());
     EXPECT_EQ(movesOf(r), "W qp B oq W dd B qn W fc B po W cn B fq W - B -");
-    EXPECT_EQ(r.info, (Info{{"GN", "GNU Go 3.8 load and print"}, {"DT", "2024-03-09"}, {"KM", "0.5"},
-                            {"HA", "2"}, {"RU", "Japanese"}, {"AP", "GNU Go:3.8"}, {"PB", "GNU Go"},
-                            {"PW", "Human"}, {"RE", "W+3.5"}, {"PL", "W"}}));
+    EXPECT_EQ(r.info, (Info{{"GN", "GNU Go 3.8 load and print"}, {"DT", "2024-03-09"},
+                            {"KM", "0.5"}, {"HA", "2"}, {"RU", "Japanese"}, {"AP", "GNU Go:3.8"},
+                            {"PB", "GNU Go"}, {"PW", "Human"}, {"RE", "W+3.5"}, {"PL", "W"}}));
 }
 
 TEST(SgfFiles, ShiftJisWithAndWithoutCharsetAndEucJp) {
@@ -123,9 +126,9 @@ TEST(SgfFiles, ShiftJisWithAndWithoutCharsetAndEucJp) {
         SCOPED_TRACE(name);
         const Record r = readOk(dataFile(name));
         // ソ, 能 and 表 end in the byte of "\", which must not escape what follows.
-        EXPECT_EQ(r.info, (Info{{"PB", "山田 太郎"}, {"PW", "ソン 能子"}, {"KM", "6.5"}, {"RE", "B+R"},
-                                {"DT", "2023-04-01"}, {"EV", "第1回 表彰大会"}, {"GN", "決勝"},
-                                {"C", "対局の解説：黒番はソ"}}));
+        EXPECT_EQ(r.info, (Info{{"PB", "山田 太郎"}, {"PW", "ソン 能子"}, {"KM", "6.5"},
+                                {"RE", "B+R"}, {"DT", "2023-04-01"}, {"EV", "第1回 表彰大会"},
+                                {"GN", "決勝"}, {"C", "対局の解説：黒番はソ"}}));
         EXPECT_EQ(movesOf(r), "B pd W dd B pq W dp B fq");
         EXPECT_EQ(r.moves[0].comment, "星から始まる。");
         EXPECT_EQ(r.moves[1].comment, "白も星。\r\n二行目です。]記号");
@@ -157,8 +160,8 @@ TEST(SgfFiles, VariationsPassesOldIdentifiersAndCompressedLists) {
     EXPECT_EQ(r.moves[0].comment, "identifiers with small letters");
 
     r = readOk(dataFile("compressed.sgf"));
-    EXPECT_EQ(r.black_setup,
-              (Points{{1, 1}, {2, 1}, {3, 1}, {1, 2}, {2, 2}, {3, 2}, {1, 3}, {2, 3}, {3, 3}, {19, 19}}));
+    EXPECT_EQ(r.black_setup, (Points{{1, 1}, {2, 1}, {3, 1}, {1, 2}, {2, 2}, {3, 2}, {1, 3},
+                                     {2, 3}, {3, 3}, {19, 19}}));
     EXPECT_EQ(r.white_setup, (Points{{16, 16}, {17, 16}, {16, 17}, {17, 17}, {5, 1}, {5, 2}}));
 }
 
@@ -241,9 +244,10 @@ TEST(SgfBadInput, CutFilesDeepNestingAndLongValues) {
         const std::string text = dataFile(name);
         const std::size_t second = text.rfind(")\n(;FF");
         const std::size_t end = (second != std::string::npos ? second : text.rfind(')')) + 1;
-        for (std::size_t n = 0; n < text.size(); ++n)
-            EXPECT_EQ(std::holds_alternative<Record>(read(std::string_view(text).substr(0, n))), n >= end)
-                << name << " cut at " << n;
+        for (std::size_t n = 0; n < text.size(); ++n) {
+            const auto r = read(std::string_view(text).substr(0, n));
+            EXPECT_EQ(std::holds_alternative<Record>(r), n >= end) << name << " cut at " << n;
+        }
     }
     const int deep = 100000;
     const std::string open(deep, '(');

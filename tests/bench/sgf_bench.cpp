@@ -17,8 +17,8 @@ namespace {
 
 std::string game300() {
     sgf::Record r;
-    r.info = {{"PB", "山田 太郎"}, {"PW", "鈴木 一郎"}, {"KM", "6.5"}, {"RE", "B+3.5"},
-              {"DT", "2024-03-09"}, {"AP", "Tolvan:1.0"}};
+    r.info = {{"PB", "山田 太郎"}, {"PW", "鈴木 一郎"}, {"KM", "6.5"},
+              {"RE", "B+3.5"}, {"DT", "2024-03-09"}, {"AP", "Tolvan:1.0"}};
     for (int i = 0; i < 300; ++i) {
         sgf::Move m;
         m.colour = i % 2 ? -1 : 1;

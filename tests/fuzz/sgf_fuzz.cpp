@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto* back = std::get_if<sgf::Record>(&again);
     if (!back) {
         const auto& e = std::get<sgf::Error>(again);
-        std::fprintf(stderr, "the written record does not read: %s\n%s\n", e.detail.c_str(), text.c_str());
+        std::fprintf(stderr, "the written record does not read: %s\n%s\n", e.detail.c_str(),
+                     text.c_str());
         std::abort();
     }
     if (!(*back == *record)) {
