@@ -1,0 +1,31 @@
+// The SGF reader. The input is a game record. Whatever it holds, reading it gives a
+// record or an error; a record written and read again must come back unchanged.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "sgf/sgf.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace tolvan;
+    const auto first = sgf::read(std::string_view(reinterpret_cast<const char*>(data), size));
+    const auto* record = std::get_if<sgf::Record>(&first);
+    if (!record) return 0;
+    const std::string text = sgf::write(*record);
+    const auto again = sgf::read(text);
+    const auto* back = std::get_if<sgf::Record>(&again);
+    if (!back) {
+        const auto& e = std::get<sgf::Error>(again);
+        std::fprintf(stderr, "the written record does not read: %s\n%s\n", e.detail.c_str(),
+                     text.c_str());
+        std::abort();
+    }
+    if (!(*back == *record)) {
+        std::fprintf(stderr, "the written record reads differently:\n%s\n", text.c_str());
+        std::abort();
+    }
+    return 0;
+}
