@@ -193,6 +193,8 @@ TEST(SgfText, CharsetNamesAndGuesses) {
     EXPECT_EQ(player("(;CA[UTF-8]PB[" + sjis + "])"), go);
     EXPECT_EQ(player("(;CA[no-such-charset]PB[" + sjis + "])"), go);
     EXPECT_EQ(player("(;PB[" + go + "])"), go);
+    // Bytes that are Shift_JIS and EUC-JP both (亜 in EUC-JP) are taken as Shift_JIS.
+    EXPECT_EQ(player("(;PB[\xb0\xa1])"), "ｰ｡");
     // A byte order mark or a header line before the tree.
     EXPECT_EQ(player("\xEF\xBB\xBF(;PB[" + go + "])"), go);
     EXPECT_EQ(player("Game (saved)\r\n(;PB[x];B[aa])"), "x");
