@@ -6,7 +6,7 @@
 namespace tolvan {
 
 HeadlessPlatform::HeadlessPlatform(std::optional<int> fixed_second)
-    : fixed_second_(fixed_second), port_{*this, *this, *this, *this, sound_, *this, *this} {}
+    : fixed_second_(fixed_second), port_{*this, *this, *this, *this, sound_, *this, *this, *this} {}
 
 bool HeadlessPlatform::checked(const std::string& item) {
     auto it = checks_.find(item);

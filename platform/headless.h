@@ -16,7 +16,8 @@ class HeadlessPlatform : public Canvas,
                          public Dialogs,
                          public Clock,
                          public Browser,
-                         public Window {
+                         public Window,
+                         public Opponent {
 public:
     // fixed_second: the second of the time of day the clock reports at every reset
     // (0..59); none means the real clock.
@@ -48,6 +49,22 @@ public:
                                           const std::string&) override {
         return std::nullopt;
     }
+    std::optional<std::string> askText(const std::string&, const std::string&,
+                                       const std::string&) override {
+        return std::nullopt;
+    }
+
+    // Opponent: no engines; the built-in player always answers.
+    std::vector<EngineOffer> installed() override { return {}; }
+    void use(const std::string&) override {}
+    bool engineInUse() override { return false; }
+    std::optional<std::string> check(const std::string&) override {
+        return std::string("エンジンは使えません。");
+    }
+    EngineMove genmove(const sgf::Record&, int, const std::function<void(int)>&) override {
+        return {EngineMove::failed, 0, 0, "エンジンは使えません。"};
+    }
+    void stop() override {}
 
     // Clock
     int second() override;

@@ -7,6 +7,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "sgf/sgf.h"
 
 namespace tolvan {
 
@@ -85,6 +88,9 @@ public:
     virtual std::optional<std::string> chooseFile(FileChoice choice, const std::string& title,
                                                   const std::string& folder,
                                                   const std::string& filter) = 0;
+    // Asks for a line of text, offering `initial`; nothing when the person cancelled.
+    virtual std::optional<std::string> askText(const std::string& prompt, const std::string& title,
+                                               const std::string& initial) = 0;
 };
 
 // Time, the start-up directory, and the end of the program.
@@ -134,6 +140,51 @@ public:
     virtual void computerTurn(bool running) {}
 };
 
+// An engine's answer when asked for the computer's move.
+struct EngineMove {
+    enum Kind {
+        stone,      // a stone on (x, y)
+        pass,
+        resign,
+        failed,     // no usable answer: `failure` says what went wrong
+        cancelled,  // the program is ending; nothing is to be played
+    } kind = failed;
+    int x = 0;  // the stone's point: column from the left, row from the top, 1..19
+    int y = 0;
+    std::string failure;  // in Japanese, for a message box
+};
+
+// An engine the option menu offers: its caption and the command line that starts it.
+struct EngineOffer {
+    std::string label;
+    std::string command;
+};
+
+// The computer's opponent engines: other Go programs that speak GTP and may choose the
+// computer's moves in place of the built-in player.
+class Opponent {
+public:
+    virtual ~Opponent() = default;
+    // The engines found installed, in the order the menu offers them.
+    virtual std::vector<EngineOffer> installed() = 0;
+    // From now on the computer's moves come from the engine that `command` starts, or
+    // from the built-in player when it is empty. An engine still running is ended.
+    virtual void use(const std::string& command) = 0;
+    // True while an engine is to choose the computer's moves.
+    virtual bool engineInUse() = 0;
+    // Starts `command` and checks that it answers GTP on a 19 x 19 board; nothing when
+    // it does, otherwise what went wrong (in Japanese). The engine is ended again.
+    virtual std::optional<std::string> check(const std::string& command) = 0;
+    // The engine's move for `colour` (+1 black, -1 white) in `position`, the game so
+    // far as a record (setup stones, then the moves and passes in order; komi 0): the
+    // engine is brought to that position first. The window stays alive while the
+    // engine thinks; `thinking` is called about once a second with the seconds waited.
+    virtual EngineMove genmove(const sgf::Record& position, int colour,
+                               const std::function<void(int seconds)>& thinking) = 0;
+    // Ends the engine: quit, then killed after a short wait.
+    virtual void stop() = 0;
+};
+
 // The whole port, as handed to the game.
 struct Platform {
     Canvas& canvas;
@@ -143,6 +194,7 @@ struct Platform {
     SoundLibrary& sound;
     Browser& browser;
     Window& window;
+    Opponent& opponent;
 };
 
 }  // namespace tolvan

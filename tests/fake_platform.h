@@ -32,9 +32,10 @@ class FakePlatform : public Canvas,
                      public Dialogs,
                      public Clock,
                      public Browser,
-                     public Window {
+                     public Window,
+                     public Opponent {
 public:
-    FakePlatform() : port{*this, *this, *this, *this, sound, *this, *this} {
+    FakePlatform() : port{*this, *this, *this, *this, sound, *this, *this, *this} {
         current = this;
         sound.dsInitialize = [](std::int32_t h) -> std::int32_t {
             current->log.push_back("dsInitialize " + std::to_string(h));
@@ -125,6 +126,44 @@ public:
         return f;
     }
 
+    std::optional<std::string> askText(const std::string& prompt, const std::string& title,
+                                       const std::string& initial) override {
+        log.push_back("ask [" + title + "] " + prompt + " {" + initial + "}");
+        if (texts_entered.empty()) return std::nullopt;
+        std::optional<std::string> t = texts_entered.front();
+        texts_entered.pop_front();
+        return t;
+    }
+
+    // Opponent: the engines offered, the command in use, and scripted answers; each
+    // genmove records the position it was given as its moves.
+    std::vector<EngineOffer> installed() override { return engines; }
+    void use(const std::string& command) override {
+        log.push_back("use engine {" + command + "}");
+        engine_command = command;
+    }
+    bool engineInUse() override { return !engine_command.empty(); }
+    std::optional<std::string> check(const std::string& command) override {
+        log.push_back("check engine {" + command + "}");
+        return engine_check;
+    }
+    EngineMove genmove(const sgf::Record& position, int colour,
+                       const std::function<void(int)>& thinking) override {
+        std::string moves;
+        for (const auto& m : position.moves)
+            moves += std::string(m.colour > 0 ? "B" : "W") +
+                     (m.pass ? "-" : std::to_string(m.at.x) + "," + std::to_string(m.at.y)) + " ";
+        log.push_back("genmove " + std::string(colour > 0 ? "b" : "w") + " after " + moves +
+                      "(" + std::to_string(position.black_setup.size() + position.white_setup.size()) +
+                      " setup)");
+        for (int s = 1; s <= thinking_seconds; ++s) thinking(s);
+        if (engine_moves.empty()) return {EngineMove::failed, 0, 0, "エンジンが答えません。"};
+        EngineMove m = engine_moves.front();
+        engine_moves.pop_front();
+        return m;
+    }
+    void stop() override { log.push_back("stop engine"); }
+
     // Clock
     int second() override { return clock_second; }
     void wait(double d) override { log.push_back("wait " + num(d)); }
@@ -177,6 +216,12 @@ public:
     std::map<std::string, bool> checks;
     std::deque<Answer> answers;
     std::deque<std::optional<std::string>> files_chosen;
+    std::deque<std::optional<std::string>> texts_entered;
+    std::vector<EngineOffer> engines;
+    std::string engine_command;
+    std::optional<std::string> engine_check;
+    std::deque<EngineMove> engine_moves;
+    int thinking_seconds = 0;
     VersionButton version_answer = VersionButton::OK;
     int clock_second = 0;
     std::string current_dir = "/home/player/tolvan";

@@ -1,6 +1,8 @@
 #include "app/qt/dialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -51,6 +53,17 @@ std::optional<std::string> DialogsPort::chooseFile(FileChoice choice, const std:
         if (!ext.isEmpty() && !chosen.endsWith(ext, Qt::CaseInsensitive)) chosen += ext;
     }
     return chosen.toStdString();
+}
+
+std::optional<std::string> DialogsPort::askText(const std::string& prompt, const std::string& title,
+                                               const std::string& initial) {
+    if (textHook) return textHook(prompt, title, initial);
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent_, QString::fromStdString(title),
+                                               QString::fromStdString(prompt), QLineEdit::Normal,
+                                               QString::fromStdString(initial), &ok);
+    if (!ok) return std::nullopt;
+    return text.toStdString();
 }
 
 VersionButton DialogsPort::showVersion() {

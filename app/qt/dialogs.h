@@ -31,6 +31,12 @@ public:
     std::optional<std::string> chooseFile(FileChoice choice, const std::string& title,
                                           const std::string& folder,
                                           const std::string& filter) override;
+    // When set, called instead of asking for a line of text.
+    std::function<std::optional<std::string>(const std::string& prompt, const std::string& title,
+                                             const std::string& initial)>
+        textHook;
+    std::optional<std::string> askText(const std::string& prompt, const std::string& title,
+                                       const std::string& initial) override;
 
 private:
     QWidget* parent_;

@@ -38,7 +38,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
     setCentralWidget(canvas_);
     setFixedSize(size);
 
-    platform_.reset(new Platform{*canvas_, *menu_, dialogs_, clock_, sound_, browser_, *this});
+    platform_.reset(
+        new Platform{*canvas_, *menu_, dialogs_, clock_, sound_, browser_, *this, engines_});
     game_ = std::make_unique<Tolvan>(*platform_);
 
     canvas_->onMousePress = [this](QPoint at) {

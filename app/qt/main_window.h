@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/qt/dialogs.h"
+#include "app/qt/engine_port.h"
 #include "app/qt/menu_bar.h"
 #include "app/qt/system_ports.h"
 #include "platform/port.h"
@@ -61,6 +62,7 @@ private:
     DialogsPort dialogs_;
     ClockPort clock_;
     BrowserPort browser_;
+    EnginePort engines_;
     SoundLibrary sound_;
     std::unique_ptr<Platform> platform_;
     std::unique_ptr<Tolvan> game_;

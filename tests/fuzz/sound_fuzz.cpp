@@ -27,7 +27,7 @@ using namespace tolvan;
 // A headless platform whose sound table is the real library.
 struct SoundPlatform : HeadlessPlatform {
     SoundLibrary library{dsInitialize, dsCreateDSB, dsPlay, dsPlayLooping, dsStop, dsFree, dsTerminate};
-    Platform withSound{*this, *this, *this, *this, library, *this, *this};
+    Platform withSound{*this, *this, *this, *this, library, *this, *this, *this};
 };
 
 struct Harness {
