@@ -1,6 +1,7 @@
 // The computer's turn: analyse the board once, answer from the opening book when it
 // knows the position, otherwise score every admissible point and play the best one, or
 // pass when there is none. The stone is played exactly as a person's stone is.
+#include "app/opponent.h"
 #include "app/tolvan.h"
 
 namespace tolvan {
@@ -32,7 +33,6 @@ void Tolvan::com_ban() {
     待ち時間(0.2);
 
     s.man_passed = flag_off;
-    調査_碁盤();
 
     double best = -9999;
     int bx = 0, by = 0;
@@ -40,9 +40,26 @@ void Tolvan::com_ban() {
     const bool recordFull = s.move_no >= max_moves;
     bool fromBook = false;
 
+    // An engine chosen in COMの強さ answers instead of the built-in player, which takes
+    // over this move when the engine fails.
+    EngineTurn engine;
+    if (!recordFull && pf.opponent.engineInUse()) engine = askEngine(*this);
+    if (engine.kind == EngineTurn::cancelled) {
+        pf.window.computerTurn(false);
+        return;
+    }
+    if (engine.kind == EngineTurn::stone) {
+        bx = engine.x;
+        by = engine.y;
+        best = 1000;
+        fromBook = true;  // played as it stands, like a book reply
+    } else if (engine.kind == EngineTurn::builtin) {
+        調査_碁盤();
+    }
+
     // The book answers the last recorded move when it completes a known corner shape.
     // An answer that the rules would refuse is ignored and the point scored as usual.
-    if (!recordFull && s.move_no > 0) {
+    if (!recordFull && engine.kind == EngineTurn::builtin && s.move_no > 0) {
         const int px = s.move_x[s.move_no - 1], py = s.move_y[s.move_no - 1];
         int qx = px, qy = py;
         if (調査_定石有無(qx, qy) == flag_on) {
@@ -56,7 +73,7 @@ void Tolvan::com_ban() {
         }
     }
 
-    if (!recordFull && !fromBook) {
+    if (!recordFull && !fromBook && engine.kind == EngineTurn::builtin) {
         const int t = s.turn;
         for (int x = 1; x <= 19; ++x)
             for (int y = 1; y <= 19; ++y) {
@@ -84,6 +101,16 @@ void Tolvan::com_ban() {
     }
 
     for (int c = 21; c <= 24; ++c) 描画_背景絵(s.background, c, 11);
+
+    if (engine.kind == EngineTurn::resign) {
+        pf.window.computerTurn(false);
+        MsgBox("COMは投了しました。あなたの勝ちです。", Buttons::OK, "投了");
+        if (MsgBox("続けますか", Buttons::YesNo, "対局") == Answer::Yes)
+            初期設定();
+        else
+            終了();
+        return;
+    }
 
     if (best <= 0) {
         // The box shows the pass, so the turn ends before it: what was pressed meanwhile

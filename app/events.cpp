@@ -2,6 +2,7 @@
 #include <functional>
 #include <map>
 
+#include "app/opponent.h"
 #include "app/tolvan.h"
 
 namespace tolvan {
@@ -36,6 +37,7 @@ void Tolvan::MenuClick(const std::string& item) {
     if (it != handlers.end()) (this->*(it->second))();
     auto r = records.find(item);
     if (r != records.end()) r->second(*this);
+    if (isOpponentItem(item)) chooseOpponent(*this, item);
 }
 
 }  // namespace tolvan

@@ -93,24 +93,35 @@ Players playersOfGame(const Tolvan& game) {
     return {"先手", "後手"};
 }
 
-sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
-                         const std::optional<Players>& players) {
-    const GameState& s = game.s;
+namespace {
+// The setup and the first `moves` moves of the record, with the passes that the record
+// keeps no trace of: a move of the colour that just moved had the other colour's pass
+// before it. `passes` more follow the last, alternating from the side after it.
+sgf::Record playOf(const GameState& s, int moves, int passes) {
     sgf::Record r;
     const Grid<i16> setup = setupOf(s);
     r.black_setup = stonesOf(setup, stone_black);
     r.white_setup = stonesOf(setup, stone_white);
-
-    // The record keeps no passes: a move of the colour that just moved had the other
-    // colour's pass before it.
-    for (int k = 0; k < s.last_move_no; ++k) {
+    for (int k = 0; k < moves; ++k) {
         const int colour = s.move_side[k];
         if (k > 0 && s.move_side[k - 1] == colour) r.moves.push_back({-colour, true, {}, {}});
         r.moves.push_back({colour, false, {s.move_x[k], s.move_y[k]}, {}});
     }
-    // The passes after the last move alternate from the side that moved after it.
-    int colour = s.last_move_no > 0 ? -s.move_side[s.last_move_no - 1] : stone_black;
-    for (int k = 0; k < s.passes_at_end; ++k, colour = -colour) r.moves.push_back({colour, true, {}, {}});
+    int colour = moves > 0 ? -s.move_side[moves - 1] : stone_black;
+    for (int k = 0; k < passes; ++k, colour = -colour) r.moves.push_back({colour, true, {}, {}});
+    return r;
+}
+}  // namespace
+
+sgf::Record positionOfGame(const Tolvan& game) {
+    const GameState& s = game.s;
+    return playOf(s, s.move_no, s.move_no == s.last_move_no ? s.passes_at_end : 0);
+}
+
+sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
+                         const std::optional<Players>& players) {
+    const GameState& s = game.s;
+    sgf::Record r = playOf(s, s.last_move_no, s.passes_at_end);
 
     char km[32];
     std::snprintf(km, sizeof km, "%g", komi);

@@ -41,6 +41,11 @@ struct Players {
 sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
                          const std::optional<Players>& players);
 
+// The game up to the position shown, as an engine is to see it: the setup stones, the
+// moves before it with the passes between them, and the passes after it when it is the
+// end of the record.
+sgf::Record positionOfGame(const Tolvan& game);
+
 // The players as the window names them: the person and the computer in a game against
 // the computer, 先手 and 後手 in a game of two people.
 Players playersOfGame(const Tolvan& game);

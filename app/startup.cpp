@@ -1,6 +1,7 @@
 // Start-up, the reset that begins every game, shutdown and the short wait.
 #include <cmath>
 
+#include "app/opponent.h"
 #include "app/tolvan.h"
 
 namespace tolvan {
@@ -30,6 +31,7 @@ void Tolvan::Form_Load() {
     s.last_y = 0;
     pf.menu.setChecked("BANGOU", false);
     読込_環境設定ファイル();
+    applyOpponentChoice(*this);
     初期設定();
 }
 
@@ -87,6 +89,8 @@ void Tolvan::待ち時間(double d) { pf.clock.wait(d); }
 // The end of the program from Escape, the close box, 終了 or a finished game.
 void Tolvan::終了() {
     if (ended) return;
+    // An engine never outlives the game.
+    pf.opponent.stop();
     終了処理();
     ended = true;
     pf.window.endProgram();

@@ -11,6 +11,9 @@ struct Preferences {
     // The folder the game-record dialogs start in: the one last used. Empty: the
     // start-up directory.
     std::string kifu_folder;
+    // The command line of the engine that plays the computer's moves; empty: the
+    // built-in player (標準).
+    std::string engine_command;
 };
 
 // A value as a settings line holds it: printable ASCII stays, every other byte (and "%")

@@ -154,7 +154,8 @@ void Tolvan::読込_環境設定ファイル() {
 
     static const std::string keyBackground = shiftJis("背景画"), keyHint = shiftJis("移動指南"),
                              keyNumbers = shiftJis("手順番号表示"), keyMusic = "BGM",
-                             keyKifuFolder = shiftJis("棋譜フォルダ"), green = shiftJis("緑"),
+                             keyKifuFolder = shiftJis("棋譜フォルダ"),
+                             keyEngine = shiftJis("COMエンジン"), green = shiftJis("緑"),
                              bamboo = shiftJis("竹");
     Converter decode("UTF-8", "CP932");
     // A value that is not "ON" switches off, provided it is text at all.
@@ -166,7 +167,7 @@ void Tolvan::読込_環境設定ファイル() {
 
     int background = 0;
     std::optional<bool> hint, numbers, music;
-    std::optional<std::string> kifuFolder;
+    std::optional<std::string> kifuFolder, engine;
     bool musicAsked = false;
     if (!failed) {
         for (const std::string& raw : splitLines(data)) {
@@ -185,6 +186,8 @@ void Tolvan::読込_環境設定ファイル() {
                 if (auto v = onOff(value)) numbers = v;
             } else if (key == keyKifuFolder) {
                 kifuFolder = decodeValue(value);
+            } else if (key == keyEngine) {
+                engine = decodeValue(value);
             } else if (key == keyMusic) {
                 if (auto v = onOff(value)) {
                     music = v;
@@ -204,6 +207,7 @@ void Tolvan::読込_環境設定ファイル() {
         if (music) pf.menu.setChecked("BGM", *music);
         if (musicAsked) dsPlayLooping(s.sound_bgm);
         if (kifuFolder) prefs.kifu_folder = *kifuFolder;
+        if (engine) prefs.engine_command = *engine;
         return;
     }
 
@@ -235,6 +239,8 @@ void Tolvan::書込_環境設定ファイル() {
         writeLine(out, checked("BGM") ? "BGM=ON" : "BGM=OFF");
         writeLine(out, checked("BANGOU") ? "手順番号表示=ON" : "手順番号表示=OFF");
         if (!prefs.kifu_folder.empty()) writeLine(out, "棋譜フォルダ=" + encodeValue(prefs.kifu_folder));
+        if (!prefs.engine_command.empty())
+            writeLine(out, "COMエンジン=" + encodeValue(prefs.engine_command));
         out.close();
     }
     if (!out.fail() || settings_unsaved_told) return;

@@ -1,0 +1,123 @@
+// The computer's strength: the menu's choice of engine, and the engine's answer in the
+// computer's turn.
+#include "app/opponent.h"
+
+#include "app/kifu.h"
+#include "app/tolvan.h"
+
+namespace tolvan {
+
+namespace {
+
+constexpr const char* engine_prefix = "COM_ENGINE_";
+
+// Ticks one item of COMの強さ and unticks the others.
+void tick(Tolvan& g, const std::string& item) {
+    const std::size_t engines = g.pf.opponent.installed().size();
+    g.pf.menu.setChecked(opponent_builtin_item, item == opponent_builtin_item);
+    for (std::size_t i = 0; i < engines; ++i)
+        g.pf.menu.setChecked(opponentEngineItem(static_cast<int>(i)), item == opponentEngineItem(static_cast<int>(i)));
+    g.pf.menu.setChecked(opponent_other_item, item == opponent_other_item);
+}
+
+// The item that stands for a command: 標準 for none, an installed engine's own item, or
+// その他のエンジン... for any other command line.
+std::string itemOf(Tolvan& g, const std::string& command) {
+    if (command.empty()) return opponent_builtin_item;
+    const auto offers = g.pf.opponent.installed();
+    for (std::size_t i = 0; i < offers.size(); ++i)
+        if (offers[i].command == command) return opponentEngineItem(static_cast<int>(i));
+    return opponent_other_item;
+}
+
+void take(Tolvan& g, const std::string& item, const std::string& command) {
+    tick(g, item);
+    g.pf.opponent.use(command);
+    g.prefs.engine_command = command;
+    g.書込_環境設定ファイル();
+}
+
+// A failing engine gives way to the built-in player for the rest of the run; the
+// settings file keeps the choice for the next start.
+void fallBack(Tolvan& g, const std::string& why) {
+    g.MsgBox(why + "\r\r標準のCOMが打ちます。COMの強さは「標準」に戻ります。", Buttons::OK, "COMの強さ");
+    tick(g, opponent_builtin_item);
+    g.pf.opponent.use("");
+}
+
+std::string vertexText(int x, int y) {
+    return std::string(1, static_cast<char>(x <= 8 ? 'A' + x - 1 : 'A' + x)) + std::to_string(20 - y);
+}
+
+}  // namespace
+
+std::string opponentEngineItem(int index) { return engine_prefix + std::to_string(index + 1); }
+
+bool isOpponentItem(const std::string& item) {
+    return item == opponent_builtin_item || item == opponent_other_item ||
+           item.rfind(engine_prefix, 0) == 0;
+}
+
+void chooseOpponent(Tolvan& g, const std::string& item) {
+    if (item == opponent_builtin_item) return take(g, item, "");
+    if (item == opponent_other_item) {
+        const std::string current = itemOf(g, g.prefs.engine_command) == opponent_other_item
+                                        ? g.prefs.engine_command
+                                        : std::string();
+        const auto command = g.pf.dialogs.askText(
+            "GTP で対局できる囲碁エンジンを起動するコマンドを入力して下さい。\r"
+            "例: katago gtp -config /usr/share/katago/gtp.cfg",
+            "その他のエンジン", current);
+        if (!command || command->find_first_not_of(" \t") == std::string::npos) return;
+        if (const auto why = g.pf.opponent.check(*command)) {
+            g.MsgBox("このエンジンは使えません。\r\r" + *why, Buttons::OK, "その他のエンジン");
+            return;
+        }
+        return take(g, item, *command);
+    }
+    const auto offers = g.pf.opponent.installed();
+    for (std::size_t i = 0; i < offers.size(); ++i)
+        if (item == opponentEngineItem(static_cast<int>(i))) return take(g, item, offers[i].command);
+}
+
+void applyOpponentChoice(Tolvan& g) {
+    tick(g, itemOf(g, g.prefs.engine_command));
+    g.pf.opponent.use(g.prefs.engine_command);
+}
+
+EngineTurn askEngine(Tolvan& g) {
+    GameState& s = g.s;
+    // After a few seconds the notice says how long the engine has been thinking.
+    auto thinking = [&g](int seconds) {
+        if (seconds < 3) return;
+        for (int c = 23; c <= 24; ++c) g.描画_背景絵(g.s.background, c, 11);
+        g.描画_文字列(23.45, 11.35, std::to_string(seconds) + "秒", color_black, 9);
+        g.描画_文字列(23.35, 11.25, std::to_string(seconds) + "秒", color_white, 9);
+        g.pf.canvas.refresh();
+    };
+    const EngineMove m = g.pf.opponent.genmove(positionOfGame(g), s.turn, thinking);
+    switch (m.kind) {
+    case EngineMove::stone: {
+        const bool on = m.x >= 1 && m.x <= 19 && m.y >= 1 && m.y <= 19;
+        // The rules the person's stones obey: a free point, no suicide, and a ko taken
+        // back at once only right after a pass.
+        const bool legal = on && g.調査_置けるか(m.x, m.y) == flag_on &&
+                           !(g.調査_当たり2(m.x, m.y, s.turn) == flag_on &&
+                             g.調査_当たり(m.x, m.y, s.turn, -s.turn) == flag_off) &&
+                           !((s.move_no != s.last_move_no || s.passes_at_end == 0) &&
+                             g.koRetake(m.x, m.y, s.turn));
+        if (legal) return {EngineTurn::stone, m.x, m.y};
+        fallBack(g, "エンジンの手（" + (on ? vertexText(m.x, m.y) : std::string("盤の外")) +
+                        "）は打てない手です。");
+        return {};
+    }
+    case EngineMove::pass: return {EngineTurn::pass};
+    case EngineMove::resign: return {EngineTurn::resign};
+    case EngineMove::cancelled: return {EngineTurn::cancelled};
+    case EngineMove::failed: break;
+    }
+    fallBack(g, m.failure.empty() ? std::string("エンジンが答えませんでした。") : m.failure);
+    return {};
+}
+
+}  // namespace tolvan

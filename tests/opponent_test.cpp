@@ -1,0 +1,221 @@
+// The computer's strength on the fake port: choosing an engine in the menu, keeping the
+// choice, and games in which the engine answers, passes, resigns or fails.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/opponent.h"
+#include "fake_platform.h"
+
+namespace tolvan::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Opponents : GameTest {
+    fs::path ini = fs::temp_directory_path() / ("tolvan-opponent-" + std::to_string(getpid()) + ".ini");
+    void SetUp() override {
+        f.fake.engines = {{"GNU Go (レベル 1)", "gnugo --mode gtp --level 1"},
+                          {"GNU Go (レベル 10)", "gnugo --mode gtp --level 10"}};
+        GameTest::SetUp();
+        g.settings_file = ini.string();
+    }
+    void TearDown() override { fs::remove(ini); }
+    std::string ticked() {
+        std::string out;
+        for (const char* item : {"COM_HYOUJUN", "COM_ENGINE_1", "COM_ENGINE_2", "COM_SONOTA"})
+            if (f.fake.checked(item)) out += std::string(out.empty() ? "" : " ") + item;
+        return out;
+    }
+    std::string iniText() {
+        std::ifstream in(ini, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+};
+
+// ---- The choice ---------------------------------------------------------------------------
+
+TEST_F(Opponents, TheBuiltInPlayerIsTheChoiceUntilAnotherIsMade) {
+    EXPECT_EQ(ticked(), "COM_HYOUJUN");
+    EXPECT_FALSE(f.fake.engineInUse());
+    g.MenuClick("COM_ENGINE_2");
+    EXPECT_EQ(ticked(), "COM_ENGINE_2");
+    EXPECT_EQ(f.fake.engine_command, "gnugo --mode gtp --level 10");
+    EXPECT_NE(iniText().find("=gnugo%20--mode%20gtp%20--level%2010\r\n"), std::string::npos) << iniText();
+
+    // The next start ticks and uses it again.
+    Fixture next;
+    next.fake.engines = f.fake.engines;
+    next.game->settings_file = ini.string();
+    next.game->Form_Load();
+    EXPECT_TRUE(next.fake.checked("COM_ENGINE_2"));
+    EXPECT_FALSE(next.fake.checked("COM_HYOUJUN"));
+    EXPECT_EQ(next.fake.engine_command, "gnugo --mode gtp --level 10");
+
+    g.MenuClick("COM_HYOUJUN");
+    EXPECT_EQ(ticked(), "COM_HYOUJUN");
+    EXPECT_FALSE(f.fake.engineInUse());
+    EXPECT_EQ(iniText().find("COM"), std::string::npos) << "no engine line for 標準";
+}
+
+TEST_F(Opponents, AnotherEngineIsTakenOnlyWhenItAnswersGtp) {
+    // Cancelled: nothing changes.
+    g.MenuClick("COM_SONOTA");
+    EXPECT_EQ(ticked(), "COM_HYOUJUN");
+    ASSERT_EQ(f.fake.lines("ask").size(), 1u);
+    EXPECT_EQ(f.fake.lines("ask")[0].rfind("ask [その他のエンジン] GTP で対局できる囲碁エンジン", 0), 0u);
+
+    // An engine that does not answer: said so, nothing changes.
+    f.fake.texts_entered.push_back("katago gtp");
+    f.fake.engine_check = "エンジン「katago」を起動できません。";
+    f.fake.clear();
+    g.MenuClick("COM_SONOTA");
+    EXPECT_EQ(messages(), std::vector<std::string>{
+                              "msg [その他のエンジン] このエンジンは使えません。\r\rエンジン「katago」を起動できません。"});
+    EXPECT_EQ(ticked(), "COM_HYOUJUN");
+    EXPECT_FALSE(f.fake.engineInUse());
+
+    // One that answers is ticked, used and kept; asked again, it is offered for editing.
+    f.fake.texts_entered.push_back("/opt/engine/run --gtp");
+    f.fake.engine_check.reset();
+    g.MenuClick("COM_SONOTA");
+    EXPECT_EQ(ticked(), "COM_SONOTA");
+    EXPECT_EQ(f.fake.engine_command, "/opt/engine/run --gtp");
+    f.fake.clear();
+    g.MenuClick("COM_SONOTA");
+    EXPECT_EQ(f.fake.lines("ask")[0].substr(f.fake.lines("ask")[0].rfind('{')), "{/opt/engine/run --gtp}");
+    EXPECT_EQ(ticked(), "COM_SONOTA");
+}
+
+// ---- Games against an engine --------------------------------------------------------------
+
+TEST_F(Opponents, TheEnginesStoneIsPlayedAsTheComputersStone) {
+    g.MenuClick("COM_ENGINE_1");
+    g.SENTE_Click();
+    f.fake.engine_moves.push_back({EngineMove::stone, 16, 16, {}});
+    f.fake.clear();
+    press(4, 4);
+    // The engine sees the game so far, then its stone is drawn, marked, sounded and
+    // recorded as the computer's stone always is.
+    const int asked = f.fake.find("genmove w after B4,4 (0 setup)");
+    ASSERT_GE(asked, 0) << f.fake.dump();
+    EXPECT_LT(f.fake.find("text 6915 3515 12 15 b \"思考中\""), asked);
+    const int stone = f.fake.find("pic SIRONAKA 5340 5090", asked);
+    EXPECT_GT(stone, asked);
+    EXPECT_GT(f.fake.find("circle 5490 5240 50 11", stone), stone);
+    EXPECT_GT(f.fake.find("dsPlay 11", stone), stone);
+    EXPECT_EQ(s.board[16][16], stone_white);
+    EXPECT_EQ(s.move_no, 2);
+    EXPECT_EQ(s.turn, stone_black);
+    EXPECT_TRUE(messages().empty());
+
+    // The engine's pass is the computer's pass.
+    f.fake.engine_moves.push_back({EngineMove::pass, 0, 0, {}});
+    f.fake.clear();
+    press(4, 16);
+    EXPECT_EQ(messages(), (std::vector<std::string>{"msg [COMパス] パスします", "msg [ ] あなたの番です"}));
+    EXPECT_EQ(s.com_passed, flag_on);
+    // The engine is told of the pass before the person's next stone.
+    f.fake.engine_moves.push_back({EngineMove::stone, 10, 10, {}});
+    f.fake.clear();
+    press(16, 4);
+    EXPECT_EQ(f.fake.lines("genmove w after B4,4 W16,16 B4,16 W- B16,4 (0 setup)").size(), 1u)
+        << f.fake.dump();
+}
+
+TEST_F(Opponents, TheEngineSeesHandicapStonesAndThePositionShown) {
+    g.MenuClick("COM_ENGINE_1");
+    g.LEBEL_DOWN_Click();
+    g.LEBEL_DOWN_Click();
+    f.fake.engine_moves.push_back({EngineMove::stone, 16, 4, {}});
+    g.SENTE_Click();
+    // The person, black, has two handicap stones and moves first; the engine sees the
+    // stones as setup and answers for white.
+    press(4, 4);
+    EXPECT_EQ(f.fake.lines("genmove w after B4,4 (2 setup)").size(), 1u) << f.fake.dump();
+    f.fake.engine_moves.push_back({EngineMove::stone, 16, 10, {}});
+    press(4, 16);
+    // Stepped back three moves and taken up: the engine sees the position shown.
+    g.MODORU_Click();
+    g.MODORU_Click();
+    g.MODORU_Click();
+    f.fake.engine_moves.push_back({EngineMove::stone, 10, 4, {}});
+    f.fake.clear();
+    press(10, 10);  // takes the game up; white is to move
+    EXPECT_EQ(f.fake.lines("genmove w after B4,4 (2 setup)").size(), 1u) << f.fake.dump();
+    EXPECT_EQ(s.board[10][4], stone_white);
+}
+
+TEST_F(Opponents, TheEnginesResignationEndsTheGameWithTheUsualQuestion) {
+    g.MenuClick("COM_ENGINE_1");
+    g.SENTE_Click();
+    f.fake.engine_moves.push_back({EngineMove::resign, 0, 0, {}});
+    f.fake.clear();
+    press(4, 4);
+    EXPECT_EQ(messages(), (std::vector<std::string>{"msg [投了] COMは投了しました。あなたの勝ちです。",
+                                                    "msg [対局] 続けますか (yes/no)"}));
+    EXPECT_EQ(s.turn, no_side) << "Yes starts afresh";
+    EXPECT_EQ(s.board[4][4], stone_empty);
+
+    g.SENTE_Click();
+    f.fake.engine_moves.push_back({EngineMove::resign, 0, 0, {}});
+    f.fake.answers = {Answer::OK, Answer::No};  // the resignation, then 続けますか
+    press(4, 4);
+    EXPECT_TRUE(f.fake.program_ended);
+    EXPECT_TRUE(f.fake.has("stop engine"));
+}
+
+TEST_F(Opponents, AFailingEngineGivesWayToTheBuiltInPlayer) {
+    g.MenuClick("COM_ENGINE_1");
+    g.SENTE_Click();
+    f.fake.engine_moves.push_back({EngineMove::failed, 0, 0, "エンジンが終了しました。"});
+    f.fake.clear();
+    press(4, 4);
+    EXPECT_EQ(messages(), std::vector<std::string>{
+                              "msg [COMの強さ] エンジンが終了しました。\r\r標準のCOMが打ちます。COMの強さは「標準」に戻ります。"});
+    EXPECT_EQ(s.move_no, 2) << "the built-in player answered this move";
+    EXPECT_EQ(s.turn, stone_black);
+    EXPECT_EQ(ticked(), "COM_HYOUJUN");
+    EXPECT_FALSE(f.fake.engineInUse());
+    EXPECT_NE(iniText().find("gnugo"), std::string::npos) << "the next start tries the engine again";
+
+    // A stone the rules refuse, from a fresh choice.
+    g.MenuClick("COM_ENGINE_1");
+    f.fake.engine_moves.push_back({EngineMove::stone, 4, 4, {}});
+    f.fake.clear();
+    press(10, 10);
+    EXPECT_EQ(messages(), std::vector<std::string>{
+                              "msg [COMの強さ] エンジンの手（D16）は打てない手です。\r\r標準のCOMが打ちます。COMの強さは「標準」に戻ります。"});
+    EXPECT_EQ(s.move_no, 4);
+    EXPECT_EQ(ticked(), "COM_HYOUJUN");
+}
+
+TEST_F(Opponents, ALongThinkShowsTheSecondsAndACancelPlaysNothing) {
+    g.MenuClick("COM_ENGINE_1");
+    g.SENTE_Click();
+    f.fake.thinking_seconds = 4;
+    f.fake.engine_moves.push_back({EngineMove::stone, 16, 16, {}});
+    f.fake.clear();
+    press(4, 4);
+    // From the third second on, the seconds stand beside the notice.
+    bool three = false, four = false;
+    for (const auto& l : f.fake.lines("text")) {
+        three = three || l.find("\"3秒\"") != std::string::npos;
+        four = four || l.find("\"4秒\"") != std::string::npos;
+        EXPECT_EQ(l.find("\"2秒\""), std::string::npos);
+    }
+    EXPECT_TRUE(three && four) << f.fake.dump();
+
+    f.fake.thinking_seconds = 0;
+    f.fake.engine_moves.push_back({EngineMove::cancelled, 0, 0, {}});
+    press(4, 16);
+    EXPECT_EQ(s.move_no, 3) << "the person's stone only";
+    EXPECT_TRUE(messages().empty());
+}
+
+}  // namespace
+}  // namespace tolvan::testing
