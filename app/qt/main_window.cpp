@@ -30,7 +30,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
 
     // The bar stays inside the window on every desktop, so the canvas keeps its place.
     menuBar()->setNativeMenuBar(false);
-    menu_ = std::make_unique<MenuBarPort>(menuBar());
+    menu_ = std::make_unique<MenuBarPort>(menuBar(), engines_.installed());
     // The backing image is the size of the whole window; the canvas below the menu bar
     // shows as much of it as fits.
     canvas_ = new CanvasWidget(size, this);

@@ -19,7 +19,7 @@ struct Item {
 
 }  // namespace
 
-MenuBarPort::MenuBarPort(QMenuBar* bar) {
+MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines) {
     auto command = [this](QAction* a, const QString& name) {
         QObject::connect(a, &QAction::triggered, a, [this, a, name](bool) {
             // The game owns the check marks: undo the toggle Qt made on the click, so the
@@ -81,6 +81,16 @@ MenuBarPort::MenuBarPort(QMenuBar* bar) {
     addItem(option, {"BANGOU", "手順番号表示", true, true});
     addItem(option, {"SINAN", "置石指南", true});
     addItem(option, {"BGM", "BGM", true});
+    // The computer's strength: the built-in player, the engines found installed, and
+    // any other engine by its command line.
+    QMenu* tuyosa = addMenu(option, "COM_TUYOSA", "COMの強さ");
+    addItem(tuyosa, {"COM_HYOUJUN", "標準", true, true});
+    for (std::size_t i = 0; i < engines.size(); ++i) {
+        const std::string name = "COM_ENGINE_" + std::to_string(i + 1);
+        addItem(tuyosa, {name.c_str(), engines[i].label.c_str(), true});
+    }
+    tuyosa->addSeparator();
+    addItem(tuyosa, {"COM_SONOTA", "その他のエンジン...", true});
 
     QMenu* sonota = addMenu(bar, "SONOTA", "その他");
     addItem(sonota, {"KAISETU", "解説"});

@@ -15,9 +15,9 @@ namespace tolvan {
 
 class MenuBarPort : public Menu {
 public:
-    // Fills the bar with every menu and item. A triggered item calls onCommand with its
-    // upper-case name.
-    explicit MenuBarPort(QMenuBar* bar);
+    // Fills the bar with every menu and item, COMの強さ with the engines given. A
+    // triggered item calls onCommand with its upper-case name.
+    explicit MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines = {});
 
     std::function<void(const std::string& item)> onCommand;
 

@@ -412,6 +412,31 @@ TEST_F(QtWindowTest, GameRecordsAreSavedAndOpenedThroughTheMenu) {
     EXPECT_EQ(img.pixelColor(cellPixel(4, 16) + QPoint(10, 10)), QColor(0, 255, 255));
 }
 
+// COMの強さ: 標準 ticked first, the engines found installed, and after a separator その他の
+// エンジン...; exactly one carries the check mark.
+TEST_F(QtWindowTest, TheComputersStrengthOffersTheEnginesFound) {
+    QMenu* option = window->findChild<QMenu*>("OPTION");
+    QMenu* tuyosa = window->findChild<QMenu*>("COM_TUYOSA");
+    ASSERT_NE(tuyosa, nullptr);
+    EXPECT_EQ(option->actions().back(), tuyosa->menuAction());
+    EXPECT_EQ(tuyosa->title(), QString::fromUtf8("COMの強さ"));
+    const QList<QAction*> items = tuyosa->actions();
+    ASSERT_GE(items.size(), 3);
+    EXPECT_EQ(items.front()->objectName(), "COM_HYOUJUN");
+    EXPECT_EQ(items.front()->text(), QString::fromUtf8("標準"));
+    EXPECT_TRUE(items[items.size() - 2]->isSeparator());
+    EXPECT_EQ(items.back()->objectName(), "COM_SONOTA");
+    EXPECT_EQ(items.back()->text(), QString::fromUtf8("その他のエンジン..."));
+    int ticked = 0;
+    for (QAction* a : items)
+        if (!a->isSeparator()) {
+            EXPECT_TRUE(a->isCheckable()) << a->objectName().toStdString();
+            ticked += a->isChecked() ? 1 : 0;
+        }
+    EXPECT_EQ(ticked, 1);
+    EXPECT_TRUE(items.front()->isChecked());
+}
+
 TEST_F(QtWindowTest, BackgroundCommandRedrawsAroundTheBoard) {
     window->findChild<QAction*>("MIDORI")->trigger();
     EXPECT_TRUE(window->menu().checked("MIDORI"));
