@@ -94,22 +94,7 @@ TEST(GtpReplyReader, AnEndlessReplyIsGarbage) {
     EXPECT_LE(reader.garbage().size(), 200u);
 }
 
-TEST(GtpVertex, NamesSkipIAndCountRowsFromTheBottom) {
-    EXPECT_EQ(vertexName({1, 19}), "A1");
-    EXPECT_EQ(vertexName({8, 1}), "H19");
-    EXPECT_EQ(vertexName({9, 1}), "J19");
-    EXPECT_EQ(vertexName({19, 19}), "T1");
-    EXPECT_EQ(vertexName({4, 4}), "D16");
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) EXPECT_EQ(parseVertex(vertexName({x, y})), (Point{x, y}));
-    EXPECT_EQ(parseVertex("q16"), (Point{16, 4}));
-    EXPECT_FALSE(parseVertex("I5"));
-    EXPECT_FALSE(parseVertex("pass"));
-    EXPECT_FALSE(parseVertex("D"));
-    EXPECT_EQ(parseVertex("Z25"), (Point{25, -5}));  // well-formed but off the board
-}
-
-TEST(GtpVertex, GeneratedMovesAreAPointOnTheBoardPassOrResign) {
+TEST(GtpGeneratedMove, APointOnTheBoardPassOrResign) {
     using M = GeneratedMove;
     EXPECT_EQ(parseGeneratedMove("D16"), (M{M::stone, {4, 4}}));
     EXPECT_EQ(parseGeneratedMove(" t19 "), (M{M::stone, {19, 1}}));
@@ -117,6 +102,10 @@ TEST(GtpVertex, GeneratedMovesAreAPointOnTheBoardPassOrResign) {
     EXPECT_EQ(parseGeneratedMove("Resign"), (M{M::resign, {}}));
     for (const char* bad : {"", "Z99", "U1", "A20", "A0", "D4 D5", "passe", "I4", "= D4"})
         EXPECT_FALSE(parseGeneratedMove(bad)) << bad;
+    // Every point of the board, named as the engine names it, comes back.
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y)
+            EXPECT_EQ(parseGeneratedMove(vertexName({x, y})), (M{M::stone, {x, y}}));
 }
 
 // An engine played from a script: each read takes the next step. A step is bytes to
@@ -192,35 +181,29 @@ TEST(GtpClient, WaitsUntilTheTimeLimitAndNoLonger) {
 }
 
 TEST(GtpClient, EngineGoneGarbageAndCancelBreakTheClient) {
-    {
+    const struct {
+        std::deque<Step> script;
+        Outcome::Kind kind;
+        std::string text;
+    } cases[] = {
+        {{bytes("= D"), {Transport::Read::closed, ""}}, Outcome::gone, ""},
+        {{bytes("GNU Go is thinking\n")}, Outcome::garbage, "GNU Go is thinking"},
+        {{{Transport::Read::cancelled, ""}}, Outcome::cancelled, ""},
+    };
+    for (const auto& c : cases) {
         ScriptedTransport t;
         Client client(t);
-        t.script = {bytes("= D"), {Transport::Read::closed, ""}};
-        EXPECT_EQ(client.send("genmove b", 1s).kind, Outcome::gone);
-        EXPECT_TRUE(client.broken());
-    }
-    {
-        ScriptedTransport t;
-        t.writable = false;
-        Client client(t);
-        EXPECT_EQ(client.send("name", 1s).kind, Outcome::gone);
-    }
-    {
-        ScriptedTransport t;
-        Client client(t);
-        t.script = {bytes("GNU Go is thinking\n")};
+        t.script = c.script;
         const Outcome o = client.send("genmove b", 1s);
-        EXPECT_EQ(o.kind, Outcome::garbage);
-        EXPECT_EQ(o.text, "GNU Go is thinking");
+        EXPECT_EQ(o.kind, c.kind) << c.text;
+        EXPECT_EQ(o.text, c.text);
         EXPECT_TRUE(client.broken());
     }
-    {
-        ScriptedTransport t;
-        Client client(t);
-        t.script = {{Transport::Read::cancelled, ""}};
-        EXPECT_EQ(client.send("genmove w", 1s).kind, Outcome::cancelled);
-        EXPECT_TRUE(client.broken());
-    }
+    // An engine that cannot be written to has gone.
+    ScriptedTransport t;
+    t.writable = false;
+    Client client(t);
+    EXPECT_EQ(client.send("name", 1s).kind, Outcome::gone);
 }
 
 TEST(GtpClient, RepliesOutOfStepAreGarbage) {

@@ -119,13 +119,14 @@ protected:
         return port->genmove(position, colour, [this](int s) { ticks.push_back(s); });
     }
 
-    // The engine fails with a message that holds `says`, and is gone afterwards.
+    // The engine fails with a message that holds each of `says`, and is gone afterwards.
     void expectFailure(const std::string& command, const sgf::Record& position,
-                       const std::string& says) {
+                       const std::vector<std::string>& says) {
         port->use(command);
         const EngineMove m = ask(position, 1);
         EXPECT_EQ(m.kind, EngineMove::failed) << command;
-        EXPECT_NE(m.failure.find(says), std::string::npos) << command << "\n" << m.failure;
+        for (const std::string& part : says)
+            EXPECT_NE(m.failure.find(part), std::string::npos) << command << "\n" << m.failure;
         EXPECT_EQ(port->enginePid(), 0) << command;
         EXPECT_TRUE(newChildren().empty()) << command;
     }
@@ -238,25 +239,24 @@ TEST_F(QtEnginePortTest, TheWindowLivesWhileTheEngineThinks) {
 TEST_F(QtEnginePortTest, EveryFailureIsReportedAndEndsTheEngine) {
     const sgf::Record position = game({"b D16"});
     expectFailure("/nonexistent/engine --mode gtp", position,
-                  "エンジン「/nonexistent/engine」を起動できません。");
-    expectFailure("", position, "エンジンが選ばれていません");
+                  {"エンジン「/nonexistent/engine」を起動できません。"});
+    expectFailure("", position, {"エンジンが選ばれていません"});
+    // What the engine said on its standard error follows.
     expectFailure(fake("--exit-now --stderr \"no network file\""), position,
-                  "エンジンが終了しました。");
-    expectFailure(fake("--exit-now --stderr \"no network file\""), position, "no network file");
-    expectFailure(fake("--die-at 1"), position, "エンジンが終了しました。");
-    expectFailure(fake("--die-at 1"), position, "dying at genmove 1");
+                  {"エンジンが終了しました。", "no network file"});
+    expectFailure(fake("--die-at 1"), position, {"エンジンが終了しました。", "dying at genmove 1"});
     expectFailure(fake("--garbage"), position,
-                  "エンジンの答えが読めません：I would rather not say");
-    expectFailure(fake("--answer Z99"), position, "エンジンの答えが読めません：Z99");
-    expectFailure(fake("--banner Welcome"), position, "エンジンの答えが読めません：Welcome");
+                  {"エンジンの答えが読めません：I would rather not say"});
+    expectFailure(fake("--answer Z99"), position, {"エンジンの答えが読めません：Z99"});
+    expectFailure(fake("--banner Welcome"), position, {"エンジンの答えが読めません：Welcome"});
     // A move the engine refuses: the game and the engine disagree about the rules.
     expectFailure(fake(), game({"b D16", "w D16"}),
-                  "エンジンが「play w D16」を受け付けません：illegal move");
+                  {"エンジンが「play w D16」を受け付けません：illegal move"});
 }
 
 TEST_F(QtEnginePortTest, AnEngineTooSlowIsGivenUpAtTheTimeLimit) {
     port->genmoveSeconds = 1;
-    expectFailure(fake("--slow 30"), game({}), "エンジンが1秒たっても答えません。");
+    expectFailure(fake("--slow 30"), game({}), {"エンジンが1秒たっても答えません。"});
     // The next genmove starts a new engine, which answers in time.
     port->genmoveSeconds = 60;
     port->use(fake());
