@@ -127,25 +127,6 @@ double pressY(int y) { return board_top + y * cell_height + 150.0; }
 
 }  // namespace
 
-std::string vertexName(Point p) {
-    const char column = static_cast<char>(p.x <= 8 ? 'A' + p.x - 1 : 'A' + p.x);  // no I
-    return column + std::to_string(20 - p.y);
-}
-
-std::optional<Point> parseVertex(const std::string& text) {
-    const std::string v = lower(text);
-    if (v.size() < 2 || v.size() > 4) return std::nullopt;
-    const char c = v[0];
-    if (c < 'a' || c > 'z' || c == 'i') return std::nullopt;
-    int row = 0;
-    for (std::size_t k = 1; k < v.size(); ++k) {
-        if (!std::isdigit(static_cast<unsigned char>(v[k]))) return std::nullopt;
-        row = row * 10 + (v[k] - '0');
-    }
-    const int x = c < 'i' ? c - 'a' + 1 : c - 'a';
-    return Point{x, 20 - row};
-}
-
 Engine::Engine(const Options& options)
     : platform_(options.second), game_(std::make_unique<Tolvan>(platform_.port())) {
     // The parts of the window's start-up a game without a window needs: the book and the

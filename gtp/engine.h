@@ -12,23 +12,10 @@
 #include <vector>
 
 #include "app/tolvan.h"
+#include "engine/gtp_client.h"
 #include "platform/headless.h"
 
 namespace tolvan::gtp {
-
-// A board point, x the column from the left and y the row from the top, 1..19.
-struct Point {
-    int x = 0;
-    int y = 0;
-};
-
-// A vertex as GTP writes it: column letter A..T without I, row counted from the bottom.
-std::string vertexName(Point p);
-
-// Reads a vertex ("D4", "q16", case-insensitive). nullopt for text that is no vertex;
-// a well-formed vertex off the 19x19 board comes back with coordinates outside 1..19.
-// "pass" is not a vertex here.
-std::optional<Point> parseVertex(const std::string& text);
 
 class Engine {
 public:

@@ -1,19 +1,446 @@
 #include "app/qt/engine_port.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+
+#include "engine/gtp_client.h"
+
+#ifdef __linux__
+#include <signal.h>
+#include <sys/prctl.h>
+#endif
+
 namespace tolvan {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// An engine that failed or is being given up is told to quit, but is busy or broken more
+// often than not: it gets this long before it is killed.
+constexpr int broken_grace_ms = 100;
+// How much of the engine's standard error is kept, and how much of it a message shows.
+constexpr qsizetype errors_kept = 4096;
+constexpr qsizetype errors_shown = 600;
+constexpr int error_lines_shown = 8;
+
+std::string colourName(int colour) { return colour > 0 ? "b" : "w"; }
+
+bool sameMove(const sgf::Move& a, const sgf::Move& b) {
+    return a.colour == b.colour && a.pass == b.pass && (a.pass || a.at == b.at);
+}
+
+// True when `known` is where `position` was: the same setup, and its moves are the first
+// moves of `position`.
+bool leadsTo(const sgf::Record& known, const sgf::Record& position) {
+    if (known.black_setup != position.black_setup || known.white_setup != position.white_setup ||
+        known.moves.size() > position.moves.size())
+        return false;
+    for (std::size_t i = 0; i < known.moves.size(); ++i)
+        if (!sameMove(known.moves[i], position.moves[i])) return false;
+    return true;
+}
+
+bool empty(const sgf::Record& r) {
+    return r.black_setup.empty() && r.white_setup.empty() && r.moves.empty();
+}
+
+// A path as one word of a command line that QProcess::splitCommand reads back.
+QString quoted(const QString& path) {
+    if (!path.contains(QLatin1Char(' ')) && !path.contains(QLatin1Char('\t'))) return path;
+    return QLatin1Char('"') + path + QLatin1Char('"');
+}
+
+}  // namespace
+
+// One running engine: its process, the client speaking GTP to it, and the position it
+// holds. The transport waits in a nested event loop, so the window lives meanwhile.
+class EnginePort::Session : public gtp::Transport {
+public:
+    explicit Session(EnginePort& port) : client(*this), port_(port) {
+        QObject::connect(&process, &QProcess::readyReadStandardError, &process,
+                         [this] { keepErrors(process.readAllStandardError()); });
+    }
+    ~Session() override { end(0); }
+
+    // Starts the command line; a message when it cannot be started.
+    std::optional<QString> start(const std::string& command) {
+        QStringList words = QProcess::splitCommand(QString::fromStdString(command));
+        if (words.isEmpty()) return QStringLiteral("エンジンのコマンドがありません。");
+        program_ = words.takeFirst();
+        process.setProgram(program_);
+        process.setArguments(words);
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+#ifdef __linux__
+        // Should this program die without ending the engine, the engine goes with it.
+        process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+#endif
+        process.start();
+        if (!process.waitForStarted(port_.startSeconds * 1000)) {
+            process.kill();
+            process.waitForFinished(1000);
+            return QStringLiteral("エンジン「%1」を起動できません。").arg(program_);
+        }
+        return std::nullopt;
+    }
+
+    bool running() const { return process.state() == QProcess::Running && !client.broken(); }
+
+    // Sends a command and waits for its reply at most `seconds`.
+    gtp::Outcome send(const std::string& command, int seconds) {
+        return client.send(command, milliseconds(std::int64_t(seconds) * 1000));
+    }
+
+    bool writeLine(const std::string& line) override {
+        if (process.state() != QProcess::Running) return false;
+        const QByteArray bytes = QByteArray::fromStdString(line + "\n");
+        return process.write(bytes) == bytes.size();
+    }
+
+    Read read(std::string& out, Deadline deadline) override {
+        for (;;) {
+            if (port_.cancelled_) return Read::cancelled;
+            const QByteArray bytes = process.readAllStandardOutput();
+            if (!bytes.isEmpty()) {
+                out.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+                return Read::data;
+            }
+            if (process.state() != QProcess::Running) return Read::closed;
+            const auto left = std::chrono::ceil<milliseconds>(deadline - Deadline::clock::now());
+            if (left.count() <= 0) return Read::timeout;
+
+            // Wakes for output, the engine's end, the deadline or a cancel; everything
+            // else the event loop delivers meanwhile is the window's.
+            QEventLoop loop;
+            bool woken = false;
+            auto wake = [&loop, &woken] {
+                woken = true;
+                loop.quit();
+            };
+            QTimer timer;
+            timer.setSingleShot(true);
+            timer.setTimerType(Qt::PreciseTimer);
+            QObject::connect(&timer, &QTimer::timeout, &loop, wake);
+            QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, wake);
+            QObject::connect(&process, &QProcess::finished, &loop, wake);
+            QObject::connect(&process, &QProcess::errorOccurred, &loop, wake);
+            timer.start(static_cast<int>(std::min<std::int64_t>(left.count(), 1 << 30)));
+            port_.waitLoop_ = &loop;
+            loop.exec();
+            port_.waitLoop_ = nullptr;
+            // Only cancel() and the application's quit end the loop otherwise: either
+            // way the program is ending.
+            if (!woken) port_.cancelled_ = true;
+        }
+    }
+
+    // Tells the engine to quit, gives it graceMs, then kills it; the process is reaped
+    // either way.
+    void end(int graceMs) {
+        if (process.state() == QProcess::NotRunning) return;
+        process.write("quit\n");
+        process.closeWriteChannel();
+        if (!process.waitForFinished(graceMs)) {
+            process.kill();
+            process.waitForFinished(5000);
+        }
+    }
+
+    // What went wrong with a command, in Japanese, for `outcome` other than ok.
+    QString describe(const gtp::Outcome& outcome, int seconds) {
+        switch (outcome.kind) {
+            case gtp::Outcome::ok:
+            case gtp::Outcome::failure:
+                break;
+            case gtp::Outcome::gone:
+                // The exit status is known once the process has been reaped.
+                if (process.state() != QProcess::NotRunning) process.waitForFinished(1000);
+                if (process.exitStatus() == QProcess::CrashExit)
+                    return QStringLiteral("エンジンが異常終了しました。");
+                return QStringLiteral("エンジンが終了しました。");
+            case gtp::Outcome::timed_out:
+                return QStringLiteral("エンジンが%1秒たっても答えません。").arg(seconds);
+            case gtp::Outcome::garbage:
+                return QStringLiteral("エンジンの答えが読めません：%1").arg(text(outcome.text));
+            case gtp::Outcome::cancelled:
+                return QStringLiteral("エンジンを止めました。");
+        }
+        return {};
+    }
+
+    // The last lines the engine wrote on its standard error, or nothing.
+    QString errorTail() {
+        keepErrors(process.readAllStandardError());
+        QString tail = QString::fromUtf8(errors_.right(errors_shown)).trimmed();
+        QStringList lines = tail.split(QLatin1Char('\n'));
+        if (lines.size() > error_lines_shown) lines = lines.mid(lines.size() - error_lines_shown);
+        return lines.join(QLatin1Char('\n')).trimmed();
+    }
+
+    // The message, followed by the engine's last words on standard error.
+    std::string withErrors(const QString& message) {
+        const QString tail = errorTail();
+        if (tail.isEmpty()) return message.toStdString();
+        return (message + QStringLiteral("\n\nエンジンのエラー出力：\n") + tail).toStdString();
+    }
+
+    QProcess process;
+    gtp::Client client;
+    // The position the engine holds; nothing while that is unknown.
+    std::optional<sgf::Record> position;
+
+private:
+    void keepErrors(const QByteArray& bytes) {
+        errors_ += bytes;
+        if (errors_.size() > 2 * errors_kept) errors_ = errors_.right(errors_kept);
+    }
+    static QString text(const std::string& s) {
+        return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).left(200);
+    }
+
+    EnginePort& port_;
+    QString program_;
+    QByteArray errors_;
+};
 
 EnginePort::EnginePort() = default;
 EnginePort::~EnginePort() { stop(); }
 
-std::vector<EngineOffer> EnginePort::installed() { return {}; }
-void EnginePort::use(const std::string& command) { command_ = command; }
+std::vector<EngineOffer> EnginePort::installed() {
+    auto find = [this](const QString& name) {
+        if (!searchFolders.isEmpty()) return QStandardPaths::findExecutable(name, searchFolders);
+        QString path = QStandardPaths::findExecutable(name, {QStringLiteral("/usr/games")});
+        return path.isEmpty() ? QStandardPaths::findExecutable(name) : path;
+    };
+    std::vector<EngineOffer> offers;
+    const QString gnugo = find(QStringLiteral("gnugo"));
+    if (!gnugo.isEmpty())
+        for (int level : {1, 5, 10})
+            offers.push_back({"GNU Go (レベル " + std::to_string(level) + ")",
+                              (quoted(gnugo) + QStringLiteral(" --mode gtp --level %1").arg(level))
+                                  .toStdString()});
+    const QString pachi = find(QStringLiteral("pachi"));
+    if (!pachi.isEmpty()) offers.push_back({"Pachi", quoted(pachi).toStdString()});
+    return offers;
+}
+
+void EnginePort::use(const std::string& command) {
+    command_ = command;
+    stop();
+}
+
 bool EnginePort::engineInUse() { return !command_.empty(); }
-std::optional<std::string> EnginePort::check(const std::string&) {
-    return std::string("エンジンは使えません。");
+
+qint64 EnginePort::enginePid() const {
+    return session_ && session_->process.state() != QProcess::NotRunning
+               ? session_->process.processId()
+               : 0;
 }
-EngineMove EnginePort::genmove(const sgf::Record&, int, const std::function<void(int)>&) {
-    return {EngineMove::failed, 0, 0, "エンジンは使えません。"};
+
+void EnginePort::cancel() {
+    if (!busy_) {
+        endSession(broken_grace_ms);
+        return;
+    }
+    cancelled_ = true;
+    if (waitLoop_) waitLoop_->exit(1);
 }
-void EnginePort::stop() {}
+
+void EnginePort::stop() {
+    if (busy_) {
+        // The wait under way unwinds first; the engine is ended as it returns.
+        endAfterWait_ = true;
+        cancel();
+        return;
+    }
+    endSession(quitMilliseconds);
+}
+
+void EnginePort::endSession(int graceMs) {
+    if (!session_) return;
+    session_->end(graceMs);
+    session_.reset();
+}
+
+std::optional<std::string> EnginePort::ensureSession() {
+    if (session_ && session_->running()) return std::nullopt;
+    endSession(broken_grace_ms);
+    session_ = std::make_unique<Session>(*this);
+    if (auto message = session_->start(command_)) {
+        session_.reset();
+        return message->toStdString();
+    }
+    // GTP 1 engines may not know protocol_version; any answer will do. The first
+    // answer may take the engine's loading time.
+    const struct {
+        const char* command;
+        bool must;
+    } setup[] = {{"protocol_version", false},
+                 {"boardsize 19", true},
+                 {"clear_board", true},
+                 {"komi 0", false}};
+    bool first = true;
+    for (const auto& step : setup) {
+        const int seconds = first ? startSeconds : commandSeconds;
+        first = false;
+        const gtp::Outcome o = session_->send(step.command, seconds);
+        if (o.kind == gtp::Outcome::ok || (o.kind == gtp::Outcome::failure && !step.must)) continue;
+        const QString message =
+            o.kind == gtp::Outcome::failure
+                ? QStringLiteral("エンジンが「%1」を受け付けません：%2")
+                      .arg(QString::fromLatin1(step.command), QString::fromStdString(o.text))
+                : session_->describe(o, seconds);
+        return session_->withErrors(message);
+    }
+    session_->position = sgf::Record{};  // an empty board
+    return std::nullopt;
+}
+
+std::optional<std::string> EnginePort::bringTo(const sgf::Record& position) {
+    Session& s = *session_;
+    std::vector<std::string> commands;
+    std::size_t from = 0;
+    if (s.position && leadsTo(*s.position, position)) {
+        from = s.position->moves.size();
+    } else {
+        if (!s.position || !empty(*s.position)) commands.push_back("clear_board");
+        // Setup stones are played as moves: set_free_handicap would take black stones on
+        // an empty board only.
+        for (const auto& p : position.black_setup)
+            commands.push_back("play b " + gtp::vertexName(p));
+        for (const auto& p : position.white_setup)
+            commands.push_back("play w " + gtp::vertexName(p));
+    }
+    for (std::size_t i = from; i < position.moves.size(); ++i) {
+        const sgf::Move& m = position.moves[i];
+        commands.push_back("play " + colourName(m.colour) + " " +
+                           (m.pass ? std::string("pass") : gtp::vertexName(m.at)));
+    }
+    // Until every command has been taken the engine's position is unknown.
+    s.position.reset();
+    for (const std::string& command : commands) {
+        const gtp::Outcome o = s.send(command, commandSeconds);
+        if (o.kind == gtp::Outcome::ok) continue;
+        if (o.kind == gtp::Outcome::cancelled) return std::string();
+        const QString message =
+            o.kind == gtp::Outcome::failure
+                ? QStringLiteral("エンジンが「%1」を受け付けません：%2")
+                      .arg(QString::fromStdString(command), QString::fromStdString(o.text))
+                : s.describe(o, commandSeconds);
+        return s.withErrors(message);
+    }
+    s.position = position;
+    return std::nullopt;
+}
+
+EngineMove EnginePort::genmove(const sgf::Record& position, int colour,
+                               const std::function<void(int seconds)>& thinking) {
+    if (busy_) return {EngineMove::failed, 0, 0, "エンジンはまだ前の手を考えています。"};
+    if (command_.empty()) return {EngineMove::failed, 0, 0, "エンジンが選ばれていません。"};
+    busy_ = true;
+    cancelled_ = false;
+    endAfterWait_ = false;
+
+    // The person sees the seconds go by, from the start of the whole turn.
+    int seconds = 0;
+    QTimer tick;
+    tick.setInterval(1000);
+    QObject::connect(&tick, &QTimer::timeout, [&seconds, &thinking] {
+        ++seconds;
+        if (thinking) thinking(seconds);
+    });
+    tick.start();
+
+    EngineMove result{EngineMove::failed, 0, 0, {}};
+    auto finish = [&](EngineMove r) {
+        tick.stop();
+        busy_ = false;
+        if (r.kind == EngineMove::failed || r.kind == EngineMove::cancelled || endAfterWait_ ||
+            cancelled_)
+            endSession(broken_grace_ms);
+        if (cancelled_ && r.kind != EngineMove::cancelled) r = {EngineMove::cancelled, 0, 0, {}};
+        cancelled_ = false;
+        endAfterWait_ = false;
+        return r;
+    };
+
+    if (auto message = ensureSession()) {
+        result.failure = *message;
+        return finish(result);
+    }
+    if (auto message = bringTo(position)) {
+        result.failure = *message;
+        return finish(result);
+    }
+    const std::string command = "genmove " + colourName(colour);
+    const gtp::Outcome o = session_->send(command, genmoveSeconds);
+    if (o.kind == gtp::Outcome::failure) {
+        result.failure = session_->withErrors(
+            QStringLiteral("エンジンが手を選べません：%1").arg(QString::fromStdString(o.text)));
+        return finish(result);
+    }
+    if (o.kind != gtp::Outcome::ok) {
+        result.failure = session_->withErrors(session_->describe(o, genmoveSeconds));
+        return finish(result);
+    }
+    const auto move = gtp::parseGeneratedMove(o.text);
+    if (!move) {
+        result.failure = session_->withErrors(QStringLiteral("エンジンの答えが読めません：%1")
+                                                  .arg(QString::fromStdString(o.text).left(200)));
+        return finish(result);
+    }
+    // The engine has its own move on its board now (a resignation changes nothing).
+    switch (move->kind) {
+        case gtp::GeneratedMove::stone:
+            session_->position->moves.push_back({colour, false, move->at, {}});
+            result = {EngineMove::stone, move->at.x, move->at.y, {}};
+            break;
+        case gtp::GeneratedMove::pass:
+            session_->position->moves.push_back({colour, true, {}, {}});
+            result = {EngineMove::pass, 0, 0, {}};
+            break;
+        case gtp::GeneratedMove::resign:
+            result = {EngineMove::resign, 0, 0, {}};
+            break;
+    }
+    return finish(result);
+}
+
+std::optional<std::string> EnginePort::check(const std::string& command) {
+    if (busy_) return std::string("エンジンはまだ前の手を考えています。");
+    busy_ = true;
+    cancelled_ = false;
+    Session s(*this);
+    auto answer = [&]() -> std::optional<std::string> {
+        if (auto message = s.start(command)) return message->toStdString();
+        gtp::Outcome o = s.send("protocol_version", startSeconds);
+        if (o.kind == gtp::Outcome::failure) o = s.send("name", commandSeconds);
+        if (o.kind == gtp::Outcome::failure)
+            return s.withErrors(QStringLiteral(
+                "エンジンが GTP の「protocol_version」にも「name」にも答えません。"));
+        if (o.kind != gtp::Outcome::ok) return s.withErrors(s.describe(o, startSeconds));
+        o = s.send("boardsize 19", commandSeconds);
+        if (o.kind == gtp::Outcome::failure)
+            return s.withErrors(QStringLiteral("エンジンが 19 路盤を受け付けません：%1")
+                                    .arg(QString::fromStdString(o.text)));
+        if (o.kind != gtp::Outcome::ok) return s.withErrors(s.describe(o, commandSeconds));
+        return std::nullopt;
+    }();
+    s.end(answer ? broken_grace_ms : quitMilliseconds);
+    busy_ = false;
+    cancelled_ = false;
+    if (endAfterWait_) {
+        endAfterWait_ = false;
+        endSession(broken_grace_ms);
+    }
+    return answer;
+}
 
 }  // namespace tolvan

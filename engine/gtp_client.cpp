@@ -1,0 +1,183 @@
+#include "engine/gtp_client.h"
+
+#include <cctype>
+
+namespace tolvan::gtp {
+
+namespace {
+
+// Garbage quoted in a message is cut here.
+constexpr std::size_t max_garbage_bytes = 200;
+
+std::string lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+bool isSpace(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimSpaces(std::string_view s) {
+    while (!s.empty() && isSpace(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isSpace(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+std::string vertexName(Point p) {
+    const char column = static_cast<char>(p.x <= 8 ? 'A' + p.x - 1 : 'A' + p.x);  // no I
+    return column + std::to_string(20 - p.y);
+}
+
+std::optional<Point> parseVertex(std::string_view text) {
+    const std::string v = lower(text);
+    if (v.size() < 2 || v.size() > 4) return std::nullopt;
+    const char c = v[0];
+    if (c < 'a' || c > 'z' || c == 'i') return std::nullopt;
+    int row = 0;
+    for (std::size_t k = 1; k < v.size(); ++k) {
+        if (!std::isdigit(static_cast<unsigned char>(v[k]))) return std::nullopt;
+        row = row * 10 + (v[k] - '0');
+    }
+    const int x = c < 'i' ? c - 'a' + 1 : c - 'a';
+    return Point{x, 20 - row};
+}
+
+std::optional<GeneratedMove> parseGeneratedMove(std::string_view text) {
+    const std::string word = lower(trimSpaces(text));
+    if (word == "pass") return GeneratedMove{GeneratedMove::pass, {}};
+    if (word == "resign") return GeneratedMove{GeneratedMove::resign, {}};
+    const auto p = parseVertex(word);
+    if (!p || p->x < 1 || p->x > 19 || p->y < 1 || p->y > 19) return std::nullopt;
+    return GeneratedMove{GeneratedMove::stone, *p};
+}
+
+void ReplyReader::garble(char c) {
+    garbled_ = true;
+    garbage_.assign(1, c);
+    garbage_line_done_ = false;
+}
+
+void ReplyReader::feed(std::string_view bytes) {
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        // CR ends no line of its own (CR LF is a newline); other control characters
+        // but HT and LF carry nothing.
+        if ((u < 32 && c != '\t' && c != '\n') || u == 127) continue;
+
+        if (garbled_) {
+            // Only the rest of the offending line is kept, to say what came.
+            if (garbage_line_done_) return;
+            if (c == '\n' || garbage_.size() >= max_garbage_bytes)
+                garbage_line_done_ = true;
+            else
+                garbage_ += c;
+            continue;
+        }
+
+        switch (state_) {
+            case State::start:
+            case State::blank:
+                if (c == '\n') {
+                    state_ = State::start;
+                } else if (isSpace(c)) {
+                    state_ = State::blank;
+                } else if ((c == '=' || c == '?') && state_ == State::start) {
+                    current_ = Reply{c == '=', {}, {}};
+                    state_ = State::id;
+                } else {
+                    garble(c);
+                }
+                break;
+            case State::id:
+                if (std::isdigit(u)) {
+                    current_.id += c;
+                    if (current_.id.size() > 18) garble(c);
+                } else if (isSpace(c)) {
+                    state_ = State::text;
+                    line_start_ = false;
+                } else if (c == '\n') {
+                    // "=\n\n" is an empty result; the first line of the text is empty.
+                    state_ = State::text;
+                    line_start_ = true;
+                } else {
+                    garble(c);
+                }
+                break;
+            case State::text:
+                if (c == '\n') {
+                    if (line_start_) {
+                        // An empty line: the reply is complete.
+                        if (!current_.text.empty() && current_.text.back() == '\n')
+                            current_.text.pop_back();
+                        done_.push_back(std::move(current_));
+                        current_ = Reply{};
+                        state_ = State::start;
+                        break;
+                    }
+                    line_start_ = true;
+                } else {
+                    line_start_ = false;
+                }
+                current_.text += c;
+                if (current_.text.size() > max_reply_bytes) {
+                    garble(current_.text.front());
+                    garbage_ = current_.text.substr(0, max_garbage_bytes);
+                    garbage_line_done_ = true;
+                }
+                break;
+        }
+    }
+}
+
+std::optional<Reply> ReplyReader::take() {
+    if (done_.empty()) return std::nullopt;
+    Reply r = std::move(done_.front());
+    done_.pop_front();
+    return r;
+}
+
+Outcome Client::fail(Outcome::Kind kind, std::string text) {
+    broken_ = true;
+    return Outcome{kind, std::move(text)};
+}
+
+Outcome Client::send(const std::string& command, std::chrono::milliseconds limit) {
+    if (broken_) return Outcome{Outcome::gone, {}};
+    // A reply that nobody asked for puts every later reply out of step.
+    if (reader_.garbled()) return fail(Outcome::garbage, reader_.garbage());
+    if (auto stray = reader_.take())
+        return fail(Outcome::garbage, (stray->ok ? "=" : "?") + stray->id + " " + stray->text);
+
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    const std::string id = std::to_string(next_id_++);
+    std::string line = id + " " + command;
+    for (char& c : line)
+        if (c == '\n' || c == '\r') c = ' ';
+    if (!transport_.writeLine(line)) return fail(Outcome::gone);
+
+    for (;;) {
+        if (auto reply = reader_.take()) {
+            if (!reply->id.empty() && reply->id != id)
+                return fail(Outcome::garbage,
+                            (reply->ok ? "=" : "?") + reply->id + " " + reply->text);
+            return Outcome{reply->ok ? Outcome::ok : Outcome::failure, std::move(reply->text)};
+        }
+        if (reader_.garbled()) return fail(Outcome::garbage, reader_.garbage());
+        std::string bytes;
+        switch (transport_.read(bytes, deadline)) {
+            case Transport::Read::data:
+                reader_.feed(bytes);
+                break;
+            case Transport::Read::timeout:
+                return fail(Outcome::timed_out);
+            case Transport::Read::closed:
+                return fail(Outcome::gone);
+            case Transport::Read::cancelled:
+                return fail(Outcome::cancelled);
+        }
+    }
+}
+
+}  // namespace tolvan::gtp

@@ -1,0 +1,231 @@
+// The GTP client as the window uses it: replies read out of bytes that arrive in any
+// pieces, and commands sent through a scripted transport that plays an engine.
+#include "engine/gtp_client.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace tolvan::gtp {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Every reply the reader completes after being fed the pieces in order.
+std::vector<Reply> readAll(ReplyReader& reader, const std::vector<std::string>& pieces) {
+    std::vector<Reply> out;
+    for (const auto& p : pieces) {
+        reader.feed(p);
+        while (auto r = reader.take()) out.push_back(*r);
+    }
+    return out;
+}
+
+std::vector<Reply> readAll(const std::vector<std::string>& pieces) {
+    ReplyReader reader;
+    return readAll(reader, pieces);
+}
+
+TEST(GtpReplyReader, RepliesCompleteAtTheirEmptyLineWhateverThePieces) {
+    const std::string text = "= D4\n\n?3 illegal move\n\n=12\n\n";
+    const std::vector<Reply> want = {
+        {true, "", "D4"}, {false, "3", "illegal move"}, {true, "12", ""}};
+    EXPECT_EQ(readAll({text}), want);
+    // One byte at a time, and cut at every other place.
+    std::vector<std::string> bytes;
+    for (char c : text) bytes.emplace_back(1, c);
+    EXPECT_EQ(readAll(bytes), want);
+    for (std::size_t cut = 1; cut < text.size(); ++cut)
+        EXPECT_EQ(readAll({text.substr(0, cut), text.substr(cut)}), want) << "cut at " << cut;
+
+    // Nothing is complete before the empty line.
+    ReplyReader reader;
+    EXPECT_TRUE(readAll(reader, {"= D4\n"}).empty());
+    EXPECT_TRUE(reader.partial());
+    EXPECT_EQ(readAll(reader, {"\n"}), (std::vector<Reply>{{true, "", "D4"}}));
+    EXPECT_FALSE(reader.partial());
+}
+
+TEST(GtpReplyReader, MultiLineEmptyAndCrLfReplies) {
+    EXPECT_EQ(readAll({"= A\nB\n  C\n\n"}), (std::vector<Reply>{{true, "", "A\nB\n  C"}}));
+    // An empty result, with or without the space after '='.
+    EXPECT_EQ(readAll({"= \n\n=\n\n"}), (std::vector<Reply>{{true, "", ""}, {true, "", ""}}));
+    // CR LF line ends, split between the CR and the LF.
+    EXPECT_EQ(readAll({"=7 2\r", "\n\r", "\n"}), (std::vector<Reply>{{true, "7", "2"}}));
+    // Other control characters go; tabs stay.
+    EXPECT_EQ(readAll({"= a\x01\tb\x7f\n\n"}), (std::vector<Reply>{{true, "", "a\tb"}}));
+    // Empty lines and lines of spaces before a reply are skipped.
+    EXPECT_EQ(readAll({"\n\n  \n= ok\n\n\n"}), (std::vector<Reply>{{true, "", "ok"}}));
+}
+
+TEST(GtpReplyReader, BytesThatCannotStartAReplyAreGarbageForGood) {
+    ReplyReader reader;
+    EXPECT_TRUE(readAll(reader, {"Thinking... done\nmore\n= D4\n\n"}).empty());
+    EXPECT_TRUE(reader.garbled());
+    EXPECT_EQ(reader.garbage(), "Thinking... done");
+
+    // After a good reply, and split: the rest of the line comes with later pieces.
+    ReplyReader late;
+    EXPECT_EQ(readAll(late, {"= 2\n\nwarn", "ing: slow\n= 3\n\n"}),
+              (std::vector<Reply>{{true, "", "2"}}));
+    EXPECT_EQ(late.garbage(), "warning: slow");
+
+    // A reply start with something other than digits before the separator.
+    ReplyReader id;
+    readAll(id, {"=x D4\n\n"});
+    EXPECT_TRUE(id.garbled());
+    // Spaces before the '='.
+    ReplyReader indented;
+    readAll(indented, {"  = D4\n\n"});
+    EXPECT_TRUE(indented.garbled());
+}
+
+TEST(GtpReplyReader, AnEndlessReplyIsGarbage) {
+    ReplyReader reader;
+    reader.feed("= ");
+    const std::string line(1000, 'x');
+    for (std::size_t n = 0; n <= ReplyReader::max_reply_bytes / 1000 + 1 && !reader.garbled(); ++n)
+        reader.feed(line + "\n");
+    EXPECT_TRUE(reader.garbled());
+    EXPECT_FALSE(reader.garbage().empty());
+    EXPECT_LE(reader.garbage().size(), 200u);
+}
+
+TEST(GtpGeneratedMove, APointOnTheBoardPassOrResign) {
+    using M = GeneratedMove;
+    EXPECT_EQ(parseGeneratedMove("D16"), (M{M::stone, {4, 4}}));
+    EXPECT_EQ(parseGeneratedMove(" t19 "), (M{M::stone, {19, 1}}));
+    EXPECT_EQ(parseGeneratedMove("PASS"), (M{M::pass, {}}));
+    EXPECT_EQ(parseGeneratedMove("Resign"), (M{M::resign, {}}));
+    for (const char* bad : {"", "Z99", "U1", "A20", "A0", "D4 D5", "passe", "I4", "= D4"})
+        EXPECT_FALSE(parseGeneratedMove(bad)) << bad;
+    // Every point of the board, named as the engine names it, comes back.
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y)
+            EXPECT_EQ(parseGeneratedMove(vertexName({x, y})), (M{M::stone, {x, y}}));
+}
+
+// An engine played from a script: each read takes the next step. A step is bytes to
+// deliver, or one of the other results of a read.
+struct Step {
+    Transport::Read result = Transport::Read::data;
+    std::string bytes;
+};
+Step bytes(std::string b) { return {Transport::Read::data, std::move(b)}; }
+
+class ScriptedTransport : public Transport {
+public:
+    std::deque<Step> script;
+    std::vector<std::string> written;
+    std::vector<Deadline> deadlines;
+    bool writable = true;
+
+    bool writeLine(const std::string& line) override {
+        if (!writable) return false;
+        written.push_back(line);
+        return true;
+    }
+    Read read(std::string& out, Deadline deadline) override {
+        deadlines.push_back(deadline);
+        if (script.empty()) return Read::timeout;  // an engine that says nothing more
+        Step s = script.front();
+        script.pop_front();
+        out += s.bytes;
+        return s.result;
+    }
+};
+
+TEST(GtpClient, SendsNumberedCommandsAndTakesTheirReplies) {
+    ScriptedTransport t;
+    Client client(t);
+    t.script = {bytes("=1 2\n\n")};
+    Outcome o = client.send("protocol_version", 1s);
+    EXPECT_EQ(o.kind, Outcome::ok);
+    EXPECT_EQ(o.text, "2");
+
+    // A reply in pieces, without an id, a failure.
+    t.script = {bytes("? ill"), bytes("egal move\n"), bytes("\n")};
+    o = client.send("play b D4", 1s);
+    EXPECT_EQ(o.kind, Outcome::failure);
+    EXPECT_EQ(o.text, "illegal move");
+
+    // A multi-line result; line breaks in the command are not sent as such.
+    t.script = {bytes("=3 A\r\nB\r\n\r\n")};
+    o = client.send("list\ncommands", 1s);
+    EXPECT_EQ(o.kind, Outcome::ok);
+    EXPECT_EQ(o.text, "A\nB");
+    EXPECT_EQ(t.written,
+              (std::vector<std::string>{"1 protocol_version", "2 play b D4", "3 list commands"}));
+    EXPECT_FALSE(client.broken());
+}
+
+TEST(GtpClient, WaitsUntilTheTimeLimitAndNoLonger) {
+    ScriptedTransport t;
+    Client client(t);
+    t.script = {bytes("= "), {Transport::Read::timeout, ""}};
+    const auto before = std::chrono::steady_clock::now();
+    const Outcome o = client.send("genmove b", 60s);
+    EXPECT_EQ(o.kind, Outcome::timed_out);
+    // Every read of the command waits for the same deadline, the limit after sending.
+    ASSERT_EQ(t.deadlines.size(), 2u);
+    EXPECT_EQ(t.deadlines[0], t.deadlines[1]);
+    EXPECT_GE(t.deadlines[0], before + 60s);
+    EXPECT_LE(t.deadlines[0], std::chrono::steady_clock::now() + 60s);
+    // Out of step from now on: nothing more is sent.
+    EXPECT_TRUE(client.broken());
+    EXPECT_EQ(client.send("quit", 1s).kind, Outcome::gone);
+    EXPECT_EQ(t.written.size(), 1u);
+}
+
+TEST(GtpClient, EngineGoneGarbageAndCancelBreakTheClient) {
+    const struct {
+        std::deque<Step> script;
+        Outcome::Kind kind;
+        std::string text;
+    } cases[] = {
+        {{bytes("= D"), {Transport::Read::closed, ""}}, Outcome::gone, ""},
+        {{bytes("GNU Go is thinking\n")}, Outcome::garbage, "GNU Go is thinking"},
+        {{{Transport::Read::cancelled, ""}}, Outcome::cancelled, ""},
+    };
+    for (const auto& c : cases) {
+        ScriptedTransport t;
+        Client client(t);
+        t.script = c.script;
+        const Outcome o = client.send("genmove b", 1s);
+        EXPECT_EQ(o.kind, c.kind) << c.text;
+        EXPECT_EQ(o.text, c.text);
+        EXPECT_TRUE(client.broken());
+    }
+    // An engine that cannot be written to has gone.
+    ScriptedTransport t;
+    t.writable = false;
+    Client client(t);
+    EXPECT_EQ(client.send("name", 1s).kind, Outcome::gone);
+}
+
+TEST(GtpClient, RepliesOutOfStepAreGarbage) {
+    {
+        // The reply of another command.
+        ScriptedTransport t;
+        Client client(t);
+        t.script = {bytes("=7 D4\n\n")};
+        const Outcome o = client.send("genmove b", 1s);
+        EXPECT_EQ(o.kind, Outcome::garbage);
+        EXPECT_EQ(o.text, "=7 D4");
+    }
+    {
+        // Two replies to one command: the second is found before the next is sent.
+        ScriptedTransport t;
+        Client client(t);
+        t.script = {bytes("=1\n\n= extra\n\n")};
+        EXPECT_EQ(client.send("boardsize 19", 1s).kind, Outcome::ok);
+        EXPECT_EQ(client.send("clear_board", 1s).kind, Outcome::garbage);
+        EXPECT_EQ(t.written.size(), 1u);
+    }
+}
+
+}  // namespace
+}  // namespace tolvan::gtp

@@ -1,0 +1,409 @@
+// The engine port of the Qt program against a real process: the fake engine (the game's
+// own GTP engine behind options that make it misbehave) and, when installed, GNU Go.
+#include "app/qt/engine_port.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/gtp_client.h"
+
+namespace tolvan {
+namespace {
+
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "tolvan_qt_tests";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance()) return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QApplication(argc, argv);
+}
+
+// The processes whose parent is this one, zombies included.
+std::set<int> children() {
+    std::set<int> out;
+    const std::string self = std::to_string(getpid());
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string pid = entry.path().filename().string();
+        if (pid.empty() || !std::all_of(pid.begin(), pid.end(), ::isdigit)) continue;
+        std::ifstream in(entry.path() / "stat");
+        std::string stat;
+        std::getline(in, stat);
+        const auto close = stat.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(stat.substr(close + 1));
+        std::string state, ppid;
+        rest >> state >> ppid;
+        if (ppid == self) out.insert(std::stoi(pid));
+    }
+    return out;
+}
+
+// A position from moves written "b D16", "w pass" ...
+sgf::Record game(const std::vector<std::string>& moves) {
+    sgf::Record r;
+    for (const std::string& m : moves) {
+        const int colour = m[0] == 'b' ? 1 : -1;
+        const std::string where = m.substr(2);
+        if (where == "pass")
+            r.moves.push_back({colour, true, {}, {}});
+        else
+            r.moves.push_back({colour, false, *gtp::parseVertex(where), {}});
+    }
+    return r;
+}
+
+class QtEnginePortTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ensureApplication(); }
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        before = children();
+    }
+    void TearDown() override {
+        port.reset();
+        // No engine is left behind, running or unreaped.
+        EXPECT_TRUE(newChildren().empty());
+    }
+
+    // Children started since the test began, still running or not yet reaped. (Those
+    // of earlier tests may end meanwhile.)
+    std::set<int> newChildren() const {
+        std::set<int> out;
+        for (int pid : children())
+            if (!before.count(pid)) out.insert(pid);
+        return out;
+    }
+
+    // The fake engine's command line with the options, logging what it is sent.
+    std::string fake(const std::string& options = {}) {
+        return std::string("\"") + TOLVAN_FAKE_ENGINE + "\" --log \"" + logPath().toStdString() +
+               "\"" + (options.empty() ? "" : " " + options);
+    }
+    QString logPath() const { return dir.filePath(QStringLiteral("commands.log")); }
+    // The commands the fake engines received, without their ids, and the log emptied.
+    std::vector<std::string> received() {
+        std::vector<std::string> out;
+        std::ifstream in(logPath().toStdString());
+        for (std::string line; std::getline(in, line);) {
+            const auto space = line.find(' ');
+            out.push_back(space == std::string::npos ? line : line.substr(space + 1));
+        }
+        // Emptied, not removed: the engine goes on appending to the same file.
+        std::ofstream(logPath().toStdString(), std::ios::trunc);
+        return out;
+    }
+
+    EngineMove ask(const sgf::Record& position, int colour) {
+        return port->genmove(position, colour, [this](int s) { ticks.push_back(s); });
+    }
+
+    // The engine fails with a message that holds each of `says`, and is gone afterwards.
+    void expectFailure(const std::string& command, const sgf::Record& position,
+                       const std::vector<std::string>& says) {
+        port->use(command);
+        const EngineMove m = ask(position, 1);
+        EXPECT_EQ(m.kind, EngineMove::failed) << command;
+        for (const std::string& part : says)
+            EXPECT_NE(m.failure.find(part), std::string::npos) << command << "\n" << m.failure;
+        EXPECT_EQ(port->enginePid(), 0) << command;
+        EXPECT_TRUE(newChildren().empty()) << command;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<EnginePort> port = std::make_unique<EnginePort>();
+    std::set<int> before;
+    std::vector<int> ticks;
+};
+
+TEST_F(QtEnginePortTest, TheEngineStartsAtTheFirstGenmoveAndAnswersAStone) {
+    EXPECT_FALSE(port->engineInUse());
+    port->use(fake());
+    EXPECT_TRUE(port->engineInUse());
+    EXPECT_EQ(port->enginePid(), 0);  // not before it is needed
+
+    const EngineMove m = ask(game({"b D16"}), -1);
+    ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
+    EXPECT_TRUE(m.x >= 1 && m.x <= 19 && m.y >= 1 && m.y <= 19);
+    EXPECT_FALSE(m.x == 4 && m.y == 4);
+    EXPECT_NE(port->enginePid(), 0);
+    EXPECT_EQ(received(),
+              (std::vector<std::string>{"protocol_version", "boardsize 19", "clear_board", "komi 0",
+                                        "play b D16", "genmove w"}));
+    // Back to the built-in player: the engine is ended.
+    port->use("");
+    EXPECT_FALSE(port->engineInUse());
+    EXPECT_EQ(port->enginePid(), 0);
+    EXPECT_EQ(received(), (std::vector<std::string>{"quit"}));
+}
+
+TEST_F(QtEnginePortTest, OnlyNewMovesAreSentUntilTheGameGoesAnotherWay) {
+    port->use(fake());
+    sgf::Record position = game({"b D16"});
+    EngineMove m = ask(position, -1);
+    ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
+    const qint64 pid = port->enginePid();
+    received();
+
+    // The engine's own move and the person's answer: only the answer is new.
+    position.moves.push_back({-1, false, {m.x, m.y}, {}});
+    position.moves.push_back({1, true, {}, {}});
+    m = ask(position, -1);
+    ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
+    EXPECT_EQ(received(), (std::vector<std::string>{"play b pass", "genmove w"}));
+    EXPECT_EQ(port->enginePid(), pid);
+
+    // Moves taken back: the engine starts the game over.
+    const sgf::Record back = game({"b D16", "w Q4", "b C3"});
+    m = ask(back, -1);
+    ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
+    EXPECT_EQ(received(), (std::vector<std::string>{"clear_board", "play b D16", "play w Q4",
+                                                    "play b C3", "genmove w"}));
+    EXPECT_EQ(port->enginePid(), pid);
+}
+
+TEST_F(QtEnginePortTest, SetupStonesArePlayedBeforeTheMoves) {
+    port->use(fake());
+    sgf::Record position = game({"w K10"});
+    position.black_setup = {{4, 16}, {16, 4}};
+    position.white_setup = {{10, 4}};
+    const EngineMove m = ask(position, 1);
+    ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
+    EXPECT_EQ(received(), (std::vector<std::string>{
+                              "protocol_version", "boardsize 19", "clear_board", "komi 0",
+                              "play b D4", "play b Q16", "play w K16", "play w K10", "genmove b"}));
+    // Other setup stones: the game is another one.
+    position.white_setup.clear();
+    ASSERT_EQ(ask(position, 1).kind, EngineMove::stone);
+    EXPECT_EQ(received(), (std::vector<std::string>{"clear_board", "play b D4", "play b Q16",
+                                                    "play w K10", "genmove b"}));
+}
+
+TEST_F(QtEnginePortTest, PassAndResignComeBackAsSuch) {
+    port->use(fake("--pass"));
+    EXPECT_EQ(ask(game({"b D4"}), -1).kind, EngineMove::pass);
+    // The engine's pass is on its board too: only the new move is sent.
+    received();
+    EXPECT_EQ(ask(game({"b D4", "w pass", "b Q16"}), -1).kind, EngineMove::pass);
+    EXPECT_EQ(received(), (std::vector<std::string>{"play b Q16", "genmove w"}));
+
+    port->use(fake("--resign"));
+    EXPECT_EQ(ask(game({"b D4"}), -1).kind, EngineMove::resign);
+    // An occupied point comes back as it was answered: the game judges it.
+    port->use(fake("--illegal"));
+    const EngineMove m = ask(game({"b D4"}), -1);
+    EXPECT_EQ(m.kind, EngineMove::stone);
+    EXPECT_EQ(m.x, 4);
+    EXPECT_EQ(m.y, 16);
+}
+
+// While the engine thinks the event loop runs: what was posted before the call is
+// delivered, and the seconds are reported about once a second.
+TEST_F(QtEnginePortTest, TheWindowLivesWhileTheEngineThinks) {
+    port->use(fake("--slow 3"));
+    bool delivered = false;
+    bool deliveredBeforeFirstTick = false;
+    QTimer::singleShot(0, [&] { delivered = true; });
+    const EngineMove m = port->genmove(game({"b D16"}), -1, [&](int s) {
+        if (s == 1) deliveredBeforeFirstTick = delivered;
+        ticks.push_back(s);
+    });
+    EXPECT_EQ(m.kind, EngineMove::stone) << m.failure;
+    EXPECT_TRUE(deliveredBeforeFirstTick);
+    ASSERT_GE(ticks.size(), 2u);
+    EXPECT_EQ(ticks[0], 1);
+    EXPECT_EQ(ticks[1], 2);
+}
+
+TEST_F(QtEnginePortTest, EveryFailureIsReportedAndEndsTheEngine) {
+    const sgf::Record position = game({"b D16"});
+    expectFailure("/nonexistent/engine --mode gtp", position,
+                  {"エンジン「/nonexistent/engine」を起動できません。"});
+    expectFailure("", position, {"エンジンが選ばれていません"});
+    // What the engine said on its standard error follows.
+    expectFailure(fake("--exit-now --stderr \"no network file\""), position,
+                  {"エンジンが終了しました。", "no network file"});
+    expectFailure(fake("--die-at 1"), position, {"エンジンが終了しました。", "dying at genmove 1"});
+    expectFailure(fake("--garbage"), position,
+                  {"エンジンの答えが読めません：I would rather not say"});
+    expectFailure(fake("--answer Z99"), position, {"エンジンの答えが読めません：Z99"});
+    expectFailure(fake("--banner Welcome"), position, {"エンジンの答えが読めません：Welcome"});
+    // A move the engine refuses: the game and the engine disagree about the rules.
+    expectFailure(fake(), game({"b D16", "w D16"}),
+                  {"エンジンが「play w D16」を受け付けません：illegal move"});
+}
+
+TEST_F(QtEnginePortTest, AnEngineTooSlowIsGivenUpAtTheTimeLimit) {
+    port->genmoveSeconds = 1;
+    expectFailure(fake("--slow 30"), game({}), {"エンジンが1秒たっても答えません。"});
+    // The next genmove starts a new engine, which answers in time.
+    port->genmoveSeconds = 60;
+    port->use(fake());
+    EXPECT_EQ(ask(game({}), 1).kind, EngineMove::stone);
+}
+
+TEST_F(QtEnginePortTest, AnEngineThatDiedBetweenMovesIsStartedAfresh) {
+    port->use(fake());
+    EngineMove m = ask(game({"b D16"}), -1);
+    ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
+    const qint64 first = port->enginePid();
+    ASSERT_EQ(::kill(static_cast<pid_t>(first), SIGKILL), 0);
+    // The event loop between moves sees the death (and reaps the process).
+    QElapsedTimer waited;
+    waited.start();
+    while (port->enginePid() != 0 && waited.elapsed() < 5000) QTest::qWait(20);
+    EXPECT_EQ(port->enginePid(), 0);
+    received();
+    m = ask(game({"b D16", "w Q4", "b D4"}), -1);
+    ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
+    EXPECT_NE(port->enginePid(), first);
+    EXPECT_EQ(received(),
+              (std::vector<std::string>{"protocol_version", "boardsize 19", "clear_board", "komi 0",
+                                        "play b D16", "play w Q4", "play b D4", "genmove w"}));
+}
+
+TEST_F(QtEnginePortTest, CancelEndsTheWaitAndTheEngine) {
+    port->use(fake("--slow 30"));
+    QTimer::singleShot(300, [this] { port->cancel(); });
+    const EngineMove m = ask(game({"b D16"}), -1);
+    EXPECT_EQ(m.kind, EngineMove::cancelled);
+    EXPECT_EQ(port->enginePid(), 0);
+    EXPECT_TRUE(newChildren().empty());
+    // The engine is still the one in use: the next genmove starts it again.
+    EXPECT_TRUE(port->engineInUse());
+    port->use(fake());
+    EXPECT_EQ(ask(game({"b D16"}), -1).kind, EngineMove::stone);
+}
+
+TEST_F(QtEnginePortTest, TheApplicationQuittingCancelsTheWait) {
+    port->use(fake("--slow 30"));
+    QTimer::singleShot(300, [] { QCoreApplication::exit(0); });
+    const EngineMove m = ask(game({"b D16"}), -1);
+    EXPECT_EQ(m.kind, EngineMove::cancelled);
+    EXPECT_EQ(port->enginePid(), 0);
+    // The quit is over once the main loop has run and ended.
+    QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+    QCoreApplication::exec();
+}
+
+TEST_F(QtEnginePortTest, StopAndTheEndOfThePortKillAnEngineDeafToQuit) {
+    port->quitMilliseconds = 200;
+    port->use(fake("--ignore-quit"));
+    ASSERT_EQ(ask(game({}), 1).kind, EngineMove::stone);
+    ASSERT_NE(port->enginePid(), 0);
+    port->stop();
+    EXPECT_EQ(port->enginePid(), 0);
+    EXPECT_TRUE(newChildren().empty());
+
+    ASSERT_EQ(ask(game({}), 1).kind, EngineMove::stone);
+    port.reset();
+    EXPECT_TRUE(newChildren().empty());
+}
+
+TEST_F(QtEnginePortTest, CheckAcceptsAGtpEngineAndSaysWhyNot) {
+    EXPECT_EQ(port->check(fake()), std::nullopt);
+    EXPECT_EQ(received(), (std::vector<std::string>{"protocol_version", "boardsize 19", "quit"}));
+    EXPECT_TRUE(newChildren().empty());
+
+    const auto missing = port->check("/nonexistent");
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(*missing, "エンジン「/nonexistent」を起動できません。");
+    const auto ended = port->check("false");
+    ASSERT_TRUE(ended);
+    EXPECT_NE(ended->find("エンジンが終了しました。"), std::string::npos) << *ended;
+    const auto chatty = port->check(fake("--banner \"Hello there\""));
+    ASSERT_TRUE(chatty);
+    EXPECT_NE(chatty->find("エンジンの答えが読めません：Hello there"), std::string::npos)
+        << *chatty;
+    const auto empty = port->check("  ");
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(newChildren().empty());
+    // Checking leaves the engine in use alone.
+    port->use(fake());
+    ASSERT_EQ(ask(game({}), 1).kind, EngineMove::stone);
+    const qint64 pid = port->enginePid();
+    EXPECT_EQ(port->check(fake()), std::nullopt);
+    EXPECT_EQ(port->enginePid(), pid);
+}
+
+TEST_F(QtEnginePortTest, InstalledEnginesAreFoundInTheSearchFolders) {
+    auto program = [](const QString& path, bool executable) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\nexit 0\n");
+        f.close();
+        if (executable) f.setPermissions(f.permissions() | QFile::ExeOwner);
+    };
+    const QString games = dir.filePath(QStringLiteral("my games"));
+    const QString bin = dir.filePath(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(games));
+    ASSERT_TRUE(QDir().mkpath(bin));
+
+    port->searchFolders = {bin};
+    EXPECT_TRUE(port->installed().empty());
+    program(bin + "/gnugo", false);  // not a program
+    EXPECT_TRUE(port->installed().empty());
+
+    program(games + "/gnugo", true);
+    program(bin + "/pachi", true);
+    port->searchFolders = {games, bin};
+    const auto offers = port->installed();
+    ASSERT_EQ(offers.size(), 4u);
+    const std::string gnugo = "\"" + (games + "/gnugo").toStdString() + "\"";
+    EXPECT_EQ(offers[0].label, "GNU Go (レベル 1)");
+    EXPECT_EQ(offers[0].command, gnugo + " --mode gtp --level 1");
+    EXPECT_EQ(offers[1].label, "GNU Go (レベル 5)");
+    EXPECT_EQ(offers[1].command, gnugo + " --mode gtp --level 5");
+    EXPECT_EQ(offers[2].label, "GNU Go (レベル 10)");
+    EXPECT_EQ(offers[2].command, gnugo + " --mode gtp --level 10");
+    EXPECT_EQ(offers[3].label, "Pachi");
+    EXPECT_EQ(offers[3].command, (bin + "/pachi").toStdString());
+    // The quoted path starts the program.
+    EXPECT_EQ(QProcess::splitCommand(QString::fromStdString(offers[0].command)).first(),
+              games + "/gnugo");
+}
+
+TEST_F(QtEnginePortTest, GnuGoPlaysAgainstUs) {
+    const QString gnugo = QStringLiteral("/usr/games/gnugo");
+    if (!QFileInfo(gnugo).isExecutable()) GTEST_SKIP() << "GNU Go is not installed";
+    port->use("/usr/games/gnugo --mode gtp --level 1");
+    sgf::Record position = game({"b Q16", "w D16", "b Q4"});
+    position.black_setup = {{4, 16}};
+    for (int turn = 0; turn < 3; ++turn) {
+        QElapsedTimer timer;
+        timer.start();
+        const EngineMove m = ask(position, -1);
+        ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
+        std::printf("GNU Go level 1: %lld ms for move %zu\n",
+                    static_cast<long long>(timer.elapsed()), position.moves.size() + 1);
+        const gtp::Point at{m.x, m.y};
+        for (const auto& earlier : position.moves) EXPECT_FALSE(!earlier.pass && earlier.at == at);
+        EXPECT_FALSE(at == (gtp::Point{4, 16}));
+        position.moves.push_back({-1, false, at, {}});
+        position.moves.push_back({1, true, {}, {}});
+    }
+}
+
+}  // namespace
+}  // namespace tolvan
