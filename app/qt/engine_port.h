@@ -40,6 +40,8 @@ public:
     // engine is ended. Without a wait under way, the engine is just ended. The same
     // happens by itself when the application is told to quit during a wait.
     void cancel();
+    // True while a genmove or check waits for the engine (the event loop runs inside it).
+    bool waiting() const { return waitLoop_ != nullptr; }
 
     // The folders searched for installed engines; empty means /usr/games, then PATH.
     QStringList searchFolders;

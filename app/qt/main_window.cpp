@@ -47,8 +47,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
         game_->MouseDown(at.x() * 15.0, at.y() * 15.0);
     };
     menu_->onCommand = [this](const std::string& item) {
-        if (ended() || computerTurn_) return;
+        if (ended()) return;
+        // While an engine thinks, the commands that leave the game alone stay usable.
+        const bool harmless = item == "KAISETU" || item == "VER" || item == "BGM";
+        if (computerTurn_ && !(harmless && engines_.waiting())) return;
         game_->MenuClick(item);
+    };
+    clock_.beforeWait = [this] {
+        if (canvas_->isVisible()) canvas_->repaint();
     };
     // Escape, and any input during the computer's turn, is taken before it reaches the
     // part of the window it was meant for.
@@ -151,6 +157,15 @@ int MainWindow::keyCode(int qtKey) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return false;
+    // An engine may think for up to a minute: Escape still ends the program then, and
+    // the engine with it.
+    if (computerTurn_ && engines_.waiting() && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !QApplication::activePopupWidget() &&
+        !QApplication::activeModalWidget()) {
+        engines_.cancel();
+        if (!ended()) game_->KeyDown(keyCode(Qt::Key_Escape));
+        return true;
+    }
     if (computerTurn_) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -180,10 +195,12 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // The close box, pressed during the computer's turn, is discarded like a press.
-    if (computerTurn_ && !ended()) {
+    if (computerTurn_ && !ended() && !engines_.waiting()) {
         event->ignore();
         return;
     }
+    // Closed while an engine thinks: the engine goes with the window.
+    if (computerTurn_) engines_.cancel();
     // A close from endProgram, or after the end: let it through.
     if (!ended()) {
         game_->Form_Unload();

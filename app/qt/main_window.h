@@ -34,6 +34,7 @@ public:
     CanvasWidget& canvas() { return *canvas_; }
     DialogsPort& dialogs() { return dialogs_; }
     MenuBarPort& menu() { return *menu_; }
+    EnginePort& engines() { return engines_; }
     ClockPort& clock() { return clock_; }
 
     std::int32_t handle() override;

@@ -17,6 +17,7 @@ namespace tolvan {
 int ClockPort::second() { return QTime::currentTime().second(); }
 
 void ClockPort::wait(double d) {
+    if (beforeWait) beforeWait();
     if (onWait) onWait(d);
     if (!(d > 0)) return;
     auto until = std::chrono::steady_clock::now() +

@@ -19,6 +19,9 @@ public:
     // When set, called at the start of every wait with its length: lets a test act while
     // the game sleeps, as a person would.
     std::function<void(double)> onWait;
+    // When set, called before every wait: puts what has been drawn on the screen, since
+    // a wait is there to let the person see it (the computer's stone before its sound).
+    std::function<void()> beforeWait;
     std::string currentDir() override;
     std::string today() override;
 };
