@@ -39,7 +39,15 @@ Rgb operator+(Rgb a, Rgb b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
 Rgb operator*(Rgb a, double k) { return {a.r * k, a.g * k, a.b * k}; }
 Rgb mix(Rgb a, Rgb b, double t) { return a * (1.0 - t) + b * t; }
 
-int channel(double v) { return std::clamp(static_cast<int>(std::lround(v)), 0, 255); }
+// Rounds half away from zero like std::lround, without the library call, for the small
+// values colour arithmetic gives: v - trunc(v) is exact.
+int roundHalfAway(double v) {
+    const int t = static_cast<int>(v);
+    const double rest = v - t;
+    return rest >= 0.5 ? t + 1 : rest <= -0.5 ? t - 1 : t;
+}
+
+int channel(double v) { return std::clamp(roundHalfAway(std::clamp(v, -1024.0, 1024.0)), 0, 255); }
 QRgb toQRgb(Rgb c) { return qRgb(channel(c.r), channel(c.g), channel(c.b)); }
 Rgb fromQRgb(QRgb p) { return {double(qRed(p)), double(qGreen(p)), double(qBlue(p))}; }
 
@@ -65,25 +73,62 @@ uint32_t hash3(int x, int y, int seed) {
 }
 double rand01(int x, int y, int seed) { return (hash3(x, y, seed) & 0xffffffu) / double(0xffffffu); }
 
+// The easing between lattice points of the value noise.
+double smooth(double t) { return t * t * (3.0 - 2.0 * t); }
+
 // Smooth 1-D value noise in [0,1].
 double noise1(double t, int seed) {
     const double fl = std::floor(t);
     const int i = int(fl);
-    double f = t - fl;
-    f = f * f * (3.0 - 2.0 * f);
+    const double f = smooth(t - fl);
     return rand01(i, 0, seed) * (1.0 - f) + rand01(i + 1, 0, seed) * f;
 }
 
-// Smooth 2-D value noise in [0,1]. At whole coordinates it is exactly rand01 there.
-double noise2(double x, double y, int seed) {
-    const double fx = std::floor(x), fy = std::floor(y);
-    const int ix = int(fx), iy = int(fy);
-    double u = x - fx, v = y - fy;
-    u = u * u * (3.0 - 2.0 * u);
-    v = v * v * (3.0 - 2.0 * v);
-    const double a = rand01(ix, iy, seed), b = rand01(ix + 1, iy, seed);
-    const double c = rand01(ix, iy + 1, seed), d = rand01(ix + 1, iy + 1, seed);
-    return (a * (1 - u) + b * u) * (1 - v) + (c * (1 - u) + d * u) * v;
+// Smooth 2-D value noise in [0,1], sampled at (xs[i], ys[j]) for the columns i and rows
+// j of a picture. The lattice values are hashed once and the easing is done once per
+// column and per row; each sample is the interpolation of the four lattice values around
+// it. At whole coordinates it is exactly the lattice value there.
+class Noise2 {
+public:
+    Noise2(const std::vector<double>& xs, const std::vector<double>& ys, int seed) {
+        split(xs, ix_, u_);
+        split(ys, iy_, v_);
+        x0_ = *std::min_element(ix_.begin(), ix_.end());
+        y0_ = *std::min_element(iy_.begin(), iy_.end());
+        stride_ = *std::max_element(ix_.begin(), ix_.end()) - x0_ + 2;
+        const int rows = *std::max_element(iy_.begin(), iy_.end()) - y0_ + 2;
+        lattice_.resize(std::size_t(stride_) * rows);
+        for (int y = 0; y < rows; ++y)
+            for (int x = 0; x < stride_; ++x) lattice_[std::size_t(y) * stride_ + x] = rand01(x0_ + x, y0_ + y, seed);
+    }
+
+    double at(int i, int j) const {
+        const double* p = &lattice_[std::size_t(iy_[j] - y0_) * stride_ + (ix_[i] - x0_)];
+        const double a = p[0], b = p[1], c = p[stride_], d = p[stride_ + 1];
+        const double u = u_[i], v = v_[j];
+        return (a * (1 - u) + b * u) * (1 - v) + (c * (1 - u) + d * u) * v;
+    }
+
+private:
+    static void split(const std::vector<double>& ts, std::vector<int>& cells, std::vector<double>& eased) {
+        for (double t : ts) {
+            const double fl = std::floor(t);
+            cells.push_back(int(fl));
+            eased.push_back(smooth(t - fl));
+        }
+    }
+
+    std::vector<int> ix_, iy_;
+    std::vector<double> u_, v_, lattice_;
+    int x0_ = 0, y0_ = 0, stride_ = 0;
+};
+
+// The coordinates (i / scale) * k of n pixels, for sampling a texture drawn for the
+// 21 cell in a picture scaled by `scale`.
+std::vector<double> coords(int n, double scale, double k) {
+    std::vector<double> v(n);
+    for (int i = 0; i < n; ++i) v[i] = (i / scale) * k;
+    return v;
 }
 
 // ---------------------------------------------------------------- board surface
@@ -243,7 +288,8 @@ Rgb whiteStoneShade(double dx, double dy) {
 
 template <class... Args>
 DiscLayer stoneLayer(bool black, Args... args) {
-    return black ? discLayer(args..., blackStoneShade) : discLayer(args..., whiteStoneShade);
+    if (black) return discLayer(args..., [](double dx, double dy) { return blackStoneShade(dx, dy); });
+    return discLayer(args..., [](double dx, double dy) { return whiteStoneShade(dx, dy); });
 }
 
 // The stone of a board piece: 19 px across at 21, centred where the lines cross. Kept
@@ -406,14 +452,21 @@ struct Canvas {
 // Dark polished wood with wavy horizontal grain.
 void fillDarkWood(Canvas& c, int seed) {
     const Rgb deep{58, 30, 14}, warm{112, 62, 28};
-    for (int y = 0; y < c.img.height(); ++y) {
+    const int w = c.img.width(), h = c.img.height();
+    const std::vector<double> X = coords(w, c.sx, 1.0), Y = coords(h, c.sy, 1.0);
+    std::vector<double> sway(w), swirl(w);
+    for (int x = 0; x < w; ++x) {
+        sway[x] = noise1(X[x] * 0.035, seed);
+        swirl[x] = noise1(X[x] * 0.02, seed + 2);
+    }
+    const Noise2 ripple(coords(w, c.sx, 0.12), coords(h, c.sy, 0.3), seed + 1);
+    const Noise2 streak(coords(w, c.sx, 0.5), coords(h, c.sy, 0.08), seed + 3);
+    for (int y = 0; y < h; ++y) {
         QRgb* line = row(c.img, y);
-        const double Y = y / c.sy;
-        for (int x = 0; x < c.img.width(); ++x) {
-            const double X = x / c.sx;
-            const double wave = Y + 3.0 * noise1(X * 0.035, seed) + 1.2 * noise2(X * 0.12, Y * 0.3, seed + 1);
-            const double ring = 0.5 + 0.5 * std::sin(wave * 0.9 + 2.0 * noise1(X * 0.02, seed + 2));
-            const double t = 0.35 + 0.45 * ring * ring + 0.2 * noise2(X * 0.5, Y * 0.08, seed + 3);
+        for (int x = 0; x < w; ++x) {
+            const double wave = Y[y] + 3.0 * sway[x] + 1.2 * ripple.at(x, y);
+            const double ring = 0.5 + 0.5 * std::sin(wave * 0.9 + 2.0 * swirl[x]);
+            const double t = 0.35 + 0.45 * ring * ring + 0.2 * streak.at(x, y);
             line[x] = toQRgb(mix(deep, warm, std::clamp(t, 0.0, 1.0)));
         }
     }
@@ -512,12 +565,13 @@ QImage versionPicture(int cell) {
     Canvas c(w, h, cell);
     QImage& img = c.img;
     // Warm paper with a faint fibre texture.
+    const Noise2 fibres(coords(img.width(), c.sx, 0.7), coords(img.height(), c.sy, 0.05), 41);
+    const Noise2 grit(coords(img.width(), c.sx, 1.0), coords(img.height(), c.sy, 1.0), 42);
     for (int y = 0; y < img.height(); ++y) {
         QRgb* line = row(img, y);
         const double Y = y / c.sy;
         for (int x = 0; x < img.width(); ++x) {
-            const double X = x / c.sx;
-            const double t = noise2(X * 0.7, Y * 0.05, 41) * 0.6 + noise2(X, Y, 42) * 0.4;
+            const double t = fibres.at(x, y) * 0.6 + grit.at(x, y) * 0.4;
             const double shade = 1.0 - 0.05 * Y / h;
             line[x] = toQRgb(mix(Rgb{246, 238, 214}, Rgb{232, 220, 190}, t) * shade);
         }

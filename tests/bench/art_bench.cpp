@@ -1,0 +1,31 @@
+// How long painting every picture at one board cell takes, as the window does at
+// start-up for sizes other than the shipped one. Each run starts without the stones
+// kept from the run before.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include "art/artwork.h"
+
+namespace tolvan::art {
+namespace {
+
+void BM_PaintAllPictures(benchmark::State& state) {
+    static int argc = 1;
+    static char name[] = "tolvan_art_bench";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(argc, argv);
+    const int cell = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        benchmark::DoNotOptimize(paint(QStringLiteral("KUROSOTO"), kMinCell));  // forgets the stones
+        state.ResumeTiming();
+        for (const QString& picture : pictureNames()) benchmark::DoNotOptimize(paint(picture, cell));
+    }
+}
+BENCHMARK(BM_PaintAllPictures)->Arg(21)->Arg(42)->Arg(63)->Arg(126)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace tolvan::art
