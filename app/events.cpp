@@ -2,6 +2,7 @@
 #include <functional>
 #include <map>
 
+#include "app/board_size.h"
 #include "app/opponent.h"
 #include "app/tolvan.h"
 
@@ -38,6 +39,7 @@ void Tolvan::MenuClick(const std::string& item) {
     auto r = records.find(item);
     if (r != records.end()) r->second(*this);
     if (isOpponentItem(item)) chooseOpponent(*this, item);
+    if (isBoardSizeItem(item)) chooseBoardSize(*this, item);
 }
 
 }  // namespace tolvan

@@ -1,6 +1,7 @@
 // Start-up, the reset that begins every game, shutdown and the short wait.
 #include <cmath>
 
+#include "app/board_size.h"
 #include "app/opponent.h"
 #include "app/tolvan.h"
 
@@ -32,6 +33,7 @@ void Tolvan::Form_Load() {
     pf.menu.setChecked("BANGOU", false);
     読込_環境設定ファイル();
     applyOpponentChoice(*this);
+    applyBoardSize(*this);
     初期設定();
 }
 

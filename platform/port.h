@@ -138,6 +138,10 @@ public:
     // The computer's turn begins (true) or has ended (false). Presses, commands and keys
     // made in between are not the person's answer: the window discards them.
     virtual void computerTurn(bool running) {}
+    // Whether the window at `percent` per cent of its size fits on the screen.
+    virtual bool sizeFits(int percent) { return true; }
+    // The window takes that size, blank: the game draws everything again afterwards.
+    virtual void setSize(int percent) {}
 };
 
 // An engine's answer when asked for the computer's move.

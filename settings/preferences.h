@@ -14,6 +14,8 @@ struct Preferences {
     // The command line of the engine that plays the computer's moves; empty: the
     // built-in player (標準).
     std::string engine_command;
+    // 盤の大きさ: the window's size in per cent (100, 133, 167, 200 or 300).
+    int board_size = 100;
 };
 
 // A value as a settings line holds it: printable ASCII stays, every other byte (and "%")

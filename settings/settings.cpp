@@ -155,7 +155,8 @@ void Tolvan::読込_環境設定ファイル() {
     static const std::string keyBackground = shiftJis("背景画"), keyHint = shiftJis("移動指南"),
                              keyNumbers = shiftJis("手順番号表示"), keyMusic = "BGM",
                              keyKifuFolder = shiftJis("棋譜フォルダ"),
-                             keyEngine = shiftJis("COMエンジン"), green = shiftJis("緑"),
+                             keyEngine = shiftJis("COMエンジン"),
+                             keyBoardSize = shiftJis("盤の大きさ"), green = shiftJis("緑"),
                              bamboo = shiftJis("竹");
     Converter decode("UTF-8", "CP932");
     // A value that is not "ON" switches off, provided it is text at all.
@@ -168,6 +169,7 @@ void Tolvan::読込_環境設定ファイル() {
     int background = 0;
     std::optional<bool> hint, numbers, music;
     std::optional<std::string> kifuFolder, engine;
+    std::optional<int> boardSize;
     bool musicAsked = false;
     if (!failed) {
         for (const std::string& raw : splitLines(data)) {
@@ -188,6 +190,11 @@ void Tolvan::読込_環境設定ファイル() {
                 kifuFolder = decodeValue(value);
             } else if (key == keyEngine) {
                 engine = decodeValue(value);
+            } else if (key == keyBoardSize) {
+                // A number of per cent; anything else leaves the size alone.
+                if (value.size() >= 1 && value.size() <= 3 &&
+                    value.find_first_not_of("0123456789") == std::string::npos)
+                    boardSize = std::stoi(value);
             } else if (key == keyMusic) {
                 if (auto v = onOff(value)) {
                     music = v;
@@ -208,6 +215,7 @@ void Tolvan::読込_環境設定ファイル() {
         if (musicAsked) dsPlayLooping(s.sound_bgm);
         if (kifuFolder) prefs.kifu_folder = *kifuFolder;
         if (engine) prefs.engine_command = *engine;
+        if (boardSize) prefs.board_size = *boardSize;
         return;
     }
 
@@ -241,6 +249,7 @@ void Tolvan::書込_環境設定ファイル() {
         if (!prefs.kifu_folder.empty()) writeLine(out, "棋譜フォルダ=" + encodeValue(prefs.kifu_folder));
         if (!prefs.engine_command.empty())
             writeLine(out, "COMエンジン=" + encodeValue(prefs.engine_command));
+        if (prefs.board_size != 100) writeLine(out, "盤の大きさ=" + std::to_string(prefs.board_size));
         out.close();
     }
     if (!out.fail() || settings_unsaved_told) return;

@@ -185,6 +185,10 @@ public:
     void computerTurn(bool running) override {
         if (log_computer_turn) log.push_back(running ? "computer turn begins" : "computer turn ends");
     }
+    bool sizeFits(int percent) override { return percent <= largest_size; }
+    void setSize(int percent) override { log.push_back("size " + std::to_string(percent)); }
+    // The largest window size, in per cent, that the pretended screen holds.
+    int largest_size = 300;
 
     // What was recorded, and helpers to read it.
     std::vector<std::string> log;

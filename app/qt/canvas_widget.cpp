@@ -10,6 +10,9 @@
 #include <cmath>
 #include <cstdio>
 
+#include "art/artwork.h"
+#include "game/state.h"
+
 // The pictures are compiled into the static Qt library; naming their initialiser keeps
 // the linker from dropping them. Outside any namespace, as the macro requires.
 static void initPictures() { Q_INIT_RESOURCE(tolvan); }
@@ -22,6 +25,24 @@ void loadPictureResources() {
 }
 
 int twipsToPixels(double twips) { return static_cast<int>(std::lround(twips / 15.0)); }
+
+int cellPixels(int percent, double dpr) {
+    return std::max(1, static_cast<int>(std::lround(21.0 * percent / 100.0 * dpr)));
+}
+
+QImage pictureAt(const QString& name, int cell) {
+    loadPictureResources();
+    if (cell == 21) return QImage(QStringLiteral(":/pics/%1.png").arg(name));
+    return art::paint(name, cell);
+}
+
+namespace {
+
+// The window's size, in twips.
+constexpr double window_width = 9000;
+constexpr double window_height = 8000;
+
+}  // namespace
 
 QColor paletteColor(int index) {
     static const QRgb colors[16] = {
@@ -46,21 +67,55 @@ QString windowFontFamily() {
     return family;
 }
 
-CanvasWidget::CanvasWidget(QSize imageSize, QWidget* parent)
-    : QWidget(parent), image_(imageSize, QImage::Format_RGB32) {
+CanvasWidget::CanvasWidget(QWidget* parent) : QWidget(parent) {
     loadPictureResources();
-    image_.fill(QApplication::palette().color(QPalette::Window));
+    setCell(21, 1.0);
     // The whole widget is covered by the image on every paint.
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void CanvasWidget::setCell(int cell, double dpr) {
+    cell_ = std::max(1, cell);
+    dpr_ = dpr > 0 ? dpr : 1.0;
+    image_ = QImage(px(window_width), px(window_height), QImage::Format_RGB32);
+    image_.fill(QApplication::palette().color(QPalette::Window));
+    for (QImage& img : pictures_) img = QImage();
+    tried_.fill(false);
+    update();
+}
+
+QSize CanvasWidget::logicalSize() const {
+    return QSize(static_cast<int>(std::ceil(image_.width() / dpr_ - 1e-9)),
+                 static_cast<int>(std::ceil(image_.height() / dpr_ - 1e-9)));
+}
+
+// At the window's own size, exactly twipsToPixels.
+int CanvasWidget::px(double t) const {
+    return static_cast<int>(std::lround(cell_ == 21 ? t / 15.0 : t * factor() / 15.0));
+}
+
+// The board's tiles start at px(board_left + i * cell_width): whole pixels, a cell
+// apart, with the board's left edge rounded once. The centre of a point's tile is
+// (10.5 + 21 i) pixels of the window's own size from the unrounded edge, scaled; the
+// rounding of the edge moves it with the tiles.
+double CanvasWidget::centreX(double t) const {
+    const double f = factor();
+    return (std::lround(t / 15.0) + 0.5) * f + px(board_left) - std::lround(board_left / 15.0) * f;
+}
+
+double CanvasWidget::centreY(double t) const {
+    const double f = factor();
+    return (std::lround(t / 15.0) + 0.5) * f + px(board_top) - std::lround(board_top / 15.0) * f;
 }
 
 const QImage& CanvasWidget::picture(Pic pic) {
     const int i = static_cast<int>(pic);
     if (!tried_[i]) {
         tried_[i] = true;
-        QString path = QStringLiteral(":/pics/%1.png").arg(QString::fromLatin1(picName(pic)));
-        if (!pictures_[i].load(path))
-            std::fprintf(stderr, "tolvan: missing picture %s\n", qPrintable(path));
+        const QString name = QString::fromLatin1(picName(pic));
+        pictures_[i] = pictureAt(name, cell_);
+        if (pictures_[i].isNull())
+            std::fprintf(stderr, "tolvan: missing picture %s at cell %d\n", qPrintable(name), cell_);
     }
     return pictures_[i];
 }
@@ -69,40 +124,40 @@ void CanvasWidget::paintPicture(Pic pic, double x, double y) {
     const QImage& img = picture(pic);
     if (img.isNull()) return;
     QPainter p(&image_);
-    p.drawImage(QPoint(twipsToPixels(x), twipsToPixels(y)), img);
+    p.drawImage(QPoint(px(x), px(y)), img);
     update();
 }
 
 void CanvasWidget::box(double x1, double y1, double x2, double y2, int color) {
-    int l = twipsToPixels(x1), t = twipsToPixels(y1);
-    int r = twipsToPixels(x2), b = twipsToPixels(y2);
+    int l = px(x1), t = px(y1);
+    int r = px(x2), b = px(y2);
     if (l > r) std::swap(l, r);
     if (t > b) std::swap(t, b);
-    // Both corners belong to the outline; drawn as four one-pixel strips so the
-    // result does not depend on the paint engine's stroking rules.
+    // Both corners belong to the outline; drawn as four strips, one pixel thick at the
+    // window's own size, so the result does not depend on the paint engine's stroking.
+    const int w = std::max(1, static_cast<int>(std::lround(factor())));
     QPainter p(&image_);
     QColor c = paletteColor(color);
-    p.fillRect(QRect(l, t, r - l + 1, 1), c);
-    p.fillRect(QRect(l, b, r - l + 1, 1), c);
-    p.fillRect(QRect(l, t, 1, b - t + 1), c);
-    p.fillRect(QRect(r, t, 1, b - t + 1), c);
+    p.fillRect(QRect(l, t, r - l + w, w), c);
+    p.fillRect(QRect(l, b, r - l + w, w), c);
+    p.fillRect(QRect(l, t, w, b - t + w), c);
+    p.fillRect(QRect(r, t, w, b - t + w), c);
     update();
 }
 
 void CanvasWidget::circle(double x, double y, double r, int color) {
-    int cx = twipsToPixels(x), cy = twipsToPixels(y);
-    double rp = r / 15.0;
-    int reach = static_cast<int>(std::floor(rp));
+    const double cx = centreX(x), cy = centreY(y);
+    const double rp = r / 15.0 * factor();
     QRgb c = paletteColor(color).rgb();
-    // Every pixel whose distance from the centre pixel is within the radius: a round,
-    // symmetric dot (a 50-twip radius gives 7 pixels across).
-    for (int dy = -reach; dy <= reach; ++dy) {
-        int py = cy + dy;
-        if (py < 0 || py >= image_.height()) continue;
-        for (int dx = -reach; dx <= reach; ++dx) {
-            int px = cx + dx;
-            if (px < 0 || px >= image_.width()) continue;
-            if (dx * dx + dy * dy <= rp * rp) image_.setPixel(px, py, c);
+    // Every pixel whose centre lies within the radius of the point's centre: a round,
+    // symmetric dot (a 50-twip radius gives 7 pixels across at the window's own size).
+    const int top = static_cast<int>(std::floor(cy - rp)), bottom = static_cast<int>(std::ceil(cy + rp));
+    const int left = static_cast<int>(std::floor(cx - rp)), right = static_cast<int>(std::ceil(cx + rp));
+    for (int py = std::max(0, top); py <= std::min(bottom, image_.height() - 1); ++py) {
+        const double dy = py + 0.5 - cy;
+        for (int qx = std::max(0, left); qx <= std::min(right, image_.width() - 1); ++qx) {
+            const double dx = qx + 0.5 - cx;
+            if (dx * dx + dy * dy <= rp * rp) image_.setPixel(qx, py, c);
         }
     }
     update();
@@ -110,10 +165,11 @@ void CanvasWidget::circle(double x, double y, double r, int color) {
 
 namespace {
 
-// The window font at a size in points, taken at 96 dots per inch whatever the screen says.
-QFont windowFont(double size, bool bold) {
+// The window font at a size in points, taken at 96 dots per inch whatever the screen says,
+// times the scale of the picture.
+QFont windowFont(double size, bool bold, double scale) {
     QFont font(windowFontFamily());
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(size * 96.0 / 72.0))));
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(size * 96.0 / 72.0 * scale))));
     font.setBold(bold);
     // The stand-in Mincho has narrower blanks than the face the texts were laid out for;
     // widening them keeps blank-separated layouts, like the column letters, in place.
@@ -125,18 +181,18 @@ QFont windowFont(double size, bool bold) {
 
 void CanvasWidget::text(double x, double y, const std::string& s, double size, int color,
                         bool bold) {
-    const QFont font = windowFont(size, bold);
+    const QFont font = windowFont(size, bold, factor());
     QPainter p(&image_);
     p.setFont(font);
     p.setPen(paletteColor(color));
     QFontMetrics fm(font);
-    p.drawText(QPoint(twipsToPixels(x), twipsToPixels(y) + fm.ascent()), QString::fromStdString(s));
+    p.drawText(QPoint(px(x), px(y) + fm.ascent()), QString::fromStdString(s));
     update();
 }
 
 void CanvasWidget::textCentred(double x, double y, const std::string& s, double size, int color,
                                bool bold) {
-    const QFont font = windowFont(size, bold);
+    const QFont font = windowFont(size, bold, factor());
     const QString str = QString::fromStdString(s);
     // The glyphs' outlines give the inked box; the metrics' box would add the face's
     // side bearings and line gap, which differ from face to face.
@@ -144,7 +200,7 @@ void CanvasWidget::textCentred(double x, double y, const std::string& s, double 
     outline.addText(0, 0, font, str);
     const QRectF ink = outline.boundingRect();
     // The centre of the pixel that (x, y) falls on.
-    const double cx = twipsToPixels(x) + 0.5, cy = twipsToPixels(y) + 0.5;
+    const double cx = centreX(x), cy = centreY(y);
     const QPoint origin(static_cast<int>(std::lround(cx - ink.center().x())),
                         static_cast<int>(std::lround(cy - ink.center().y())));
     QPainter p(&image_);
@@ -167,23 +223,38 @@ void CanvasWidget::setViewScale(double scale) {
 void CanvasWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), palette().color(QPalette::Window));
-    if (viewScale_ == 1.0) {
-        p.drawImage(QPoint(0, 0), image_);
+    const double device = devicePixelRatioF();
+    if (viewScale_ == 1.0 && device == dpr_) {
+        // Pixel for pixel: the picture was drawn at the screen's own pixels.
+        if (dpr_ == 1.0) {
+            p.drawImage(QPoint(0, 0), image_);
+        } else {
+            QImage shown = image_;
+            shown.setDevicePixelRatio(dpr_);
+            p.drawImage(QPoint(0, 0), shown);
+        }
         return;
     }
     // Scaled smoothly straight to the device's pixels, so that a high-density screen
     // loses no more detail than the smaller window must.
-    const double device = devicePixelRatioF();
-    QImage shown = image_.scaled((QSizeF(image_.size()) * viewScale_ * device).toSize(),
-                                 Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QSizeF logical = QSizeF(image_.size()) / dpr_;
+    QImage shown = image_.scaled((logical * viewScale_ * device).toSize(), Qt::IgnoreAspectRatio,
+                                 Qt::SmoothTransformation);
     shown.setDevicePixelRatio(device);
     p.drawImage(QPoint(0, 0), shown);
 }
 
+// The press is mapped back the way the twips were mapped to pixels: to the device pixel
+// it fell on, then to twips (at the window's own size, 15 twips a pixel).
 void CanvasWidget::mousePressEvent(QMouseEvent* event) {
-    QPointF at = event->position() / viewScale_;
-    if (onMousePress)
-        onMousePress(QPoint(static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y()))));
+    if (!onMousePress) return;
+    const QPointF at = event->position() * dpr_ / viewScale_;
+    const double f = factor();
+    const double x = std::floor(at.x()), y = std::floor(at.y());
+    if (cell_ == 21) return onMousePress(QPointF(x * 15.0, y * 15.0));
+    const double dx = px(board_left) - std::lround(board_left / 15.0) * f;
+    const double dy = px(board_top) - std::lround(board_top / 15.0) * f;
+    onMousePress(QPointF((x - dx) / f * 15.0, (y - dy) / f * 15.0));
 }
 
 }  // namespace tolvan

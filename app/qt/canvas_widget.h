@@ -16,8 +16,16 @@ namespace tolvan {
 // Makes the compiled-in pictures (":/pics/...") available; safe to call repeatedly.
 void loadPictureResources();
 
-// Twips to pixels: the one rounding rule of the program.
+// Twips to pixels at the window's own size: the one rounding rule of the program.
 int twipsToPixels(double twips);
+
+// The board cell, in device pixels, of a window shown at `percent` per cent of its size
+// on a screen of device pixel ratio `dpr`: 21 at 100 % on an ordinary screen.
+int cellPixels(int percent, double dpr);
+
+// The picture called `name` (as the files of the pictures are named) for a board cell
+// of `cell` pixels: the shipped picture at 21, otherwise painted at that size.
+QImage pictureAt(const QString& name, int cell);
 
 // The colour of a palette index 0..15 (QBColor); black for anything else.
 QColor paletteColor(int index);
@@ -29,12 +37,24 @@ QString windowFontFamily();
 class CanvasWidget : public QWidget, public Canvas {
     Q_OBJECT
 public:
-    CanvasWidget(QSize imageSize, QWidget* parent = nullptr);
+    explicit CanvasWidget(QWidget* parent = nullptr);
 
-    // A press of a mouse button at a pixel of the canvas.
-    std::function<void(QPoint)> onMousePress;
+    // A press of a mouse button, at the point of the game's picture it fell on, in twips.
+    std::function<void(QPointF)> onMousePress;
 
+    // The picture the game draws on, in device pixels.
     const QImage& image() const { return image_; }
+
+    // Draws from now on with board cells of `cell` device pixels (21: the window's own
+    // size) for a screen of device pixel ratio `dpr`. The picture starts again blank, at
+    // the size of the whole window.
+    void setCell(int cell, double dpr);
+    int cell() const { return cell_; }
+    double devicePixelRatioShown() const { return dpr_; }
+    // The size of the whole picture in the window's pixels (device pixels / ratio).
+    QSize logicalSize() const;
+    // Twips to device pixels: the left or top edge of what starts at t.
+    int toPixels(double twips) const { return px(twips); }
 
     // The scale at which the widget shows the image and maps presses back to it: 1 (pixel
     // for pixel) unless the window had to be made smaller than the image to fit the screen.
@@ -56,8 +76,17 @@ protected:
 
 private:
     const QImage& picture(Pic pic);
+    // Twips to device pixels: the left or top edge of what starts at t.
+    int px(double t) const;
+    // The centre of the window pixel (at 100 %) that t falls on, in device pixels, placed
+    // so that a point's centre is the centre of its board tile at every size.
+    double centreX(double t) const;
+    double centreY(double t) const;
+    double factor() const { return cell_ / 21.0; }
 
     QImage image_;
+    int cell_ = 21;
+    double dpr_ = 1.0;
     std::array<QImage, static_cast<int>(Pic::Count)> pictures_;
     std::array<bool, static_cast<int>(Pic::Count)> tried_{};
     double viewScale_ = 1.0;

@@ -68,7 +68,7 @@ std::optional<std::string> DialogsPort::askText(const std::string& prompt, const
 
 VersionButton DialogsPort::showVersion() {
     if (versionHook) return versionHook();
-    VersionWindow window(parent_);
+    VersionWindow window(parent_, sizePercent);
     return window.run();
 }
 

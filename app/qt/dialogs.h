@@ -14,6 +14,9 @@ class DialogsPort : public Dialogs {
 public:
     explicit DialogsPort(QWidget* parent) : parent_(parent) {}
 
+    // The size the window is shown at, in per cent: the version window follows it.
+    int sizePercent = 100;
+
     // When set, called instead of showing a message box; its result is the answer.
     std::function<Answer(const std::string& prompt, Buttons buttons, const std::string& title,
                          Icon icon)>

@@ -2,6 +2,7 @@
 //
 //   tolvan                     plays
 //   tolvan --screenshot FILE   starts up, writes the window's picture to FILE (PNG), ends
+//          [--scale PERCENT]   ... at that 盤の大きさ instead of the one in the settings
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/board_size.h"
 #include "app/qt/canvas_widget.h"
 #include "app/qt/main_window.h"
 #include "app/tolvan.h"
@@ -34,12 +36,30 @@ int main(int argc, char** argv) {
                                   QStringLiteral("Write the window's picture after start-up to <file> and end."),
                                   QStringLiteral("file"));
     parser.addOption(screenshot);
+    QCommandLineOption scale(QStringLiteral("scale"),
+                             QStringLiteral("With --screenshot: the window's size in per cent "
+                                            "(100, 133, 167, 200 or 300) instead of the one in the settings."),
+                             QStringLiteral("percent"));
+    parser.addOption(scale);
     parser.addHelpOption();
     parser.process(app);
 
     tolvan::MainWindow window;
     const QString shotFile = parser.value(screenshot);
+    int shotPercent = 0;
+    if (parser.isSet(scale)) {
+        bool number = false;
+        shotPercent = parser.value(scale).toInt(&number);
+        bool offered = false;
+        for (int p : tolvan::board_sizes) offered = offered || p == shotPercent;
+        if (!number || !offered || shotFile.isEmpty()) {
+            std::fprintf(stderr, "tolvan: --scale takes 100, 133, 167, 200 or 300, with --screenshot\n");
+            return 2;
+        }
+    }
     if (!shotFile.isEmpty()) {
+        // The picture is taken whatever the screen's size.
+        window.ignoreScreenSize();
         // Nobody is there to click: message boxes take their first button and are logged.
         window.dialogs().answerHook = [](const std::string& prompt, tolvan::Buttons buttons,
                                          const std::string& title, tolvan::Icon) {
@@ -52,6 +72,8 @@ int main(int argc, char** argv) {
     if (!window.start()) return 0;
 
     if (!shotFile.isEmpty()) {
+        if (shotPercent != 0 && shotPercent != window.sizePercent())
+            tolvan::showBoardSize(window.game(), shotPercent);
         QApplication::processEvents();
         bool saved = window.canvas().image().save(shotFile, "PNG");
         if (!saved) std::fprintf(stderr, "tolvan: cannot write %s\n", qPrintable(shotFile));

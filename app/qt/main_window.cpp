@@ -4,13 +4,16 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
 
+#include "app/board_size.h"
 #include "app/qt/canvas_widget.h"
 #include "app/tolvan.h"
 
@@ -18,33 +21,48 @@ namespace tolvan {
 
 namespace {
 
-// The window's size, in twips.
-constexpr int window_width = 9000;
-constexpr int window_height = 8000;
+// The texts of the window's own widgets (menus, message boxes, the version window's
+// buttons) at `percent` per cent of the desktop's font size.
+void scaleApplicationFont(int percent) {
+    static const QFont desktop = QApplication::font();
+    QFont font = desktop;
+    if (percent != 100) {
+        if (desktop.pointSizeF() > 0)
+            font.setPointSizeF(desktop.pointSizeF() * percent / 100.0);
+        else
+            font.setPixelSize(static_cast<int>(std::lround(desktop.pixelSize() * percent / 100.0)));
+    }
+    if (font != QApplication::font()) QApplication::setFont(font);
+}
 
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
     setWindowTitle(QStringLiteral("Tolvan"));
-    const QSize size(twipsToPixels(window_width), twipsToPixels(window_height));
 
     // The bar stays inside the window on every desktop, so the canvas keeps its place.
     menuBar()->setNativeMenuBar(false);
     menu_ = std::make_unique<MenuBarPort>(menuBar(), engines_.installed());
     // The backing image is the size of the whole window; the canvas below the menu bar
     // shows as much of it as fits.
-    canvas_ = new CanvasWidget(size, this);
+    canvas_ = new CanvasWidget(this);
     canvas_->setObjectName(QStringLiteral("canvas"));
     setCentralWidget(canvas_);
-    setFixedSize(size);
+    applySize(100);
+    // Sizes that would not fit the screen are offered greyed out.
+    if (QAction* sizes = menu_->action("BAN_OOKISA"); sizes && sizes->menu())
+        connect(sizes->menu(), &QMenu::aboutToShow, this, [this] {
+            for (int p : board_sizes)
+                if (QAction* a = menu_->action(boardSizeItem(p))) a->setEnabled(p == 100 || sizeFits(p));
+        });
 
     platform_.reset(
         new Platform{*canvas_, *menu_, dialogs_, clock_, sound_, browser_, *this, engines_});
     game_ = std::make_unique<Tolvan>(*platform_);
 
-    canvas_->onMousePress = [this](QPoint at) {
+    canvas_->onMousePress = [this](QPointF twips) {
         if (ended() || computerTurn_) return;
-        game_->MouseDown(at.x() * 15.0, at.y() * 15.0);
+        game_->MouseDown(twips.x(), twips.y());
     };
     menu_->onCommand = [this](const std::string& item) {
         if (ended()) return;
@@ -69,6 +87,7 @@ bool MainWindow::start() {
     if (ended()) return false;
     fitToScreen(true);
     show();
+    if (QWindow* w = windowHandle()) connect(w, &QWindow::screenChanged, this, [this] { screenChanged(); });
     // The frame is known once the window manager has framed the window, which may take
     // a moment after it is shown.
     for (int ms : {0, 500}) QTimer::singleShot(ms, this, [this] { fitToScreen(false); });
@@ -85,7 +104,7 @@ void MainWindow::fitToScreen(bool place) {
     if (!screen) return;
     const QRect area = screen->availableGeometry();
     const QSize frameExtra = frameGeometry().size() - geometry().size();
-    const QSize full(twipsToPixels(window_width), twipsToPixels(window_height));
+    const QSize full = canvas_->logicalSize();
     const int bar = menuBar()->sizeHint().height();
 
     double scale = 1.0;
@@ -102,6 +121,39 @@ void MainWindow::fitToScreen(bool place) {
     at.setX(std::max(area.left(), std::min(at.x(), area.left() + area.width() - frameSize.width())));
     at.setY(std::max(area.top(), std::min(at.y(), area.top() + area.height() - frameSize.height())));
     if (place || at != frameGeometry().topLeft()) move(at);
+}
+
+void MainWindow::applySize(int percent) {
+    sizePercent_ = percent;
+    const double dpr = devicePixelRatioF();
+    canvas_->setCell(cellPixels(percent, dpr), dpr);
+    canvas_->setViewScale(1.0);
+    scaleApplicationFont(percent);
+    dialogs_.sizePercent = percent;
+    setFixedSize(canvas_->logicalSize());
+    if (isVisible()) fitToScreen(false);
+}
+
+void MainWindow::setSize(int percent) { applySize(percent); }
+
+bool MainWindow::sizeFits(int percent) {
+    if (ignoreScreen_ || percent == 100) return true;
+    QScreen* screen = this->screen();
+    if (!screen) return false;
+    const QRect area = screen->availableGeometry();
+    // The frame as the window manager drew it; before the window is shown, a usual one.
+    const QSize frameExtra = isVisible() ? frameGeometry().size() - geometry().size() : QSize(8, 32);
+    const double dpr = devicePixelRatioF();
+    const int cell = cellPixels(percent, dpr);
+    const double width = std::ceil(9000.0 / 315.0 * cell / dpr);
+    const double height = std::ceil(8000.0 / 315.0 * cell / dpr);
+    return width + frameExtra.width() <= area.width() && height + frameExtra.height() <= area.height();
+}
+
+void MainWindow::screenChanged() {
+    if (devicePixelRatioF() == canvas_->devicePixelRatioShown() || ended() || computerTurn_) return;
+    applySize(sizePercent_);
+    game_->画面_再描画();
 }
 
 bool MainWindow::ended() const { return programEnded_ || game_->ended; }

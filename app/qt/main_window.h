@@ -42,6 +42,14 @@ public:
     // At the end of the computer's turn, what the person did meanwhile is delivered and
     // discarded; only then does the window take input again.
     void computerTurn(bool running) override;
+    // 盤の大きさ: whether the window at `percent` per cent fits on the screen's
+    // available area, frame included; and the window taking that size.
+    bool sizeFits(int percent) override;
+    void setSize(int percent) override;
+    int sizePercent() const { return sizePercent_; }
+
+    // For pictures taken without a screen: every size counts as fitting.
+    void ignoreScreenSize() { ignoreScreen_ = true; }
 
     // The game's key code for a Qt key: Escape is 27, and the other common keys take
     // the codes of the original keyboard layout (Enter 13, arrows 37..40, F1 112 ...).
@@ -57,6 +65,11 @@ private:
     // Fits the window, frame included, on its screen's available area; place puts the
     // frame at the area's top-left corner.
     void fitToScreen(bool place);
+    // The canvas, the fonts and the window at `percent` per cent for the screen's
+    // device pixel ratio as it is now.
+    void applySize(int percent);
+    // The window moved to a screen of another device pixel ratio: drawn again for it.
+    void screenChanged();
 
     CanvasWidget* canvas_;
     std::unique_ptr<MenuBarPort> menu_;
@@ -69,6 +82,8 @@ private:
     std::unique_ptr<Tolvan> game_;
     bool programEnded_ = false;
     bool computerTurn_ = false;
+    int sizePercent_ = 100;
+    bool ignoreScreen_ = false;
 };
 
 }  // namespace tolvan

@@ -91,6 +91,12 @@ MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines)
     }
     tuyosa->addSeparator();
     addItem(tuyosa, {"COM_SONOTA", "その他のエンジン...", true});
+    // The window's size: board cells of 21, 28, 35, 42 and 63 pixels.
+    QMenu* ookisa = addMenu(option, "BAN_OOKISA", "盤の大きさ");
+    for (const char* percent : {"100", "133", "167", "200", "300"}) {
+        const std::string name = std::string("BAN_") + percent, caption = std::string(percent) + "%";
+        addItem(ookisa, {name.c_str(), caption.c_str(), true, name == "BAN_100"});
+    }
 
     QMenu* sonota = addMenu(bar, "SONOTA", "その他");
     addItem(sonota, {"KAISETU", "解説"});

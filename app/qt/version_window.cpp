@@ -3,26 +3,35 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <cmath>
+
 #include "app/qt/canvas_widget.h"
 
 namespace tolvan {
 
 namespace {
 
-QRect twipsRect(int x, int y, int w, int h) {
-    return QRect(twipsToPixels(x), twipsToPixels(y), twipsToPixels(w), twipsToPixels(h));
+// Twips to the window's pixels at `percent` per cent.
+int scaled(int twips, int percent) {
+    return percent == 100 ? twipsToPixels(twips)
+                          : static_cast<int>(std::lround(twips / 15.0 * percent / 100.0));
 }
 
 }  // namespace
 
-VersionWindow::VersionWindow(QWidget* parent)
+VersionWindow::VersionWindow(QWidget* parent, int percent)
     : QDialog(parent) {
-    loadPictureResources();
-    picture_.load(QStringLiteral(":/pics/VERSION.png"));
+    auto twipsRect = [percent](int x, int y, int w, int h) {
+        return QRect(scaled(x, percent), scaled(y, percent), scaled(w, percent), scaled(h, percent));
+    };
+    // The picture is painted for the screen's own pixels.
+    const double dpr = parent ? parent->devicePixelRatioF() : devicePixelRatioF();
+    picture_ = pictureAt(QStringLiteral("VERSION"), cellPixels(percent, dpr));
+    picture_.setDevicePixelRatio(dpr);
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QString::fromUtf8("バージョン情報"));
     setModal(true);
-    setFixedSize(twipsToPixels(4995), twipsToPixels(1530));
+    setFixedSize(scaled(4995, percent), scaled(1530, percent));
 
     command1_ = new QPushButton(QString::fromUtf8("ホームページ"), this);
     command1_->setObjectName(QStringLiteral("Command1"));

@@ -13,7 +13,10 @@ namespace tolvan {
 class VersionWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit VersionWindow(QWidget* parent = nullptr);
+    // At `percent` per cent of its own size, like the main window.
+    explicit VersionWindow(QWidget* parent = nullptr, int percent = 100);
+
+    const QImage& picture() const { return picture_; }
 
     // Shows the window modally; returns the button that closed it.
     VersionButton run();
