@@ -61,7 +61,7 @@ void Tolvan::定石ファイル読込() {
     s.joseki_last.fill(0);
     for (auto& l : s.joseki_line) l.clear();
 
-    std::ifstream in(book_file, std::ios::binary);
+    std::ifstream in(pf.clock.dataFile(book_file), std::ios::binary);
     if (!in) return;
 
     int previous = 0;

@@ -3,8 +3,8 @@
 //
 //   tolvan-gtp [--book PATH] [--second N]
 //
-//   --book PATH   the opening book (default: Tolvan.定石 in the current directory, or
-//                 else the one beside this program)
+//   --book PATH   the opening book (default: Tolvan.定石 beside this program, else in
+//                 the data folder of its installation, else in the current directory)
 //   --second N    the second of the clock, 0..59, that seeds the computer's opening at
 //                 every new game (default: the real clock)
 //
@@ -18,6 +18,7 @@
 #include <iostream>
 #include <string>
 
+#include "app/places.h"
 #include "gtp/engine.h"
 
 namespace {
@@ -27,8 +28,9 @@ constexpr const char* book_name = "Tolvan.定石";
 void usage(std::FILE* to) {
     std::fprintf(to,
                  "usage: tolvan-gtp [--book PATH] [--second N]\n"
-                 "  --book PATH  the opening book (default: %s in the current directory,\n"
-                 "               or else the one beside this program)\n"
+                 "  --book PATH  the opening book (default: %s beside this program, else in\n"
+                 "               the data folder of its installation, else in the current\n"
+                 "               directory)\n"
                  "  --second N   the second of the clock, 0..59, that seeds the computer's\n"
                  "               opening at every new game (default: the real clock)\n"
                  "The Go Text Protocol is read from standard input and answered on standard\n"
@@ -36,15 +38,9 @@ void usage(std::FILE* to) {
                  book_name);
 }
 
-// The book in the current directory, or else the one installed beside the program, so
-// that a controller may start the engine from anywhere.
-std::string defaultBook() {
-    std::error_code ec;
-    if (std::filesystem::exists(book_name, ec)) return book_name;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) return book_name;
-    return (exe.parent_path() / book_name).string();
-}
+// The book beside the program, else in the data folder of an installation, else in the
+// current directory, so that a controller may start the engine from anywhere.
+std::string defaultBook() { return tolvan::placesOfThisProgram().dataFile(book_name); }
 
 }  // namespace
 

@@ -18,10 +18,12 @@ void openInBrowser(Tolvan& game, const std::string& address, const std::string& 
 
 }  // namespace
 
-// 解説: the manual Tolvan.htm of the start-up directory, in the user's browser. The
-// program does not wait for the page; a missing file is the browser's own error page.
+// 解説: the manual Tolvan.htm, where the program finds it (else in the start-up
+// directory), in the user's browser. The program does not wait for the page; a missing
+// file is the browser's own error page.
 void Tolvan::KAISETU_Click() {
-    const std::string page = s.start_dir + "/Tolvan.htm";
+    const std::string found = pf.clock.dataFile("Tolvan.htm");
+    const std::string page = !found.empty() && found[0] == '/' ? found : s.start_dir + "/" + found;
     openInBrowser(*this, page, "解説を開けません\nブラウザで次のファイルを開いて下さい\n\n" + page,
                   "解説");
 }

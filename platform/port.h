@@ -105,6 +105,9 @@ public:
     virtual std::string currentDir() = 0;
     // Today's date, "YYYY-MM-DD".
     virtual std::string today() = 0;
+    // The path of a file the program reads (the opening book, a sound, the manual),
+    // wherever the program finds it; the name itself when it looks in the current folder.
+    virtual std::string dataFile(const std::string& name) { return name; }
 };
 
 // The seven functions of the sound library, loaded at run time. A null entry means the

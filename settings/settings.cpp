@@ -125,6 +125,19 @@ std::string decodeValue(const std::string& text) {
     return out;
 }
 
+namespace {
+
+// The settings file, emptied for writing. Its folder (the user's configuration folder
+// of an installed game) is made first when it is not there yet.
+std::ofstream openSettingsForWriting(const std::string& file) {
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    if (!folder.empty() && !std::filesystem::exists(folder, ec)) std::filesystem::create_directories(folder, ec);
+    return std::ofstream(file, std::ios::binary | std::ios::trunc);
+}
+
+}  // namespace
+
 // Reads Tolvan.ini. A missing or unreadable file, or a line without "=", is replaced by
 // the default settings, which are also applied.
 //
@@ -221,7 +234,7 @@ void Tolvan::読込_環境設定ファイル() {
 
     // The defaults. They are applied even when the file cannot be written: the program
     // then runs with them and simply has no settings file.
-    std::ofstream out(settings_file, std::ios::binary | std::ios::trunc);
+    std::ofstream out = openSettingsForWriting(settings_file);
     writeLine(out, "背景画=竹");
     チェック設定(background_bamboo);
     描画_背景(background_bamboo);
@@ -239,7 +252,7 @@ void Tolvan::読込_環境設定ファイル() {
 // preferences stay as they are, and the person is told once in the run that changes
 // will not outlast it.
 void Tolvan::書込_環境設定ファイル() {
-    std::ofstream out(settings_file, std::ios::binary | std::ios::trunc);
+    std::ofstream out = openSettingsForWriting(settings_file);
     if (out) {
         if (checked("MIDORI") || checked("TAKE"))
             writeLine(out, checked("MIDORI") ? "背景画=緑" : "背景画=竹");

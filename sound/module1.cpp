@@ -36,11 +36,13 @@ void Tolvan::サウンド初期設定(i32 hwnd) {
     if (s.sound_device == 0) 警告表示("Direct Soundインターフェースが作成できません。");
 }
 
-// Loads the wave file `name` from the current directory into a new sound with the
+// Loads the wave file `file`, as the program finds it (beside itself, installed, or in
+// the current directory), into a new sound with the
 // given creation flags. Returns its handle, or 0: silently without a device or without
 // the file, after a warning when the file is there but cannot be used.
-i32 Tolvan::読込_サウンド(const std::string& name, i32 flags) {
+i32 Tolvan::読込_サウンド(const std::string& file, i32 flags) {
     if (s.sound_device == 0 || !pf.sound.dsCreateDSB) return 0;
+    const std::string name = pf.clock.dataFile(file);
     std::error_code ec;
     if (!std::filesystem::exists(name, ec)) return 0;
 

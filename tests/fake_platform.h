@@ -229,6 +229,11 @@ public:
     VersionButton version_answer = VersionButton::OK;
     int clock_second = 0;
     std::string current_dir = "/home/player/tolvan";
+    // When set, the folder every data file is found in.
+    std::string data_folder;
+    std::string dataFile(const std::string& name) override {
+        return data_folder.empty() ? name : data_folder + "/" + name;
+    }
     std::int32_t device_result = 0;  // no sound device unless a test says otherwise
     std::int32_t next_sound = 100;
     bool program_ended = false;

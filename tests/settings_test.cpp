@@ -289,7 +289,9 @@ TEST_F(Settings, WrittenFileReadBackGivesTheSameCheckMarks) {
 }
 
 TEST_F(Settings, UnwritableFileLeavesTheLivePreferences) {
-    f.game->settings_file = (dir.path() / "no-such-folder" / "Tolvan.ini").string();
+    // Its folder cannot be made: a file of that name is in the way.
+    std::ofstream(dir.path() / "not-a-folder") << "x";
+    f.game->settings_file = (dir.path() / "not-a-folder" / "Tolvan.ini").string();
     start();
     // The defaults are in force even though they could not be stored.
     EXPECT_EQ(marks(), "gBhnm");

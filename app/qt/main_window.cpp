@@ -59,6 +59,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
     platform_.reset(
         new Platform{*canvas_, *menu_, dialogs_, clock_, sound_, browser_, *this, engines_});
     game_ = std::make_unique<Tolvan>(*platform_);
+    // Beside the program when it runs from a folder that holds its data; an installed
+    // game keeps it in the user's configuration folder.
+    game_->settings_file = clock_.places.settingsFile();
 
     canvas_->onMousePress = [this](QPointF twips) {
         if (ended() || computerTurn_) return;

@@ -22,7 +22,14 @@ bool bind(void* handle, const char* name, F& slot) {
 
 bool loadSoundLibrary(SoundLibrary& lib) {
     lib = SoundLibrary{};
-    QString path = QDir(QCoreApplication::applicationDirPath()).filePath("libtolvan_sound.so");
+    // Beside the program, else in the library folder of an installation.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    QString path = QDir(programDir).filePath(QString::fromLatin1(sound_library_name));
+    if (!QFile::exists(path)) {
+        const QString installed = QDir(QString::fromStdString(installedLibraryDir(programDir.toStdString())))
+                                      .filePath(QString::fromLatin1(sound_library_name));
+        if (QFile::exists(installed)) path = installed;
+    }
     // Kept open for the life of the process: the game may call into it until the end.
     void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {

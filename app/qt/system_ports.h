@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "app/places.h"
 #include "platform/port.h"
 
 namespace tolvan {
@@ -24,6 +25,9 @@ public:
     std::function<void()> beforeWait;
     std::string currentDir() override;
     std::string today() override;
+    std::string dataFile(const std::string& name) override { return places.dataFile(name); }
+    // Where this program's files are.
+    Places places = placesOfThisProgram();
 };
 
 // Starts the opener with the address and does not wait for it. A failure to start it is

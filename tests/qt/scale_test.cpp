@@ -6,7 +6,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QProcess>
 #include <QPushButton>
@@ -234,14 +236,18 @@ TEST_F(QtScaleTest, ADevicePixelRatioOfTwoGetsThePictureOfTwiceTheCell) {
     EXPECT_NE(corner, pictureAt("KARAUEHIDARI", 21).scaled(42, 42).convertToFormat(QImage::Format_RGB32));
 }
 
-// `tolvan --screenshot` takes the size from the settings file, or from --scale.
+// `tolvan --screenshot` takes the size from the settings file, or from --scale. The
+// program is a portable copy (with its book beside it, so its settings are there too),
+// started from another folder.
 TEST(QtScreenshotTest, TakesTheSizeFromTheSettingsOrTheCommandLine) {
-    const QString program = QStringLiteral(TOLVAN_PROGRAM);
-    ASSERT_TRUE(QFile::exists(program)) << TOLVAN_PROGRAM;
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
+    QTemporaryDir dir, portable;
+    ASSERT_TRUE(dir.isValid() && portable.isValid());
+    const QString program = portable.filePath("tolvan");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TOLVAN_PROGRAM), program)) << TOLVAN_PROGRAM;
+    ASSERT_TRUE(QFile::copy(QFileInfo(QStringLiteral(TOLVAN_PROGRAM)).dir().filePath(QString::fromUtf8("Tolvan.定石")),
+                            portable.filePath(QString::fromUtf8("Tolvan.定石"))));
     {
-        QFile ini(dir.filePath("Tolvan.ini"));
+        QFile ini(portable.filePath("Tolvan.ini"));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
         ini.write("BGM=OFF\r\n\x94\xd5\x82\xcc\x91\xe5\x82\xab\x82\xb3=167\r\n");
     }
