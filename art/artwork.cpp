@@ -641,6 +641,58 @@ QImage versionPicture(int cell) {
     return img;
 }
 
+// ---------------------------------------------------------------- the icon
+
+// How far (x, y) lies outside the rounded square [0, s) x [0, s) with corner radius r;
+// negative inside. Pixel centres are at whole coordinates plus one half.
+double outsideRoundedSquare(double x, double y, double s, double r) {
+    const double half = s / 2.0;
+    const double qx = std::abs(x - half) - (half - r), qy = std::abs(y - half) - (half - r);
+    const double ox = std::max(qx, 0.0), oy = std::max(qy, 0.0);
+    return std::sqrt(ox * ox + oy * oy) + std::min(std::max(qx, qy), 0.0) - r;
+}
+
+QImage iconPicture(int s) {
+    // The board: its wood, two lines each way and their crossings at 0.3 and 0.7 of the
+    // side, a black stone on the upper left crossing and a white one on the lower right.
+    // The stones are big enough to tell apart at 16 pixels.
+    QImage img = newImage(s, s);
+    for (int y = 0; y < s; ++y) {
+        QRgb* line = row(img, y);
+        for (int x = 0; x < s; ++x) line[x] = toQRgb(boardSurface(2.0 * kPi * x / (s * 0.4), x, y));
+    }
+    const int w = std::max(1, int(std::lround(s / 48.0)));
+    const double near = 0.3 * s, far = 0.7 * s;
+    for (double at : {near, far}) {
+        const int lo = int(std::lround(at - w / 2.0));
+        fillRect(img, 0, lo, s, lo + w, qRgb(0, 0, 0));
+        fillRect(img, lo, 0, lo + w, s, qRgb(0, 0, 0));
+    }
+    // The stones sit where the lines cross, on the lines' middle.
+    const double centreNear = int(std::lround(near - w / 2.0)) + w / 2.0;
+    const double centreFar = int(std::lround(far - w / 2.0)) + w / 2.0;
+    const double r = 0.21 * s;
+    blend(img, stoneLayer(true, s, s, centreNear, centreNear, r));
+    blend(img, stoneLayer(false, s, s, centreFar, centreFar, r));
+
+    // The rounded corners, antialiased, and a darker rim of end grain inside the edge
+    // so that the light wood stands out on a light background.
+    const double corner = 0.16 * s, rim = std::max(1.0, s / 24.0);
+    QImage out(s, s, QImage::Format_ARGB32);
+    for (int y = 0; y < s; ++y) {
+        const QRgb* in = row(img, y);
+        QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < s; ++x) {
+            const double d = outsideRoundedSquare(x + 0.5, y + 0.5, s, corner);
+            const double alpha = std::clamp(0.5 - d, 0.0, 1.0);
+            const double edge = std::clamp((rim + d) / rim, 0.0, 1.0);
+            const Rgb c = mix(fromQRgb(in[x]), Rgb{120, 78, 34}, 0.8 * edge);
+            line[x] = qRgba(channel(c.r), channel(c.g), channel(c.b), channel(255.0 * alpha));
+        }
+    }
+    return out;
+}
+
 // ---------------------------------------------------------------- the catalogue
 
 enum class Kind { Empty, Star, Black, White, BlackOff, WhiteOff, Green, Bamboo, Title, Hint, HintWaiting, Version };
@@ -748,6 +800,11 @@ QImage paint(const QString& name, int cell) {
         case Kind::Version: return versionPicture(cell);
     }
     return {};
+}
+
+QImage paintIcon(int size) {
+    if (size < kMinIconSize || size > kMaxIconSize) return {};
+    return iconPicture(size);
 }
 
 }  // namespace tolvan::art

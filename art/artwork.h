@@ -33,6 +33,14 @@ QSize pictureSize(const QString& name, int cell);
 // covering [cell/2 - w/2, cell/2 + w/2).
 int lineWidth(int cell);
 
+// The program's icon, `size` x `size` pixels with transparent rounded corners: a black
+// and a white stone on two crossings of a piece of the board. Format_ARGB32; a null image
+// for a size outside kMinIconSize..kMaxIconSize. Not one of pictureNames(): the window
+// does not use it, the installed desktop entry does.
+QImage paintIcon(int size);
+inline constexpr int kMinIconSize = 16;
+inline constexpr int kMaxIconSize = 1024;
+
 // The smallest and largest cell paint() accepts.
 inline constexpr int kMinCell = 8;
 inline constexpr int kMaxCell = 256;

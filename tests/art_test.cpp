@@ -165,6 +165,39 @@ TEST(ArtworkTest, PictureSizeAgreesWithThePainting) {
     EXPECT_TRUE(paint(QStringLiteral("KURONAKA"), 257).isNull());
 }
 
+// The icon: square, its corners transparent and its inside opaque, a dark stone on the
+// upper left crossing and a light one on the lower right, at every installed size; not
+// one of the window's pictures.
+TEST(ArtworkIconTest, TwoStonesOnABoardWithRoundCorners) {
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256, 512}) {
+        SCOPED_TRACE(size);
+        const QImage icon = paintIcon(size);
+        ASSERT_EQ(icon.size(), QSize(size, size));
+        EXPECT_TRUE(icon.hasAlphaChannel());
+        for (QPoint corner : {QPoint(0, 0), QPoint(size - 1, 0), QPoint(0, size - 1), QPoint(size - 1, size - 1)})
+            EXPECT_LT(qAlpha(icon.pixel(corner)), size < 24 ? 64 : 1) << corner.x() << "," << corner.y();
+        for (int i = size / 8; i < size - size / 8; ++i) {
+            EXPECT_EQ(qAlpha(icon.pixel(i, size / 2)), 255) << "across at " << i;
+            EXPECT_EQ(qAlpha(icon.pixel(size / 2, i)), 255) << "down at " << i;
+        }
+        const auto at = [&](double x, double y) { return icon.pixel(int(x * size), int(y * size)); };
+        // Beside the lines, inside each stone: grey, dark and light.
+        for (QRgb stone : {at(0.36, 0.36), at(0.64, 0.64)})
+            EXPECT_LT(std::abs(qRed(stone) - qBlue(stone)), 20) << std::hex << stone;
+        EXPECT_LT(qGray(at(0.36, 0.36)), 80);
+        EXPECT_GT(qGray(at(0.64, 0.64)), 170);
+        // The board around them: light yellow wood.
+        for (QRgb wood : {at(0.5, 0.4), at(0.2, 0.8), at(0.8, 0.2)}) {
+            EXPECT_GT(qRed(wood) - qBlue(wood), 60) << std::hex << wood;
+            EXPECT_GT(qGray(wood), 120) << std::hex << wood;
+        }
+        EXPECT_TRUE(icon == paintIcon(size)) << "not the same picture twice";
+    }
+    EXPECT_TRUE(paintIcon(kMinIconSize - 1).isNull());
+    EXPECT_TRUE(paintIcon(kMaxIconSize + 1).isNull());
+    EXPECT_FALSE(pictureNames().contains(QStringLiteral("ICON")));
+}
+
 }  // namespace
 }  // namespace tolvan::art
 

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 
 #include <cstdio>
 #include <cstring>
@@ -30,6 +31,10 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvan"));
+    // An installed game has a desktop entry and an icon of this name: the desktop shows
+    // the window with them.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tolvan_go.Tolvan"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tolvan")));
 
     QCommandLineParser parser;
     QCommandLineOption screenshot(QStringLiteral("screenshot"),

@@ -1,6 +1,9 @@
 // tolvan-artgen: paints every picture the game window uses at one board cell size and
 // writes them as 24-bit PNG files into the folder named on the command line. Without a
 // cell it paints the shipped size, 21, which is what res/ holds.
+//
+// With --icons it paints the program's icon instead, once for each size named, into
+// OUTPUT_FOLDER/<size>x<size>/apps/tolvan.png as an icon theme lays them out.
 
 #include <QDir>
 #include <QGuiApplication>
@@ -9,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "art/artwork.h"
@@ -33,14 +37,50 @@ int parseCell(const char* text) {
     return cell >= tolvan::art::kMinCell && cell <= tolvan::art::kMaxCell ? cell : 0;
 }
 
+// The icon at each size named in `sizes`, as 32-bit PNG files with transparency.
+int writeIcons(const QDir& dir, const QStringList& sizes) {
+    bool ok = true;
+    for (const QString& text : sizes) {
+        bool number = false;
+        const int size = text.toInt(&number);
+        const QImage icon = number ? tolvan::art::paintIcon(size) : QImage();
+        if (icon.isNull()) {
+            std::fprintf(stderr, "tolvan-artgen: icon size %s is not a number from %d to %d\n", qPrintable(text),
+                         tolvan::art::kMinIconSize, tolvan::art::kMaxIconSize);
+            return 2;
+        }
+        const QString folder = QStringLiteral("%1x%1/apps").arg(size);
+        const QString path = dir.filePath(folder + QStringLiteral("/tolvan.png"));
+        if (!dir.mkpath(folder) || !icon.save(path, "PNG")) {
+            std::fprintf(stderr, "tolvan-artgen: cannot write %s\n", qPrintable(path));
+            ok = false;
+        }
+    }
+    return ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--icons") == 0) {
+        if (argc < 4) {
+            std::fprintf(stderr, "usage: tolvan-artgen --icons OUTPUT_FOLDER SIZE...\n");
+            return 2;
+        }
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        QStringList sizes;
+        for (int i = 3; i < argc; ++i) sizes << QString::fromLocal8Bit(argv[i]);
+        return writeIcons(QDir(QString::fromLocal8Bit(argv[2])), sizes);
+    }
     const int cell = argc == 3 ? parseCell(argv[2]) : 21;
     if (argc < 2 || argc > 3 || cell == 0) {
         std::fprintf(stderr, "usage: tolvan-artgen OUTPUT_FOLDER [CELL]\n"
-                             "  CELL: board cell in pixels, %d to %d (default 21)\n",
-                     tolvan::art::kMinCell, tolvan::art::kMaxCell);
+                             "       tolvan-artgen --icons OUTPUT_FOLDER SIZE...\n"
+                             "  CELL: board cell in pixels, %d to %d (default 21)\n"
+                             "  SIZE: icon side in pixels, %d to %d\n",
+                     tolvan::art::kMinCell, tolvan::art::kMaxCell, tolvan::art::kMinIconSize,
+                     tolvan::art::kMaxIconSize);
         return 2;
     }
     // Only off-screen painting happens here; never talk to a display.
