@@ -56,7 +56,7 @@ done
 [ -x "$root/usr/games/tolvan" ] && [ -x "$root/usr/games/tolvan-gtp" ] || fail "the programs are not executable"
 lib=$(find "$root" -name libtolvan_sound.so)
 case "$lib" in
-    "$root"/usr/lib/*/libtolvan_sound.so) ;;
+    "$root"/usr/lib/*/tolvan/libtolvan_sound.so) ;;
     *) fail "the sound library is not in a library folder of its own: ${lib:-missing}" ;;
 esac
 # Nothing writable by others, no execute bit on data or on the plug-in.
