@@ -9,12 +9,6 @@ namespace {
 
 constexpr const char* size_prefix = "BAN_";
 
-bool offered(int percent) {
-    for (int p : board_sizes)
-        if (p == percent) return true;
-    return false;
-}
-
 void tick(Tolvan& g, int percent) {
     for (int p : board_sizes) g.pf.menu.setChecked(boardSizeItem(p), p == percent);
 }
@@ -27,6 +21,12 @@ void show(Tolvan& g, int percent) {
 }
 
 }  // namespace
+
+bool isBoardSize(int percent) {
+    for (int p : board_sizes)
+        if (p == percent) return true;
+    return false;
+}
 
 std::string boardSizeItem(int percent) { return size_prefix + std::to_string(percent); }
 
@@ -48,7 +48,7 @@ void chooseBoardSize(Tolvan& g, const std::string& item) {
 }
 
 void applyBoardSize(Tolvan& g) {
-    const int wanted = offered(g.prefs.board_size) ? g.prefs.board_size : 100;
+    const int wanted = isBoardSize(g.prefs.board_size) ? g.prefs.board_size : 100;
     const int percent = wanted != 100 && g.pf.window.sizeFits(wanted) ? wanted : 100;
     tick(g, percent);
     // The window starts at 100 %; only another size needs telling.
@@ -56,7 +56,7 @@ void applyBoardSize(Tolvan& g) {
 }
 
 bool showBoardSize(Tolvan& g, int percent) {
-    if (!offered(percent)) return false;
+    if (!isBoardSize(percent)) return false;
     show(g, percent);
     return true;
 }

@@ -13,6 +13,9 @@ class Tolvan;
 // board a whole number of pixels (21, 28, 35, 42 and 63).
 constexpr int board_sizes[] = {100, 133, 167, 200, 300};
 
+// Whether `percent` is one of the sizes offered.
+bool isBoardSize(int percent);
+
 // The menu item of a size ("BAN_100" ...), and whether an item is one of them.
 std::string boardSizeItem(int percent);
 bool isBoardSizeItem(const std::string& item);

@@ -84,10 +84,13 @@ void CanvasWidget::setCell(int cell, double dpr) {
     update();
 }
 
-QSize CanvasWidget::logicalSize() const {
-    return QSize(static_cast<int>(std::ceil(image_.width() / dpr_ - 1e-9)),
-                 static_cast<int>(std::ceil(image_.height() / dpr_ - 1e-9)));
+QSize CanvasWidget::logicalSizeAt(int cell, double dpr) {
+    auto pixels = [cell](double twips) { return std::lround(twips * cell / 315.0); };
+    return QSize(static_cast<int>(std::ceil(pixels(window_width) / dpr - 1e-9)),
+                 static_cast<int>(std::ceil(pixels(window_height) / dpr - 1e-9)));
 }
+
+QSize CanvasWidget::logicalSize() const { return logicalSizeAt(cell_, dpr_); }
 
 // At the window's own size, exactly twipsToPixels.
 int CanvasWidget::px(double t) const {
@@ -98,14 +101,12 @@ int CanvasWidget::px(double t) const {
 // apart, with the board's left edge rounded once. The centre of a point's tile is
 // (10.5 + 21 i) pixels of the window's own size from the unrounded edge, scaled; the
 // rounding of the edge moves it with the tiles.
-double CanvasWidget::centreX(double t) const {
-    const double f = factor();
-    return (std::lround(t / 15.0) + 0.5) * f + px(board_left) - std::lround(board_left / 15.0) * f;
+double CanvasWidget::edgeShift(double edge) const {
+    return px(edge) - std::lround(edge / 15.0) * factor();
 }
 
-double CanvasWidget::centreY(double t) const {
-    const double f = factor();
-    return (std::lround(t / 15.0) + 0.5) * f + px(board_top) - std::lround(board_top / 15.0) * f;
+double CanvasWidget::centre(double t, double edge) const {
+    return (std::lround(t / 15.0) + 0.5) * factor() + edgeShift(edge);
 }
 
 const QImage& CanvasWidget::picture(Pic pic) {
@@ -146,7 +147,7 @@ void CanvasWidget::box(double x1, double y1, double x2, double y2, int color) {
 }
 
 void CanvasWidget::circle(double x, double y, double r, int color) {
-    const double cx = centreX(x), cy = centreY(y);
+    const double cx = centre(x, board_left), cy = centre(y, board_top);
     const double rp = r / 15.0 * factor();
     QRgb c = paletteColor(color).rgb();
     // Every pixel whose centre lies within the radius of the point's centre: a round,
@@ -200,7 +201,7 @@ void CanvasWidget::textCentred(double x, double y, const std::string& s, double 
     outline.addText(0, 0, font, str);
     const QRectF ink = outline.boundingRect();
     // The centre of the pixel that (x, y) falls on.
-    const double cx = centreX(x), cy = centreY(y);
+    const double cx = centre(x, board_left), cy = centre(y, board_top);
     const QPoint origin(static_cast<int>(std::lround(cx - ink.center().x())),
                         static_cast<int>(std::lround(cy - ink.center().y())));
     QPainter p(&image_);
@@ -252,9 +253,7 @@ void CanvasWidget::mousePressEvent(QMouseEvent* event) {
     const double f = factor();
     const double x = std::floor(at.x()), y = std::floor(at.y());
     if (cell_ == 21) return onMousePress(QPointF(x * 15.0, y * 15.0));
-    const double dx = px(board_left) - std::lround(board_left / 15.0) * f;
-    const double dy = px(board_top) - std::lround(board_top / 15.0) * f;
-    onMousePress(QPointF((x - dx) / f * 15.0, (y - dy) / f * 15.0));
+    onMousePress(QPointF((x - edgeShift(board_left)) / f * 15.0, (y - edgeShift(board_top)) / f * 15.0));
 }
 
 }  // namespace tolvan

@@ -51,8 +51,10 @@ public:
     void setCell(int cell, double dpr);
     int cell() const { return cell_; }
     double devicePixelRatioShown() const { return dpr_; }
-    // The size of the whole picture in the window's pixels (device pixels / ratio).
+    // The size of the whole picture in the window's pixels (device pixels / ratio); and
+    // the size it would have with board cells of `cell` device pixels at ratio `dpr`.
     QSize logicalSize() const;
+    static QSize logicalSizeAt(int cell, double dpr);
     // Twips to device pixels: the left or top edge of what starts at t.
     int toPixels(double twips) const { return px(twips); }
 
@@ -78,10 +80,13 @@ private:
     const QImage& picture(Pic pic);
     // Twips to device pixels: the left or top edge of what starts at t.
     int px(double t) const;
-    // The centre of the window pixel (at 100 %) that t falls on, in device pixels, placed
-    // so that a point's centre is the centre of its board tile at every size.
-    double centreX(double t) const;
-    double centreY(double t) const;
+    // How far the rounding of the board's edge (board_left or board_top, in twips) moves
+    // the tiles from where the scale alone would put them, in device pixels.
+    double edgeShift(double edge) const;
+    // The centre of the window pixel (at 100 %) that t falls on, in device pixels, moved
+    // with the board's edge so that a point's centre is the centre of its board tile at
+    // every size.
+    double centre(double t, double edge) const;
     double factor() const { return cell_ / 21.0; }
 
     QImage image_;

@@ -55,9 +55,7 @@ int main(int argc, char** argv) {
     if (parser.isSet(scale)) {
         bool number = false;
         shotPercent = parser.value(scale).toInt(&number);
-        bool offered = false;
-        for (int p : tolvan::board_sizes) offered = offered || p == shotPercent;
-        if (!number || !offered || shotFile.isEmpty()) {
+        if (!number || !tolvan::isBoardSize(shotPercent) || shotFile.isEmpty()) {
             std::fprintf(stderr, "tolvan: --scale takes 100, 133, 167, 200 or 300, with --screenshot\n");
             return 2;
         }

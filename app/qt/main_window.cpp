@@ -147,10 +147,8 @@ bool MainWindow::sizeFits(int percent) {
     // The frame as the window manager drew it; before the window is shown, a usual one.
     const QSize frameExtra = isVisible() ? frameGeometry().size() - geometry().size() : QSize(8, 32);
     const double dpr = devicePixelRatioF();
-    const int cell = cellPixels(percent, dpr);
-    const double width = std::ceil(9000.0 / 315.0 * cell / dpr);
-    const double height = std::ceil(8000.0 / 315.0 * cell / dpr);
-    return width + frameExtra.width() <= area.width() && height + frameExtra.height() <= area.height();
+    const QSize window = CanvasWidget::logicalSizeAt(cellPixels(percent, dpr), dpr) + frameExtra;
+    return window.width() <= area.width() && window.height() <= area.height();
 }
 
 void MainWindow::screenChanged() {

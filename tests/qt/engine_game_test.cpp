@@ -20,22 +20,10 @@
 #include "app/qt/engine_port.h"
 #include "app/qt/main_window.h"
 #include "app/tolvan.h"
+#include "qt_support.h"
 
 namespace tolvan {
 namespace {
-
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "tolvan_qt_tests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(argc, argv);
-}
-
-QPoint cellPixel(int i, int j) {
-    return {twipsToPixels(board_left + i * cell_width), twipsToPixels(board_top + j * cell_height)};
-}
 
 // Paint events of a widget, counted.
 class PaintCounter : public QObject {

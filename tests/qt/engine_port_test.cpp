@@ -26,18 +26,10 @@
 #include <vector>
 
 #include "engine/gtp_client.h"
+#include "qt_support.h"
 
 namespace tolvan {
 namespace {
-
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "tolvan_qt_tests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(argc, argv);
-}
 
 // The processes whose parent is this one, zombies included.
 std::set<int> children() {

@@ -24,20 +24,11 @@
 #include "app/qt/main_window.h"
 #include "app/qt/version_window.h"
 #include "app/tolvan.h"
+#include "qt_support.h"
 
 namespace tolvan {
 namespace {
 
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "tolvan_qt_tests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(argc, argv);
-}
-
-bool isDark(QColor c) { return c.red() < 80 && c.green() < 80 && c.blue() < 80; }
 
 class QtScaleTest : public ::testing::Test {
 protected:

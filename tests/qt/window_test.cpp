@@ -26,30 +26,16 @@
 #include "app/qt/main_window.h"
 #include "app/qt/version_window.h"
 #include "app/tolvan.h"
+#include "qt_support.h"
 
 namespace tolvan {
 namespace {
-
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "tolvan_qt_tests";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    new QApplication(argc, argv);
-}
 
 // The pixel of the canvas at (x, y) twips, through the program's own rounding rule.
 QColor pixelAt(MainWindow& w, double x, double y) {
     return w.canvas().image().pixelColor(twipsToPixels(x), twipsToPixels(y));
 }
 
-// The top-left pixel of board cell (i, j), counted on the canvas.
-QPoint cellPixel(int i, int j) {
-    return {twipsToPixels(board_left + i * cell_width), twipsToPixels(board_top + j * cell_height)};
-}
-
-bool isDark(QColor c) { return c.red() < 80 && c.green() < 80 && c.blue() < 80; }
 bool isWood(QColor c) { return c.red() > 150 && c.green() > 100 && c.blue() + 40 < c.green(); }
 bool isGreenish(QColor c) { return c.green() > c.red() && c.green() > c.blue(); }
 
