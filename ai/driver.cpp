@@ -3,6 +3,7 @@
 // pass when there is none. The stone is played exactly as a person's stone is.
 #include "app/opponent.h"
 #include "app/tolvan.h"
+#include "game/position.h"
 
 namespace tolvan {
 
@@ -60,7 +61,8 @@ void Tolvan::com_ban() {
     // The book answers the last recorded move when it completes a known corner shape.
     // An answer that the rules would refuse is ignored and the point scored as usual.
     if (!recordFull && engine.kind == EngineTurn::builtin && s.move_no > 0) {
-        const int px = s.move_x[s.move_no - 1], py = s.move_y[s.move_no - 1];
+        const rules::Move last = recordedMove(s, s.move_no - 1);
+        const int px = last.at.x, py = last.at.y;
         int qx = px, qy = py;
         if (調査_定石有無(qx, qy) == flag_on) {
             取得_定石MAN座標(px, py, qx, qy);
@@ -75,16 +77,17 @@ void Tolvan::com_ban() {
 
     if (!recordFull && !fromBook && engine.kind == EngineTurn::builtin) {
         const int t = s.turn;
+        // Only points the rules allow: never suicide, never a ko taken back at once.
+        const rules::Board position = positionOf(s, false);
         for (int x = 1; x <= 19; ++x)
             for (int y = 1; y <= 19; ++y) {
                 if (s.board[x][y] != stone_empty) continue;
-                // Never suicide.
-                if (!(s.atari_map_com[x][y] == flag_on || s.atari2_map_com[x][y] == flag_off))
-                    continue;
+                if (!position.legal(t, x, y)) continue;
                 // An own eye is filled only to save a group the person could capture there.
                 if (s.atari_map_man[x][y] == flag_off && s.neighbour_count[x][y] <= 4) continue;
-                // Ko: a capture of the person's last stone is skipped when the person could
-                // take back at once, with the captured stones still standing.
+                // A capture of the person's last stone is skipped when the person could
+                // take back at once with the captured stones still standing: more than the
+                // ko rule refuses, the computer keeps out of every such fight.
                 if (調査_当たり(x, y, t, -t) == flag_on && s.scan_mark[s.last_x][s.last_y] == flag_on) {
                     s.board[x][y] = static_cast<i16>(t);
                     const i16 retake = 調査_当たり(s.last_x, s.last_y, -t, t);
@@ -118,7 +121,7 @@ void Tolvan::com_ban() {
         pf.window.computerTurn(false);
         MsgBox("パスします", Buttons::OK, "COMパス");
         s.com_passed = flag_on;
-        if (s.move_no == s.last_move_no) s.passes_at_end = static_cast<i16>(s.passes_at_end + 1);
+        if (s.move_no == s.record.stones()) s.record.pass();
         s.turn = static_cast<i16>(-s.turn);
         MsgBox("あなたの番です", Buttons::OK, " ");
         return;
@@ -127,8 +130,10 @@ void Tolvan::com_ban() {
     const int t = s.turn;
 
     // The previous stone loses its mark; the new one is shown with it.
-    if (s.move_no > 0)
-        描画_石(s.move_x[s.move_no - 1], s.move_y[s.move_no - 1], s.move_side[s.move_no - 1]);
+    if (s.move_no > 0) {
+        const rules::Move m = recordedMove(s, s.move_no - 1);
+        描画_石(m.at.x, m.at.y, m.colour);
+    }
     描画_石(bx, by, t);
     描画_打駒印(bx, by, mark_color);
     待ち時間(0.5);

@@ -10,7 +10,7 @@ void Tolvan::PASU_Click() {
     }
     if (MsgBox("パスしますか？", Buttons::YesNo, "パスの確認") != Answer::Yes) return;
     s.hint_active = flag_off;
-    if (s.move_no == s.last_move_no) s.passes_at_end = static_cast<i16>(s.passes_at_end + 1);
+    if (s.move_no == s.record.stones()) s.record.pass();
     s.turn = static_cast<i16>(-s.turn);
 
     bool gameOver = false;

@@ -48,6 +48,9 @@ void handicapStep(Tolvan& g, int delta) {
             g.描画_桝(x, y);
         }
         g.dsPlay(s.sound_stone);
+        // The stones stand before the first move: the record's first position holds them,
+        // so stepping back to the start and saving the record keep them.
+        g.調査_保存(0);
     }
     s.handicap_set = flag_on;
 }

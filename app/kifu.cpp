@@ -15,7 +15,7 @@
 #include <iterator>
 
 #include "app/tolvan.h"
-#include "platform/headless.h"
+#include "game/position.h"
 
 namespace tolvan {
 
@@ -26,12 +26,12 @@ namespace fs = std::filesystem;
 constexpr const char* kifu_filter = "棋譜 (*.sgf)";
 constexpr const char* application = "Tolvan:1.0";
 
-// The stones of a board-shaped grid, as setup points of one colour.
-std::vector<sgf::Point> stonesOf(const Grid<i16>& board, int colour) {
+// The stones of one colour of a position, as setup points.
+std::vector<sgf::Point> stonesOf(const rules::Board& board, int colour) {
     std::vector<sgf::Point> out;
-    for (int y = 1; y <= 19; ++y)
-        for (int x = 1; x <= 19; ++x)
-            if (board[x][y] == colour) out.push_back({x, y});
+    for (int y = 1; y <= board.size(); ++y)
+        for (int x = 1; x <= board.size(); ++x)
+            if (board.at(x, y) == colour) out.push_back({x, y});
     return out;
 }
 
@@ -40,18 +40,6 @@ bool hasStones(const Grid<i16>& board) {
         for (int y = 1; y <= 19; ++y)
             if (board[x][y] != stone_empty) return true;
     return false;
-}
-
-// The position before the first move. A record opened from a file keeps it in slot 0;
-// a game of the window has handicap stones only on the board, so they are the stones
-// of slot 1 other than the first move (a first move never takes a handicap stone), or
-// the board itself when no move has been played.
-Grid<i16> setupOf(const GameState& s) {
-    if (hasStones(s.board_history[0])) return s.board_history[0];
-    if (s.last_move_no == 0) return s.board;
-    Grid<i16> setup = s.board_history[1];
-    setup[s.move_x[0]][s.move_y[0]] = stone_empty;
-    return setup;
 }
 
 std::vector<sgf::Point> sorted(std::vector<sgf::Point> v) {
@@ -99,29 +87,24 @@ namespace {
 // before it. `passes` more follow the last, alternating from the side after it.
 sgf::Record playOf(const GameState& s, int moves, int passes) {
     sgf::Record r;
-    const Grid<i16> setup = setupOf(s);
+    const rules::Board& setup = s.record.setup();
     r.black_setup = stonesOf(setup, stone_black);
     r.white_setup = stonesOf(setup, stone_white);
-    for (int k = 0; k < moves; ++k) {
-        const int colour = s.move_side[k];
-        if (k > 0 && s.move_side[k - 1] == colour) r.moves.push_back({-colour, true, {}, {}});
-        r.moves.push_back({colour, false, {s.move_x[k], s.move_y[k]}, {}});
-    }
-    int colour = moves > 0 ? -s.move_side[moves - 1] : stone_black;
-    for (int k = 0; k < passes; ++k, colour = -colour) r.moves.push_back({colour, true, {}, {}});
+    for (const rules::Node& n : rules::sequence(s.record, moves, passes))
+        r.moves.push_back({n.colour, n.pass, n.pass ? sgf::Point{} : sgf::Point{n.at.x, n.at.y}, {}});
     return r;
 }
 }  // namespace
 
 sgf::Record positionOfGame(const Tolvan& game) {
     const GameState& s = game.s;
-    return playOf(s, s.move_no, s.move_no == s.last_move_no ? s.passes_at_end : 0);
+    return playOf(s, s.move_no, s.move_no == s.record.stones() ? s.record.passesAtEnd() : 0);
 }
 
 sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
                          const std::optional<Players>& players) {
     const GameState& s = game.s;
-    sgf::Record r = playOf(s, s.last_move_no, s.passes_at_end);
+    sgf::Record r = playOf(s, s.record.stones(), s.record.passesAtEnd());
 
     char km[32];
     std::snprintf(km, sizeof km, "%g", komi);
@@ -155,116 +138,69 @@ sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double ko
 
 // ---- Replaying a record ---------------------------------------------------------------
 
-struct ReplayedRecord::Game {
-    HeadlessPlatform platform{0};
-    std::unique_ptr<Tolvan> game = std::make_unique<Tolvan>(platform.port());
-};
-
-ReplayedRecord::ReplayedRecord(std::unique_ptr<Game> game) : game_(std::move(game)) {}
-ReplayedRecord::ReplayedRecord(ReplayedRecord&&) noexcept = default;
-ReplayedRecord& ReplayedRecord::operator=(ReplayedRecord&&) noexcept = default;
-ReplayedRecord::~ReplayedRecord() = default;
-
-std::variant<ReplayedRecord, ReplayProblem> ReplayedRecord::replay(const sgf::Record& record,
-                                                                   int nodes) {
-    auto scratch = std::make_unique<Game>();
-    Tolvan& g = *scratch->game;
-    GameState& s = g.s;
-    g.初期設定();
-
+std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& record, int nodes) {
     // The setup: no point twice, and no chain without a liberty.
-    for (const auto& p : record.black_setup) {
-        if (s.board[p.x][p.y] != stone_empty) return ReplayProblem{ReplayProblem::setup, 0};
-        s.board[p.x][p.y] = stone_black;
-    }
-    for (const auto& p : record.white_setup) {
-        if (s.board[p.x][p.y] != stone_empty) return ReplayProblem{ReplayProblem::setup, 0};
-        s.board[p.x][p.y] = stone_white;
-    }
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y)
-            if (s.board[x][y] != stone_empty && g.調査_当たり2(x, y, s.board[x][y]) == flag_on)
+    rules::Board setup(19);
+    for (const auto* stones : {&record.black_setup, &record.white_setup})
+        for (const auto& p : *stones) {
+            if (!setup.onBoard(p.x, p.y) || setup.at(p.x, p.y) != stone_empty)
                 return ReplayProblem{ReplayProblem::setup, 0};
-    g.調査_保存(0);
+            setup.put(p.x, p.y, stones == &record.black_setup ? stone_black : stone_white);
+        }
+    for (int x = 1; x <= setup.size(); ++x)
+        for (int y = 1; y <= setup.size(); ++y)
+            if (setup.at(x, y) != stone_empty && setup.liberties(x, y) == 0)
+                return ReplayProblem{ReplayProblem::setup, 0};
 
+    ReplayedRecord result;
+    result.history.reset(setup);
     // Who moves first: the first move says so; without moves, PL, or white after a
     // black handicap, or else black.
     const std::string pl = record.get("PL");
-    s.turn = stone_black;
+    result.toMove = stone_black;
     if (!record.moves.empty())
-        s.turn = static_cast<i16>(record.moves.front().colour);
+        result.toMove = record.moves.front().colour;
     else if (pl == "W" || pl == "w")
-        s.turn = stone_white;
+        result.toMove = stone_white;
     else if (pl.empty() && !record.black_setup.empty() && record.white_setup.empty())
-        s.turn = stone_white;
-    s.play_mode = mode_man;
+        result.toMove = stone_white;
 
-    ReplayedRecord result(std::move(scratch));
     const int count = nodes < 0 ? static_cast<int>(record.moves.size())
                                 : std::min(nodes, static_cast<int>(record.moves.size()));
+    rules::History& h = result.history;
     for (int i = 0; i < count; ++i) {
         const sgf::Move& m = record.moves[i];
         const int number = i + 1;
-        s.turn = static_cast<i16>(m.colour);
+        result.toMove = -m.colour;
         if (m.pass) {
-            ++s.passes_at_end;
-            s.turn = static_cast<i16>(-m.colour);
-            result.nodes_.push_back(false);
+            h.pass();
+            result.nodes.push_back(false);
             continue;
         }
-        const int x = m.at.x, y = m.at.y, t = m.colour;
-        if (s.move_no >= max_moves) return ReplayProblem{ReplayProblem::too_many, number};
-        if (g.調査_置けるか(x, y) == flag_off) return ReplayProblem{ReplayProblem::occupied, number};
-        if (g.調査_当たり2(x, y, t) == flag_on && g.調査_当たり(x, y, t, -t) == flag_off)
-            return ReplayProblem{ReplayProblem::suicide, number};
-        if (s.passes_at_end == 0 && g.koRetake(x, y, t))
-            return ReplayProblem{ReplayProblem::ko, number};
-        // As a stone played on the board is entered: the move, the captures, the position.
-        g.recordMove(x, y, t);
-        g.removeCapturedChains(x, y, t);
-        g.storeMove(x, y, t);
-        result.nodes_.push_back(true);
+        if (h.full()) return ReplayProblem{ReplayProblem::too_many, number};
+        switch (h.why(m.colour, m.at.x, m.at.y)) {
+        case rules::Why::legal: break;
+        case rules::Why::suicide: return ReplayProblem{ReplayProblem::suicide, number};
+        case rules::Why::ko: return ReplayProblem{ReplayProblem::ko, number};
+        case rules::Why::off_board:
+        case rules::Why::occupied: return ReplayProblem{ReplayProblem::occupied, number};
+        }
+        h.play(m.colour, m.at.x, m.at.y);
+        result.nodes.push_back(true);
     }
     return result;
 }
 
-int ReplayedRecord::colourToMove() const { return game_->game->s.turn; }
-
-void ReplayedRecord::takeUp(Tolvan& game, const sgf::Record& opened) const {
-    const GameState& r = game_->game->s;
+void takeUpReplayed(Tolvan& game, const ReplayedRecord& replayed, const sgf::Record& opened) {
     GameState& s = game.s;
     const bool running = s.turn != no_side;
-
-    s.board = r.board;
-    for (int n = 0; n <= r.last_move_no; ++n) s.board_history[n] = r.board_history[n];
-    for (int k = 0; k < r.last_move_no; ++k) {
-        s.move_x[k] = r.move_x[k];
-        s.move_y[k] = r.move_y[k];
-        s.move_side[k] = r.move_side[k];
-    }
-    s.move_no = r.move_no;
-    s.last_move_no = r.last_move_no;
-    s.last_x = r.last_x;
-    s.last_y = r.last_y;
-    s.last_side = r.last_side;
-    s.black_captures = r.black_captures;
-    s.white_captures = r.white_captures;
-    s.passes_at_end = r.passes_at_end;
-    s.turn = r.turn;
-
-    s.handicap_level = 0;
-    s.handicap_set = flag_off;
-    s.reversed = flag_off;
-    s.hint_active = flag_off;
-    s.com_passed = flag_off;
-    s.man_passed = flag_off;
+    takeUpRecord(game, replayed.history, replayed.toMove);
     s.record_mode = flag_on;
     if (!running) {
         s.play_mode = mode_man;
         s.man_side = stone_black;
         s.com_side = stone_white;
     }
-
     game.kifu.opened = opened;
     game.kifu.result.clear();
     game.画面_再描画();
@@ -366,7 +302,7 @@ void rememberFolder(Tolvan& g, const std::string& file) {
 // choice. Nothing to save is said so; a file that could not be written is named.
 void saveKifu(Tolvan& g) {
     const GameState& s = g.s;
-    if (s.last_move_no == 0 && !hasStones(s.board)) {
+    if (s.record.stones() == 0 && !hasStones(s.board)) {
         g.MsgBox("保存する棋譜がありません（盤に石がありません）。", Buttons::OK, "棋譜の保存");
         return;
     }
@@ -396,14 +332,14 @@ void openKifu(Tolvan& g) {
     auto read = sgf::read(*bytes);
     if (const auto* e = std::get_if<sgf::Error>(&read)) return refuse(describeProblem(*e));
     const sgf::Record& record = std::get<sgf::Record>(read);
-    auto replayed = ReplayedRecord::replay(record);
+    auto replayed = replayRecord(record);
     if (const auto* p = std::get_if<ReplayProblem>(&replayed)) return refuse(describeProblem(*p));
 
     if (g.s.turn != no_side &&
         g.MsgBox("対局中の棋譜は消えます。\r棋譜を開いてよろしいですか？", Buttons::YesNo, "棋譜を開く") !=
             Answer::Yes)
         return;
-    std::get<ReplayedRecord>(replayed).takeUp(g, record);
+    takeUpReplayed(g, std::get<ReplayedRecord>(replayed), record);
 }
 
 void noteJudgement(Tolvan& g, int black, int white) {

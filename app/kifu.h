@@ -3,12 +3,12 @@
 // them. The format itself is sgf/; this is where it meets the game.
 #pragma once
 
-#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "rules/history.h"
 #include "sgf/sgf.h"
 
 namespace tolvan {
@@ -62,36 +62,25 @@ struct ReplayProblem {
     int move = 0;  // the node's move number, passes counted; 0 for the setup
 };
 
-// A record replayed through the game's rules on a game of its own, ready to be taken up.
-class ReplayedRecord {
-public:
-    // Replays the setup and the first `nodes` moves (all when negative), passes
-    // counted, and checks every stone as the game checks a stone played on the board.
-    static std::variant<ReplayedRecord, ReplayProblem> replay(const sgf::Record& record,
-                                                              int nodes = -1);
-
-    ReplayedRecord(ReplayedRecord&&) noexcept;
-    ReplayedRecord& operator=(ReplayedRecord&&) noexcept;
-    ~ReplayedRecord();
-
-    // The colour to move after the replayed moves: +1 black, -1 white.
-    int colourToMove() const;
-    // The moves and passes replayed, in order: true for a stone.
-    const std::vector<bool>& nodes() const { return nodes_; }
-
-    // Replaces the game with the replayed one, in the record-stepping mode at its last
-    // position: the board, every stored position, the prisoners and the colour to move
-    // come from the record; handicap, reversal, passes and hint start afresh. A game
-    // that was running keeps its mode and sides; otherwise it is a game of two people.
-    // The window is redrawn whole. `opened` is remembered for the next save.
-    void takeUp(Tolvan& game, const sgf::Record& opened) const;
-
-private:
-    struct Game;
-    explicit ReplayedRecord(std::unique_ptr<Game> game);
-    std::unique_ptr<Game> game_;
-    std::vector<bool> nodes_;
+// A record replayed through the rules, ready to be taken up: its history (the setup
+// stones from the file, every stone, the passes), the colour to move after it, and its
+// moves and passes in order (true for a stone).
+struct ReplayedRecord {
+    rules::History history;
+    int toMove = 1;
+    std::vector<bool> nodes;
 };
+
+// Replays the setup and the first `nodes` moves (all when negative), passes counted, and
+// checks every stone as the game checks a stone played on the board.
+std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& record, int nodes = -1);
+
+// Replaces the game with the replayed one, in the record-stepping mode at its last
+// position: the board, every stored position, the prisoners and the colour to move
+// come from the record; handicap, reversal, passes and hint start afresh. A game that
+// was running keeps its mode and sides; otherwise it is a game of two people. The
+// window is redrawn whole. `opened` is remembered for the next save.
+void takeUpReplayed(Tolvan& game, const ReplayedRecord& replayed, const sgf::Record& opened);
 
 // Writes `text` to a new file beside `path` and renames it over `path`, so that a
 // failure leaves any earlier file as it was. On failure returns why, and leaves no

@@ -1,5 +1,8 @@
 // Stepping back and forward through the stored positions of the game.
+#include <algorithm>
+
 #include "app/tolvan.h"
+#include "game/position.h"
 
 namespace tolvan {
 
@@ -41,9 +44,10 @@ void Tolvan::MODORU_Click() {
     s.move_no = static_cast<i16>(s.move_no - 1);
     s.turn = static_cast<i16>(-s.turn);
 
+    const rules::Board& stored = s.record.after(std::min<int>(s.move_no, s.record.stones()));
     for (int x = 1; x <= 19; ++x)
         for (int y = 1; y <= 19; ++y) {
-            const i16 h = s.board_history[s.move_no][x][y];
+            const i16 h = static_cast<i16>(stored.at(x, y));
             if (s.board[x][y] == h) continue;
             if (h == stone_empty) {
                 描画_桝(x, y);
@@ -58,12 +62,12 @@ void Tolvan::MODORU_Click() {
         }
 
     if (s.move_no > 0) {
-        const int k = s.move_no - 1;
-        描画_石(s.move_x[k], s.move_y[k], s.move_side[k]);
-        描画_打駒印(s.move_x[k], s.move_y[k], mark_color);
-        s.last_x = s.move_x[k];
-        s.last_y = s.move_y[k];
-        s.last_side = s.move_side[k];
+        const rules::Move m = recordedMove(s, s.move_no - 1);
+        描画_石(m.at.x, m.at.y, m.colour);
+        描画_打駒印(m.at.x, m.at.y, mark_color);
+        s.last_x = static_cast<i16>(m.at.x);
+        s.last_y = static_cast<i16>(m.at.y);
+        s.last_side = static_cast<i16>(m.colour);
     }
     if (s.last_x >= 1 && s.last_x <= 19 && s.last_y >= 1 && s.last_y <= 19 &&
         s.board[s.last_x][s.last_y] == s.com_side)
@@ -76,7 +80,7 @@ void Tolvan::MODORU_Click() {
 // 進: one move forward along the record.
 void Tolvan::SUSUMU_Click() {
     s.record_mode = flag_on;
-    if (s.move_no >= s.last_move_no) {
+    if (s.move_no >= s.record.stones()) {
         dsPlay(s.sound_forbidden);
         MsgBox("進めません", Buttons::OK, "進む");
         return;
@@ -86,17 +90,21 @@ void Tolvan::SUSUMU_Click() {
         pf.canvas.paintPicture(Pic::SINAN_MODE, 7000, 1000);
     }
     s.turn = static_cast<i16>(-s.turn);
-    if (s.move_no > 0)
-        描画_石(s.move_x[s.move_no - 1], s.move_y[s.move_no - 1], s.move_side[s.move_no - 1]);
-    s.last_x = s.move_x[s.move_no];
-    s.last_y = s.move_y[s.move_no];
-    s.last_side = s.move_side[s.move_no];
+    if (s.move_no > 0) {
+        const rules::Move m = recordedMove(s, s.move_no - 1);
+        描画_石(m.at.x, m.at.y, m.colour);
+    }
+    const rules::Move next = s.record.stone(s.move_no);
+    s.last_x = static_cast<i16>(next.at.x);
+    s.last_y = static_cast<i16>(next.at.y);
+    s.last_side = static_cast<i16>(next.colour);
     s.move_no = static_cast<i16>(s.move_no + 1);
     描画_手数(s.move_no);
 
+    const rules::Board& stored = s.record.after(s.move_no);
     for (int x = 1; x <= 19; ++x)
         for (int y = 1; y <= 19; ++y) {
-            const i16 h = s.board_history[s.move_no][x][y];
+            const i16 h = static_cast<i16>(stored.at(x, y));
             if (s.board[x][y] == h) continue;
             if (h == stone_empty) {
                 // A stone the replayed move captures.

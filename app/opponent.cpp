@@ -4,6 +4,7 @@
 
 #include "app/kifu.h"
 #include "app/tolvan.h"
+#include "game/position.h"
 
 namespace tolvan {
 
@@ -95,18 +96,14 @@ EngineTurn askEngine(Tolvan& g) {
         g.描画_文字列(23.35, 11.25, std::to_string(seconds) + "秒", color_white, 9);
         g.pf.canvas.refresh();
     };
-    const EngineMove m = g.pf.opponent.genmove(positionOfGame(g), s.turn, thinking);
+    const EngineMove m = g.pf.opponent.genmove(rules::upTo(s.record, s.move_no), s.turn, thinking);
     switch (m.kind) {
     case EngineMove::stone: {
-        const bool on = m.x >= 1 && m.x <= 19 && m.y >= 1 && m.y <= 19;
         // The rules the person's stones obey: a free point, no suicide, and a ko taken
         // back at once only right after a pass.
-        const bool legal = on && g.調査_置けるか(m.x, m.y) == flag_on &&
-                           !(g.調査_当たり2(m.x, m.y, s.turn) == flag_on &&
-                             g.調査_当たり(m.x, m.y, s.turn, -s.turn) == flag_off) &&
-                           !((s.move_no != s.last_move_no || s.passes_at_end == 0) &&
-                             g.koRetake(m.x, m.y, s.turn));
-        if (legal) return {EngineTurn::stone, m.x, m.y};
+        const rules::Why why = positionOf(s, true).why(s.turn, m.x, m.y);
+        const bool on = why != rules::Why::off_board;
+        if (why == rules::Why::legal) return {EngineTurn::stone, m.x, m.y};
         fallBack(g, "エンジンの手（" + (on ? vertexText(m.x, m.y) : std::string("盤の外")) +
                         "）は打てない手です。");
         return {};

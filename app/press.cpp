@@ -2,13 +2,9 @@
 #include <cmath>
 
 #include "app/tolvan.h"
+#include "game/position.h"
 
 namespace tolvan {
-
-namespace {
-// True when the board shows the end of the record and a pass was made after it.
-bool justPassed(const GameState& s) { return s.move_no == s.last_move_no && s.passes_at_end > 0; }
-}  // namespace
 
 void Tolvan::MouseDown(double X, double Y) {
     if (ended) return;
@@ -68,16 +64,15 @@ void Tolvan::MouseDown(double X, double Y) {
     }
 
     const int t = s.turn;
-    if (!(調査_当たり2(x, y, t) == flag_off || 調査_当たり(x, y, t, -t) == flag_on)) {
+    // The rules answer for the position on the board; a pass made after the end of the
+    // record lifts the ko, since the retake then repeats no position.
+    const rules::Why why = positionOf(s, true).why(t, x, y);
+    if (why == rules::Why::suicide) {
         dsPlay(s.sound_forbidden);
         MsgBox("自殺点です 打てません", Buttons::OK, "Tolvan");
         return;
     }
-
-    // Simple ko: a stone that retakes a single stone at once, where the opponent could
-    // retake again on the point of their last stone, is refused; after a pass the
-    // retake is a new position and allowed.
-    if (!justPassed(s) && koRetake(x, y, t)) {
+    if (why == rules::Why::ko) {
         dsPlay(s.sound_forbidden);
         MsgBox("ｺｳ材を打たないと打てません", Buttons::OK, "Tolvan");
         return;
@@ -85,8 +80,10 @@ void Tolvan::MouseDown(double X, double Y) {
 
     // The previous stone loses its mark.
     if (s.play_mode == mode_com) {
-        if (s.move_no > 0)
-            描画_石(s.move_x[s.move_no - 1], s.move_y[s.move_no - 1], s.move_side[s.move_no - 1]);
+        if (s.move_no > 0) {
+            const rules::Move m = recordedMove(s, s.move_no - 1);
+            描画_石(m.at.x, m.at.y, m.colour);
+        }
     } else if (s.last_x > 0 && s.board[s.last_x][s.last_y] != stone_empty) {
         描画_石(s.last_x, s.last_y, s.last_side);
     }

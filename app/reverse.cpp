@@ -1,5 +1,6 @@
 // 逆転: black and white change places over the board and the whole record.
 #include "app/tolvan.h"
+#include "game/position.h"
 
 namespace tolvan {
 
@@ -11,12 +12,9 @@ void Tolvan::GYAKUTEN_Click() {
     std::swap(s.black_captures, s.white_captures);
     描画_取得駒数(s.black_captures, s.white_captures);
 
-    for (int k = 0; k <= s.move_no; ++k) {
-        if (k < s.move_no) s.move_side[k] = static_cast<i16>(-s.move_side[k]);
-        for (int x = 1; x <= 19; ++x)
-            for (int y = 1; y <= 19; ++y)
-                s.board_history[k][x][y] = static_cast<i16>(-s.board_history[k][x][y]);
-    }
+    // The moves after the position shown leave the record; the rest change colour.
+    s.record.truncate(s.move_no);
+    s.record.reverse();
 
     for (int x = 1; x <= 19; ++x)
         for (int y = 1; y <= 19; ++y)
@@ -25,11 +23,11 @@ void Tolvan::GYAKUTEN_Click() {
                 描画_石(x, y, s.board[x][y]);
             }
 
-    描画_打駒印(s.move_x[s.move_no - 1], s.move_y[s.move_no - 1], mark_color);
+    const rules::Move last = recordedMove(s, s.move_no - 1);
+    描画_打駒印(last.at.x, last.at.y, mark_color);
     dsPlay(s.sound_stone);
     s.last_side = static_cast<i16>(-s.last_side);
     調査_保存(s.move_no);
-    s.last_move_no = s.move_no;
     s.turn = static_cast<i16>(-s.turn);
     if (checked("BANGOU")) 描画_全手順番号(s.move_no - 1);
     if (s.play_mode == mode_com && s.turn == s.com_side) {

@@ -4,7 +4,7 @@
 namespace tolvan {
 
 namespace {
-bool newGame(const GameState& s) { return s.turn == no_side || s.last_move_no == 0; }
+bool newGame(const GameState& s) { return s.turn == no_side || s.record.stones() == 0; }
 
 // What 先手 and 後手 share: review ends, both passes are forgotten, the colour rows are
 // labelled and the game is one against the computer.

@@ -45,12 +45,10 @@ void Tolvan::初期設定() {
     s.record_mode = flag_off;
     s.turn = no_side;
     s.hint_active = flag_off;
-    s.last_move_no = 0;
     s.move_no = 0;
     s.black_captures = 0;
     s.white_captures = 0;
     s.reversed = flag_off;
-    s.passes_at_end = 0;
 
     描画_四角形(21, 6, 1800, 2600, frame_color);
 
@@ -73,6 +71,8 @@ void Tolvan::初期設定() {
                 s.board[x][y] = stone_empty;
             }
 
+    // A new record: no stone, no pass, the empty board as the position before the first move.
+    s.record.reset(rules::Board(19));
     調査_保存(s.move_no);
     画面_再描画();
 }

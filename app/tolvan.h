@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/kifu.h"
+#include "game/position.h"
 #include "game/state.h"
 #include "platform/port.h"
 #include "settings/preferences.h"
@@ -88,24 +89,22 @@ public:
     void 碁盤_入替();
     // Writes the number of the previous move on its stone when move numbers are shown.
     void numberPreviousMove();
-    // Enters a stone of t on (x, y) as the last move and the next entry of the move list,
-    // and shows the new move count.
+    // Makes a stone of t on (x, y) the last move and shows the new move count.
     void recordMove(int x, int y, int t);
-    // Puts the recorded stone on the board, stores the new position and passes the turn;
-    // the moves that had been stepped back over are dropped.
+    // Puts the stone on the board, enters it in the record with the new position and
+    // passes the turn; the moves that had been stepped back over are dropped.
     void storeMove(int x, int y, int t);
     // Removes and counts every chain of -t captured by a stone of t on (x, y).
     void removeCapturedChains(int x, int y, int t);
-    // true when a stone of t on (x, y) would retake a single-stone ko at once.
-    bool koRetake(int x, int y, int t);
-    // true when a stone of t may go on (x, y) by every rule of play.
+    // true when a stone of t may go on (x, y) by every rule of play, as the rules answer
+    // for the position stored.
     bool legalMove(int x, int y, int t);
 
     // ---- Pass, game end and the judgement (game/judge.cpp, app/flow.cpp) ----------
     void 調査_判定(int a, int b);
     void 対局_判定();
-    // Black's and white's areas by the fills, with the owners in judge_map; the board
-    // is left to the caller to restore from board_saved.
+    // Black's and white's areas by the fills, with the owners in judge_map and the
+    // position in board_saved; the board is not changed.
     void 判定_面積(int& A, int& W);
     void PASU_Click();
     void HANTEI_Click();

@@ -1,70 +1,31 @@
 // The judgement: each colour in turn fills every point it can reach, capturing the
 // enemy chains that run out of liberties; a side's area is what the other fails to take.
+// The rules judge; the game shows their answer.
 #include "app/tolvan.h"
+#include "game/position.h"
+#include "rules/judgement.h"
 
 namespace tolvan {
 
-namespace {
-void takeMarked(GameState& s, int a) {
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y)
-            if (s.scan_mark[x][y] == flag_on) s.board[x][y] = static_cast<i16>(a);
-}
-}  // namespace
-
-// Fills the board with colour a against b. Changes the board; callers save and restore.
+// Fills the board with colour a against b = -a, as the rules' fill does. Changes the
+// board; callers save and restore.
 void Tolvan::調査_判定(int a, int b) {
-    // First sweep: every empty point next to an empty point or a stone of a is taken,
-    // after turning into a every chain of b that the stone there would capture.
+    rules::Board board = boardOf(s);
+    rules::fill(board, a);
     for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) {
-            if (s.board[x][y] != stone_empty) continue;
-            if (調査_四方状態(x, y, stone_empty) == flag_off && 調査_四方状態(x, y, a) == flag_off)
-                continue;
-            while (調査_当たり(x, y, a, b) == flag_on) takeMarked(s, a);
-            s.board[x][y] = static_cast<i16>(a);
-        }
-    // Then sweeps until nothing changes: an empty point is taken only where it captures.
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (int x = 1; x <= 19; ++x)
-            for (int y = 1; y <= 19; ++y) {
-                if (s.board[x][y] != stone_empty) continue;
-                while (調査_当たり(x, y, a, b) == flag_on) {
-                    takeMarked(s, a);
-                    s.board[x][y] = static_cast<i16>(a);
-                    changed = true;
-                }
-            }
-    }
+        for (int y = 1; y <= 19; ++y) s.board[x][y] = static_cast<i16>(board.at(x, y));
 }
 
 // The areas of the judgement: black's area A is what white's fill fails to take, white's
-// area W what black's fill fails to take. Fills judge_map with the owners and leaves the
-// position as it was in board_saved; the board itself holds white's fill afterwards.
+// area W what black's fill fails to take. Fills judge_map with the owners, which stay for
+// drawing, and keeps the position in board_saved; the board is not changed.
 void Tolvan::判定_面積(int& A, int& W) {
-    A = 0;
-    W = 0;
     碁盤_一時待避();
-
-    調査_判定(stone_black, stone_white);
+    const rules::Judgement j = rules::judge(boardOf(s));
     for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) {
-            s.judge_map[x][y] = stone_empty;
-            if (s.board[x][y] != stone_black) {
-                s.judge_map[x][y] = stone_white;
-                ++W;
-            }
-        }
-
-    碁盤_待避復帰();
-    調査_判定(stone_white, stone_black);
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y)
-            if (s.board[x][y] != stone_white) {
-                s.judge_map[x][y] = stone_black;
-                ++A;
-            }
+        for (int y = 1; y <= 19; ++y) s.judge_map[x][y] = static_cast<i16>(j.owner.at(x, y));
+    A = j.black_area;
+    W = j.white_area;
 }
 
 // Judges the position on the board, shows the owners and the result, and puts the

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "rules/history.h"
+
 namespace tolvan {
 
 using i16 = std::int16_t;
@@ -55,7 +57,7 @@ constexpr i16 board_top = 50;
 
 // Capacity of the game record: positions after 0..1000 moves. Real games reach 500
 // stones, so the record holds twice as many.
-constexpr int max_moves = 1000;
+constexpr int max_moves = rules::History::capacity;
 // Capacity of the opening book in memory.
 constexpr int joseki_capacity = 10000;
 
@@ -66,9 +68,8 @@ struct GameState {
     i16 com_side = stone_white;
     i16 play_mode = no_side;
 
-    // Record counters and the last stone played.
+    // The position shown (stones of the record up to it) and the last stone played.
     i16 move_no = 0;
-    i16 last_move_no = 0;
     i16 last_x = 0;
     i16 last_y = 0;
     i16 last_side = stone_empty;
@@ -84,11 +85,6 @@ struct GameState {
     i16 reversed = flag_off;
     i16 com_passed = flag_off;
     i16 man_passed = flag_off;
-    // Passes made since the last move of the record (by either side). While the board
-    // shows the end of the record and the last thing done was a pass, the position
-    // before the opponent's last move is the position on the board, so the next stone
-    // may take a ko back at once. A saved record ends with these passes.
-    i16 passes_at_end = 0;
     i16 hint_active = flag_off;
     i16 hint_x = 0;
     i16 hint_y = 0;
@@ -113,12 +109,13 @@ struct GameState {
     Grid<i16> scan_mark{};
     Grid<i16> judge_map{};
 
-    // The game record: entry k holds move k + 1; slot n of board_history is the
-    // board after n moves.
-    std::array<i16, max_moves + 1> move_x{};
-    std::array<i16, max_moves + 1> move_y{};
-    std::array<i16, max_moves + 1> move_side{};
-    std::array<Grid<i16>, max_moves + 1> board_history{};
+    // The game record: the position before the first move, every stone with the
+    // position after it, and the passes. Stone k is move k + 1; record.after(n) is the
+    // board after n moves, record.stones() the number of moves recorded. While the board
+    // shows the end of the record and the last thing done was a pass, the position
+    // before the opponent's last move is the position on the board, so the next stone
+    // may take a ko back at once. A saved record ends with these passes.
+    rules::History record{19};
 
     // The computer player's analysis grids, filled once per computer turn.
     Grid<i16> atari_map_com{};

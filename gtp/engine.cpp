@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "game/position.h"
+#include "rules/judgement.h"
+
 namespace tolvan::gtp {
 
 namespace {
@@ -98,33 +101,6 @@ std::string boardText(Entry entry) {
     return out;
 }
 
-// Everything the computer player's scoring of the points writes to.
-struct ScoringState {
-    explicit ScoringState(const GameState& s)
-        : com_side(s.com_side), man_side(s.man_side), board(s.board), scan_mark(s.scan_mark),
-          atari_map_com(s.atari_map_com), atari_map_man(s.atari_map_man),
-          atari2_map_com(s.atari2_map_com), atari2_map_man(s.atari2_map_man),
-          neighbour_count(s.neighbour_count) {}
-    void restore(GameState& s) const {
-        s.com_side = com_side;
-        s.man_side = man_side;
-        s.board = board;
-        s.scan_mark = scan_mark;
-        s.atari_map_com = atari_map_com;
-        s.atari_map_man = atari_map_man;
-        s.atari2_map_com = atari2_map_com;
-        s.atari2_map_man = atari2_map_man;
-        s.neighbour_count = neighbour_count;
-    }
-    i16 com_side, man_side;
-    Grid<i16> board, scan_mark, atari_map_com, atari_map_man, atari2_map_com, atari2_map_man,
-        neighbour_count;
-};
-
-// The centre of a board point in twips, where a press lands on it.
-double pressX(int x) { return board_left + x * cell_width + 150.0; }
-double pressY(int y) { return board_top + y * cell_height + 150.0; }
-
 }  // namespace
 
 Engine::Engine(const Options& options)
@@ -139,21 +115,37 @@ Engine::Engine(const Options& options)
 
 void Engine::reset() {
     game_->初期設定();
-    setup_.clear();
-    moves_.clear();
+    record().reset(rules::Board(19));
+}
+
+void Engine::show(int toMove) { takeUpRecord(*game_, record(), toMove); }
+
+void Engine::computerTurn(int colour) {
+    show(colour);
+    GameState& s = game_->s;
+    s.play_mode = mode_com;
+    s.com_side = static_cast<i16>(colour);
+    s.man_side = static_cast<i16>(-colour);
+    s.record_mode = flag_off;
+    // GTP decides when the game is over; a pass of the computer must not be taken for
+    // the second pass that ends the game.
+    s.man_passed = flag_off;
+    s.com_passed = flag_off;
 }
 
 bool Engine::boardEmpty() const {
-    const GameState& s = game_->s;
-    if (s.move_no != 0) return false;
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y)
-            if (s.board[x][y] != stone_empty) return false;
-    return true;
+    if (game_->s.record.stones() != 0) return false;
+    const rules::Board& setup = game_->s.record.setup();
+    return setup.stones(stone_black) == 0 && setup.stones(stone_white) == 0;
 }
 
 void Engine::placeSetup(const std::vector<Point>& stones) {
-    for (const Point& p : stones) game_->s.board[p.x][p.y] = stone_black;
+    rules::Board setup(19);
+    for (const Point& p : stones) setup.put(p.x, p.y, stone_black);
+    // No stone has been played: the setup is the whole position, and passes made before
+    // it stay in the record as they were.
+    record().setSetup(setup);
+    show(stone_white);
 }
 
 std::string Engine::execute(const std::string& raw) {
@@ -257,90 +249,60 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     return failure("unknown command");
 }
 
-// A stone is played as a press on its point in a two-person game with the colour to
-// move; the press refuses exactly what the game refuses, leaving the move count as it was.
+// A stone goes into the record when the rules allow it there and the record has room;
+// a refused stone changes nothing.
 Engine::Reply Engine::play(const std::vector<std::string>& args) {
     if (args.size() < 2) return failure("invalid color or coordinate");
     const int colour = parseColour(args[0]);
     if (colour == 0) return failure("invalid color or coordinate");
     if (lower(args[1]) == "pass") {
-        moves_.push_back(false);
-        ++game_->s.passes_at_end;
+        record().pass();
+        show(-colour);
         return success();
     }
     const auto p = parseVertex(args[1]);
     // A vertex off the board is no vertex of this game: a syntax error, not a refused move.
     if (!p || !onBoard(*p)) return failure("invalid color or coordinate");
-
-    GameState& s = game_->s;
-    s.play_mode = mode_man;
-    s.turn = static_cast<i16>(colour);
-    s.record_mode = flag_off;
-    const int before = s.move_no;
-    game_->MouseDown(pressX(p->x), pressY(p->y));
-    if (s.move_no == before) return failure("illegal move");
-    moves_.push_back(true);
+    if (!record().play(colour, p->x, p->y)) return failure("illegal move");
+    show(-colour);
     return success();
 }
 
-// The computer player moves for the given colour as in a game against the person.
+// The computer player moves for the given colour as in a game against the person, on
+// the game taken up from the record; its stone enters the record as the game plays it.
 Engine::Reply Engine::genmove(const std::vector<std::string>& args) {
     if (args.empty()) return failure("invalid color");
     const int colour = parseColour(args[0]);
     if (colour == 0) return failure("invalid color");
 
-    GameState& s = game_->s;
     // A full record takes no further stone.
-    if (s.move_no >= max_moves) {
-        moves_.push_back(false);
-        ++s.passes_at_end;
+    if (record().full()) {
+        record().pass();
         return success("pass");
     }
-    s.play_mode = mode_com;
-    s.com_side = static_cast<i16>(colour);
-    s.man_side = static_cast<i16>(-colour);
-    s.turn = static_cast<i16>(colour);
-    s.record_mode = flag_off;
-    // GTP decides when the game is over; a pass of the computer must not be taken for
-    // the second pass that ends the game.
-    s.man_passed = flag_off;
-    s.com_passed = flag_off;
-    const int before = s.move_no;
+    computerTurn(colour);
+    const int stones = record().stones(), passes = record().passesAtEnd();
     game_->com_ban();
-    if (s.move_no > before) {
-        moves_.push_back(true);
-        return success(vertexName({s.move_x[s.move_no - 1], s.move_y[s.move_no - 1]}));
+    if (record().stones() > stones) {
+        const rules::Move move = record().stone(record().stones() - 1);
+        show(-colour);
+        return success(vertexName({move.at.x, move.at.y}));
     }
-    moves_.push_back(false);
+    // The computer passed; the record counts the pass once, whether or not the game's
+    // own pass already did.
+    if (record().passesAtEnd() == passes) record().pass();
+    show(-colour);
     return success("pass");
 }
 
-// Steps back with the game's own 戻, which puts captured stones back and corrects the
-// prisoners. A pass is stepped over without touching the game.
+// Takes back the last pass or stone of the record: stones it took come back, and the
+// passes before the stone are again the passes at the end.
 Engine::Reply Engine::undo() {
-    if (moves_.empty()) return failure("cannot undo");
-    const bool stone = moves_.back();
-    if (stone && game_->s.move_no == 0) return failure("cannot undo");
-    moves_.pop_back();
-    GameState& s = game_->s;
-    if (stone) {
-        game_->MODORU_Click();
-        s.record_mode = flag_off;
-        // GTP has no way forward again: the undone move leaves the record.
-        s.last_move_no = s.move_no;
-    }
-    // The passes now at the end decide whether a ko may be taken back at once.
-    int passes = 0;
-    for (auto m = moves_.rbegin(); m != moves_.rend() && !*m; ++m) ++passes;
-    s.passes_at_end = static_cast<i16>(passes);
-    if (!stone) return success();
-    if (s.move_no == 0) {
-        // Slot 0 of the record is the empty board: the handicap stones come back by
-        // hand, and with no move left nothing can have been taken.
-        placeSetup(setup_);
-        s.black_captures = 0;
-        s.white_captures = 0;
-    }
+    const bool stone = record().passesAtEnd() == 0 && record().stones() > 0;
+    // Whoever moved last is to move again.
+    const int mover = stone ? record().stone(record().stones() - 1).colour : -game_->s.turn;
+    if (!record().undo()) return failure("cannot undo");
+    show(mover);
     return success();
 }
 
@@ -348,15 +310,16 @@ Engine::Reply Engine::listStones(const std::vector<std::string>& args) {
     if (args.empty()) return failure("invalid color");
     const int colour = parseColour(args[0]);
     if (colour == 0) return failure("invalid color");
+    const rules::Board board = position();
     std::string out;
     for (int y = 1; y <= 19; ++y)
         for (int x = 1; x <= 19; ++x)
-            if (game_->s.board[x][y] == colour) out += (out.empty() ? "" : " ") + vertexName({x, y});
+            if (board.at(x, y) == colour) out += (out.empty() ? "" : " ") + vertexName({x, y});
     return success(out);
 }
 
 Engine::Reply Engine::showboard() {
-    const GameState& s = game_->s;
+    const rules::Board board = position();
     const std::string letters = "   A B C D E F G H J K L M N O P Q R S T";
     std::string out = "\n" + letters + "\n";
     for (int y = 1; y <= 19; ++y) {
@@ -365,7 +328,7 @@ Engine::Reply Engine::showboard() {
         std::snprintf(label, sizeof label, "%2d", row);
         out += label;
         for (int x = 1; x <= 19; ++x) {
-            const int v = s.board[x][y];
+            const int v = board.at(x, y);
             const bool star = (x == 4 || x == 10 || x == 16) && (y == 4 || y == 10 || y == 16);
             char c = v == stone_black ? 'X' : v == stone_white ? 'O' : star ? '+' : '.';
             out += ' ';
@@ -373,9 +336,11 @@ Engine::Reply Engine::showboard() {
         }
         out += ' ';
         out += label;
-        if (row == 19) out += "    Black (X) prisoners: " + std::to_string(s.black_captures);
-        if (row == 18) out += "    White (O) prisoners: " + std::to_string(s.white_captures);
-        if (row == 17) out += "    Moves: " + std::to_string(s.move_no);
+        const std::string black = std::to_string(board.prisoners(stone_black));
+        const std::string white = std::to_string(board.prisoners(stone_white));
+        if (row == 19) out += "    Black (X) prisoners: " + black;
+        if (row == 18) out += "    White (O) prisoners: " + white;
+        if (row == 17) out += "    Moves: " + std::to_string(record().stones());
         out += "\n";
     }
     out += letters;
@@ -386,18 +351,15 @@ Engine::Reply Engine::captures(const std::vector<std::string>& args) {
     if (args.empty()) return failure("invalid color");
     const int colour = parseColour(args[0]);
     if (colour == 0) return failure("invalid color");
-    const GameState& s = game_->s;
-    return success(std::to_string(colour == stone_black ? s.black_captures : s.white_captures));
+    return success(std::to_string(position().prisoners(colour)));
 }
 
 // The game's judgement: each side's area by the fills plus its prisoners, komi to white.
 Engine::Reply Engine::finalScore() {
-    int A = 0, W = 0;
-    game_->判定_面積(A, W);
-    game_->碁盤_待避復帰();
-    const GameState& s = game_->s;
-    const double black = A + s.black_captures;
-    const double white = W + s.white_captures + komi_;
+    const rules::Board board = position();
+    const rules::Judgement judged = rules::judge(board);
+    const double black = judged.black_area + board.prisoners(stone_black);
+    const double white = judged.white_area + board.prisoners(stone_white) + komi_;
     if (black > white) return success("B+" + scoreNumber(black - white));
     if (white > black) return success("W+" + scoreNumber(white - black));
     return success("0");
@@ -419,8 +381,7 @@ Engine::Reply Engine::placeHandicap(int n) {
         stones.push_back(*parseVertex(fixed_points[k]));
         out += (out.empty() ? "" : " ") + std::string(fixed_points[k]);
     }
-    setup_ = stones;
-    placeSetup(setup_);
+    placeSetup(stones);
     return success(out);
 }
 
@@ -455,8 +416,7 @@ Engine::Reply Engine::setFreeHandicap(const std::vector<std::string>& args) {
         stones.push_back(*p);
     }
     if (stones.size() >= 361) return failure("bad vertex list");
-    setup_ = stones;
-    placeSetup(setup_);
+    placeSetup(stones);
     return success();
 }
 
@@ -477,13 +437,6 @@ Engine::Reply Engine::kgsTimeSettings(const std::vector<std::string>& args) {
     return success();
 }
 
-Grid<i16> Engine::judgement() {
-    int A = 0, W = 0;
-    game_->判定_面積(A, W);
-    game_->碁盤_待避復帰();
-    return game_->s.judge_map;
-}
-
 // A stone is alive when the judgement gives its point to its own colour, and dead when
 // it gives the point to the other colour or to nobody (the other colour's fill took the
 // stone). The judgement knows no seki.
@@ -493,31 +446,31 @@ Engine::Reply Engine::finalStatusList(const std::vector<std::string>& args) {
     if (status != "alive" && status != "dead" && status != "seki") return failure("syntax error");
     if (status == "seki") return success();
     const bool alive = status == "alive";
-    const Grid<i16> owner = judgement();
-    const GameState& s = game_->s;
+    const rules::Board board = position();
+    const rules::PointMap owner = rules::judge(board).owner;
     std::string out;
     for (int y = 1; y <= 19; ++y)
         for (int x = 1; x <= 19; ++x) {
-            const int stone = s.board[x][y];
-            if (stone == stone_empty || (owner[x][y] == stone) != alive) continue;
+            const int stone = board.at(x, y);
+            if (stone == stone_empty || (owner.at(x, y) == stone) != alive) continue;
             out += (out.empty() ? "" : " ") + vertexName({x, y});
         }
     return success(out);
 }
 
 // The computer player's score of every empty point for the given colour, as it scores
-// the points at its turn; occupied points are left blank. The scoring works on the sides,
-// the analysis grids, the chain marks and, for a moment, the board: all are put back, so
-// the game goes on exactly as if nothing had been asked.
+// the points at its turn; occupied points are left blank. The game is set up as genmove
+// sets it up for the computer's turn. What the scoring leaves behind in the game (the
+// sides, the analysis grids, the chain marks) changes nothing later: every command that
+// uses the game takes it up from the record again first, and the computer player fills
+// its grids afresh on every turn.
 Engine::Reply Engine::pointScores(const std::vector<std::string>& args) {
     if (args.size() != 1) return failure("invalid color");
     const int colour = parseColour(args[0]);
     if (colour == 0) return failure("invalid color");
 
+    computerTurn(colour);
     GameState& s = game_->s;
-    const ScoringState saved(s);
-    s.com_side = static_cast<i16>(colour);
-    s.man_side = static_cast<i16>(-colour);
     game_->調査_碁盤();
     const std::string out = boardText([&](int x, int y) -> std::string {
         if (s.board[x][y] != stone_empty) return "\"\"";
@@ -525,18 +478,17 @@ Engine::Reply Engine::pointScores(const std::vector<std::string>& args) {
         std::snprintf(buf, sizeof buf, "%.1f", game_->調査_得点(x, y));
         return buf;
     });
-    saved.restore(s);
     return success(out);
 }
 
 // The owner of every point by the judgement, as the colour to show on it; blank where
 // the judgement gives the point to nobody.
 Engine::Reply Engine::owners() {
-    const Grid<i16> owner = judgement();
+    const rules::PointMap owner = rules::judge(position()).owner;
     return success(boardText([&](int x, int y) -> std::string {
-        return owner[x][y] == stone_black   ? "black"
-               : owner[x][y] == stone_white ? "white"
-                                            : "\"\"";
+        return owner.at(x, y) == stone_black   ? "black"
+               : owner.at(x, y) == stone_white ? "white"
+                                               : "\"\"";
     }));
 }
 
@@ -568,7 +520,7 @@ Engine::Reply Engine::loadSgf(const std::vector<std::string>& args) {
                     nodes = static_cast<int>(i);
         }
     }
-    auto replayed = ReplayedRecord::replay(record, nodes);
+    auto replayed = replayRecord(record, nodes);
     if (const auto* problem = std::get_if<ReplayProblem>(&replayed)) {
         static const char* const kinds[] = {"a stone on an occupied point", "suicide",
                                             "an immediate ko retake", "more moves than the record holds",
@@ -577,17 +529,18 @@ Engine::Reply Engine::loadSgf(const std::vector<std::string>& args) {
         return failure("cannot load file: " + std::string(kinds[problem->kind]) + at);
     }
     const ReplayedRecord& game = std::get<ReplayedRecord>(replayed);
+    // The loaded record becomes the engine's history (and the file is remembered for
+    // printsgf); the game shows its end, with no record stepping.
     reset();
-    game.takeUp(*game_, record);
-    GameState& s = game_->s;
-    s.record_mode = flag_off;
-    moves_ = game.nodes();
+    takeUpReplayed(*game_, game, record);
+    game_->s.record_mode = flag_off;
+    show(game.toMove);
     // The file's komi, when it is one a game is played with.
     const std::string km = record.get("KM");
     char* end = nullptr;
     const double k = std::strtod(km.c_str(), &end);
     if (!km.empty() && *end == '\0' && std::isfinite(k) && std::fabs(k) <= max_komi) komi_ = k;
-    return success(game.colourToMove() == stone_black ? "black" : "white");
+    return success(game.toMove == stone_black ? "black" : "white");
 }
 
 // Writes the game as SGF: to the file given, or as the response.

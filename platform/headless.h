@@ -61,7 +61,7 @@ public:
     std::optional<std::string> check(const std::string&) override {
         return std::string("エンジンは使えません。");
     }
-    EngineMove genmove(const sgf::Record&, int, const std::function<void(int)>&) override {
+    EngineMove genmove(const rules::History&, int, const std::function<void(int)>&) override {
         return {EngineMove::failed, 0, 0, "エンジンは使えません。"};
     }
     void stop() override {}

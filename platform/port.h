@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "sgf/sgf.h"
+#include "rules/history.h"
 
 namespace tolvan {
 
@@ -183,10 +183,11 @@ public:
     // it does, otherwise what went wrong (in Japanese). The engine is ended again.
     virtual std::optional<std::string> check(const std::string& command) = 0;
     // The engine's move for `colour` (+1 black, -1 white) in `position`, the game so
-    // far as a record (setup stones, then the moves and passes in order; komi 0): the
-    // engine is brought to that position first. The window stays alive while the
-    // engine thinks; `thinking` is called about once a second with the seconds waited.
-    virtual EngineMove genmove(const sgf::Record& position, int colour,
+    // far (komi 0): the stones of its setup board, then its moves as rules::sequence
+    // tells them, passes at the end included. The engine is brought to that position
+    // first. The window stays alive while the engine thinks; `thinking` is called about
+    // once a second with the seconds waited.
+    virtual EngineMove genmove(const rules::History& position, int colour,
                                const std::function<void(int seconds)>& thinking) = 0;
     // Ends the engine: quit, then killed after a short wait.
     virtual void stop() = 0;

@@ -1,6 +1,7 @@
 // The board, its tiles and the window background, laid on the cell grid: cell (i, j)
 // has its top-left corner at (board_left + i * cell_width, board_top + j * cell_height).
 #include "app/tolvan.h"
+#include "game/position.h"
 
 namespace tolvan {
 
@@ -106,12 +107,11 @@ void Tolvan::画面_再描画() {
     if (!running) return;
 
     // The move count shows once the game has a record to count.
-    if (s.last_move_no > 0) 描画_手数(s.move_no);
+    if (s.record.stones() > 0) 描画_手数(s.move_no);
     if (checked("BANGOU")) 描画_全手順番号(s.move_no - 1);
     if (s.move_no > 0) {
-        const int k = s.move_no - 1;
-        if (s.board[s.move_x[k]][s.move_y[k]] != stone_empty)
-            描画_打駒印(s.move_x[k], s.move_y[k], mark_color);
+        const rules::Move m = recordedMove(s, s.move_no - 1);
+        if (s.board[m.at.x][m.at.y] != stone_empty) 描画_打駒印(m.at.x, m.at.y, mark_color);
     }
 }
 

@@ -1,6 +1,7 @@
 // What lies on top of the stones: the last-move mark, move numbers, and the removal of
 // captured stones from the screen and the board.
 #include "app/tolvan.h"
+#include "game/position.h"
 
 namespace tolvan {
 
@@ -26,12 +27,13 @@ void Tolvan::描画_全手順番号(int m) {
     s.font_bold = false;
     Grid<bool> numbered{};
     for (int i = m - 1; i >= 0; --i) {
-        const int x = s.move_x[i], y = s.move_y[i];
+        const rules::Move move = recordedMove(s, i);
+        const int x = move.at.x, y = move.at.y;
         if (x < 1 || x > 19 || y < 1 || y > 19) continue;
         if (s.board[x][y] == stone_empty || numbered[x][y]) continue;
         numbered[x][y] = true;
-        const int colour = s.move_side[i] == stone_white ? color_black : color_white;
-        if (m <= max_moves && x == s.move_x[m] && y == s.move_y[m]) continue;
+        const int colour = move.colour == stone_white ? color_black : color_white;
+        if (rules::Point{x, y} == recordedMove(s, m).at) continue;
         描画_手順番号(x, y, i + 1, colour);
         s.font_bold = false;
     }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/tolvan.h"
+#include "game/position.h"
 
 namespace tolvan {
 
@@ -315,8 +316,10 @@ void Tolvan::BANGOU_Click() {
         pf.menu.setChecked("BANGOU", true);
         描画_全手順番号(s.move_no - 1);
     }
-    if (s.move_no > 0)
-        描画_打駒印(s.move_x[s.move_no - 1], s.move_y[s.move_no - 1], mark_color);
+    if (s.move_no > 0) {
+        const rules::Move m = recordedMove(s, s.move_no - 1);
+        描画_打駒印(m.at.x, m.at.y, mark_color);
+    }
 }
 
 // 置石指南: hint mode on or off, with its indicator on the side panel.

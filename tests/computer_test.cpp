@@ -108,14 +108,14 @@ TEST_F(Computer, GoteRecordsTheComputersBlackStone) {
     g.SAISYO_Click();
     f.fake.clear();
     g.GOTE_Click();
-    EXPECT_EQ(s.move_x[0], 16);
-    EXPECT_EQ(s.move_y[0], 16);
-    EXPECT_EQ(s.move_side[0], stone_black);
-    EXPECT_EQ(s.last_move_no, 1);
+    EXPECT_EQ(recordedMove(s, 0).at.x, 16);
+    EXPECT_EQ(recordedMove(s, 0).at.y, 16);
+    EXPECT_EQ(recordedMove(s, 0).colour, stone_black);
+    EXPECT_EQ(s.record.stones(), 1);
     EXPECT_EQ(s.last_x, 16);
     EXPECT_EQ(s.last_side, stone_black);
-    EXPECT_EQ(s.board_history[1][16][16], stone_black);
-    EXPECT_EQ(s.board_history[0][16][16], stone_empty);
+    EXPECT_EQ(s.record.after(1).at(16, 16), stone_black);
+    EXPECT_EQ(s.record.after(0).at(16, 16), stone_empty);
     EXPECT_EQ(s.com_passed, flag_off);
     // No previous stone to unmark and no number: notice, stone, mark, sound, count.
     EXPECT_EQ(fromNotice(), join({notice, noticeCleared,
@@ -134,14 +134,14 @@ TEST_F(Computer, SenteThenAPressIsAnsweredInTheSamePress) {
     EXPECT_EQ(s.board[10][10], stone_black);
     EXPECT_EQ(s.board[16][16], stone_white);
     EXPECT_EQ(s.move_no, 2);
-    EXPECT_EQ(s.last_move_no, 2);
+    EXPECT_EQ(s.record.stones(), 2);
     EXPECT_EQ(s.turn, stone_black);
-    EXPECT_EQ(s.move_side[0], stone_black);
-    EXPECT_EQ(s.move_x[1], 16);
-    EXPECT_EQ(s.move_side[1], stone_white);
-    EXPECT_EQ(s.board_history[1][16][16], stone_empty);
-    EXPECT_EQ(s.board_history[2][16][16], stone_white);
-    EXPECT_EQ(s.board_history[2][10][10], stone_black);
+    EXPECT_EQ(recordedMove(s, 0).colour, stone_black);
+    EXPECT_EQ(recordedMove(s, 1).at.x, 16);
+    EXPECT_EQ(recordedMove(s, 1).colour, stone_white);
+    EXPECT_EQ(s.record.after(1).at(16, 16), stone_empty);
+    EXPECT_EQ(s.record.after(2).at(16, 16), stone_white);
+    EXPECT_EQ(s.record.after(2).at(10, 10), stone_black);
     EXPECT_TRUE(messages().empty()) << f.fake.dump();
     // The person's stone is drawn before the notice, the computer's after it.
     EXPECT_LT(f.fake.find("pic KURONAKA 3450 3200"), f.fake.find(notice[0]));
@@ -150,7 +150,7 @@ TEST_F(Computer, SenteThenAPressIsAnsweredInTheSamePress) {
     press(4, 4);
     EXPECT_EQ(s.move_no, 4);
     EXPECT_EQ(s.turn, stone_black);
-    EXPECT_EQ(s.move_side[3], stone_white);
+    EXPECT_EQ(recordedMove(s, 3).colour, stone_white);
 }
 
 // ---- The move, as drawn --------------------------------------------------------------
@@ -185,8 +185,8 @@ TEST_F(Computer, DrawOrderOfACaptureWithNumbers) {
     EXPECT_EQ(s.board[10][11], stone_white);
     EXPECT_EQ(s.white_captures, 1);
     EXPECT_EQ(s.black_captures, 0);
-    EXPECT_EQ(s.board_history[2][10][10], stone_empty);
-    EXPECT_EQ(s.board_history[2][10][11], stone_white);
+    EXPECT_EQ(s.record.after(2).at(10, 10), stone_empty);
+    EXPECT_EQ(s.record.after(2).at(10, 11), stone_white);
 }
 
 TEST_F(Computer, OneStoneTakesTwoChainsAndCountsBoth) {
@@ -229,7 +229,7 @@ TEST_F(Computer, OwnEyesAreNotFilledSoTheComputerPasses) {
     EXPECT_EQ(s.hint_active, flag_off);
     EXPECT_EQ(s.turn, stone_black);
     EXPECT_EQ(s.move_no, 0);
-    EXPECT_EQ(s.last_move_no, 0);
+    EXPECT_EQ(s.record.stones(), 0);
 }
 
 TEST_F(Computer, AnOwnEyeIsFilledWhenThePersonCouldCaptureThere) {
@@ -297,16 +297,14 @@ TEST_F(Computer, EqualScoresKeepThePointFoundFirst) {
 TEST_F(Computer, AFullRecordMakesTheComputerPass) {
     computerToMoveOn({});
     s.move_no = max_moves;
-    s.last_move_no = max_moves;
-    s.move_x[max_moves] = 7;
-    s.move_y[max_moves] = 7;
+    fillRecord(s, max_moves, {7, 7});
     g.com_ban();
     EXPECT_EQ(messages(),
               (std::vector<std::string>{"msg [COMパス] パスします", "msg [ ] あなたの番です"}));
     EXPECT_EQ(s.move_no, max_moves);
-    EXPECT_EQ(s.last_move_no, max_moves);
-    EXPECT_EQ(s.move_x[max_moves], 7);
-    EXPECT_EQ(s.move_y[max_moves], 7);
+    EXPECT_EQ(s.record.stones(), max_moves);
+    EXPECT_EQ(recordedMove(s, max_moves - 1).at.x, 7);
+    EXPECT_EQ(recordedMove(s, max_moves - 1).at.y, 7);
     EXPECT_EQ(s.turn, stone_black);
     EXPECT_EQ(s.com_passed, flag_on);
     EXPECT_TRUE(emptyBoard(s));
@@ -315,12 +313,10 @@ TEST_F(Computer, AFullRecordMakesTheComputerPass) {
 TEST_F(Computer, MoveFiveHundredIsStillPlayed) {
     computerToMoveOn({});
     s.move_no = max_moves - 1;
-    s.last_move_no = max_moves - 1;
-    s.move_x[max_moves - 2] = 10;
-    s.move_y[max_moves - 2] = 10;
+    fillRecord(s, max_moves - 1, {10, 10});
     g.com_ban();
     EXPECT_EQ(s.move_no, max_moves);
-    EXPECT_EQ(s.last_move_no, max_moves);
+    EXPECT_EQ(s.record.stones(), max_moves);
     EXPECT_TRUE(messages().empty());
     EXPECT_EQ(s.com_passed, flag_off);
 }
@@ -346,7 +342,7 @@ TEST_F(Computer, APassEndsTheTurnBeforeItsMessage) {
     computerToMoveOn({});
     f.fake.log_computer_turn = true;
     s.move_no = max_moves;
-    s.last_move_no = max_moves;
+    fillRecord(s, max_moves, {1, 1});
     g.com_ban();
     EXPECT_EQ(f.fake.log, join({{"computer turn begins"}, notice, noticeCleared,
                                 {"computer turn ends", "msg [COMパス] パスします",
@@ -445,7 +441,7 @@ TEST_F(ComputerWithBook, UnplayableBookRepliesAreIgnored) {
         if (c.x >= 1) {
             EXPECT_EQ(s.board[c.x][c.y], before);
         }
-        EXPECT_FALSE(s.move_x[1] == c.x && s.move_y[1] == c.y);
+        EXPECT_FALSE(recordedMove(s, 1).at.x == c.x && recordedMove(s, 1).at.y == c.y);
     }
 }
 
@@ -522,7 +518,7 @@ TEST_F(HintMode, SteppingBackToTheComputersMoveOffersTheHintAgain) {
     press(5, 5);
     EXPECT_EQ(s.board[5][5], stone_black);
     EXPECT_EQ(s.move_no, 4);
-    EXPECT_EQ(s.last_move_no, 4);
+    EXPECT_EQ(s.record.stones(), 4);
 }
 
 // ---- Passing against the computer ---------------------------------------------------------
@@ -578,17 +574,17 @@ TEST_F(Computer, ReversalHandsThePersonsPositionToTheComputer) {
     // Every stone swapped on the screen and in the record, the counts exchanged...
     for (int x = 1; x <= 19; ++x)
         for (int y = 1; y <= 19; ++y)
-            if (before[x][y] != stone_empty && !(x == s.move_x[10] && y == s.move_y[10])) {
+            if (before[x][y] != stone_empty && !(x == recordedMove(s, 10).at.x && y == recordedMove(s, 10).at.y)) {
                 EXPECT_EQ(s.board[x][y], -before[x][y]) << x << "," << y;
             }
     EXPECT_EQ(s.black_captures, 1);
     EXPECT_EQ(s.white_captures, 2);
-    EXPECT_EQ(s.move_side[0], stone_white);
-    EXPECT_EQ(s.board_history[1][3][3], stone_white);
+    EXPECT_EQ(recordedMove(s, 0).colour, stone_white);
+    EXPECT_EQ(s.record.after(1).at(3, 3), stone_white);
     // ...and the computer, still white, moves at once from black's former position.
     EXPECT_EQ(messages(), std::vector<std::string>{"msg [ ] COMの番です"});
     EXPECT_EQ(s.move_no, 11);
-    EXPECT_EQ(s.move_side[10], stone_white);
+    EXPECT_EQ(recordedMove(s, 10).colour, stone_white);
     EXPECT_EQ(s.turn, stone_black);
     EXPECT_EQ(s.reversed, flag_on);
     // The handicap commands now refuse.

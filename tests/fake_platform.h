@@ -147,14 +147,17 @@ public:
         log.push_back("check engine {" + command + "}");
         return engine_check;
     }
-    EngineMove genmove(const sgf::Record& position, int colour,
+    EngineMove genmove(const rules::History& position, int colour,
                        const std::function<void(int)>& thinking) override {
         std::string moves;
-        for (const auto& m : position.moves)
+        for (const auto& m :
+             rules::sequence(position, position.stones(), position.passesAtEnd()))
             moves += std::string(m.colour > 0 ? "B" : "W") +
                      (m.pass ? "-" : std::to_string(m.at.x) + "," + std::to_string(m.at.y)) + " ";
+        const rules::Board& setup = position.setup();
         log.push_back("genmove " + std::string(colour > 0 ? "b" : "w") + " after " + moves +
-                      "(" + std::to_string(position.black_setup.size() + position.white_setup.size()) +
+                      "(" +
+                      std::to_string(setup.stones(rules::black) + setup.stones(rules::white)) +
                       " setup)");
         for (int s = 1; s <= thinking_seconds; ++s) thinking(s);
         if (engine_moves.empty()) return {EngineMove::failed, 0, 0, "エンジンが答えません。"};
@@ -296,6 +299,16 @@ inline std::string boardText(const GameState& s) {
         out += '\n';
     }
     return out;
+}
+
+// Fills the record with n stones as if they had been played, black first, the last on
+// `last` and the others on (1, 1), each with the board as it stands: a record at its end
+// without playing a whole game.
+inline void fillRecord(GameState& s, int n, rules::Point last) {
+    s.record.reset(boardOf(s));
+    for (int k = 0; k < n; ++k)
+        s.record.store(k, {k % 2 ? stone_white : stone_black, k == n - 1 ? last : rules::Point{1, 1}},
+                       boardOf(s));
 }
 
 // Twips of the centre of board point (x, y), for presses.

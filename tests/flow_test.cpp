@@ -31,7 +31,7 @@ TEST_F(Flow, HandicapUpThreeTimesAndBack) {
     EXPECT_EQ(f.fake.lines("text 7050 1609").back(), "text 7050 1609 10 15 b \"ﾊﾝﾃﾞｨｷｬｯﾌﾟ:13級\"");
     // No stone enters the record.
     EXPECT_EQ(s.move_no, 0);
-    EXPECT_EQ(s.board_history[0][10][10], stone_empty);
+    EXPECT_EQ(s.record.after(0).at(10, 10), stone_empty);
 }
 
 TEST_F(Flow, HandicapDownToTheEndOfTheRange) {
@@ -167,7 +167,7 @@ TEST_F(Flow, PlayingAfterSteppingBackCutsTheRecord) {
     press(10, 10);  // white plays
     EXPECT_EQ(s.board[10][10], stone_white);
     EXPECT_EQ(s.move_no, 2);
-    EXPECT_EQ(s.last_move_no, 2);
+    EXPECT_EQ(s.record.stones(), 2);
     f.fake.clear();
     g.MenuClick("SUSUMU");
     EXPECT_EQ(messages(), std::vector<std::string>{"msg [進む] 進めません"});
@@ -188,8 +188,8 @@ TEST_F(Flow, ReversalTwiceInATwoPersonGame) {
     EXPECT_EQ(s.black_captures, 1);
     EXPECT_EQ(s.white_captures, 2);
     EXPECT_EQ(s.turn, stone_black);
-    EXPECT_EQ(s.move_side[0], stone_white);
-    EXPECT_EQ(s.board_history[1][4][4], stone_white);
+    EXPECT_EQ(recordedMove(s, 0).colour, stone_white);
+    EXPECT_EQ(s.record.after(1).at(4, 4), stone_white);
     EXPECT_EQ(s.last_side, stone_white);
     EXPECT_TRUE(messages().empty());
     EXPECT_TRUE(f.fake.has("pic SIRONAKA 1560 1310"));

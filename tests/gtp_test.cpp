@@ -619,6 +619,56 @@ TEST(GtpRecord, PrintsAndLoadsGameRecords) {
     fs::remove_all(dir);
 }
 
+// A loaded record keeps its setup stones under its moves: undoing every move comes back
+// to them, with the stones taken put back, and no further.
+TEST(GtpRecord, UndoingALoadedRecordStopsAtItsSetup) {
+    REQUIRE_ENGINE();
+    const fs::path file =
+        fs::temp_directory_path() / ("tolvan-gtp-setup-" + std::to_string(getpid()) + ".sgf");
+    // Black's A18 takes the white setup stone on A19.
+    std::ofstream(file) << "(;FF[4]GM[1]SZ[19]AB[ba][dd]AW[aa][pp];B[ab];W[dp])";
+    GtpProcess e;
+    EXPECT_EQ(e.ok("loadsgf " + file.string()), "black");
+    EXPECT_EQ(e.ok("captures b"), "1");
+    e.ok("undo");
+    e.ok("undo");
+    EXPECT_EQ(words(e.ok("list_stones b")), (Stones{"B19", "D16"}));
+    EXPECT_EQ(words(e.ok("list_stones w")), (Stones{"A19", "Q4"}));
+    EXPECT_EQ(e.ok("captures b"), "0");
+    EXPECT_NE(e.ok("showboard").find("Moves: 0"), std::string::npos);
+    EXPECT_EQ(e.fail("undo"), "cannot undo");
+    EXPECT_EQ(e.fail("fixed_handicap 2"), "board not empty");
+    fs::remove(file);
+}
+
+// What a record says of the ko holds after loading it: the retake must wait for a pass.
+// Handicap stones are written as the setup and come back as one.
+TEST(GtpRecord, LoadingKeepsTheKoAndTheHandicap) {
+    REQUIRE_ENGINE();
+    const fs::path file =
+        fs::temp_directory_path() / ("tolvan-gtp-ko-" + std::to_string(getpid()) + ".sgf");
+    GtpProcess e, f;
+    setUpKo(e);
+    e.ok("printsgf " + file.string());
+    EXPECT_EQ(f.ok("loadsgf " + file.string()), "white");
+    EXPECT_EQ(f.fail("play w A10"), "illegal move");
+    f.ok("play w pass");
+    f.ok("play b pass");
+    f.ok("play w A10");
+    EXPECT_EQ(f.ok("captures w"), "1");
+
+    e.ok("clear_board");
+    EXPECT_EQ(e.ok("fixed_handicap 3"), "D4 Q16 D16");
+    e.ok("play w C3");
+    e.ok("printsgf " + file.string());
+    EXPECT_EQ(f.ok("loadsgf " + file.string()), "black");
+    f.ok("undo");
+    EXPECT_EQ(words(f.ok("list_stones b")), (Stones{"D4", "Q16", "D16"}));
+    EXPECT_EQ(f.ok("list_stones w"), "");
+    EXPECT_EQ(f.fail("undo"), "cannot undo");
+    fs::remove(file);
+}
+
 // The book given with --book is the one the computer plays from: against the low
 // approach to its 4-4 point it answers with the book's knight's move, F3.
 TEST(GtpBook, TheComputerAnswersFromTheGivenBook) {

@@ -122,7 +122,7 @@ struct Story {
 Story storyOf(Tolvan& g, FakePlatform& fake) {
     Story st;
     GameState& s = g.s;
-    while (s.move_no < s.last_move_no) g.SUSUMU_Click();
+    while (s.move_no < s.record.stones()) g.SUSUMU_Click();
     fake.clear();
     g.HANTEI_Click();
     st.judgement = fake.lines("msg");
@@ -143,7 +143,7 @@ TEST_F(Kifu, ASavedGameOpensAsTheSameGamePositionByPosition) {
         played.game->Form_Load();
         played.game->settings_file = folder.file("Tolvan.ini");
         playRandomGame(*played.game, played.fake, seed);
-        ASSERT_GT(played.s.last_move_no, 60);
+        ASSERT_GT(played.s.record.stones(), 60);
         captures += played.s.black_captures + played.s.white_captures;
 
         const std::string file = folder.file("game" + std::to_string(seed) + ".sgf");
@@ -157,9 +157,9 @@ TEST_F(Kifu, ASavedGameOpensAsTheSameGamePositionByPosition) {
         opened.game->settings_file = folder.file("Tolvan.ini");
         opened.fake.files_chosen.push_back(file);
         opened.game->MenuClick("KIFU_HIRAKU");
-        ASSERT_EQ(opened.s.last_move_no, played.s.last_move_no) << opened.fake.dump();
+        ASSERT_EQ(opened.s.record.stones(), played.s.record.stones()) << opened.fake.dump();
         EXPECT_EQ(opened.s.record_mode, flag_on);
-        EXPECT_EQ(opened.s.move_no, opened.s.last_move_no);
+        EXPECT_EQ(opened.s.move_no, opened.s.record.stones());
 
         const Story a = storyOf(*played.game, played.fake), b = storyOf(*opened.game, opened.fake);
         // Every position after a move. Before the first move the opened game shows its

@@ -62,14 +62,14 @@ TEST_F(Play, TwoPersonGameAlternatesWithoutMessages) {
     EXPECT_EQ(s.board[16][4], stone_white);
     EXPECT_EQ(s.board[10][10], stone_black);
     EXPECT_EQ(s.move_no, 5);
-    EXPECT_EQ(s.last_move_no, 5);
+    EXPECT_EQ(s.record.stones(), 5);
     EXPECT_EQ(s.turn, stone_white);
     // The record: entry k holds move k + 1, slot n the board after n moves.
-    EXPECT_EQ(s.move_x[1], 16);
-    EXPECT_EQ(s.move_side[1], stone_white);
-    EXPECT_EQ(s.board_history[1][16][16], stone_empty);
-    EXPECT_EQ(s.board_history[2][16][16], stone_white);
-    EXPECT_EQ(s.board_history[5][10][10], stone_black);
+    EXPECT_EQ(recordedMove(s, 1).at.x, 16);
+    EXPECT_EQ(recordedMove(s, 1).colour, stone_white);
+    EXPECT_EQ(s.record.after(1).at(16, 16), stone_empty);
+    EXPECT_EQ(s.record.after(2).at(16, 16), stone_white);
+    EXPECT_EQ(s.record.after(5).at(10, 10), stone_black);
     EXPECT_EQ(s.last_x, 10);
     EXPECT_EQ(s.last_side, stone_black);
 }
@@ -192,13 +192,13 @@ TEST_F(Play, KoRetakeIsAllowedOnlyRightAfterAPass) {
     press(3, 2);    // 3 black takes the ko
     ASSERT_EQ(s.board[2][2], stone_empty);
     // The other side's pass, as the computer's pass or a pass at the board leaves it.
-    s.passes_at_end = 1;
+    s.record.pass();
     f.fake.clear();
     press(2, 2);  // 4 white takes back
     EXPECT_TRUE(messages().empty()) << f.fake.dump();
     EXPECT_EQ(s.board[2][2], stone_white);
     EXPECT_EQ(s.board[3][2], stone_empty);
-    EXPECT_EQ(s.passes_at_end, 0);
+    EXPECT_EQ(s.record.passesAtEnd(), 0);
     press(3, 2);  // black's immediate retake is a ko again
     EXPECT_EQ(messages(), std::vector<std::string>{"msg [Tolvan] ｺｳ材を打たないと打てません"});
     EXPECT_EQ(s.board[3][2], stone_empty);
@@ -212,17 +212,17 @@ TEST_F(Play, PassesAreCountedAtTheEndOfTheRecord) {
     press(2, 2);    // 2 white into the ko
     press(3, 2);    // 3 black takes the ko
     g.PASU_Click();  // white passes
-    EXPECT_EQ(s.passes_at_end, 1);
+    EXPECT_EQ(s.record.passesAtEnd(), 1);
     g.MODORU_Click();
     g.SUSUMU_Click();
-    EXPECT_EQ(s.passes_at_end, 1);
+    EXPECT_EQ(s.record.passesAtEnd(), 1);
     // Back at the end after the pass: black is to move and may not retake; after black
     // plays elsewhere white still may not (the last move was a stone).
     s.record_mode = flag_off;
     press(15, 15);
-    EXPECT_EQ(s.passes_at_end, 0);
+    EXPECT_EQ(s.record.passesAtEnd(), 0);
     g.SAISYO_Click();
-    EXPECT_EQ(s.passes_at_end, 0);
+    EXPECT_EQ(s.record.passesAtEnd(), 0);
 }
 
 TEST_F(Play, SnapbackIsNoKo) {
@@ -245,7 +245,9 @@ TEST_F(Play, FirstMoveOfAGameIsNeverKo) {
     twoPersonGameOn({".XO", "XO.O", ".XO"});
     s.last_x = 2;
     s.last_y = 2;
-    s.board_history[0][3][2] = stone_black;
+    rules::Board before = s.record.setup();
+    before.put(3, 2, stone_black);
+    s.record.setSetup(before);
     press(3, 2);
     EXPECT_TRUE(messages().empty()) << f.fake.dump();
     EXPECT_EQ(s.board[3][2], stone_black);
@@ -256,7 +258,7 @@ TEST_F(Play, TheRecordStopsAtItsCapacity) {
     static_assert(max_moves >= 1000, "real games reach 500 stones");
     g.TAIMAN_Click();
     s.move_no = max_moves;
-    s.last_move_no = max_moves;
+    fillRecord(s, max_moves, {1, 1});
     f.fake.clear();
     press(10, 10);
     EXPECT_EQ(f.fake.dump(), "dsPlay 12\nmsg [Tolvan] これ以上は打てません\n");

@@ -110,6 +110,7 @@ TEST_F(Rules, OneStoneCapturesTwoChainsOneCallAtATime) {
 }
 
 TEST_F(Rules, RecordOperations) {
+    fillRecord(s, 7, {1, 1});  // seven stored positions of an empty board
     setBoard(s, {"XO.", ".X"});
     g.碁盤_一時待避();
     g.碁盤_入替();
@@ -117,7 +118,7 @@ TEST_F(Rules, RecordOperations) {
     g.碁盤_入替();
     EXPECT_EQ(boardText(s).substr(0, 4), "XO..");
     g.調査_保存(7);
-    EXPECT_EQ(s.board_history[7][1][1], stone_black);
+    EXPECT_EQ(s.record.after(7).at(1, 1), stone_black);
     s.board[1][1] = stone_empty;
     g.碁盤_待避復帰();
     EXPECT_EQ(s.board[1][1], stone_black);

@@ -380,10 +380,8 @@ TEST_F(Settings, MoveNumbersAreDrawnAndTakenOffAtOnce) {
     setBoard(f.s, {});
     const int moves[3][3] = {{4, 4, stone_black}, {16, 4, stone_white}, {4, 16, stone_black}};
     for (int i = 0; i < 3; ++i) {
-        f.s.move_x[i] = moves[i][0];
-        f.s.move_y[i] = moves[i][1];
-        f.s.move_side[i] = moves[i][2];
         f.s.board[moves[i][0]][moves[i][1]] = moves[i][2];
+        f.s.record.store(i, {moves[i][2], {moves[i][0], moves[i][1]}}, boardOf(f.s));
     }
     f.s.move_no = 3;
 

@@ -12,7 +12,7 @@ TEST(StartUp, LeavesNoGameAndAnEmptyBoard) {
     EXPECT_EQ(f.s.turn, no_side);
     EXPECT_EQ(f.s.play_mode, 0);
     EXPECT_EQ(f.s.move_no, 0);
-    EXPECT_EQ(f.s.last_move_no, 0);
+    EXPECT_EQ(f.s.record.stones(), 0);
     EXPECT_EQ(f.s.black_captures, 0);
     EXPECT_EQ(f.s.white_captures, 0);
     EXPECT_EQ(f.s.handicap_level, 0);
@@ -25,7 +25,7 @@ TEST(StartUp, LeavesNoGameAndAnEmptyBoard) {
     for (int x = 1; x <= 19; ++x)
         for (int y = 1; y <= 19; ++y) {
             EXPECT_EQ(f.s.board[x][y], stone_empty);
-            EXPECT_EQ(f.s.board_history[0][x][y], stone_empty);
+            EXPECT_EQ(f.s.record.after(0).at(x, y), stone_empty);
         }
 }
 
@@ -79,7 +79,7 @@ TEST(Reset, ErasesExactlyTheOccupiedPointsThenRedraws) {
     f.game->Form_Load();
     setBoard(f.s, {"X.................O", "", "", "...X"});
     f.s.move_no = 3;
-    f.s.last_move_no = 3;
+    fillRecord(f.s, 3, {1, 1});
     f.s.black_captures = 4;
     f.fake.clear();
     f.game->初期設定();
@@ -109,7 +109,7 @@ TEST(Reset, NeverTouchesTheBorderIndexes) {
         EXPECT_EQ(f.s.board[0][i], 7);
         EXPECT_EQ(f.s.board[i][0], 7);
         EXPECT_EQ(f.s.opening_bonus[0][i], 7);
-        EXPECT_EQ(f.s.board_history[0][0][i], 0);
+        EXPECT_EQ(f.s.record.after(0).at(0, i), 0);
     }
     // Nothing is drawn outside the 19 x 19 board cells with a board tile.
     for (const auto& l : f.fake.lines("pic KARA")) {

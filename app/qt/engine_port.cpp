@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <utility>
+#include <vector>
 
 #include "engine/gtp_client.h"
 
@@ -33,23 +35,45 @@ constexpr int error_lines_shown = 8;
 
 std::string colourName(int colour) { return colour > 0 ? "b" : "w"; }
 
-bool sameMove(const sgf::Move& a, const sgf::Move& b) {
+// A game as an engine is told it: the stones of the setup board, then the moves.
+struct Told {
+    rules::Board setup;
+    std::vector<rules::Node> moves;
+};
+
+Told toldOf(const rules::History& position) {
+    return {position.setup(),
+            rules::sequence(position, position.stones(), position.passesAtEnd())};
+}
+
+std::string vertex(rules::Point p) { return gtp::vertexName(gtp::Point{p.x, p.y}); }
+
+bool sameMove(const rules::Node& a, const rules::Node& b) {
     return a.colour == b.colour && a.pass == b.pass && (a.pass || a.at == b.at);
 }
 
-// True when `known` is where `position` was: the same setup, and its moves are the first
-// moves of `position`.
-bool leadsTo(const sgf::Record& known, const sgf::Record& position) {
-    if (known.black_setup != position.black_setup || known.white_setup != position.white_setup ||
-        known.moves.size() > position.moves.size())
+// True when `known` is where `position` was: the same setup stones, and its moves are
+// the first moves of `position`.
+bool leadsTo(const Told& known, const Told& position) {
+    if (!known.setup.sameStones(position.setup) || known.moves.size() > position.moves.size())
         return false;
     for (std::size_t i = 0; i < known.moves.size(); ++i)
         if (!sameMove(known.moves[i], position.moves[i])) return false;
     return true;
 }
 
-bool empty(const sgf::Record& r) {
-    return r.black_setup.empty() && r.white_setup.empty() && r.moves.empty();
+bool empty(const Told& t) {
+    return t.setup.stones(rules::black) == 0 && t.setup.stones(rules::white) == 0 &&
+           t.moves.empty();
+}
+
+// The setup stones of one colour, row by row from the top, each row from the left.
+std::vector<rules::Point> setupStones(const rules::Board& setup, int colour) {
+    std::vector<rules::Point> out;
+    for (int y = 1; y <= setup.size(); ++y)
+        for (int x = 1; x <= setup.size(); ++x)
+            if (setup.at(x, y) == colour) out.push_back({x, y});
+    return out;
 }
 
 // A path as one word of a command line that QProcess::splitCommand reads back.
@@ -194,7 +218,7 @@ public:
     QProcess process;
     gtp::Client client;
     // The position the engine holds; nothing while that is unknown.
-    std::optional<sgf::Record> position;
+    std::optional<Told> position;
 
 private:
     void keepErrors(const QByteArray& bytes) {
@@ -299,12 +323,13 @@ std::optional<std::string> EnginePort::ensureSession() {
                 : session_->describe(o, seconds);
         return session_->withErrors(message);
     }
-    session_->position = sgf::Record{};  // an empty board
+    session_->position = Told{};  // an empty board
     return std::nullopt;
 }
 
-std::optional<std::string> EnginePort::bringTo(const sgf::Record& position) {
+std::optional<std::string> EnginePort::bringTo(const rules::History& history) {
     Session& s = *session_;
+    Told position = toldOf(history);
     std::vector<std::string> commands;
     std::size_t from = 0;
     if (s.position && leadsTo(*s.position, position)) {
@@ -313,15 +338,15 @@ std::optional<std::string> EnginePort::bringTo(const sgf::Record& position) {
         if (!s.position || !empty(*s.position)) commands.push_back("clear_board");
         // Setup stones are played as moves: set_free_handicap would take black stones on
         // an empty board only.
-        for (const auto& p : position.black_setup)
-            commands.push_back("play b " + gtp::vertexName(p));
-        for (const auto& p : position.white_setup)
-            commands.push_back("play w " + gtp::vertexName(p));
+        for (const auto& p : setupStones(position.setup, rules::black))
+            commands.push_back("play b " + vertex(p));
+        for (const auto& p : setupStones(position.setup, rules::white))
+            commands.push_back("play w " + vertex(p));
     }
     for (std::size_t i = from; i < position.moves.size(); ++i) {
-        const sgf::Move& m = position.moves[i];
+        const rules::Node& m = position.moves[i];
         commands.push_back("play " + colourName(m.colour) + " " +
-                           (m.pass ? std::string("pass") : gtp::vertexName(m.at)));
+                           (m.pass ? std::string("pass") : vertex(m.at)));
     }
     // Until every command has been taken the engine's position is unknown.
     s.position.reset();
@@ -336,11 +361,11 @@ std::optional<std::string> EnginePort::bringTo(const sgf::Record& position) {
                 : s.describe(o, commandSeconds);
         return s.withErrors(message);
     }
-    s.position = position;
+    s.position = std::move(position);
     return std::nullopt;
 }
 
-EngineMove EnginePort::genmove(const sgf::Record& position, int colour,
+EngineMove EnginePort::genmove(const rules::History& position, int colour,
                                const std::function<void(int seconds)>& thinking) {
     if (busy_) return {EngineMove::failed, 0, 0, "エンジンはまだ前の手を考えています。"};
     if (command_.empty()) return {EngineMove::failed, 0, 0, "エンジンが選ばれていません。"};
@@ -399,11 +424,11 @@ EngineMove EnginePort::genmove(const sgf::Record& position, int colour,
     // The engine has its own move on its board now (a resignation changes nothing).
     switch (move->kind) {
         case gtp::GeneratedMove::stone:
-            session_->position->moves.push_back({colour, false, move->at, {}});
+            session_->position->moves.push_back({colour, false, {move->at.x, move->at.y}});
             result = {EngineMove::stone, move->at.x, move->at.y, {}};
             break;
         case gtp::GeneratedMove::pass:
-            session_->position->moves.push_back({colour, true, {}, {}});
+            session_->position->moves.push_back({colour, true, {}});
             result = {EngineMove::pass, 0, 0, {}};
             break;
         case gtp::GeneratedMove::resign:

@@ -31,7 +31,7 @@ public:
     void use(const std::string& command) override;
     bool engineInUse() override;
     std::optional<std::string> check(const std::string& command) override;
-    EngineMove genmove(const sgf::Record& position, int colour,
+    EngineMove genmove(const rules::History& position, int colour,
                        const std::function<void(int seconds)>& thinking) override;
     void stop() override;
 
@@ -63,7 +63,7 @@ private:
     // Starts the chosen engine unless it runs; a message when it cannot be used.
     std::optional<std::string> ensureSession();
     // Brings the running engine to `position`; a message when it refuses or fails.
-    std::optional<std::string> bringTo(const sgf::Record& position);
+    std::optional<std::string> bringTo(const rules::History& position);
     // Ends the running engine, giving it `graceMs` after quit.
     void endSession(int graceMs);
 

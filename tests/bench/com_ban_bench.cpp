@@ -52,9 +52,7 @@ struct Position {
                 s.board[x][y] = stone_empty;
                 continue;
             }
-            s.move_x[moves] = static_cast<i16>(x);
-            s.move_y[moves] = static_cast<i16>(y);
-            s.move_side[moves] = static_cast<i16>(colour);
+            s.record.store(moves, {colour, {x, y}}, boardOf(s));
             ++moves;
             lastX = static_cast<i16>(x);
             lastY = static_cast<i16>(y);
@@ -68,7 +66,6 @@ struct Position {
         GameState& s = game->s;
         s.board = board;
         s.move_no = static_cast<i16>(moves);
-        s.last_move_no = static_cast<i16>(moves);
         s.last_x = lastX;
         s.last_y = lastY;
         s.last_side = s.man_side;

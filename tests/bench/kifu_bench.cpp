@@ -47,8 +47,8 @@ void BM_OpenRecord(benchmark::State& state) {
         const auto bytes = readFileWhole(file, why);
         auto read = sgf::read(*bytes);
         const sgf::Record& record = std::get<sgf::Record>(read);
-        auto replayed = ReplayedRecord::replay(record);
-        std::get<ReplayedRecord>(replayed).takeUp(*game, record);
+        auto replayed = replayRecord(record);
+        takeUpReplayed(*game, std::get<ReplayedRecord>(replayed), record);
         benchmark::DoNotOptimize(game->s.move_no);
     }
     if (game->s.move_no != 300) state.SkipWithError("the game did not open whole");

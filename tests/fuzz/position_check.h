@@ -4,8 +4,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "game/state.h"
+#include "rules/board.h"
 
 namespace tolvan::fuzz {
 
@@ -55,9 +57,41 @@ inline std::string positionProblem(const GameState& s) {
     if (s.black_captures < 0 || s.white_captures < 0)
         return "prisoners " + std::to_string(s.black_captures) + " / " +
                std::to_string(s.white_captures);
-    if (s.move_no < 0 || s.move_no > s.last_move_no || s.last_move_no > max_moves)
+    if (s.move_no < 0 || s.move_no > s.record.stones() || s.record.stones() > max_moves)
         return "record counters " + std::to_string(s.move_no) + " / " +
-               std::to_string(s.last_move_no);
+               std::to_string(s.record.stones());
+    return {};
+}
+
+// The same of a position of the rules at any size: every chain has a liberty, stones and
+// empty points fill the board, and the prisoners are not negative.
+inline std::string boardProblem(const rules::Board& b) {
+    const int n = b.size();
+    int empties = 0;
+    std::vector<bool> seen(n * n + n + 1);  // by y * n + x
+    std::vector<rules::Point> stack;
+    for (int x = 1; x <= n; ++x)
+        for (int y = 1; y <= n; ++y) {
+            const int c = b.at(x, y);
+            empties += c == rules::empty;
+            if (c == rules::empty || seen[y * n + x]) continue;
+            bool liberty = false;
+            stack.assign(1, {x, y});
+            seen[y * n + x] = true;
+            while (!stack.empty()) {
+                const rules::Point p = stack.back();
+                stack.pop_back();
+                for (const rules::Point q : {rules::Point{p.x - 1, p.y}, {p.x + 1, p.y}, {p.x, p.y - 1}, {p.x, p.y + 1}}) {
+                    if (!b.onBoard(q.x, q.y)) continue;
+                    liberty = liberty || b.at(q.x, q.y) == rules::empty;
+                    if (b.at(q.x, q.y) == c && !seen[q.y * n + q.x]) stack.push_back(q), seen[q.y * n + q.x] = true;
+                }
+            }
+            if (!liberty) return "the chain at " + std::to_string(x) + "," + std::to_string(y) + " has no liberty";
+        }
+    if (b.stones(rules::black) + b.stones(rules::white) + empties != n * n)
+        return "stones and empty points do not fill the board";
+    if (b.prisoners(rules::black) < 0 || b.prisoners(rules::white) < 0) return "negative prisoners";
     return {};
 }
 

@@ -91,7 +91,7 @@ TEST_F(EngineGame, TheEnginesMovesArePlayedAsTheComputersMoves) {
         const int before = s().move_no;
         pressPoint(3, 3 + 4 * k);
         ASSERT_EQ(s().move_no, before + 2) << "the engine answered";
-        EXPECT_EQ(s().move_side[s().move_no - 1], stone_white);
+        EXPECT_EQ(recordedMove(s(), s().move_no - 1).colour, stone_white);
     }
     EXPECT_TRUE(messages.empty());
     EXPECT_NE(window->engines().enginePid(), 0) << "the engine runs between moves";

@@ -51,18 +51,38 @@ std::set<int> children() {
     return out;
 }
 
-// A position from moves written "b D16", "w pass" ...
-sgf::Record game(const std::vector<std::string>& moves) {
-    sgf::Record r;
+// Adds a stone to the end of the record. A stone the rules refuse is stored all the
+// same, on an unchanged board: the engine is to judge it.
+void add(rules::History& r, int colour, gtp::Point at) {
+    if (!r.play(colour, at.x, at.y)) r.store(r.stones(), {colour, {at.x, at.y}}, r.end());
+}
+
+// A position from moves written "b D16", "w pass" ... A pass between two stones of one
+// colour is the one the record implies there.
+rules::History game(const std::vector<std::string>& moves) {
+    rules::History r;
     for (const std::string& m : moves) {
         const int colour = m[0] == 'b' ? 1 : -1;
         const std::string where = m.substr(2);
         if (where == "pass")
-            r.moves.push_back({colour, true, {}, {}});
+            r.pass();
         else
-            r.moves.push_back({colour, false, *gtp::parseVertex(where), {}});
+            add(r, colour, *gtp::parseVertex(where));
     }
     return r;
+}
+
+// A setup board with these black and white stones.
+rules::Board setup(const std::vector<gtp::Point>& black, const std::vector<gtp::Point>& white) {
+    rules::Board b;
+    for (const gtp::Point& p : black) b.put(p.x, p.y, rules::black);
+    for (const gtp::Point& p : white) b.put(p.x, p.y, rules::white);
+    return b;
+}
+
+// The moves of the position as the engine is told them.
+std::vector<rules::Node> movesOf(const rules::History& r) {
+    return rules::sequence(r, r.stones(), r.passesAtEnd());
 }
 
 class QtEnginePortTest : public ::testing::Test {
@@ -107,12 +127,12 @@ protected:
         return out;
     }
 
-    EngineMove ask(const sgf::Record& position, int colour) {
+    EngineMove ask(const rules::History& position, int colour) {
         return port->genmove(position, colour, [this](int s) { ticks.push_back(s); });
     }
 
     // The engine fails with a message that holds each of `says`, and is gone afterwards.
-    void expectFailure(const std::string& command, const sgf::Record& position,
+    void expectFailure(const std::string& command, const rules::History& position,
                        const std::vector<std::string>& says) {
         port->use(command);
         const EngineMove m = ask(position, 1);
@@ -152,22 +172,22 @@ TEST_F(QtEnginePortTest, TheEngineStartsAtTheFirstGenmoveAndAnswersAStone) {
 
 TEST_F(QtEnginePortTest, OnlyNewMovesAreSentUntilTheGameGoesAnotherWay) {
     port->use(fake());
-    sgf::Record position = game({"b D16"});
+    rules::History position = game({"b D16"});
     EngineMove m = ask(position, -1);
     ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
     const qint64 pid = port->enginePid();
     received();
 
     // The engine's own move and the person's answer: only the answer is new.
-    position.moves.push_back({-1, false, {m.x, m.y}, {}});
-    position.moves.push_back({1, true, {}, {}});
+    add(position, -1, {m.x, m.y});
+    position.pass();
     m = ask(position, -1);
     ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
     EXPECT_EQ(received(), (std::vector<std::string>{"play b pass", "genmove w"}));
     EXPECT_EQ(port->enginePid(), pid);
 
     // Moves taken back: the engine starts the game over.
-    const sgf::Record back = game({"b D16", "w Q4", "b C3"});
+    const rules::History back = game({"b D16", "w Q4", "b C3"});
     m = ask(back, -1);
     ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
     EXPECT_EQ(received(), (std::vector<std::string>{"clear_board", "play b D16", "play w Q4",
@@ -177,18 +197,18 @@ TEST_F(QtEnginePortTest, OnlyNewMovesAreSentUntilTheGameGoesAnotherWay) {
 
 TEST_F(QtEnginePortTest, SetupStonesArePlayedBeforeTheMoves) {
     port->use(fake());
-    sgf::Record position = game({"w K10"});
-    position.black_setup = {{4, 16}, {16, 4}};
-    position.white_setup = {{10, 4}};
+    rules::History position = game({"w K10"});
+    position.setSetup(setup({{4, 16}, {16, 4}}, {{10, 4}}));
     const EngineMove m = ask(position, 1);
     ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
+    // Black's, then white's, each row by row from the top.
     EXPECT_EQ(received(), (std::vector<std::string>{
                               "protocol_version", "boardsize 19", "clear_board", "komi 0",
-                              "play b D4", "play b Q16", "play w K16", "play w K10", "genmove b"}));
+                              "play b Q16", "play b D4", "play w K16", "play w K10", "genmove b"}));
     // Other setup stones: the game is another one.
-    position.white_setup.clear();
+    position.setSetup(setup({{4, 16}, {16, 4}}, {}));
     ASSERT_EQ(ask(position, 1).kind, EngineMove::stone);
-    EXPECT_EQ(received(), (std::vector<std::string>{"clear_board", "play b D4", "play b Q16",
+    EXPECT_EQ(received(), (std::vector<std::string>{"clear_board", "play b Q16", "play b D4",
                                                     "play w K10", "genmove b"}));
 }
 
@@ -229,7 +249,7 @@ TEST_F(QtEnginePortTest, TheWindowLivesWhileTheEngineThinks) {
 }
 
 TEST_F(QtEnginePortTest, EveryFailureIsReportedAndEndsTheEngine) {
-    const sgf::Record position = game({"b D16"});
+    const rules::History position = game({"b D16"});
     expectFailure("/nonexistent/engine --mode gtp", position,
                   {"エンジン「/nonexistent/engine」を起動できません。"});
     expectFailure("", position, {"エンジンが選ばれていません"});
@@ -380,20 +400,21 @@ TEST_F(QtEnginePortTest, GnuGoPlaysAgainstUs) {
     const QString gnugo = QStringLiteral("/usr/games/gnugo");
     if (!QFileInfo(gnugo).isExecutable()) GTEST_SKIP() << "GNU Go is not installed";
     port->use("/usr/games/gnugo --mode gtp --level 1");
-    sgf::Record position = game({"b Q16", "w D16", "b Q4"});
-    position.black_setup = {{4, 16}};
+    rules::History position = game({"b Q16", "w D16", "b Q4"});
+    position.setSetup(setup({{4, 16}}, {}));
     for (int turn = 0; turn < 3; ++turn) {
         QElapsedTimer timer;
         timer.start();
         const EngineMove m = ask(position, -1);
         ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
         std::printf("GNU Go level 1: %lld ms for move %zu\n",
-                    static_cast<long long>(timer.elapsed()), position.moves.size() + 1);
+                    static_cast<long long>(timer.elapsed()), movesOf(position).size() + 1);
         const gtp::Point at{m.x, m.y};
-        for (const auto& earlier : position.moves) EXPECT_FALSE(!earlier.pass && earlier.at == at);
+        for (const auto& earlier : movesOf(position))
+            EXPECT_FALSE(!earlier.pass && earlier.at == (rules::Point{at.x, at.y}));
         EXPECT_FALSE(at == (gtp::Point{4, 16}));
-        position.moves.push_back({-1, false, at, {}});
-        position.moves.push_back({1, true, {}, {}});
+        add(position, -1, at);
+        position.pass();
     }
 }
 

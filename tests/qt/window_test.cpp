@@ -266,9 +266,9 @@ TEST_F(QtWindowTest, TheComputerAnswersEveryPressInTheRealWindow) {
         EXPECT_EQ(s.move_no, before + 2) << "the computer answers at once";
         EXPECT_EQ(s.turn, stone_black);
         const int k = s.move_no - 1;
-        EXPECT_EQ(s.move_side[k], stone_white);
+        EXPECT_EQ(recordedMove(s, k).colour, stone_white);
         // Its stone is on the screen with the last-move mark in the centre.
-        const QColor mark = window->canvas().image().pixelColor(cellPixel(s.move_x[k], s.move_y[k]) +
+        const QColor mark = window->canvas().image().pixelColor(cellPixel(recordedMove(s, k).at.x, recordedMove(s, k).at.y) +
                                                                QPoint(10, 10));
         EXPECT_EQ(mark, QColor(0, 255, 255));
     }
@@ -353,7 +353,8 @@ TEST_F(QtComputerTurnTest, QueuedInputIsGoneBeforeTheComputersPassIsShown) {
     window->findChild<QAction*>("SENTE")->trigger();
     // A full record: the computer passes at its next turn.
     s.move_no = max_moves;
-    s.last_move_no = max_moves;
+    for (int k = 0; k < max_moves; ++k)
+        s.record.store(k, {k % 2 ? stone_white : stone_black, {1, 1}}, s.record.setup());
     std::vector<std::string> order;
     queueInputDuringTheTurn(order);
     window->findChild<QAction*>("PASU")->trigger();

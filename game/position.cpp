@@ -1,0 +1,55 @@
+// The game's position as the rules see it, and a record taken up as the game.
+#include "game/position.h"
+
+#include "app/tolvan.h"
+
+namespace tolvan {
+
+rules::Board boardOf(const GameState& s) {
+    rules::Board b(19);
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y)
+            if (s.board[x][y] != stone_empty) b.put(x, y, s.board[x][y]);
+    b.setPrisoners(stone_black, s.black_captures);
+    b.setPrisoners(stone_white, s.white_captures);
+    return b;
+}
+
+rules::Board positionOf(const GameState& s, bool passes) {
+    rules::Board b = boardOf(s);
+    // The ko rule looks back only from a stored position after a move.
+    if (s.move_no >= 1 && s.move_no <= s.record.stones())
+        b.setLastMove({s.last_x, s.last_y}, s.record.after(s.move_no - 1));
+    if (passes && s.move_no == s.record.stones() && s.record.passesAtEnd() > 0) b.pass();
+    return b;
+}
+
+rules::Move recordedMove(const GameState& s, int k) {
+    return k >= 0 && k < s.record.stones() ? s.record.stone(k) : rules::Move{};
+}
+
+void takeUpRecord(Tolvan& game, const rules::History& record, int toMove) {
+    GameState& s = game.s;
+    if (&record != &s.record) s.record = record;
+    const int n = s.record.stones();
+    const rules::Board& end = s.record.after(n);
+    for (int x = 1; x <= 19; ++x)
+        for (int y = 1; y <= 19; ++y) s.board[x][y] = static_cast<i16>(end.at(x, y));
+    s.move_no = static_cast<i16>(n);
+    const rules::Move last = n > 0 ? s.record.stone(n - 1) : rules::Move{};
+    s.last_x = static_cast<i16>(last.at.x);
+    s.last_y = static_cast<i16>(last.at.y);
+    s.last_side = static_cast<i16>(last.colour);
+    s.black_captures = static_cast<i16>(end.prisoners(stone_black));
+    s.white_captures = static_cast<i16>(end.prisoners(stone_white));
+    s.turn = static_cast<i16>(toMove);
+
+    s.handicap_level = 0;
+    s.handicap_set = flag_off;
+    s.reversed = flag_off;
+    s.hint_active = flag_off;
+    s.com_passed = flag_off;
+    s.man_passed = flag_off;
+}
+
+}  // namespace tolvan

@@ -1,0 +1,92 @@
+#include "rules/history.h"
+
+namespace tolvan::rules {
+
+History::History(int size) : setup_(size) {
+    moves_.reserve(capacity);
+    positions_.reserve(capacity + 1);
+    passesBefore_.reserve(capacity);
+    positions_.push_back(setup_);
+}
+
+void History::reset(const Board& setup) {
+    setup_ = Board(setup.size());
+    moves_.clear();
+    passesBefore_.clear();
+    positions_.clear();
+    positions_.push_back(setup);
+    passesAtEnd_ = 0;
+}
+
+Board History::end() const {
+    Board b = positions_.back();
+    if (passesAtEnd_ > 0) b.pass();
+    return b;
+}
+
+Why History::why(int colour, int x, int y) const { return end().why(colour, x, y); }
+
+bool History::play(int colour, int x, int y, std::vector<Chain>* taken) {
+    Board b = end();
+    if (full() || b.why(colour, x, y) != Why::legal) return false;
+    std::vector<Chain> t = b.play(colour, x, y);
+    store(stones(), Move{colour, {x, y}}, b);
+    if (taken) *taken = std::move(t);
+    return true;
+}
+
+bool History::store(int n, const Move& move, const Board& after) {
+    truncate(n);
+    if (full()) return false;
+    passesBefore_.push_back(passesAtEnd_);
+    moves_.push_back(move);
+    positions_.push_back(after);
+    passesAtEnd_ = 0;
+    return true;
+}
+
+bool History::undo() {
+    if (passesAtEnd_ > 0) {
+        --passesAtEnd_;
+        return true;
+    }
+    if (moves_.empty()) return false;
+    passesAtEnd_ = passesBefore_.back();
+    moves_.pop_back();
+    positions_.pop_back();
+    passesBefore_.pop_back();
+    return true;
+}
+
+void History::truncate(int n) {
+    if (n < 0 || n >= stones()) return;
+    passesAtEnd_ = 0;
+    moves_.resize(n);
+    positions_.resize(n + 1, setup_);
+    passesBefore_.resize(n);
+}
+
+void History::reverse() {
+    for (Move& m : moves_) m.colour = -m.colour;
+    for (Board& b : positions_) b.reverse();
+}
+
+std::vector<Node> sequence(const History& record, int n, int passes) {
+    std::vector<Node> out;
+    for (int k = 0; k < n && k < record.stones(); ++k) {
+        const Move& m = record.stone(k);
+        if (k > 0 && record.stone(k - 1).colour == m.colour) out.push_back({-m.colour, true, {}});
+        out.push_back({m.colour, false, m.at});
+    }
+    int colour = n > 0 && n <= record.stones() ? -record.stone(n - 1).colour : black;
+    for (int k = 0; k < passes; ++k, colour = -colour) out.push_back({colour, true, {}});
+    return out;
+}
+
+History upTo(const History& record, int n) {
+    History h = record;
+    h.truncate(n);
+    return h;
+}
+
+}  // namespace tolvan::rules

@@ -1,0 +1,157 @@
+// The rules of play on positions written as text at every board size, positions under
+// random play, and the judgement and count of finished positions.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "fuzz/position_check.h"
+#include "rules/history.h"
+#include "rules/judgement.h"
+
+namespace tolvan::rules {
+namespace {
+
+using Rows = std::vector<std::string>;
+
+// A point of a diagram on a board of `size`: in the top-left corner as written, or
+// turned half round into the bottom-right corner.
+Point on(int size, bool turned, Point p) { return turned ? Point{size + 1 - p.x, size + 1 - p.y} : p; }
+
+Board diagram(const Rows& rows, int size, bool turned = false) {
+    Board b(size);
+    for (int y = 1; y <= static_cast<int>(rows.size()); ++y)
+        for (int x = 1; x <= static_cast<int>(rows[y - 1].size()); ++x) {
+            const Point p = on(size, turned, {x, y});
+            b.put(p.x, p.y, rows[y - 1][x - 1] == 'X' ? black : rows[y - 1][x - 1] == 'O' ? white : empty);
+        }
+    return b;
+}
+
+// A stone ('X' or 'O') on a point of the diagram, or a pass ('-'), with what the rules say
+// of it and, when it is legal, the stones it takes.
+struct Step { char who; Point at; Why why = Why::legal; int taken = 0; };
+struct PlayCase { const char* name; Rows rows; std::vector<Step> steps; };
+
+// Black takes the white stone on (2,2) by playing (3,2).
+const Rows ko = {".XO.", "XO.O", ".XO."};
+const PlayCase play_cases[] = {
+    {"one chain taken", {"OO.", "XX."}, {{'X', {3, 1}, Why::legal, 2}}},
+    {"two chains taken", {".OOX", "OXX.", "X..."}, {{'X', {1, 1}, Why::legal, 3}}},
+    {"lone stone suicide", {".X", "X."}, {{'O', {1, 1}, Why::suicide}}},
+    {"chain suicide", {"O.X", "XX."}, {{'O', {2, 1}, Why::suicide}}},
+    {"last liberty filled to take", {".OX", "OX.", ".O."}, {{'X', {1, 1}, Why::legal, 1}}},
+    {"occupied or off the board", {"X"}, {{'O', {1, 1}, Why::occupied}, {'X', {1, 1}, Why::occupied},
+                                           {'X', {0, 1}, Why::off_board}, {'O', {1, 0}, Why::off_board}}},
+    {"ko retaken at once", ko, {{'X', {3, 2}, Why::legal, 1}, {'O', {2, 2}, Why::ko}}},
+    {"ko retaken after a pass", ko,
+     {{'X', {3, 2}, Why::legal, 1}, {'-', {}}, {'O', {2, 2}, Why::legal, 1}, {'X', {3, 2}, Why::ko}}},
+    {"ko retaken after an exchange", ko,
+     {{'X', {3, 2}, Why::legal, 1}, {'O', {7, 7}}, {'X', {6, 6}}, {'O', {2, 2}, Why::legal, 1},
+      {'X', {3, 2}, Why::ko}}},
+    {"snapback", {".XO.", "OOX.", "XX.."}, {{'O', {1, 1}, Why::legal, 1}, {'X', {2, 1}, Why::legal, 3}}},
+    // The chain taken back touches the retaking point only through the stone just played.
+    {"snapback through the last stone", {"X.OX", "OXX."},
+     {{'O', {2, 1}, Why::legal, 1}, {'X', {1, 1}, Why::legal, 2}}},
+};
+
+// The first of the neighbours of p, left, right, up, down, that lies in chain c.
+int side(Point p, const Chain& c) {
+    const Point next[4] = {{p.x - 1, p.y}, {p.x + 1, p.y}, {p.x, p.y - 1}, {p.x, p.y + 1}};
+    for (int k = 0; k < 4; ++k)
+        if (std::find(c.begin(), c.end(), next[k]) != c.end()) return k;
+    return 4;
+}
+
+struct BoardRulesPlay : ::testing::TestWithParam<int> {};
+
+TEST_P(BoardRulesPlay, DiagramsInOppositeCorners) {
+    const int n = GetParam();
+    for (const PlayCase& c : play_cases)
+        for (const bool turned : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (turned ? ", turned" : ""));
+            Board b = diagram(c.rows, n, turned);
+            for (const Step& s : c.steps) {
+                const int colour = s.who == 'X' ? black : white;
+                const Point p = on(n, turned, s.at);
+                const Why why = s.who == '-' ? Why::legal : b.why(colour, p.x, p.y);
+                EXPECT_EQ(static_cast<int>(why), static_cast<int>(s.why)) << s.who << " at " << s.at.x << "," << s.at.y;
+                if (why != s.why) break;
+                if (s.who == '-') b.pass();
+                if (s.who == '-' || why != Why::legal) continue;
+                const int before = b.prisoners(colour);
+                int stones = 0, last = -1;
+                for (const Chain& t : b.play(colour, p.x, p.y)) {
+                    stones += static_cast<int>(t.size());
+                    EXPECT_LT(last, side(p, t)) << "chains out of neighbour order";
+                    last = side(p, t);
+                }
+                EXPECT_EQ(stones, s.taken);
+                EXPECT_EQ(b.prisoners(colour) - before, s.taken);
+            }
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(BoardRules, BoardRulesPlay, ::testing::Values(9, 13, 19));
+
+TEST(BoardRulesRandomPlay, PositionsStaySoundAndUndoRetracesThem) {
+    for (const int n : {9, 13, 19}) {
+        SCOPED_TRACE(n);
+        std::mt19937 random(1234 + n);
+        History h(n);
+        std::vector<Board> after{h.after(0)};
+        int colour = black, undone = 0, x = 0, y = 0;
+        for (int move = 0; move < 300; ++move, colour = -colour) {
+            for (int tries = 0; tries < 10 && h.why(colour, x, y) != Why::legal; ++tries) {
+                x = static_cast<int>(random() % n) + 1;
+                y = static_cast<int>(random() % n) + 1;
+            }
+            if (random() % 16 == 0 || h.why(colour, x, y) != Why::legal) {
+                h.pass();
+                continue;
+            }
+            ASSERT_TRUE(h.play(colour, x, y));
+            after.push_back(h.after(h.stones()));
+            const Board b = h.end();
+            ASSERT_EQ(fuzz::boardProblem(b), "") << "after stone " << h.stones();
+            EXPECT_EQ(h.stones() - b.stones(black) - b.stones(white), b.prisoners(black) + b.prisoners(white));
+        }
+        // Each stone and each pass is taken back by one undo.
+        for (; h.undo(); ++undone) ASSERT_TRUE(h.end().sameStones(after[h.stones()])) << h.stones();
+        EXPECT_EQ(undone, 300);
+    }
+}
+
+TEST(BoardRulesJudgement, EmptyBoardAndTwoEyes) {
+    for (const int n : {9, 13, 19}) {
+        const Judgement j = judge(Board(n));
+        EXPECT_EQ(j.black_area + j.white_area, 0);
+    }
+    // Black's corner lives on (1,1) and (3,1); white's wall lives on (2,4) and (4,4).
+    const Judgement j = judge(diagram({".X.XO", "XXXXO", "OOOOO", "O.O.O", "OOOOO"}, 5));
+    EXPECT_EQ(j.black_area, 8);
+    EXPECT_EQ(j.white_area, 17);
+}
+
+TEST(BoardRulesCount, DeadStonesAndSharedPoints) {
+    // Black's two eyes above white's wall; below it, the lone black stone on (3,4).
+    Board b = diagram({".X.XO", "XXXXO", "OOOOO", "..X..", "....."}, 5);
+    b.setPrisoners(black, 2);
+    b.setPrisoners(white, 3);
+    // Territory and prisoners: black's, then white's.
+    const struct { std::vector<Point> dead; std::array<int, 4> want; } cases[] = {
+        {{}, {2, 2, 0, 3}},  // alive, the stone leaves the points below the wall to nobody, as in seki
+        {{{3, 4}}, {2, 2, 10, 4}},
+        {{{3, 4}, {3, 4}, {1, 5}}, {2, 2, 10, 4}},  // named twice, and an empty point
+    };
+    for (const auto& k : cases) {
+        const Count c = count(b, k.dead);
+        EXPECT_EQ((std::array{c.black_territory, c.black_prisoners, c.white_territory, c.white_prisoners}), k.want);
+    }
+}
+
+}  // namespace
+}  // namespace tolvan::rules
