@@ -29,9 +29,27 @@ TEST_F(Flow, HandicapUpThreeTimesAndBack) {
     EXPECT_EQ(s.handicap_level, 0);
     EXPECT_EQ(stones(stone_white) + stones(stone_black), 0);
     EXPECT_EQ(f.fake.lines("text 7050 1609").back(), "text 7050 1609 10 15 b \"ﾊﾝﾃﾞｨｷｬｯﾌﾟ:13級\"");
-    // No stone enters the record.
+    // No move enters the record.
     EXPECT_EQ(s.move_no, 0);
     EXPECT_EQ(s.record.after(0).at(10, 10), stone_empty);
+}
+
+// The handicap stones are the position before the first move: stepping back to the start
+// shows them, and the stones of the moves come and go around them.
+TEST_F(Flow, SteppingBackToTheStartKeepsTheHandicapStones) {
+    g.MenuClick("LEBEL_DOWN");
+    g.MenuClick("LEBEL_DOWN");
+    g.TAIMAN_Click();
+    press(16, 16);
+    ASSERT_EQ(s.move_no, 1);
+    g.MODORU_Click();
+    EXPECT_EQ(s.move_no, 0);
+    EXPECT_EQ(s.board[10][10], stone_black);
+    EXPECT_EQ(s.board[4][10], stone_black);
+    EXPECT_EQ(s.board[16][16], stone_empty);
+    g.SUSUMU_Click();
+    EXPECT_EQ(s.board[10][10], stone_black);
+    EXPECT_NE(s.board[16][16], stone_empty);
 }
 
 TEST_F(Flow, HandicapDownToTheEndOfTheRange) {
