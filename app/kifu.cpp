@@ -29,9 +29,7 @@ constexpr const char* application = "Tolvan:1.0";
 // The stones of one colour of a position, as setup points.
 std::vector<sgf::Point> stonesOf(const rules::Board& board, int colour) {
     std::vector<sgf::Point> out;
-    for (int y = 1; y <= board.size(); ++y)
-        for (int x = 1; x <= board.size(); ++x)
-            if (board.at(x, y) == colour) out.push_back({x, y});
+    for (const rules::Point& p : board.stonesOf(colour)) out.push_back({p.x, p.y});
     return out;
 }
 

@@ -18,6 +18,14 @@ int Board::stones(int colour) const {
     return n;
 }
 
+std::vector<Point> Board::stonesOf(int colour) const {
+    std::vector<Point> out;
+    for (int y = 1; y <= size_; ++y)
+        for (int x = 1; x <= size_; ++x)
+            if (grid_[index(x, y)] == colour) out.push_back({x, y});
+    return out;
+}
+
 void Board::put(int x, int y, int colour) {
     if (onBoard(x, y)) grid_[index(x, y)] = static_cast<std::int8_t>(colour);
 }

@@ -44,8 +44,10 @@ public:
     bool onBoard(int x, int y) const { return x >= 1 && x <= size_ && y >= 1 && y <= size_; }
     // The stone on (x, y); empty off the board.
     int at(int x, int y) const { return onBoard(x, y) ? grid_[index(x, y)] : empty; }
-    // Stones of one colour on the board.
+    // Stones of one colour on the board: how many, and where, row by row from the top,
+    // each row from the left.
     int stones(int colour) const;
+    std::vector<Point> stonesOf(int colour) const;
     // Stones of the other colour that `colour` has taken.
     int prisoners(int colour) const { return colour == black ? prisoners_[0] : prisoners_[1]; }
 

@@ -67,15 +67,6 @@ bool empty(const Told& t) {
            t.moves.empty();
 }
 
-// The setup stones of one colour, row by row from the top, each row from the left.
-std::vector<rules::Point> setupStones(const rules::Board& setup, int colour) {
-    std::vector<rules::Point> out;
-    for (int y = 1; y <= setup.size(); ++y)
-        for (int x = 1; x <= setup.size(); ++x)
-            if (setup.at(x, y) == colour) out.push_back({x, y});
-    return out;
-}
-
 // A path as one word of a command line that QProcess::splitCommand reads back.
 QString quoted(const QString& path) {
     if (!path.contains(QLatin1Char(' ')) && !path.contains(QLatin1Char('\t'))) return path;
@@ -338,9 +329,9 @@ std::optional<std::string> EnginePort::bringTo(const rules::History& history) {
         if (!s.position || !empty(*s.position)) commands.push_back("clear_board");
         // Setup stones are played as moves: set_free_handicap would take black stones on
         // an empty board only.
-        for (const auto& p : setupStones(position.setup, rules::black))
+        for (const auto& p : position.setup.stonesOf(rules::black))
             commands.push_back("play b " + vertex(p));
-        for (const auto& p : setupStones(position.setup, rules::white))
+        for (const auto& p : position.setup.stonesOf(rules::white))
             commands.push_back("play w " + vertex(p));
     }
     for (std::size_t i = from; i < position.moves.size(); ++i) {
