@@ -100,6 +100,17 @@ std::vector<Chain> Board::takenBy(int colour, int x, int y) const {
 Why Board::why(int colour, int x, int y) const {
     if (!onBoard(x, y)) return Why::off_board;
     if (at(x, y) != empty) return Why::occupied;
+    // Most points answer at once: with an empty neighbour the stone has a liberty, and
+    // a ko needs the last stone next to it.
+    const Point last = lastStone();
+    bool nextToEmpty = false, nextToLast = false;
+    for (int k = 0; k < 4; ++k) {
+        const int nx = x + dx[k], ny = y + dy[k];
+        if (!onBoard(nx, ny)) continue;
+        nextToEmpty = nextToEmpty || at(nx, ny) == empty;
+        nextToLast = nextToLast || (nx == last.x && ny == last.y);
+    }
+    if (nextToEmpty && !nextToLast) return Why::legal;
     // What the stone takes: the chains of the other colour whose only liberty it fills.
     // A search that finds a liberty stops there, so only a chain searched whole (one
     // taken) is remembered as seen.
@@ -136,7 +147,6 @@ Why Board::why(int colour, int x, int y) const {
     // Ko: the stone takes the last stone alone, and this point held a stone of the mover
     // before the last move, so the last move took it here. A stone that takes more cannot
     // bring back the position before the last move.
-    const Point last = lastStone();
     if (takenChains != 1 || last.x == 0 || !(takenAt == last) || at(last.x, last.y) != -colour ||
         !beforeLast_.test(index(x, y)))
         return Why::legal;
