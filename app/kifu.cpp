@@ -172,7 +172,6 @@ std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& reco
         result.toMove = -m.colour;
         if (m.pass) {
             h.pass();
-            result.nodes.push_back(false);
             continue;
         }
         if (h.full()) return ReplayProblem{ReplayProblem::too_many, number};
@@ -184,7 +183,6 @@ std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& reco
         case rules::Why::occupied: return ReplayProblem{ReplayProblem::occupied, number};
         }
         h.play(m.colour, m.at.x, m.at.y);
-        result.nodes.push_back(true);
     }
     return result;
 }

@@ -63,12 +63,10 @@ struct ReplayProblem {
 };
 
 // A record replayed through the rules, ready to be taken up: its history (the setup
-// stones from the file, every stone, the passes), the colour to move after it, and its
-// moves and passes in order (true for a stone).
+// stones from the file, every stone, the passes) and the colour to move after it.
 struct ReplayedRecord {
     rules::History history;
     int toMove = 1;
-    std::vector<bool> nodes;
 };
 
 // Replays the setup and the first `nodes` moves (all when negative), passes counted, and

@@ -1,8 +1,8 @@
 // Tolvan: the game behind the main window. It owns the game state record and reaches
 // the outside world only through the platform port. Every procedure of the game is a
-// member: the rules (game/), the computer player (ai/), the drawing (render/), the
-// settings (settings/), the sound wrappers (sound/), help (help/) and the command
-// handlers (app/). The Qt window calls the handlers; the tests call them the same way.
+// member: the rules as the game applies them (game/, which asks rules/), the computer
+// player (ai/), the drawing (render/), the settings (settings/), the sound wrappers
+// (sound/), help (help/) and the command handlers (app/). The Qt window calls the handlers; the tests call them the same way.
 #pragma once
 
 #include <string>
