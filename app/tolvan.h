@@ -2,7 +2,8 @@
 // the outside world only through the platform port. Every procedure of the game is a
 // member: the rules as the game applies them (game/, which asks rules/), the computer
 // player (ai/), the drawing (render/), the settings (settings/), the sound wrappers
-// (sound/), help (help/) and the command handlers (app/). The Qt window calls the handlers; the tests call them the same way.
+// (sound/), help (help/) and the command handlers (app/). The Qt window calls the
+// handlers; the tests call them the same way.
 #pragma once
 
 #include <string>
