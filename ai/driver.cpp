@@ -108,6 +108,7 @@ void Tolvan::com_ban() {
 
     if (engine.kind == EngineTurn::resign) {
         pf.window.computerTurn(false);
+        noteResignation(*this, s.com_side);
         MsgBox("COMは投了しました。あなたの勝ちです。", Buttons::OK, "投了");
         if (MsgBox("続けますか", Buttons::YesNo, "対局") == Answer::Yes)
             初期設定();

@@ -11,6 +11,8 @@ namespace tolvan {
 void Tolvan::KeyDown(int key) {
     if (ended) return;
     if (key == 27) 終了();
+    // Enter confirms the count at the end of a game.
+    if (key == 13 && counting.active) confirmCounting(*this);
 }
 
 void Tolvan::Form_Unload() { 終了(); }
@@ -33,13 +35,25 @@ void Tolvan::MenuClick(const std::string& item) {
     static const std::map<std::string, void (*)(Tolvan&)> records = {
         {"KIFU_HOZON", &saveKifu},
         {"KIFU_HIRAKU", &openKifu},
+        {"TOURYOU", &resign},
     };
+    // While counting, 勝敗判定 confirms and 戻 goes back to play (their handlers see to
+    // that); a command that changes the game first puts the stones back.
+    static const std::map<std::string, bool> keepsCounting = {
+        {"HANTEI", true}, {"MODORU", true}, {"SYUURYO", true}, {"TOURYOU", true},
+        {"MIDORI", true}, {"TAKE", true},   {"BANGOU", true},  {"SINAN", true},
+        {"BGM", true},    {"KAISETU", true}, {"VER", true},    {"KIFU_HOZON", true},
+    };
+    if (counting.active && !keepsCounting.count(item) && !isEndingItem(item) &&
+        !isBoardSizeItem(item))
+        leaveCounting(*this);
     auto it = handlers.find(item);
     if (it != handlers.end()) (this->*(it->second))();
     auto r = records.find(item);
     if (r != records.end()) r->second(*this);
     if (isOpponentItem(item)) chooseOpponent(*this, item);
     if (isBoardSizeItem(item)) chooseBoardSize(*this, item);
+    if (isEndingItem(item)) chooseEnding(*this, item);
 }
 
 }  // namespace tolvan

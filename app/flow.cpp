@@ -31,6 +31,11 @@ void Tolvan::PASU_Click() {
     }
     if (!gameOver) return;
 
+    // Counted with dead stones: the counting phase decides when the game ends.
+    if (countsDeadStones(*this)) {
+        startCounting(*this);
+        return;
+    }
     対局_判定();
     if (MsgBox("続けますか", Buttons::YesNo, "対局") == Answer::Yes)
         初期設定();
@@ -39,6 +44,10 @@ void Tolvan::PASU_Click() {
 }
 
 void Tolvan::HANTEI_Click() {
+    if (counting.active) {
+        confirmCounting(*this);
+        return;
+    }
     対局_判定();
     if (checked("BANGOU")) 描画_全手順番号(s.move_no - 1);
 }

@@ -31,6 +31,11 @@ void Tolvan::hintForPerson() {
 
 // 戻: one move back. Only the points that differ from the stored position are redrawn.
 void Tolvan::MODORU_Click() {
+    // While counting, 戻 goes back to play at the position that was being counted.
+    if (counting.active) {
+        leaveCounting(*this);
+        return;
+    }
     s.record_mode = flag_on;
     if (checked("SINAN")) {
         s.hint_active = flag_off;

@@ -11,6 +11,12 @@ void Tolvan::MouseDown(double X, double Y) {
     const int x = static_cast<int>(std::floor((X - board_left) / cell_width));
     const int y = static_cast<int>(std::floor((Y - board_top) / cell_height));
 
+    // While counting at the end of a game, a press marks stones dead or alive.
+    if (counting.active) {
+        countingPress(*this, x, y);
+        return;
+    }
+
     if (s.turn == no_side) {
         dsPlay(s.sound_forbidden);
         MsgBox("「対局」で始めて下さい", Buttons::OK, "開始");

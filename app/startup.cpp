@@ -34,11 +34,13 @@ void Tolvan::Form_Load() {
     読込_環境設定ファイル();
     applyOpponentChoice(*this);
     applyBoardSize(*this);
+    applyEnding(*this);
     初期設定();
 }
 
 // Resets the game: no game, no handicap, empty board stored as slot 0, full redraw.
 void Tolvan::初期設定() {
+    counting = Counting{};
     s.handicap_level = 0;
     s.handicap_set = flag_off;
     s.play_mode = no_side;

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "app/counting.h"
 #include "app/kifu.h"
 #include "game/position.h"
 #include "game/state.h"
@@ -44,6 +45,8 @@ public:
     Preferences prefs;
     // What the game-record commands keep between commands.
     KifuMemo kifu;
+    // The counting phase at the end of a game.
+    Counting counting;
 
     // ---- Events of the main window (app/events.cpp) -------------------------------
     // The window's load handler: the whole start-up.

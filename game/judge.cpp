@@ -2,6 +2,7 @@
 // enemy chains that run out of liberties; a side's area is what the other fails to take.
 // The rules judge; the game shows their answer.
 #include "app/tolvan.h"
+#include "app/counting.h"
 #include "game/position.h"
 #include "rules/judgement.h"
 
@@ -49,19 +50,7 @@ void Tolvan::対局_判定() {
 
     for (int i = 21; i <= 24; ++i) 描画_背景絵(s.background, i, 11);
 
-    const int black = A + s.black_captures, white = W + s.white_captures;
-    std::string prompt = "黒[" + std::to_string(A) + "]+ﾊﾏ(" + std::to_string(s.black_captures) +
-                         ")   白[" + std::to_string(W) + "]+ﾊﾏ(" +
-                         std::to_string(s.white_captures) + (black > white ? ") " : ")");
-    auto label = [&](int colour) -> std::string {
-        if (s.play_mode == mode_man) return colour == stone_black ? "先手" : "後手";
-        return colour == s.man_side ? "MAN" : "COM";
-    };
-    std::string title = black > white   ? label(stone_black) + "の勝ち！！"
-                        : black < white ? label(stone_white) + "の勝ち！！"
-                                        : "引き分け！！";
-    noteJudgement(*this, black, white);
-    MsgBox(prompt, Buttons::OK, title);
+    showResult(*this, A, s.black_captures, W, s.white_captures);
 
     碁盤_待避復帰();
     描画_盤();

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <sstream>
 
 #include "game/position.h"
@@ -24,7 +25,7 @@ const char* const command_names[] = {
     "place_free_handicap", "set_free_handicap",    "time_settings",
     "time_left",           "kgs-time_settings",    "gogui-analyze_commands",
     "tolvan-point_scores", "tolvan-owners",       "loadsgf",
-    "printsgf",
+    "printsgf",            "tolvan-count_score",
 };
 
 // What a GoGui-style controller offers to show, one "type/label/command" a line.
@@ -32,7 +33,8 @@ const char* const analyze_commands =
     "sboard/Tolvan Point Scores Black/tolvan-point_scores black\n"
     "sboard/Tolvan Point Scores White/tolvan-point_scores white\n"
     "cboard/Tolvan Owners/tolvan-owners\n"
-    "plist/Tolvan Dead Stones/final_status_list dead";
+    "plist/Tolvan Dead Stones/final_status_list dead\n"
+    "string/Tolvan Count/tolvan-count_score";
 
 // A komi beyond this is no komi any game is played with.
 constexpr double max_komi = 1000;
@@ -87,6 +89,28 @@ std::string scoreNumber(double v) {
     else
         std::snprintf(buf, sizeof buf, "%.10g", v);
     return buf;
+}
+
+// A result as final_score answers it: the winner's letter and the margin, or 0.
+std::string scoreText(double black, double white) {
+    if (black > white) return "B+" + scoreNumber(black - white);
+    if (white > black) return "W+" + scoreNumber(white - black);
+    return "0";
+}
+
+// The count of `position` with the stones on `vertices` dead, as final_score answers:
+// territory and prisoners, the dead stones taken as prisoners, komi to white. A vertex
+// without a stone names nothing; nothing comes back when one is no point of the board.
+std::optional<std::string> countScore(const rules::Board& position,
+                                      const std::vector<std::string>& vertices, double komi) {
+    std::vector<rules::Point> dead;
+    for (const std::string& v : vertices) {
+        const auto p = parseVertex(v);
+        if (!p || !onBoard(*p)) return std::nullopt;
+        dead.push_back({p->x, p->y});
+    }
+    const rules::Count c = rules::count(position, dead);
+    return scoreText(c.black(), c.white() + komi);
 }
 
 // Nineteen rows of nineteen entries, the top row first, as board-shaped analysis answers
@@ -227,6 +251,10 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     if (command == "captures") return captures(args);
     if (command == "final_score") return finalScore();
     if (command == "final_status_list") return finalStatusList(args);
+    if (command == "tolvan-count_score") {
+        const auto score = countScore(position(), args, komi_);
+        return score ? success(*score) : failure("invalid coordinate");
+    }
     if (command == "loadsgf") return loadSgf(args);
     if (command == "printsgf") return printSgf(args);
     if (command == "fixed_handicap") return fixedHandicap(args);
@@ -360,10 +388,9 @@ Engine::Reply Engine::finalScore() {
     const rules::Judgement judged = rules::judge(board);
     const double black = judged.black_area + board.prisoners(stone_black);
     const double white = judged.white_area + board.prisoners(stone_white) + komi_;
-    if (black > white) return success("B+" + scoreNumber(black - white));
-    if (white > black) return success("W+" + scoreNumber(white - black));
-    return success("0");
+    return success(scoreText(black, white));
 }
+
 
 // Sets up the fixed handicap points for n stones, 2..9, and answers them.
 Engine::Reply Engine::placeHandicap(int n) {

@@ -64,6 +64,7 @@ public:
     EngineMove genmove(const rules::History&, int, const std::function<void(int)>&) override {
         return {EngineMove::failed, 0, 0, "エンジンは使えません。"};
     }
+    std::vector<rules::Point> deadStones(const rules::History&, int) override { return {}; }
     void stop() override {}
 
     // Clock

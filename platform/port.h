@@ -189,6 +189,11 @@ public:
     // once a second with the seconds waited.
     virtual EngineMove genmove(const rules::History& position, int colour,
                                const std::function<void(int seconds)>& thinking) = 0;
+    // The stones that are dead in `position` at the end of a game, as a Go program
+    // judges them: the engine in use when there is one, otherwise GNU Go when it is
+    // installed, started for this alone. Nothing when none can say within `seconds`;
+    // the window stays alive meanwhile.
+    virtual std::vector<rules::Point> deadStones(const rules::History& position, int seconds) = 0;
     // Ends the engine: quit, then killed after a short wait.
     virtual void stop() = 0;
 };

@@ -114,4 +114,25 @@ Count count(const Board& position, const std::vector<Point>& dead) {
     return c;
 }
 
+std::vector<Point> area(const Board& position, Point p) {
+    std::vector<Point> stones;
+    const int colour = position.at(p.x, p.y);
+    if (colour == empty) return stones;
+    PointMap seen(position.size());
+    std::vector<Point> stack{p};
+    seen.set(p.x, p.y, 1);
+    while (!stack.empty()) {
+        const Point q = stack.back();
+        stack.pop_back();
+        if (position.at(q.x, q.y) == colour) stones.push_back(q);
+        const Point next[4] = {{q.x - 1, q.y}, {q.x + 1, q.y}, {q.x, q.y - 1}, {q.x, q.y + 1}};
+        for (const Point& r : next)
+            if (position.onBoard(r.x, r.y) && !seen.at(r.x, r.y) && position.at(r.x, r.y) != -colour) {
+                seen.set(r.x, r.y, 1);
+                stack.push_back(r);
+            }
+    }
+    return stones;
+}
+
 }  // namespace tolvan::rules

@@ -56,4 +56,9 @@ struct Count {
 };
 Count count(const Board& position, const std::vector<Point>& dead);
 
+// The stones that live or die with the stone on p: the stones of its colour that can be
+// reached from it over its own stones and empty points, without crossing a stone of the
+// other colour. Empty when p holds no stone.
+std::vector<Point> area(const Board& position, Point p);
+
 }  // namespace tolvan::rules

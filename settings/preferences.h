@@ -16,6 +16,9 @@ struct Preferences {
     std::string engine_command;
     // 盤の大きさ: the window's size in per cent (100, 133, 167, 200 or 300).
     int board_size = 100;
+    // 終局の判定: a game that ends by two passes is counted with dead stones marked,
+    // instead of the game's own judgement by filling.
+    bool count_dead_stones = false;
 };
 
 // A value as a settings line holds it: printable ASCII stays, every other byte (and "%")

@@ -171,6 +171,8 @@ void Tolvan::読込_環境設定ファイル() {
                              keyKifuFolder = shiftJis("棋譜フォルダ"),
                              keyEngine = shiftJis("COMエンジン"),
                              keyBoardSize = shiftJis("盤の大きさ"), green = shiftJis("緑"),
+                             keyEnding = shiftJis("終局の判定"),
+                             countDead = shiftJis("死に石を指定して数える"),
                              bamboo = shiftJis("竹");
     Converter decode("UTF-8", "CP932");
     // A value that is not "ON" switches off, provided it is text at all.
@@ -184,6 +186,7 @@ void Tolvan::読込_環境設定ファイル() {
     std::optional<bool> hint, numbers, music;
     std::optional<std::string> kifuFolder, engine;
     std::optional<int> boardSize;
+    std::optional<bool> countDeadStones;
     bool musicAsked = false;
     if (!failed) {
         for (const std::string& raw : splitLines(data)) {
@@ -209,6 +212,8 @@ void Tolvan::読込_環境設定ファイル() {
                 if (value.size() >= 1 && value.size() <= 3 &&
                     value.find_first_not_of("0123456789") == std::string::npos)
                     boardSize = std::stoi(value);
+            } else if (key == keyEnding) {
+                countDeadStones = value == countDead;
             } else if (key == keyMusic) {
                 if (auto v = onOff(value)) {
                     music = v;
@@ -230,6 +235,7 @@ void Tolvan::読込_環境設定ファイル() {
         if (kifuFolder) prefs.kifu_folder = *kifuFolder;
         if (engine) prefs.engine_command = *engine;
         if (boardSize) prefs.board_size = *boardSize;
+        if (countDeadStones) prefs.count_dead_stones = *countDeadStones;
         return;
     }
 
@@ -264,6 +270,7 @@ void Tolvan::書込_環境設定ファイル() {
         if (!prefs.engine_command.empty())
             writeLine(out, "COMエンジン=" + encodeValue(prefs.engine_command));
         if (prefs.board_size != 100) writeLine(out, "盤の大きさ=" + std::to_string(prefs.board_size));
+        if (prefs.count_dead_stones) writeLine(out, "終局の判定=死に石を指定して数える");
         out.close();
     }
     if (!out.fail() || settings_unsaved_told) return;

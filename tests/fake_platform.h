@@ -165,6 +165,12 @@ public:
         engine_moves.pop_front();
         return m;
     }
+    // The dead stones proposed at the end of a game: dead_stones, as scripted.
+    std::vector<rules::Point> deadStones(const rules::History& position, int seconds) override {
+        log.push_back("dead stones after " + std::to_string(position.stones()) + " moves within " +
+                      std::to_string(seconds) + "s");
+        return dead_stones;
+    }
     void stop() override { log.push_back("stop engine"); }
 
     // Clock
@@ -229,6 +235,7 @@ public:
     std::optional<std::string> engine_check;
     std::deque<EngineMove> engine_moves;
     int thinking_seconds = 0;
+    std::vector<rules::Point> dead_stones;
     VersionButton version_answer = VersionButton::OK;
     int clock_second = 0;
     std::string current_dir = "/home/player/tolvan";

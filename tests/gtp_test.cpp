@@ -183,7 +183,8 @@ TEST(GtpProtocol, AdministrativeCommands) {
                           "list_stones", "showboard", "captures", "final_score", "fixed_handicap",
                           "set_free_handicap", "place_free_handicap", "final_status_list",
                           "time_settings", "time_left", "kgs-time_settings",
-                          "gogui-analyze_commands", "tolvan-point_scores", "tolvan-owners"}) {
+                          "gogui-analyze_commands", "tolvan-point_scores", "tolvan-owners",
+                          "tolvan-count_score"}) {
         EXPECT_TRUE(listed.count(c)) << c;
         EXPECT_EQ(e.ok(std::string("known_command ") + c), "true");
     }
@@ -495,6 +496,67 @@ TEST(GtpScore, FinalStatusIsTheJudgementsOwnerOfEachStone) {
     EXPECT_EQ(words(e.ok("list_stones b") + " " + e.ok("list_stones w")), stones);
 }
 
+// A whole board settled: black holds the columns A..J (and K17), white the rest, each with
+// eyes. In black's room E12..G10 stands a dead white stone on F11, in white's room N12..P10
+// a dead black stone on O11. At the top the white group G19 J19 G18 H18 J18 K18
+// (eye H19) and the black group L19 N19 L18 M18 N18 (eye M19) are in seki on K19.
+std::vector<std::string> sekiGame() {
+    const std::set<std::pair<int, int>> open{{8, 1},  {10, 1}, {12, 1},  {3, 5},   {3, 10}, {3, 15},
+                                             {7, 17}, {16, 5}, {17, 10}, {16, 15}, {13, 17}};
+    const std::set<std::pair<int, int>> whiteInner{{7, 1}, {7, 2}, {8, 2}, {9, 2}, {9, 1}, {10, 2}};
+    const std::set<std::pair<int, int>> blackInner{{11, 1}, {11, 2}, {12, 2}, {13, 2}, {13, 1}};
+    std::vector<std::string> black{"b " + vertex(14, 9)}, white{"w " + vertex(6, 9)};
+    for (int y = 1; y <= 19; ++y)
+        for (int x = 1; x <= 19; ++x) {
+            const bool room = y >= 8 && y <= 10 && ((x >= 5 && x <= 7) || (x >= 13 && x <= 15));
+            if (open.count({x, y}) || room) continue;
+            const bool isBlack = !whiteInner.count({x, y}) &&
+                                 (blackInner.count({x, y}) || x <= 9 || (x == 10 && y == 3));
+            (isBlack ? black : white).push_back((isBlack ? "b " : "w ") + vertex(x, y));
+        }
+    black.insert(black.end(), white.begin(), white.end());
+    return black;
+}
+
+// The count with the dead stones named: each named stone once, as the capturer's
+// prisoner, its point and the empty points around it the capturer's territory once
+// nothing of the other colour borders them; open points (dame) and the liberty two
+// groups in seki share are nobody's.
+TEST(GtpScore, CountScoreTakesTheNamedStonesOffAndCountsTerritory) {
+    REQUIRE_ENGINE();
+    GtpProcess status, seki;
+    for (const std::string m : status_game) status.ok("play " + m);
+    for (const std::string& m : sekiGame()) seki.ok("play " + m);
+    const struct {
+        GtpProcess* game;
+        const char* dead;
+        const char* score;
+        const char* fault;  // what a wrong score would mean
+    } cases[] = {
+        {&status, "", "0", "dame counted for someone, or an enclosed live stone ignored"},
+        {&status, "B17", "B+4", "a dead stone not taken off as a prisoner, or its point not territory"},
+        {&status, "B17 R3", "B+3", "only the first dead stone taken"},
+        {&status, "R3", "W+1", "a dead stone's point given to the capturer though open"},
+        {&status, "B17 b17 B17", "B+4", "a dead stone counted once for each time it is named"},
+        {&status, "K10 A19", "0", "a point without a stone taken for a stone"},
+        {&seki, "", "0", "the liberty shared in seki counted for someone"},
+        {&seki, "F11", "B+10", "the room around a dead stone not counted"},
+        {&seki, "F11 O11", "0", "the second room or prisoner not counted"},
+        {&seki, "K19", "0", "the empty seki liberty named dead changes the count"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.game->ok(std::string("tolvan-count_score ") + c.dead), c.score)
+            << c.dead << ": " << c.fault;
+    // Komi goes to white; a word that is no point of the board is refused.
+    status.ok("komi 6.5");
+    EXPECT_EQ(status.ok("tolvan-count_score B17 R3"), "W+3.5");
+    for (const char* bad : {"Z99", "pass", "A0", "I5", "B17 U1"})
+        EXPECT_EQ(status.fail(std::string("tolvan-count_score ") + bad), "invalid coordinate") << bad;
+    // Counting takes nothing off the board.
+    EXPECT_EQ(words(status.ok("final_status_list dead")), (Stones{"B17", "R3"}));
+    EXPECT_EQ(status.ok("captures b"), "0");
+}
+
 // The analysis a GoGui-style controller is offered runs. Without a book the computer
 // plays a point it scores highest, and asking changes nothing: an engine asked before
 // every move plays the same game as one never asked.
@@ -507,7 +569,7 @@ TEST(GtpAnalyze, PointScoresAreTheComputersAndLeaveTheGameAlone) {
     int offered = 0;
     for (std::string line; std::getline(listed, line); ++offered) {
         std::smatch m;
-        ASSERT_TRUE(std::regex_match(line, m, std::regex("(sboard|cboard|plist)/[^/]+/(\\S+).*")));
+        ASSERT_TRUE(std::regex_match(line, m, std::regex("(sboard|cboard|plist|string)/[^/]+/(\\S+).*")));
         EXPECT_EQ(asked.ok("known_command " + m[2].str()), "true") << line;
         asked.ok(line.substr(line.rfind('/') + 1));
     }

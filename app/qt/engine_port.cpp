@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -108,9 +109,15 @@ public:
 
     bool running() const { return process.state() == QProcess::Running && !client.broken(); }
 
-    // Sends a command and waits for its reply at most `seconds`.
+    // Sends a command and waits for its reply at most `seconds`, and never beyond the
+    // port's deadline when it has one.
     gtp::Outcome send(const std::string& command, int seconds) {
-        return client.send(command, milliseconds(std::int64_t(seconds) * 1000));
+        milliseconds limit(std::int64_t(seconds) * 1000);
+        if (port_.deadline_)
+            limit = std::clamp(std::chrono::ceil<milliseconds>(*port_.deadline_ -
+                                                               std::chrono::steady_clock::now()),
+                               milliseconds(0), limit);
+        return client.send(command, limit);
     }
 
     bool writeLine(const std::string& line) override {
@@ -228,20 +235,21 @@ private:
 EnginePort::EnginePort() = default;
 EnginePort::~EnginePort() { stop(); }
 
+QString EnginePort::findProgram(const QString& name) const {
+    if (!searchFolders.isEmpty()) return QStandardPaths::findExecutable(name, searchFolders);
+    QString path = QStandardPaths::findExecutable(name, {QStringLiteral("/usr/games")});
+    return path.isEmpty() ? QStandardPaths::findExecutable(name) : path;
+}
+
 std::vector<EngineOffer> EnginePort::installed() {
-    auto find = [this](const QString& name) {
-        if (!searchFolders.isEmpty()) return QStandardPaths::findExecutable(name, searchFolders);
-        QString path = QStandardPaths::findExecutable(name, {QStringLiteral("/usr/games")});
-        return path.isEmpty() ? QStandardPaths::findExecutable(name) : path;
-    };
     std::vector<EngineOffer> offers;
-    const QString gnugo = find(QStringLiteral("gnugo"));
+    const QString gnugo = findProgram(QStringLiteral("gnugo"));
     if (!gnugo.isEmpty())
         for (int level : {1, 5, 10})
             offers.push_back({"GNU Go (レベル " + std::to_string(level) + ")",
                               (quoted(gnugo) + QStringLiteral(" --mode gtp --level %1").arg(level))
                                   .toStdString()});
-    const QString pachi = find(QStringLiteral("pachi"));
+    const QString pachi = findProgram(QStringLiteral("pachi"));
     if (!pachi.isEmpty()) offers.push_back({"Pachi", quoted(pachi).toStdString()});
     return offers;
 }
@@ -292,6 +300,10 @@ std::optional<std::string> EnginePort::ensureSession() {
         session_.reset();
         return message->toStdString();
     }
+    return setUp(*session_);
+}
+
+std::optional<std::string> EnginePort::setUp(Session& s) {
     // GTP 1 engines may not know protocol_version; any answer will do. The first
     // answer may take the engine's loading time.
     const struct {
@@ -305,21 +317,20 @@ std::optional<std::string> EnginePort::ensureSession() {
     for (const auto& step : setup) {
         const int seconds = first ? startSeconds : commandSeconds;
         first = false;
-        const gtp::Outcome o = session_->send(step.command, seconds);
+        const gtp::Outcome o = s.send(step.command, seconds);
         if (o.kind == gtp::Outcome::ok || (o.kind == gtp::Outcome::failure && !step.must)) continue;
         const QString message =
             o.kind == gtp::Outcome::failure
                 ? QStringLiteral("エンジンが「%1」を受け付けません：%2")
                       .arg(QString::fromLatin1(step.command), QString::fromStdString(o.text))
-                : session_->describe(o, seconds);
-        return session_->withErrors(message);
+                : s.describe(o, seconds);
+        return s.withErrors(message);
     }
-    session_->position = Told{};  // an empty board
+    s.position = Told{};  // an empty board
     return std::nullopt;
 }
 
-std::optional<std::string> EnginePort::bringTo(const rules::History& history) {
-    Session& s = *session_;
+std::optional<std::string> EnginePort::bringTo(Session& s, const rules::History& history) {
     Told position = toldOf(history);
     std::vector<std::string> commands;
     std::size_t from = 0;
@@ -391,7 +402,7 @@ EngineMove EnginePort::genmove(const rules::History& position, int colour,
         result.failure = *message;
         return finish(result);
     }
-    if (auto message = bringTo(position)) {
+    if (auto message = bringTo(*session_, position)) {
         result.failure = *message;
         return finish(result);
     }
@@ -457,6 +468,64 @@ std::optional<std::string> EnginePort::check(const std::string& command) {
         endSession(broken_grace_ms);
     }
     return answer;
+}
+
+std::optional<std::vector<rules::Point>> EnginePort::askDead(Session& s,
+                                                            const rules::History& position) {
+    if (bringTo(s, position)) return std::nullopt;
+    const gtp::Outcome o = s.send("final_status_list dead", commandSeconds);
+    if (o.kind != gtp::Outcome::ok) return std::nullopt;
+    // One group a line, its stones apart by spaces. A word that is no stone of the
+    // position means the engine sees another game (or writes nonsense): nothing it
+    // says is taken.
+    const rules::Board end = position.end();
+    std::vector<rules::Point> dead;
+    std::istringstream words(o.text);
+    for (std::string word; words >> word;) {
+        const auto p = gtp::parseVertex(word);
+        if (!p || end.at(p->x, p->y) == rules::empty) return std::nullopt;
+        dead.push_back({p->x, p->y});
+    }
+    return dead;
+}
+
+std::vector<rules::Point> EnginePort::deadStones(const rules::History& position, int seconds) {
+    if (busy_ || seconds <= 0) return {};
+    const bool inUse = !command_.empty();
+    QString judge;
+    if (!inUse) {
+        const QString gnugo = findProgram(QStringLiteral("gnugo"));
+        if (gnugo.isEmpty()) return {};
+        judge = quoted(gnugo) + QLatin1Char(' ') + judgeOptions;
+    }
+    busy_ = true;
+    cancelled_ = false;
+    endAfterWait_ = false;
+    // Every command of the whole exchange, the engine's start included, waits only up
+    // to here.
+    deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+
+    std::optional<std::vector<rules::Point>> dead;
+    if (inUse) {
+        if (!ensureSession()) dead = askDead(*session_, position);
+        // An engine out of step (late, garbled, gone) or whose wait was cancelled is
+        // ended, as after a failed genmove; one that only refused a command runs on.
+        if (cancelled_ || endAfterWait_ || !session_ || !session_->running())
+            endSession(broken_grace_ms);
+    } else {
+        // A session of its own, never the port's: the engine in use is not touched.
+        Session s(*this);
+        if (!s.start(judge.toStdString()) && !setUp(s)) dead = askDead(s, position);
+        s.end(dead && !cancelled_ ? quitMilliseconds : broken_grace_ms);
+        if (endAfterWait_) endSession(broken_grace_ms);
+    }
+    const bool cancelled = cancelled_;
+    deadline_.reset();
+    busy_ = false;
+    cancelled_ = false;
+    endAfterWait_ = false;
+    if (!dead || cancelled) return {};
+    return *dead;
 }
 
 }  // namespace tolvan

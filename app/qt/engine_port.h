@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QStringList>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,7 +18,9 @@ namespace tolvan {
 // One engine at a time, started at the first genmove after use() chose it and kept
 // running between moves; it learns only the moves it has not seen yet. While it thinks
 // the event loop runs (the window repaints; its input is the window's to discard). Any
-// failure ends the engine, and the next genmove starts it afresh.
+// failure ends the engine, and the next genmove starts it afresh. Only the judgement of
+// dead stones without an engine in use runs a second program beside it, GNU Go, for the
+// length of that one question.
 class EnginePort : public Opponent {
 public:
     EnginePort();
@@ -33,6 +36,12 @@ public:
     std::optional<std::string> check(const std::string& command) override;
     EngineMove genmove(const rules::History& position, int colour,
                        const std::function<void(int seconds)>& thinking) override;
+    // Asks the engine in use, brought to `position`, for final_status_list dead; with
+    // none in use, GNU Go (found as installed() finds it) is started for this alone and
+    // ended again, and the engine in use is left as it was. The whole of it, the start
+    // included, must be over within `seconds`: a late, failed or unreadable answer gives
+    // no stone. Waits like genmove: the window lives, and cancel() ends the wait.
+    std::vector<rules::Point> deadStones(const rules::History& position, int seconds) override;
     void stop() override;
 
     // For the end of the program during the computer's turn: a genmove or check that is
@@ -40,7 +49,8 @@ public:
     // engine is ended. Without a wait under way, the engine is just ended. The same
     // happens by itself when the application is told to quit during a wait.
     void cancel();
-    // True while a genmove or check waits for the engine (the event loop runs inside it).
+    // True while a genmove, check or deadStones waits for an engine (the event loop runs
+    // inside it).
     bool waiting() const { return waitLoop_ != nullptr; }
 
     // The folders searched for installed engines; empty means /usr/games, then PATH.
@@ -52,6 +62,10 @@ public:
     int genmoveSeconds = 60;
     // How long an engine told to quit has before it is killed.
     int quitMilliseconds = 1000;
+    // GNU Go's options when it is started only to judge the dead stones. At level 1 it
+    // judges a finished 19 x 19 game in about 2 seconds at most, start included; its
+    // default level took over 6 on some, too close to the time the game allows.
+    QString judgeOptions = QStringLiteral("--mode gtp --level 1");
 
     // The process id of the running engine, or 0 when none runs.
     qint64 enginePid() const;
@@ -60,21 +74,32 @@ private:
     class Session;
     friend class Session;
 
+    // The program `name` in the search folders (or /usr/games, then PATH); empty when
+    // there is none.
+    QString findProgram(const QString& name) const;
     // Starts the chosen engine unless it runs; a message when it cannot be used.
     std::optional<std::string> ensureSession();
-    // Brings the running engine to `position`; a message when it refuses or fails.
-    std::optional<std::string> bringTo(const rules::History& position);
+    // Sets up a started engine: protocol, an empty 19 x 19 board, komi 0. A message when
+    // it refuses or fails.
+    std::optional<std::string> setUp(Session& s);
+    // Brings a running engine to `position`; a message when it refuses or fails.
+    std::optional<std::string> bringTo(Session& s, const rules::History& position);
+    // The engine's answer to final_status_list dead in `position`, the stones it names
+    // as points; nothing when it fails or answers anything but stones of the position.
+    std::optional<std::vector<rules::Point>> askDead(Session& s, const rules::History& position);
     // Ends the running engine, giving it `graceMs` after quit.
     void endSession(int graceMs);
 
     std::string command_;
     std::unique_ptr<Session> session_;
-    // A genmove or check is under way: the port must not be torn down under it.
+    // A genmove, check or deadStones is under way: the port must not be torn down under it.
     bool busy_ = false;
     bool cancelled_ = false;
     bool endAfterWait_ = false;
     // The event loop of the wait under way, if any.
     QEventLoop* waitLoop_ = nullptr;
+    // When set, no command waits beyond this moment, whatever its own time limit.
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
 };
 
 }  // namespace tolvan

@@ -72,6 +72,7 @@ MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines)
 
     QMenu* syuuryo = addMenu(bar, "SYUURYO_MENU", "終了");
     addItem(syuuryo, {"HANTEI", "勝敗判定"});
+    addItem(syuuryo, {"TOURYOU", "投了"});
     addItem(syuuryo, {"SYUURYO", "終了"});
 
     QMenu* option = addMenu(bar, "OPTION", "ｵﾌﾟｼｮﾝ");
@@ -81,6 +82,10 @@ MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines)
     addItem(option, {"BANGOU", "手順番号表示", true, true});
     addItem(option, {"SINAN", "置石指南", true});
     addItem(option, {"BGM", "BGM", true});
+    // How a game that ends by two passes is judged.
+    QMenu* syuukyoku = addMenu(option, "SYUUKYOKU", "終局の判定");
+    addItem(syuukyoku, {"SYUUKYOKU_UMERU", "石を埋めて判定", true, true});
+    addItem(syuukyoku, {"SYUUKYOKU_KAZOERU", "死に石を指定して数える", true});
     // The computer's strength: the built-in player, the engines found installed, and
     // any other engine by its command line.
     QMenu* tuyosa = addMenu(option, "COM_TUYOSA", "COMの強さ");

@@ -2,7 +2,7 @@
 // engine answers every command, so its moves are legal; options make it misbehave in the
 // ways a real engine can.
 //
-//   --slow SECONDS   waits this long before answering each genmove
+//   --slow SECONDS   waits this long before answering each genmove and final_status_list
 //   --die-at N       exits without an answer at the Nth genmove (status 3)
 //   --garbage        answers genmove with a line that is no GTP reply
 //   --answer TEXT    answers genmove with "= TEXT"
@@ -15,6 +15,8 @@
 //   --ignore-quit    answers quit but goes on, and ignores the end of its input
 //   --log FILE       appends every command line it reads to FILE
 //   --book FILE      the opening book (default: none, so that every game starts alike)
+//   --dead TEXT      answers final_status_list dead with TEXT, each '/' starting a new
+//                    line (without it the game's own judgement answers)
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -45,6 +48,7 @@ struct Options {
     bool ignore_quit = false;
     std::string log;
     std::string book = "/nonexistent/no-book";
+    std::optional<std::string> dead;
 };
 
 // The id and the command name of a command line.
@@ -101,6 +105,11 @@ int main(int argc, char** argv) {
             o.log = value();
         else if (a == "--book")
             o.book = value();
+        else if (a == "--dead") {
+            std::string text = value();
+            std::replace(text.begin(), text.end(), '/', '\n');
+            o.dead = text;
+        }
         else {
             std::fprintf(stderr, "fake engine: unknown option %s\n", a.c_str());
             return 2;
@@ -145,6 +154,13 @@ int main(int argc, char** argv) {
         }
         std::string id, name, colour;
         split(line, id, name, colour);
+        if (name == "final_status_list") {
+            if (o.slow > 0) std::this_thread::sleep_for(std::chrono::duration<double>(o.slow));
+            if (o.dead && colour == "dead") {
+                say("=" + id + " " + *o.dead + "\n\n");
+                continue;
+            }
+        }
         if (name == "genmove") {
             ++genmoves;
             if (o.slow > 0) std::this_thread::sleep_for(std::chrono::duration<double>(o.slow));

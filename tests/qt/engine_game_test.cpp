@@ -147,6 +147,47 @@ TEST_F(EngineGame, PassAndResignationAreTheComputersOwn) {
     EXPECT_EQ(s().turn, no_side);
 }
 
+// The end of a game against an engine, counted with its dead stones: the proposal marked
+// on the board, a press that makes the stone alive, back to play with 戻, and the count
+// confirmed with Enter.
+TEST_F(EngineGame, TheEnginesDeadStonesAreProposedChangedAndCounted) {
+    playAgainstFake("--pass --dead D16");
+    pressPoint(4, 4);  // black on D16; the engine passes
+    auto pass = [this] { window->findChild<QAction*>("PASU")->trigger(); };
+    auto cell = [this](int x, int y) {
+        return window->canvas().image().copy(QRect(cellPixel(x, y), QSize(21, 21)));
+    };
+    // Beside the centre, off the board's lines, within an owner's dot.
+    auto dot = [this](int x, int y) {
+        return window->canvas().image().pixelColor(cellPixel(x, y) + QPoint(12, 12));
+    };
+    pass();  // the computer had passed: the game ends
+    const Counting& counting = window->game().counting;
+    ASSERT_TRUE(counting.active);
+    EXPECT_EQ(counting.dead, (std::vector<rules::Point>{{4, 4}}));
+    EXPECT_FALSE(isDark(dot(12, 12))) << "a point of nobody stays plain";
+    const QImage dead = cell(4, 4);
+
+    pressPoint(4, 4);
+    EXPECT_TRUE(counting.dead.empty());
+    EXPECT_NE(cell(4, 4), dead) << "the cross is gone";
+    EXPECT_TRUE(isDark(dot(12, 12))) << "black's territory";
+
+    window->findChild<QAction*>("MODORU")->trigger();
+    EXPECT_FALSE(counting.active);
+    EXPECT_FALSE(isDark(dot(12, 12)));
+    EXPECT_EQ(s().board[4][4], stone_black);
+
+    pass();
+    ASSERT_TRUE(counting.active);
+    messages.clear();
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    EXPECT_EQ(messages, (std::vector<std::string>{"[COMの勝ち！！] 黒[0]+ﾊﾏ(0)   白[0]+ﾊﾏ(1)",
+                                                  "[対局] 続けますか"}));
+    EXPECT_FALSE(counting.active);
+    EXPECT_EQ(s().turn, no_side);
+}
+
 // Every way an engine can fail: a message, the built-in player's move instead, 標準
 // ticked again, and no engine process left.
 TEST_F(EngineGame, AFailingEngineGivesWayToTheBuiltInPlayer) {

@@ -127,6 +127,15 @@ protected:
         return out;
     }
 
+    // A program called gnugo in the test's folder: a shell script of these lines.
+    void installGnuGo(const std::string& script) {
+        QFile f(dir.filePath(QStringLiteral("gnugo")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(("#!/bin/sh\n" + script + "\n").c_str());
+        f.close();
+        f.setPermissions(f.permissions() | QFile::ExeOwner);
+    }
+
     EngineMove ask(const rules::History& position, int colour) {
         return port->genmove(position, colour, [this](int s) { ticks.push_back(s); });
     }
@@ -359,6 +368,98 @@ TEST_F(QtEnginePortTest, CheckAcceptsAGtpEngineAndSaysWhyNot) {
     EXPECT_EQ(port->enginePid(), pid);
 }
 
+// A game ended by two passes: black D16 D15, white Q4 Q3.
+rules::History ended() { return game({"b D16", "w Q4", "b D15", "w Q3", "b pass", "w pass"}); }
+const std::vector<std::string> toldEnded{"protocol_version", "boardsize 19", "clear_board",
+                                         "komi 0", "play b D16", "play w Q4", "play b D15",
+                                         "play w Q3", "play b pass", "play w pass",
+                                         "final_status_list dead"};
+
+std::set<std::string> names(const std::vector<rules::Point>& points) {
+    std::set<std::string> out;
+    for (const rules::Point& p : points) out.insert(gtp::vertexName({p.x, p.y}));
+    return out;
+}
+
+// The engine in use, brought to the position, judges; its answer, one group a line,
+// comes back as points, and an answer naming anything but stones comes back empty.
+// The engine runs on and knows the position.
+TEST_F(QtEnginePortTest, DeadStonesAreTheAnswerOfTheEngineInUse) {
+    const struct {
+        const char* options;
+        std::set<std::string> dead;
+        const char* fault;
+    } cases[] = {
+        {"--dead \"D16 d15/Q4\"", {"D16", "D15", "Q4"}, "only the reply's first line is read"},
+        {"--dead \"D16 K10\"", {}, "a point without a stone passes for a dead stone"},
+        {"--dead \"D16 Z99\"", {}, "a word that is no vertex is skipped, not the answer voided"},
+    };
+    for (const auto& c : cases) {
+        port->use(fake(c.options));
+        received();  // the quit of the engine before
+        EXPECT_EQ(names(port->deadStones(ended(), 10)), c.dead) << c.options << ": " << c.fault;
+        EXPECT_EQ(received(), toldEnded) << c.options;
+        const qint64 pid = port->enginePid();
+        ASSERT_EQ(ask(ended(), 1).kind, EngineMove::stone);
+        EXPECT_EQ(received(), (std::vector<std::string>{"genmove b"})) << c.options;
+        EXPECT_EQ(port->enginePid(), pid) << c.options;
+    }
+}
+
+// With no engine in use, GNU Go is started for this alone and ended: here a program
+// called gnugo in the search folders that runs the fake engine and notes its arguments.
+TEST_F(QtEnginePortTest, WithoutAnEngineInUseGnuGoIsStartedToJudgeAndEnded) {
+    port->searchFolders = {dir.path()};
+    EXPECT_TRUE(port->deadStones(ended(), 10).empty());  // none installed
+    const QString args = dir.filePath(QStringLiteral("args"));
+    installGnuGo("echo \"$*\" > \"" + args.toStdString() + "\"\nexec " + fake("--dead \"Q4 Q3\""));
+    EXPECT_EQ(names(port->deadStones(ended(), 10)), (std::set<std::string>{"Q4", "Q3"}));
+    std::vector<std::string> told = toldEnded;
+    told.push_back("quit");
+    EXPECT_EQ(received(), told);
+    QFile noted(args);
+    ASSERT_TRUE(noted.open(QIODevice::ReadOnly));
+    EXPECT_EQ(noted.readAll().trimmed(), QByteArray("--mode gtp --level 1"));
+    EXPECT_TRUE(newChildren().empty());
+    EXPECT_FALSE(port->engineInUse());
+    EXPECT_EQ(port->enginePid(), 0);
+}
+
+// The whole judgement must be over within the seconds given, and the window's Escape
+// (cancel) ends it at once; the engine given up on is ended either way.
+TEST_F(QtEnginePortTest, DeadStonesTooLateOrCancelledAreNoneAndLeaveNoEngine) {
+    port->searchFolders = {dir.path()};
+    installGnuGo("exec " + fake("--slow 30 --dead D16"));
+    const struct {
+        bool inUse;  // the slow engine is the one in use, else GNU Go started to judge
+        bool cancel;
+        const char* fault;
+    } cases[] = {
+        {true, false, "the engine in use is waited for beyond the limit"},
+        {false, false, "GNU Go started to judge is waited for beyond the limit"},
+        {true, true, "Escape does not end the wait for the engine in use"},
+        {false, true, "Escape does not end the wait for GNU Go started to judge"},
+    };
+    for (const auto& c : cases) {
+        port->use(c.inUse ? fake("--slow 30 --dead D16") : "");
+        bool waitingSeen = false;
+        if (c.cancel)
+            QTimer::singleShot(300, [&] {
+                waitingSeen = port->waiting();
+                port->cancel();
+            });
+        QElapsedTimer timer;
+        timer.start();
+        EXPECT_TRUE(port->deadStones(ended(), c.cancel ? 20 : 1).empty()) << c.fault;
+        EXPECT_LT(timer.elapsed(), c.cancel ? 1500 : 2500) << c.fault;
+        // The event loop ran meanwhile, and the window could tell an engine is waited for.
+        EXPECT_EQ(waitingSeen, c.cancel) << c.fault;
+        EXPECT_EQ(port->enginePid(), 0) << c.fault;
+        EXPECT_TRUE(newChildren().empty()) << c.fault;
+        EXPECT_EQ(port->engineInUse(), c.inUse) << c.fault;
+    }
+}
+
 TEST_F(QtEnginePortTest, InstalledEnginesAreFoundInTheSearchFolders) {
     auto program = [](const QString& path, bool executable) {
         QFile f(path);
@@ -416,6 +517,38 @@ TEST_F(QtEnginePortTest, GnuGoPlaysAgainstUs) {
         add(position, -1, at);
         position.pass();
     }
+}
+
+
+// GNU Go, started for this alone, names the stones that are dead at the end of a game:
+// a white stone inside black's half and a black stone inside white's, each half one
+// living group. Its answer comes one group a line.
+TEST_F(QtEnginePortTest, GnuGoJudgesTheDeadStonesOfAFinishedGame) {
+    if (!QFileInfo(QStringLiteral("/usr/games/gnugo")).isExecutable())
+        GTEST_SKIP() << "GNU Go is not installed";
+    port->searchFolders = {QStringLiteral("/usr/games")};
+    rules::Board board;
+    const std::set<std::pair<int, int>> eyes{{3, 3}, {9, 2},  {16, 3},  {3, 8},  {17, 8},
+                                             {3, 17}, {9, 18}, {17, 17}, {3, 12}, {17, 13}};
+    for (int y = 1; y <= 19; ++y)
+        for (int x = 1; x <= 19; ++x)
+            if (!eyes.count({x, y}) && !(x >= 8 && x <= 10 && y >= 5 && y <= 7) &&
+                !(x >= 11 && x <= 13 && y >= 13 && y <= 15))
+                board.put(x, y, y <= 10 ? rules::black : rules::white);
+    board.put(9, 6, rules::white);
+    board.put(12, 14, rules::black);
+    rules::History position;
+    position.reset(board);
+    position.pass();
+    position.pass();
+
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(names(port->deadStones(position, 10)), (std::set<std::string>{"J14", "M6"}));
+    std::printf("GNU Go judged the dead stones in %lld ms\n",
+                static_cast<long long>(timer.elapsed()));
+    EXPECT_FALSE(port->engineInUse());
+    EXPECT_TRUE(newChildren().empty());
 }
 
 }  // namespace

@@ -1,0 +1,57 @@
+// The end of a game as Go players count it: after two passes the dead stones are marked
+// (proposed by a Go program, changed by presses), then each side's territory and
+// prisoners are counted. Also the result of a resignation, and the message that shows a
+// result. The count itself is the rules' (rules::count); this is where it meets the game.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "rules/board.h"
+
+namespace tolvan {
+
+class Tolvan;
+
+// What the counting phase keeps between events.
+struct Counting {
+    bool active = false;
+    std::vector<rules::Point> dead;  // one point of every dead stone
+};
+
+// The items of 終局の判定: the game's own judgement by filling, or the count with dead
+// stones; and whether an item is one of them.
+constexpr const char* ending_fill_item = "SYUUKYOKU_UMERU";
+constexpr const char* ending_count_item = "SYUUKYOKU_KAZOERU";
+bool isEndingItem(const std::string& item);
+
+// The command of an item: it is ticked alone, and the choice is written to the settings
+// file. At start-up, applyEnding ticks the item the settings file chose.
+void chooseEnding(Tolvan& game, const std::string& item);
+void applyEnding(Tolvan& game);
+
+// Whether a game that ends by two passes is counted with dead stones: when the person
+// chose it, and always while an engine plays, since an engine does not fill its own
+// territory before it passes.
+bool countsDeadStones(Tolvan& game);
+
+// After the second pass: the dead stones are proposed and the counting phase begins.
+void startCounting(Tolvan& game);
+// A press on point (x, y) while counting: a stone and every stone of its colour in the
+// same area surrounded by the other colour change between dead and alive.
+void countingPress(Tolvan& game, int x, int y);
+// The counted result is shown; then the question whether to go on.
+void confirmCounting(Tolvan& game);
+// Back to play: the stones come back as they were, the game goes on.
+void leaveCounting(Tolvan& game);
+
+// 投了: the side to move resigns, after being asked; the result is shown and kept.
+void resign(Tolvan& game);
+// Keeps the result of a game that `loser` gave up ("B+R", "W+R") for the record.
+void noteResignation(Tolvan& game, int loser);
+
+// The result as the judgement shows it: black's area A and prisoners, white's area W and
+// prisoners, in one message box titled with the winner; the result is kept for the record.
+void showResult(Tolvan& game, int A, int blackPrisoners, int W, int whitePrisoners);
+
+}  // namespace tolvan

@@ -1,0 +1,119 @@
+// The end of a game by a count with dead stones, and resignation, driven through the
+// menu and presses against the recording fake.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/kifu.h"
+#include "fake_platform.h"
+
+namespace tolvan::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Counted : GameTest {
+    fs::path ini = fs::temp_directory_path() / ("tolvan-count-" + std::to_string(getpid()) + ".ini");
+    void TearDown() override { fs::remove(ini); }
+
+    // A two-person game counted with dead stones, ended by two passes on a board where
+    // black's wall is column 5 and white's column 6; two white stones stand in black's
+    // area, in one region.
+    void countedGameEnds() {
+        g.settings_file = ini.string();
+        g.MenuClick("SYUUKYOKU_KAZOERU");
+        g.TAIMAN_Click();
+        std::vector<std::string> rows(19, "....XO");
+        rows[1] = ".O..XO";
+        rows[9] = "..O.XO";
+        setBoard(s, rows);
+        g.調査_保存(0);
+        g.MenuClick("PASU");
+        g.MenuClick("PASU");
+    }
+};
+
+TEST_F(Counted, TheChoiceIsTickedAloneAndKeptOnlyWhenNotTheDefault) {
+    g.settings_file = ini.string();
+    EXPECT_TRUE(f.fake.checked(ending_fill_item));
+    g.MenuClick(ending_count_item);
+    EXPECT_TRUE(f.fake.checked(ending_count_item));
+    EXPECT_FALSE(f.fake.checked(ending_fill_item));
+    std::ifstream in(ini, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("\x8f\x49\x8b\xc7\x82\xcc\x94\xbb\x92\xe8="), std::string::npos) << text;  // 終局の判定=
+    g.MenuClick(ending_fill_item);
+    std::ifstream again(ini, std::ios::binary);
+    const std::string after((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(after.find("\x8f\x49\x8b\xc7"), std::string::npos);
+    // An engine always counts, whatever the choice.
+    EXPECT_FALSE(countsDeadStones(g));
+    f.fake.engine_command = "gnugo --mode gtp";
+    EXPECT_TRUE(countsDeadStones(g));
+}
+
+TEST_F(Counted, TheProposalIsMarkedAPressChangesTheWholeAreaAndTheCountIsConfirmed) {
+    f.fake.dead_stones = {{2, 2}, {10, 10}};  // the empty point is ignored
+    countedGameEnds();
+    ASSERT_TRUE(g.counting.active);
+    EXPECT_TRUE(f.fake.has("dead stones after 0 moves within 10s"));
+    EXPECT_EQ(g.counting.dead, (std::vector<rules::Point>{{2, 2}}));
+    EXPECT_TRUE(f.fake.has("ctext 1080 830 12 0 b \"×\"")) << f.fake.dump();
+    // Both white stones share black's area: a press on either changes both.
+    press(3, 10);
+    EXPECT_EQ(g.counting.dead.size(), 2u);
+    press(2, 2);
+    EXPECT_TRUE(g.counting.dead.empty());
+    press(2, 2);
+    EXPECT_EQ(g.counting.dead.size(), 2u);
+    EXPECT_EQ(s.board[2][2], stone_white);  // marked, not taken off
+    f.fake.answers = {Answer::OK, Answer::No};
+    f.fake.clear();
+    g.MenuClick("HANTEI");
+    EXPECT_EQ(messages(), (std::vector<std::string>{
+                              "msg [後手の勝ち！！] 黒[76]+ﾊﾏ(2)   白[247]+ﾊﾏ(0)",
+                              "msg [対局] 続けますか (yes/no)"}));
+    EXPECT_EQ(g.kifu.result, "W+169");
+    EXPECT_EQ(recordOfGame(g, "", 0, std::nullopt).get("RE"), "W+169");
+}
+
+TEST_F(Counted, BackToPlayPutsTheStonesBack) {
+    f.fake.dead_stones = {{2, 2}};
+    countedGameEnds();
+    ASSERT_TRUE(g.counting.active);
+    g.MenuClick("MODORU");
+    EXPECT_FALSE(g.counting.active);
+    EXPECT_EQ(s.board[2][2], stone_white);
+    EXPECT_EQ(s.move_no, 0);
+    press(10, 10);  // the game goes on
+    EXPECT_EQ(s.board[10][10], stone_black);
+}
+
+TEST_F(Counted, ResigningEndsTheGameWithTheResultKept) {
+    struct Case {
+        const char* start;
+        const char* message;
+        const char* result;
+    } cases[] = {
+        {"SENTE", "msg [投了] あなたは投了しました。COMの勝ちです。", "W+R"},
+        {"TAIMAN", "msg [投了] 先手は投了しました。後手の勝ちです。", "W+R"},
+        {"GOTE", "msg [投了] あなたは投了しました。COMの勝ちです。", "B+R"},
+    };
+    for (const Case& c : cases) {
+        g.初期設定();
+        g.MenuClick(c.start);
+        f.fake.answers = {Answer::Yes, Answer::OK, Answer::No};
+        f.fake.clear();
+        g.MenuClick("TOURYOU");
+        const auto shown = messages();
+        ASSERT_EQ(shown.size(), 3u) << c.start << f.fake.dump();
+        EXPECT_EQ(shown[1], c.message) << c.start;
+        EXPECT_EQ(g.kifu.result, c.result) << c.start;
+        g.ended = false;
+    }
+}
+
+}  // namespace
+}  // namespace tolvan::testing
