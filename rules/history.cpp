@@ -2,15 +2,14 @@
 
 namespace tolvan::rules {
 
-History::History(int size) : setup_(size) {
+History::History(int size) {
     moves_.reserve(capacity);
     positions_.reserve(capacity + 1);
     passesBefore_.reserve(capacity);
-    positions_.push_back(setup_);
+    positions_.push_back(Board(size));
 }
 
 void History::reset(const Board& setup) {
-    setup_ = Board(setup.size());
     moves_.clear();
     passesBefore_.clear();
     positions_.clear();
@@ -62,7 +61,7 @@ void History::truncate(int n) {
     if (n < 0 || n >= stones()) return;
     passesAtEnd_ = 0;
     moves_.resize(n);
-    positions_.resize(n + 1, setup_);
+    positions_.erase(positions_.begin() + n + 1, positions_.end());
     passesBefore_.resize(n);
 }
 

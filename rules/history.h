@@ -25,7 +25,7 @@ public:
     // taken at once, so playing never allocates.
     explicit History(int size = 19);
 
-    int size() const { return setup_.size(); }
+    int size() const { return positions_.front().size(); }
 
     // Starts again from `setup`: no stone, no pass.
     void reset(const Board& setup);
@@ -75,7 +75,6 @@ private:
     std::vector<Board> positions_;  // positions_[n]: after n stones
     std::vector<int> passesBefore_;
     int passesAtEnd_ = 0;
-    Board setup_;  // only its size is read
 };
 
 // One move of a game as it is told to others: a stone, or a pass.

@@ -45,22 +45,20 @@ void fill(Board& b, int a) {
 Judgement judge(const Board& position) {
     const int n = position.size();
     Judgement j{PointMap(n)};
-    Board b = position;
-    fill(b, black);
-    for (int x = 1; x <= n; ++x)
-        for (int y = 1; y <= n; ++y)
-            if (b.at(x, y) != black) {
-                j.owner.set(x, y, white);
-                ++j.white_area;
-            }
-    Board w = position;
-    fill(w, white);
-    for (int x = 1; x <= n; ++x)
-        for (int y = 1; y <= n; ++y)
-            if (w.at(x, y) != white) {
-                j.owner.set(x, y, black);
-                ++j.black_area;
-            }
+    // The points that colour a's fill leaves to the other side go to `owner`. White's
+    // fill is counted second, so black owns a point that both fills leave.
+    auto leftBy = [&](int a, int owner, int& area) {
+        Board b = position;
+        fill(b, a);
+        for (int x = 1; x <= n; ++x)
+            for (int y = 1; y <= n; ++y)
+                if (b.at(x, y) != a) {
+                    j.owner.set(x, y, owner);
+                    ++area;
+                }
+    };
+    leftBy(black, white, j.white_area);
+    leftBy(white, black, j.black_area);
     return j;
 }
 

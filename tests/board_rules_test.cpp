@@ -1,5 +1,5 @@
 // The rules of play on positions written as text at every board size, positions under
-// random play, and the judgement and count of finished positions.
+// random play.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +10,6 @@
 
 #include "fuzz/position_check.h"
 #include "rules/history.h"
-#include "rules/judgement.h"
 
 namespace tolvan::rules {
 namespace {
@@ -122,34 +121,6 @@ TEST(BoardRulesRandomPlay, PositionsStaySoundAndUndoRetracesThem) {
         // Each stone and each pass is taken back by one undo.
         for (; h.undo(); ++undone) ASSERT_TRUE(h.end().sameStones(after[h.stones()])) << h.stones();
         EXPECT_EQ(undone, 300);
-    }
-}
-
-TEST(BoardRulesJudgement, EmptyBoardAndTwoEyes) {
-    for (const int n : {9, 13, 19}) {
-        const Judgement j = judge(Board(n));
-        EXPECT_EQ(j.black_area + j.white_area, 0);
-    }
-    // Black's corner lives on (1,1) and (3,1); white's wall lives on (2,4) and (4,4).
-    const Judgement j = judge(diagram({".X.XO", "XXXXO", "OOOOO", "O.O.O", "OOOOO"}, 5));
-    EXPECT_EQ(j.black_area, 8);
-    EXPECT_EQ(j.white_area, 17);
-}
-
-TEST(BoardRulesCount, DeadStonesAndSharedPoints) {
-    // Black's two eyes above white's wall; below it, the lone black stone on (3,4).
-    Board b = diagram({".X.XO", "XXXXO", "OOOOO", "..X..", "....."}, 5);
-    b.setPrisoners(black, 2);
-    b.setPrisoners(white, 3);
-    // Territory and prisoners: black's, then white's.
-    const struct { std::vector<Point> dead; std::array<int, 4> want; } cases[] = {
-        {{}, {2, 2, 0, 3}},  // alive, the stone leaves the points below the wall to nobody, as in seki
-        {{{3, 4}}, {2, 2, 10, 4}},
-        {{{3, 4}, {3, 4}, {1, 5}}, {2, 2, 10, 4}},  // named twice, and an empty point
-    };
-    for (const auto& k : cases) {
-        const Count c = count(b, k.dead);
-        EXPECT_EQ((std::array{c.black_territory, c.black_prisoners, c.white_territory, c.white_prisoners}), k.want);
     }
 }
 
