@@ -10,8 +10,8 @@ namespace tolvan {
 // Fills the analysis grids of this turn from the board: the neighbour code of every
 // point, and for every empty point the capture and no-liberty tests for both sides.
 void Tolvan::調査_碁盤() {
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) {
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y) {
             s.neighbour_count[x][y] = static_cast<i16>(調査_四方数値(x, y));
             if (s.board[x][y] != stone_empty) continue;
             s.atari_map_com[x][y] = 調査_当たり(x, y, s.com_side, s.man_side);
@@ -28,8 +28,8 @@ void Tolvan::com_ban() {
     pf.window.computerTurn(true);
     s.hint_active = flag_off;
 
-    描画_文字列(21.1, 11.1, "思考中", color_black, 12);
-    描画_文字列(21, 11, "思考中", color_white, 12);
+    描画_文字列(panelColumn(s, 21.1), 11.1, "思考中", color_black, 12);
+    描画_文字列(panelColumn(s, 21), 11, "思考中", color_white, 12);
     pf.canvas.refresh();
     待ち時間(0.2);
 
@@ -78,8 +78,8 @@ void Tolvan::com_ban() {
     if (!recordFull && !fromBook && engine.kind == EngineTurn::builtin) {
         const int t = s.turn;
         const rules::Board position = positionOf(s, false);
-        for (int x = 1; x <= 19; ++x)
-            for (int y = 1; y <= 19; ++y) {
+        for (int x = 1; x <= s.size; ++x)
+            for (int y = 1; y <= s.size; ++y) {
                 if (s.board[x][y] != stone_empty) continue;
                 // An own eye is filled only to save a group the person could capture there.
                 if (s.atari_map_man[x][y] == flag_off && s.neighbour_count[x][y] <= 4) continue;
@@ -104,7 +104,7 @@ void Tolvan::com_ban() {
             }
     }
 
-    for (int c = 21; c <= 24; ++c) 描画_背景絵(s.background, c, 11);
+    for (int c = 21; c <= 24; ++c) 描画_背景絵(s.background, panelColumn(s, c), 11);
 
     if (engine.kind == EngineTurn::resign) {
         pf.window.computerTurn(false);

@@ -38,6 +38,8 @@ bool readReply(const std::string& rest, int& first, int& second) {
 // (x, y) then holds the reply in its intermediate form for 取得_定石MAN座標. A matched
 // line whose reply cannot be read is passed over. On flag_off (x, y) is unchanged.
 i16 Tolvan::調査_定石有無(int& x, int& y) {
+    // The book's corners are those of the 19-line board: a smaller board has no book.
+    if (s.size != 19) return flag_off;
     for (int o = 0; o <= 1; ++o) {
         const std::string position = 取得_文字列(o, x, y);
         int key = 0;

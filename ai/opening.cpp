@@ -11,6 +11,10 @@ namespace tolvan {
 // Needs the neighbour codes of this turn.
 double Tolvan::調査_得点_定石四方空(int x, int y) {
     const int man = s.man_side, com = s.com_side;
+    // A line of the 19-line board counted from its nearest edge, on this board: the
+    // points near the far edges move in with the board's size.
+    const int shift = 19 - s.size;
+    auto e = [shift](int v) { return v <= 10 ? v : v - shift; };
     auto at = [&](int i, int j) { return s.board[i][j]; };
     auto empty = [&](int i, int j) { return s.board[i][j] == stone_empty; };
     // A computer stone on (i, j) with nothing on its neighbours or its diagonals.
@@ -24,39 +28,39 @@ double Tolvan::調査_得点_定石四方空(int x, int y) {
     };
 
     // The 3-3 invasion under a 4-4 stone that the person approaches from one side only.
-    if (x == 3 && y == 3) {
-        if (at(4, 4) == com && empty(2, 2) &&
-            ((at(2, 4) == man && empty(4, 2)) || (at(4, 2) == man && empty(2, 4))))
+    if (x == e(3) && y == e(3)) {
+        if (at(e(4), e(4)) == com && empty(e(2), e(2)) &&
+            ((at(e(2), e(4)) == man && empty(e(4), e(2))) || (at(e(4), e(2)) == man && empty(e(2), e(4)))))
             return 0.9;
         return 0;
     }
-    if (x == 17 && y == 3) {
-        if (at(16, 4) == com && empty(18, 2) &&
-            ((at(16, 2) == man && empty(18, 4)) || (at(18, 4) == man && empty(16, 2))))
+    if (x == e(17) && y == e(3)) {
+        if (at(e(16), e(4)) == com && empty(e(18), e(2)) &&
+            ((at(e(16), e(2)) == man && empty(e(18), e(4))) || (at(e(18), e(4)) == man && empty(e(16), e(2)))))
             return 0.9;
         return 0;
     }
-    if (x == 17 && y == 17) {
-        if (at(16, 16) == com && empty(18, 18) &&
-            ((at(18, 16) == man && empty(16, 18)) || (at(16, 18) == man && empty(18, 16))))
+    if (x == e(17) && y == e(17)) {
+        if (at(e(16), e(16)) == com && empty(e(18), e(18)) &&
+            ((at(e(18), e(16)) == man && empty(e(16), e(18))) || (at(e(16), e(18)) == man && empty(e(18), e(16)))))
             return 0.9;
         return 0;
     }
 
-    if ((x == 3 && y == 6) || (x == 6 && y == 3)) return extension(4, 4);
-    if (x == 3 && y == 14) return extension(4, 16);
+    if ((x == e(3) && y == e(6)) || (x == e(6) && y == e(3))) return extension(e(4), e(4));
+    if (x == e(3) && y == e(14)) return extension(e(4), e(16));
     // This extension looks at the 4-4 point of the upper right corner, not its own.
-    if (x == 6 && y == 17) return extension(14, 4);
-    if ((x == 14 && y == 3) || (x == 17 && y == 6)) return extension(16, 4);
-    if ((x == 14 && y == 17) || (x == 17 && y == 14)) return extension(16, 16);
+    if (x == e(6) && y == e(17)) return extension(e(14), e(4));
+    if ((x == e(14) && y == e(3)) || (x == e(17) && y == e(6))) return extension(e(16), e(4));
+    if ((x == e(14) && y == e(17)) || (x == e(17) && y == e(14))) return extension(e(16), e(16));
 
     // (5, 15) reads its diagonal code as decimal text without leading zeros, so the
     // character positions count from the highest non-zero digit.
-    if (x == 5 && y == 15) {
-        const std::string d = std::to_string(調査_四方斜(5, 15, stone_empty));
+    if (x == e(5) && y == e(15)) {
+        const std::string d = std::to_string(調査_四方斜(e(5), e(15), stone_empty));
         auto ch = [&](std::size_t k) { return k <= d.size() ? d[k - 1] : '\0'; };
-        if (ch(2) == '1' && ch(4) == '1' && at(5, 17) == com) return 0.9;
-        if (d.compare(0, 2, "11") == 0 && at(3, 15) == com) return 0.9;
+        if (ch(2) == '1' && ch(4) == '1' && at(e(5), e(17)) == com) return 0.9;
+        if (d.compare(0, 2, "11") == 0 && at(e(3), e(15)) == com) return 0.9;
         return 0;
     }
 

@@ -7,7 +7,7 @@ namespace tolvan {
 
 namespace {
 
-inline bool onBoard(int x, int y) { return x >= 1 && x <= 19 && y >= 1 && y <= 19; }
+inline bool onBoard(int n, int x, int y) { return x >= 1 && x <= n && y >= 1 && y <= n; }
 
 }  // namespace
 
@@ -16,7 +16,7 @@ inline bool onBoard(int x, int y) { return x >= 1 && x <= 19 && y >= 1 && y <= 1
 int Tolvan::調査_四方数値(int x, int y) {
     int n = 0;
     auto add = [&](int i, int j) {
-        if (!onBoard(i, j)) return;
+        if (!onBoard(s.size, i, j)) return;
         const int v = s.board[i][j];
         if (v == stone_empty)
             n += 100;
@@ -35,7 +35,7 @@ int Tolvan::調査_四方数値(int x, int y) {
 // The diagonal code of (x, y) for content c: 1000 upper left, 100 lower left, 10 upper
 // right, 1 lower right; a diagonal off the board never counts, not even for empty.
 int Tolvan::調査_四方斜(int x, int y, int c) {
-    auto holds = [&](int i, int j) { return onBoard(i, j) && s.board[i][j] == c; };
+    auto holds = [&](int i, int j) { return onBoard(s.size, i, j) && s.board[i][j] == c; };
     int n = 0;
     if (holds(x - 1, y - 1)) n += 1000;
     if (holds(x - 1, y + 1)) n += 100;
@@ -55,7 +55,7 @@ int Tolvan::調査_状態(int x, int y, int d) {
         case dir_left: --i; break;
         default: return stone_empty;
     }
-    return onBoard(i, j) ? s.board[i][j] : off_board;
+    return onBoard(s.size, i, j) ? s.board[i][j] : off_board;
 }
 
 // flag_on when a computer stone on (x, y), joined with its computer chain, has no liberty
@@ -66,7 +66,7 @@ i16 Tolvan::調査_MAN当り(int x, int y) {
     const int py[5] = {y, y - 1, y, y + 1, y};
     for (int k = 0; k < 5; ++k) {
         const int i = px[k], j = py[k];
-        if (!onBoard(i, j) || s.board[i][j] != stone_empty) continue;
+        if (!onBoard(s.size, i, j) || s.board[i][j] != stone_empty) continue;
         s.board[i][j] = s.man_side;
         const i16 r = 調査_当たり2(x, y, s.com_side);
         s.board[i][j] = stone_empty;
@@ -83,6 +83,9 @@ double Tolvan::調査_得点(int x, int y) {
     auto& ncs = s.neighbour_count;
     const int man = s.man_side, com = s.com_side;
     const int nc = ncs[x][y];
+    // The second line from the far edges; the lines are counted from the nearest edge,
+    // so every size of board gets the same weights.
+    const int far = s.size - 1;
 
     double sc = 3;
 
@@ -119,17 +122,17 @@ double Tolvan::調査_得点(int x, int y) {
         case 301: {  // one computer neighbour, near the second or third line
             if (b[x - 1][y] == com) {
                 if ((y == 2 || y == 3) && b[x - 1][y + 1] == man) sc += 0.8;
-                if ((y == 17 || y == 18) && b[x - 1][y - 1] == man) sc += 0.8;
+                if ((y == far - 1 || y == far) && b[x - 1][y - 1] == man) sc += 0.8;
             } else if (b[x + 1][y] == com) {
                 if ((y == 2 || y == 3) && b[x + 1][y + 1] == man) sc += 0.8;
-                if ((y == 17 || y == 18) && b[x + 1][y - 1] == man) sc += 0.8;
+                if ((y == far - 1 || y == far) && b[x + 1][y - 1] == man) sc += 0.8;
             } else if (b[x][y - 1] == com) {
                 if ((x == 2 || x == 3) && b[x + 1][y - 1] == man) sc += 0.8;
-                if ((x == 17 || x == 18) && b[x - 1][y - 1] == man) sc += 0.8;
+                if ((x == far - 1 || x == far) && b[x - 1][y - 1] == man) sc += 0.8;
             } else if (b[x][y + 1] == com) {
                 // Reads the row and the column left of the point, as the first case does.
                 if ((y == 2 || y == 3) && b[x - 1][y + 1] == man) sc += 0.8;
-                if ((y == 17 || y == 18) && b[x - 1][y - 1] == man) sc += 0.8;
+                if ((y == far - 1 || y == far) && b[x - 1][y - 1] == man) sc += 0.8;
             }
             break;
         }
@@ -150,11 +153,11 @@ double Tolvan::調査_得点(int x, int y) {
         case 220: {  // two person's neighbours: crawling along the edge is poor
             if (x < 3) {
                 if (b[x + 1][y] == man && b[x - 1][y] == stone_empty) sc -= 2;
-            } else if (x > 17) {
+            } else if (x > far - 1) {
                 if (b[x - 1][y] == man && b[x + 1][y] == stone_empty) sc -= 2;
             } else if (y < 3) {
                 if (b[x][y + 1] == man && b[x][y - 1] == stone_empty) sc -= 2;
-            } else if (y > 17) {
+            } else if (y > far - 1) {
                 if (b[x][y - 1] == man && b[x][y + 1] == stone_empty) sc -= 2;
             }
             break;
@@ -184,13 +187,13 @@ double Tolvan::調査_得点(int x, int y) {
             sc -= 1;
             return sc;
         case 300: {  // open edge point beside a point crowded by two person's stones
-            if (x == 1 || x == 19) {
+            if (x == 1 || x == s.size) {
                 if (ncs[x][y - 1] == 120)
                     sc += 0.1;
                 else if (ncs[x][y + 1] == 120)
                     sc += 0.1;
             }
-            if (y == 1 || y == 19) {
+            if (y == 1 || y == s.size) {
                 if (ncs[x - 1][y] == 120)
                     sc += 0.1;
                 else if (ncs[x + 1][y] == 120)
@@ -239,12 +242,12 @@ double Tolvan::調査_得点(int x, int y) {
                     if (d == dir_up || d == dir_down) {
                         if (x == 2 && b[x - 1][j] == stone_empty)
                             sc += 2.1;
-                        else if (x == 18 && b[x + 1][j] == stone_empty)
+                        else if (x == far && b[x + 1][j] == stone_empty)
                             sc += 2.1;
                     } else {
                         if (y == 2 && b[i][y - 1] == stone_empty)
                             sc += 2.1;
-                        else if (y == 18 && b[i][y + 1] == stone_empty)
+                        else if (y == far && b[i][y + 1] == stone_empty)
                             sc += 2.1;
                     }
                 }

@@ -28,7 +28,7 @@ std::string label(const GameState& s, int colour) {
 // The two lines of the status area that tell what to do while counting, wiped.
 void clearStatus(Tolvan& g) {
     for (int j : {11, 13})
-        for (int i = 21; i <= 24; ++i) g.描画_背景絵(g.s.background, i, j);
+        for (int i = 21; i <= 24; ++i) g.描画_背景絵(g.s.background, panelColumn(g.s, i), j);
 }
 
 // The board while counting: living stones as they are, dead stones with a cross in the
@@ -38,8 +38,8 @@ void drawCounting(Tolvan& g) {
     const GameState& s = g.s;
     const rules::Board position = boardOf(s);
     const rules::Count c = rules::count(position, g.counting.dead);
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) {
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y) {
             const int stone = position.at(x, y), owner = c.owner.at(x, y);
             if (stone != stone_empty && isDead(g.counting, {x, y})) {
                 g.描画_石(x, y, stone);
@@ -56,10 +56,10 @@ void drawCounting(Tolvan& g) {
             }
         }
     clearStatus(g);
-    g.描画_文字列(21.1, 11.1, "死に石をクリック", color_black, 9);
-    g.描画_文字列(21, 11, "死に石をクリック", color_white, 9);
-    g.描画_文字列(21.1, 13.1, "Enter:確定 戻:再開", color_black, 9);
-    g.描画_文字列(21, 13, "Enter:確定 戻:再開", color_white, 9);
+    g.描画_文字列(panelColumn(g.s, 21.1), 11.1, "死に石をクリック", color_black, 9);
+    g.描画_文字列(panelColumn(g.s, 21), 11, "死に石をクリック", color_white, 9);
+    g.描画_文字列(panelColumn(g.s, 21.1), 13.1, "Enter:確定 戻:再開", color_black, 9);
+    g.描画_文字列(panelColumn(g.s, 21), 13, "Enter:確定 戻:再開", color_white, 9);
     g.pf.canvas.refresh();
 }
 
@@ -98,13 +98,13 @@ bool countsDeadStones(Tolvan& g) {
 
 void startCounting(Tolvan& g) {
     GameState& s = g.s;
-    g.描画_文字列(21, 11, "計算中", color_white, 12);
+    g.描画_文字列(panelColumn(g.s, 21), 11, "計算中", color_white, 12);
     g.pf.canvas.refresh();
     g.counting.active = true;
     g.counting.dead.clear();
     // The proposal counts only where a stone stands.
     for (const rules::Point& p : g.pf.opponent.deadStones(rules::upTo(s.record, s.move_no), proposal_seconds))
-        if (p.x >= 1 && p.x <= 19 && p.y >= 1 && p.y <= 19 && s.board[p.x][p.y] != stone_empty &&
+        if (p.x >= 1 && p.x <= s.size && p.y >= 1 && p.y <= s.size && s.board[p.x][p.y] != stone_empty &&
             !isDead(g.counting, p))
             g.counting.dead.push_back(p);
     drawCounting(g);
@@ -112,7 +112,7 @@ void startCounting(Tolvan& g) {
 
 void countingPress(Tolvan& g, int x, int y) {
     GameState& s = g.s;
-    if (x < 1 || x > 19 || y < 1 || y > 19 || s.board[x][y] == stone_empty) {
+    if (x < 1 || x > s.size || y < 1 || y > s.size || s.board[x][y] == stone_empty) {
         g.dsPlay(s.sound_forbidden);
         return;
     }

@@ -2,6 +2,7 @@
 #include <functional>
 #include <map>
 
+#include "app/board_lines.h"
 #include "app/board_size.h"
 #include "app/opponent.h"
 #include "app/tolvan.h"
@@ -53,6 +54,7 @@ void Tolvan::MenuClick(const std::string& item) {
     if (r != records.end()) r->second(*this);
     if (isOpponentItem(item)) chooseOpponent(*this, item);
     if (isBoardSizeItem(item)) chooseBoardSize(*this, item);
+    if (isBoardLinesItem(item)) chooseBoardLines(*this, item);
     if (isEndingItem(item)) chooseEnding(*this, item);
 }
 

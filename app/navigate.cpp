@@ -23,7 +23,7 @@ void Tolvan::hintForPerson() {
         s.hint_active = flag_on;
         s.hint_x = static_cast<i16>(hx);
         s.hint_y = static_cast<i16>(hy);
-        if (checked("SINAN")) pf.canvas.paintPicture(Pic::SINAN_SURU, 7000, 1000);
+        if (checked("SINAN")) pf.canvas.paintPicture(Pic::SINAN_SURU, panelTwips(s, 7000), 1000);
     } else {
         s.hint_active = flag_off;
     }
@@ -39,7 +39,7 @@ void Tolvan::MODORU_Click() {
     s.record_mode = flag_on;
     if (checked("SINAN")) {
         s.hint_active = flag_off;
-        pf.canvas.paintPicture(Pic::SINAN_MODE, 7000, 1000);
+        pf.canvas.paintPicture(Pic::SINAN_MODE, panelTwips(s, 7000), 1000);
     }
     if (s.move_no == 0) {
         dsPlay(s.sound_forbidden);
@@ -50,8 +50,8 @@ void Tolvan::MODORU_Click() {
     s.turn = static_cast<i16>(-s.turn);
 
     const rules::Board& stored = s.record.after(std::min<int>(s.move_no, s.record.stones()));
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) {
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y) {
             const i16 h = static_cast<i16>(stored.at(x, y));
             if (s.board[x][y] == h) continue;
             if (h == stone_empty) {
@@ -74,7 +74,7 @@ void Tolvan::MODORU_Click() {
         s.last_y = static_cast<i16>(m.at.y);
         s.last_side = static_cast<i16>(m.colour);
     }
-    if (s.last_x >= 1 && s.last_x <= 19 && s.last_y >= 1 && s.last_y <= 19 &&
+    if (s.last_x >= 1 && s.last_x <= s.size && s.last_y >= 1 && s.last_y <= s.size &&
         s.board[s.last_x][s.last_y] == s.com_side)
         hintForPerson();
     描画_手数(s.move_no);
@@ -92,7 +92,7 @@ void Tolvan::SUSUMU_Click() {
     }
     if (checked("SINAN")) {
         s.hint_active = flag_off;
-        pf.canvas.paintPicture(Pic::SINAN_MODE, 7000, 1000);
+        pf.canvas.paintPicture(Pic::SINAN_MODE, panelTwips(s, 7000), 1000);
     }
     s.turn = static_cast<i16>(-s.turn);
     if (s.move_no > 0) {
@@ -107,8 +107,8 @@ void Tolvan::SUSUMU_Click() {
     描画_手数(s.move_no);
 
     const rules::Board& stored = s.record.after(s.move_no);
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) {
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y) {
             const i16 h = static_cast<i16>(stored.at(x, y));
             if (s.board[x][y] == h) continue;
             if (h == stone_empty) {

@@ -46,8 +46,8 @@ void fallBack(Tolvan& g, const std::string& why) {
     g.pf.opponent.use("");
 }
 
-std::string vertexText(int x, int y) {
-    return std::string(1, static_cast<char>(x <= 8 ? 'A' + x - 1 : 'A' + x)) + std::to_string(20 - y);
+std::string vertexText(int size, int x, int y) {
+    return std::string(1, static_cast<char>(x <= 8 ? 'A' + x - 1 : 'A' + x)) + std::to_string(size + 1 - y);
 }
 
 }  // namespace
@@ -91,9 +91,9 @@ EngineTurn askEngine(Tolvan& g) {
     // After a few seconds the notice says how long the engine has been thinking.
     auto thinking = [&g](int seconds) {
         if (seconds < 3) return;
-        for (int c = 23; c <= 24; ++c) g.描画_背景絵(g.s.background, c, 11);
-        g.描画_文字列(23.45, 11.35, std::to_string(seconds) + "秒", color_black, 9);
-        g.描画_文字列(23.35, 11.25, std::to_string(seconds) + "秒", color_white, 9);
+        for (int c = 23; c <= 24; ++c) g.描画_背景絵(g.s.background, panelColumn(g.s, c), 11);
+        g.描画_文字列(panelColumn(g.s, 23.45), 11.35, std::to_string(seconds) + "秒", color_black, 9);
+        g.描画_文字列(panelColumn(g.s, 23.35), 11.25, std::to_string(seconds) + "秒", color_white, 9);
         g.pf.canvas.refresh();
     };
     const EngineMove m = g.pf.opponent.genmove(rules::upTo(s.record, s.move_no), s.turn, thinking);
@@ -104,7 +104,7 @@ EngineTurn askEngine(Tolvan& g) {
         const rules::Why why = positionOf(s, true).why(s.turn, m.x, m.y);
         const bool on = why != rules::Why::off_board;
         if (why == rules::Why::legal) return {EngineTurn::stone, m.x, m.y};
-        fallBack(g, "エンジンの手（" + (on ? vertexText(m.x, m.y) : std::string("盤の外")) +
+        fallBack(g, "エンジンの手（" + (on ? vertexText(s.size, m.x, m.y) : std::string("盤の外")) +
                         "）は打てない手です。");
         return {};
     }

@@ -63,7 +63,7 @@ void Tolvan::MouseDown(double X, double Y) {
                 }
                 return;
             }
-            pf.canvas.paintPicture(Pic::SINAN_MODE, 7000, 1000);
+            pf.canvas.paintPicture(Pic::SINAN_MODE, panelTwips(s, 7000), 1000);
         }
     } else if (s.play_mode != mode_man) {
         return;

@@ -16,8 +16,8 @@ void Tolvan::GYAKUTEN_Click() {
     s.record.truncate(s.move_no);
     s.record.reverse();
 
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y)
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y)
             if (s.board[x][y] != stone_empty) {
                 s.board[x][y] = static_cast<i16>(-s.board[x][y]);
                 描画_石(x, y, s.board[x][y]);

@@ -55,8 +55,8 @@ void Tolvan::TAIMAN_Click() {
     s.record_mode = flag_off;
     pf.menu.setChecked("SINAN", false);
     for (int i = 21; i <= 26; ++i) {
-        描画_背景絵(s.background, i, 5);
-        描画_背景絵(s.background, i, 6);
+        描画_背景絵(s.background, panelColumn(s, i), 5);
+        描画_背景絵(s.background, panelColumn(s, i), 6);
     }
     描画_石ハマ("先 手:ﾊﾏ", "後 手:ﾊﾏ");
     s.play_mode = mode_man;

@@ -1,6 +1,7 @@
 // Start-up, the reset that begins every game, shutdown and the short wait.
 #include <cmath>
 
+#include "app/board_lines.h"
 #include "app/board_size.h"
 #include "app/opponent.h"
 #include "app/tolvan.h"
@@ -34,6 +35,7 @@ void Tolvan::Form_Load() {
     読込_環境設定ファイル();
     applyOpponentChoice(*this);
     applyBoardSize(*this);
+    applyBoardLines(*this);
     applyEnding(*this);
     初期設定();
 }
@@ -52,29 +54,31 @@ void Tolvan::初期設定() {
     s.white_captures = 0;
     s.reversed = flag_off;
 
-    描画_四角形(21, 6, 1800, 2600, frame_color);
+    描画_四角形(panelColumn(s, 21), 6, 1800, 2600, frame_color);
 
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) s.opening_bonus[x][y] = 0;
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y) s.opening_bonus[x][y] = 0;
 
     // The clock's second varies the computer's preferred corner from game to game.
     const double t = pf.clock.second() + 1;
+    // The 4-4 points, counted from the nearest edges on every size of board.
+    const int far = s.size - 3;
     const struct { int x, y; double k; } corners[] = {
-        {4, 4, 70}, {4, 16, 130}, {16, 4, 90}, {16, 16, 150}};
+        {4, 4, 70}, {4, far, 130}, {far, 4, 90}, {far, far, 150}};
     for (const auto& c : corners) {
         const double q = c.k / t;
         s.opening_bonus[c.x][c.y] = 0.1 + (q - std::floor(q)) / 10;
     }
 
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y)
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y)
             if (s.board[x][y] != stone_empty) {
                 描画_桝(x, y);
                 s.board[x][y] = stone_empty;
             }
 
     // A new record: no stone, no pass, the empty board as the position before the first move.
-    s.record.reset(rules::Board(19));
+    s.record.reset(rules::Board(s.size));
     調査_保存(s.move_no);
     画面_再描画();
 }

@@ -13,8 +13,8 @@ namespace tolvan {
 void Tolvan::調査_判定(int a, int b) {
     rules::Board board = boardOf(s);
     rules::fill(board, a);
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) s.board[x][y] = static_cast<i16>(board.at(x, y));
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y) s.board[x][y] = static_cast<i16>(board.at(x, y));
 }
 
 // The areas of the judgement: black's area A is what white's fill fails to take, white's
@@ -23,8 +23,8 @@ void Tolvan::調査_判定(int a, int b) {
 void Tolvan::判定_面積(int& A, int& W) {
     碁盤_一時待避();
     const rules::Judgement j = rules::judge(boardOf(s));
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) s.judge_map[x][y] = static_cast<i16>(j.owner.at(x, y));
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y) s.judge_map[x][y] = static_cast<i16>(j.owner.at(x, y));
     A = j.black_area;
     W = j.white_area;
 }
@@ -32,13 +32,13 @@ void Tolvan::判定_面積(int& A, int& W) {
 // Judges the position on the board, shows the owners and the result, and puts the
 // position back as it was.
 void Tolvan::対局_判定() {
-    描画_文字列(21, 11, "計算中", color_white, 12);
+    描画_文字列(panelColumn(s, 21), 11, "計算中", color_white, 12);
     pf.canvas.refresh();
     int A = 0, W = 0;
     判定_面積(A, W);
 
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) {
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y) {
             const int owner = s.judge_map[x][y];
             if (owner == stone_empty)
                 描画_桝(x, y);
@@ -48,7 +48,7 @@ void Tolvan::対局_判定() {
                 描画_石(x, y, owner);
         }
 
-    for (int i = 21; i <= 24; ++i) 描画_背景絵(s.background, i, 11);
+    for (int i = 21; i <= 24; ++i) 描画_背景絵(s.background, panelColumn(s, i), 11);
 
     showResult(*this, A, s.black_captures, W, s.white_captures);
 

@@ -1,14 +1,15 @@
 // The game's position as the rules see it, and a record taken up as the game.
 #include "game/position.h"
 
+#include "app/board_lines.h"
 #include "app/tolvan.h"
 
 namespace tolvan {
 
 rules::Board boardOf(const GameState& s) {
-    rules::Board b(19);
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y)
+    rules::Board b(s.size);
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y)
             if (s.board[x][y] != stone_empty) b.put(x, y, s.board[x][y]);
     b.setPrisoners(stone_black, s.black_captures);
     b.setPrisoners(stone_white, s.white_captures);
@@ -30,11 +31,18 @@ rules::Move recordedMove(const GameState& s, int k) {
 
 void takeUpRecord(Tolvan& game, const rules::History& record, int toMove) {
     GameState& s = game.s;
-    if (&record != &s.record) s.record = record;
+    if (record.size() != s.size) {
+        // The game takes the record's board first, which empties the game's record.
+        const rules::History kept = record;
+        setBoardLines(game, kept.size());
+        s.record = kept;
+    } else if (&record != &s.record) {
+        s.record = record;
+    }
     const int n = s.record.stones();
     const rules::Board& end = s.record.after(n);
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) s.board[x][y] = static_cast<i16>(end.at(x, y));
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y) s.board[x][y] = static_cast<i16>(end.at(x, y));
     s.move_no = static_cast<i16>(n);
     const rules::Move last = n > 0 ? s.record.stone(n - 1) : rules::Move{};
     s.last_x = static_cast<i16>(last.at.x);

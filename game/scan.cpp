@@ -7,9 +7,9 @@ namespace tolvan {
 // flag_on when a neighbour of (x, y) on the board holds v (left, right, up, down).
 i16 Tolvan::調査_四方状態(int x, int y, int v) {
     if (x > 1 && s.board[x - 1][y] == v) return flag_on;
-    if (x < 19 && s.board[x + 1][y] == v) return flag_on;
+    if (x < s.size && s.board[x + 1][y] == v) return flag_on;
     if (y > 1 && s.board[x][y - 1] == v) return flag_on;
-    if (y < 19 && s.board[x][y + 1] == v) return flag_on;
+    if (y < s.size && s.board[x][y + 1] == v) return flag_on;
     return flag_off;
 }
 
@@ -31,47 +31,51 @@ inline int spread(GameState& s, int sx, int sy, int tx, int ty, int c) {
 }  // namespace
 
 int Tolvan::調査_向右(int c) {
-    int n = 0;
-    for (int y = 1; y <= 19; ++y)
-        for (int x = 2; x <= 19; ++x) {
+    const int n = s.size;
+    int marked = 0;
+    for (int y = 1; y <= n; ++y)
+        for (int x = 2; x <= n; ++x) {
             int r = spread(s, x - 1, y, x, y, c);
             if (r < 0) return -1;
-            n += r;
+            marked += r;
         }
-    return n;
+    return marked;
 }
 
 int Tolvan::調査_向左(int c) {
-    int n = 0;
-    for (int y = 1; y <= 19; ++y)
-        for (int x = 18; x >= 1; --x) {
+    const int n = s.size;
+    int marked = 0;
+    for (int y = 1; y <= n; ++y)
+        for (int x = n - 1; x >= 1; --x) {
             int r = spread(s, x + 1, y, x, y, c);
             if (r < 0) return -1;
-            n += r;
+            marked += r;
         }
-    return n;
+    return marked;
 }
 
 int Tolvan::調査_向上(int c) {
-    int n = 0;
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 18; y >= 1; --y) {
+    const int n = s.size;
+    int marked = 0;
+    for (int x = 1; x <= n; ++x)
+        for (int y = n - 1; y >= 1; --y) {
             int r = spread(s, x, y + 1, x, y, c);
             if (r < 0) return -1;
-            n += r;
+            marked += r;
         }
-    return n;
+    return marked;
 }
 
 int Tolvan::調査_向下(int c) {
-    int n = 0;
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 2; y <= 19; ++y) {
+    const int n = s.size;
+    int marked = 0;
+    for (int x = 1; x <= n; ++x)
+        for (int y = 2; y <= n; ++y) {
             int r = spread(s, x, y - 1, x, y, c);
             if (r < 0) return -1;
-            n += r;
+            marked += r;
         }
-    return n;
+    return marked;
 }
 
 // flag_on when the chain of colour c through (x, y) has no liberty; scan_mark then
@@ -79,8 +83,8 @@ int Tolvan::調査_向下(int c) {
 // the marks of the previous scan.
 i16 Tolvan::調査_当たり2(int x, int y, int c) {
     if (調査_四方状態(x, y, stone_empty) == flag_on) return flag_off;
-    for (int i = 1; i <= 19; ++i)
-        for (int j = 1; j <= 19; ++j) s.scan_mark[i][j] = 0;
+    for (int i = 1; i <= s.size; ++i)
+        for (int j = 1; j <= s.size; ++j) s.scan_mark[i][j] = 0;
     s.scan_mark[x][y] = 1;
     for (;;) {
         int total = 0;
@@ -102,7 +106,7 @@ i16 Tolvan::調査_当たり(int x, int y, int c, int o) {
     s.board[x][y] = static_cast<i16>(c);
     const int nx[4] = {x - 1, x + 1, x, x};
     const int ny[4] = {y, y, y - 1, y + 1};
-    const bool on[4] = {x > 1, x < 19, y > 1, y < 19};
+    const bool on[4] = {x > 1, x < s.size, y > 1, y < s.size};
     for (int k = 0; k < 4; ++k)
         if (on[k] && s.board[nx[k]][ny[k]] == o && 調査_当たり2(nx[k], ny[k], o) == flag_on) {
             s.board[x][y] = before;

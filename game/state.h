@@ -14,8 +14,9 @@ namespace tolvan {
 using i16 = std::int16_t;
 using i32 = std::int32_t;
 
-// A board-shaped grid, indexed grid[x][y] with x the column and y the row, 1..19.
-// Index 0 is declared but never read or written by a board loop.
+// A board-shaped grid, indexed grid[x][y] with x the column and y the row, 1..size.
+// Index 0 is declared but never read or written by a board loop; a point beyond the
+// size of a smaller board stays empty.
 template <class T>
 using Grid = std::array<std::array<T, 20>, 20>;
 
@@ -62,6 +63,9 @@ constexpr int max_moves = rules::History::capacity;
 constexpr int joseki_capacity = 10000;
 
 struct GameState {
+    // The number of lines each way: 19, 13 or 9. Every board loop runs 1..size.
+    i16 size = 19;
+
     // Turn, sides and mode.
     i16 turn = no_side;
     i16 man_side = stone_black;
@@ -132,5 +136,10 @@ struct GameState {
     std::array<i16, joseki_capacity + 1> joseki_last{};
     i16 joseki_count = 0;
 };
+
+// The side panel stands beside the board's last line: its columns and twips are laid
+// out for the 19-line board and move left with the edge of a smaller one.
+inline double panelColumn(const GameState& s, double i) { return i + (s.size - 19); }
+inline double panelTwips(const GameState& s, double x) { return x + (s.size - 19) * cell_width; }
 
 }  // namespace tolvan

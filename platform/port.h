@@ -145,6 +145,9 @@ public:
     virtual bool sizeFits(int percent) { return true; }
     // The window takes that size, blank: the game draws everything again afterwards.
     virtual void setSize(int percent) {}
+    // The board has `lines` lines each way (19, 13 or 9): the window takes the width and
+    // height of that board and its panel, blank, like setSize.
+    virtual void setLines(int lines) {}
 };
 
 // An engine's answer when asked for the computer's move.

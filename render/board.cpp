@@ -10,9 +10,22 @@ namespace {
 double cellX(double i) { return board_left + i * cell_width; }
 double cellY(double j) { return board_top + j * cell_height; }
 
-// The tile of a board point: prefix 0 = empty, 1 = black, 2 = white. The edge tests come
-// before the star-point test, so (1, 4) is a left-edge tile, not a star point.
-Pic tileFor(int x, int y, int prefix) {
+// Whether (x, y) is a star point of a board of n lines: on 19 the 4-4 points, the sides'
+// fourth-line midpoints and the centre; on 13 the 4-4 points and the centre; on 9 the
+// 3-3 points and the centre.
+bool starPoint(int n, int x, int y) {
+    if (n == 19) {
+        auto star = [](int v) { return v == 4 || v == 10 || v == 16; };
+        return star(x) && star(y);
+    }
+    const int mid = (n + 1) / 2, edge = n >= 13 ? 4 : 3;
+    if (x == mid && y == mid) return true;
+    return (x == edge || x == n + 1 - edge) && (y == edge || y == n + 1 - edge);
+}
+
+// The tile of a board point of a board of n lines: prefix 0 = empty, 1 = black,
+// 2 = white. The edge tests come before the star-point test.
+Pic tileFor(int n, int x, int y, int prefix) {
     static const Pic tiles[3][9] = {
         {Pic::KARAUEHIDARI, Pic::KARASITAHIDARI, Pic::KARAHIDARINAKA, Pic::KARAUEMIGI,
          Pic::KARASITAMIGI, Pic::KARAMIGINAKA, Pic::KARAUENAKA, Pic::KARASITANAKA, Pic::KARANAKA},
@@ -22,11 +35,10 @@ Pic tileFor(int x, int y, int prefix) {
          Pic::SIROSITAMIGI, Pic::SIROMIGINAKA, Pic::SIROUENAKA, Pic::SIROSITANAKA, Pic::SIRONAKA},
     };
     const Pic* t = tiles[prefix];
-    auto byRow = [&](int first) { return t[first + (y == 1 ? 0 : y == 19 ? 1 : 2)]; };
+    auto byRow = [&](int first) { return t[first + (y == 1 ? 0 : y == n ? 1 : 2)]; };
     if (x == 1) return byRow(0);
-    if (x == 19) return byRow(3);
-    auto star = [](int v) { return v == 4 || v == 10 || v == 16; };
-    if (prefix == 0 && star(x) && star(y)) return Pic::KARANAKATEN;
+    if (x == n) return byRow(3);
+    if (prefix == 0 && starPoint(n, x, y)) return Pic::KARANAKATEN;
     return byRow(6);
 }
 
@@ -34,21 +46,21 @@ Pic tileFor(int x, int y, int prefix) {
 
 // Draws the empty-point tile of (x, y).
 void Tolvan::描画_桝(int x, int y) {
-    pf.canvas.paintPicture(tileFor(x, y, 0), cellX(x), cellY(y));
+    pf.canvas.paintPicture(tileFor(s.size, x, y, 0), cellX(x), cellY(y));
 }
 
 // Draws the plain stone tile of (x, y); nothing for a code that is not a stone.
 void Tolvan::描画_石(int x, int y, int stone) {
     if (stone == stone_black)
-        pf.canvas.paintPicture(tileFor(x, y, 1), cellX(x), cellY(y));
+        pf.canvas.paintPicture(tileFor(s.size, x, y, 1), cellX(x), cellY(y));
     else if (stone == stone_white)
-        pf.canvas.paintPicture(tileFor(x, y, 2), cellX(x), cellY(y));
+        pf.canvas.paintPicture(tileFor(s.size, x, y, 2), cellX(x), cellY(y));
 }
 
-// Redraws all 361 points from the board; stones come out without marks or numbers.
+// Redraws every point from the board; stones come out without marks or numbers.
 void Tolvan::描画_盤() {
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) {
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y) {
             if (s.board[x][y] == stone_black || s.board[x][y] == stone_white)
                 描画_石(x, y, s.board[x][y]);
             else
@@ -60,7 +72,7 @@ void Tolvan::描画_盤() {
 void Tolvan::描画_背景(int kind) {
     for (int i = -3; i <= 30; ++i)
         for (int j = -2; j <= 35; ++j)
-            if (i < 1 || i > 19 || j < 1 || j > 19) 描画_背景絵(kind, i, j);
+            if (i < 1 || i > s.size || j < 1 || j > s.size) 描画_背景絵(kind, i, j);
 }
 
 // Draws one background tile at cell (i, j); nothing for an unknown code.
@@ -83,10 +95,12 @@ void Tolvan::描画_四角形(double x, double y, double w, double h, int colour
 void Tolvan::画面_再描画() {
     描画_背景(s.background);
     描画_盤();
-    const std::string letters = "A  B  C  D  E   F  G  H   I   J   K   L  M  N  O  P  Q  R   S";
+    // The column letters, spaced for the 19-line board, as far as this board's last line.
+    std::string letters = "A  B  C  D  E   F  G  H   I   J   K   L  M  N  O  P  Q  R   S";
+    letters.erase(letters.find(static_cast<char>('A' + s.size - 1)) + 1);
     描画_文字列(1.5, 0.2, letters, color_black, 10);
     描画_文字列(1.4, 0.1, letters, color_white, 10);
-    for (int i = 1; i <= 19; ++i) {
+    for (int i = 1; i <= s.size; ++i) {
         描画_文字列(0.1, i + 0.2, i, color_black, 9);
         描画_文字列(0, i + 0.1, i, color_white, 9);
     }
@@ -100,10 +114,10 @@ void Tolvan::画面_再描画() {
         描画_石ハマ("COM:ﾊﾏ", "MAN:ﾊﾏ");
     描画_取得駒数(s.black_captures, s.white_captures);
     if (checked("SINAN")) {
-        pf.canvas.paintPicture(Pic::SINAN_MODE, 7000, 1000);
-        if (running && s.hint_active == flag_on) pf.canvas.paintPicture(Pic::SINAN_SURU, 7000, 1000);
+        pf.canvas.paintPicture(Pic::SINAN_MODE, panelTwips(s, 7000), 1000);
+        if (running && s.hint_active == flag_on) pf.canvas.paintPicture(Pic::SINAN_SURU, panelTwips(s, 7000), 1000);
     }
-    pf.canvas.paintPicture(Pic::RABERU, 6900, 200);
+    pf.canvas.paintPicture(Pic::RABERU, panelTwips(s, 6900), 200);
     if (!running) return;
 
     // The move count shows once the game has a record to count.

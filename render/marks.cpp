@@ -29,7 +29,7 @@ void Tolvan::描画_全手順番号(int m) {
     for (int i = m - 1; i >= 0; --i) {
         const rules::Move move = recordedMove(s, i);
         const int x = move.at.x, y = move.at.y;
-        if (x < 1 || x > 19 || y < 1 || y > 19) continue;
+        if (x < 1 || x > s.size || y < 1 || y > s.size) continue;
         if (s.board[x][y] == stone_empty || numbered[x][y]) continue;
         numbered[x][y] = true;
         const int colour = move.colour == stone_white ? color_black : color_white;
@@ -42,8 +42,8 @@ void Tolvan::描画_全手順番号(int m) {
 
 // Erases every marked point on the screen and empties it on the board.
 void Tolvan::描画_当駒消去() {
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y)
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y)
             if (s.scan_mark[x][y] == flag_on) {
                 描画_桝(x, y);
                 s.board[x][y] = stone_empty;

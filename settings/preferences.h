@@ -14,8 +14,11 @@ struct Preferences {
     // The command line of the engine that plays the computer's moves; empty: the
     // built-in player (標準).
     std::string engine_command;
-    // 盤の大きさ: the window's size in per cent (100, 133, 167, 200 or 300).
+    // 表示の大きさ: the window's size in per cent (100, 133, 167, 200 or 300), kept under
+    // its first name 盤の大きさ.
     int board_size = 100;
+    // 碁盤: the board's lines each way (19, 13 or 9).
+    int board_lines = 19;
     // 終局の判定: a game that ends by two passes is counted with dead stones marked,
     // instead of the game's own judgement by filling.
     bool count_dead_stones = false;

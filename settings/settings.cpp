@@ -171,7 +171,7 @@ void Tolvan::読込_環境設定ファイル() {
                              keyKifuFolder = shiftJis("棋譜フォルダ"),
                              keyEngine = shiftJis("COMエンジン"),
                              keyBoardSize = shiftJis("盤の大きさ"), green = shiftJis("緑"),
-                             keyEnding = shiftJis("終局の判定"),
+                             keyEnding = shiftJis("終局の判定"), keyLines = shiftJis("碁盤"),
                              countDead = shiftJis("死に石を指定して数える"),
                              bamboo = shiftJis("竹");
     Converter decode("UTF-8", "CP932");
@@ -187,6 +187,7 @@ void Tolvan::読込_環境設定ファイル() {
     std::optional<std::string> kifuFolder, engine;
     std::optional<int> boardSize;
     std::optional<bool> countDeadStones;
+    std::optional<int> boardLines;
     bool musicAsked = false;
     if (!failed) {
         for (const std::string& raw : splitLines(data)) {
@@ -212,6 +213,11 @@ void Tolvan::読込_環境設定ファイル() {
                 if (value.size() >= 1 && value.size() <= 3 &&
                     value.find_first_not_of("0123456789") == std::string::npos)
                     boardSize = std::stoi(value);
+            } else if (key == keyLines) {
+                // "9路", "13路" or "19路"; anything else is the 19-line board.
+                boardLines = 19;
+                for (int n : {9, 13})
+                    if (value == std::to_string(n) + shiftJis("路")) boardLines = n;
             } else if (key == keyEnding) {
                 countDeadStones = value == countDead;
             } else if (key == keyMusic) {
@@ -236,6 +242,7 @@ void Tolvan::読込_環境設定ファイル() {
         if (engine) prefs.engine_command = *engine;
         if (boardSize) prefs.board_size = *boardSize;
         if (countDeadStones) prefs.count_dead_stones = *countDeadStones;
+        if (boardLines) prefs.board_lines = *boardLines;
         return;
     }
 
@@ -271,6 +278,7 @@ void Tolvan::書込_環境設定ファイル() {
             writeLine(out, "COMエンジン=" + encodeValue(prefs.engine_command));
         if (prefs.board_size != 100) writeLine(out, "盤の大きさ=" + std::to_string(prefs.board_size));
         if (prefs.count_dead_stones) writeLine(out, "終局の判定=死に石を指定して数える");
+        if (prefs.board_lines != 19) writeLine(out, "碁盤=" + std::to_string(prefs.board_lines) + "路");
         out.close();
     }
     if (!out.fail() || settings_unsaved_told) return;
@@ -316,8 +324,8 @@ void Tolvan::BANGOU_Click() {
     if (checked("BANGOU")) {
         pf.menu.setChecked("BANGOU", false);
         // Plain stones take the numbers (and the last-move mark) off again.
-        for (int x = 1; x <= 19; ++x)
-            for (int y = 1; y <= 19; ++y)
+        for (int x = 1; x <= s.size; ++x)
+            for (int y = 1; y <= s.size; ++y)
                 if (s.board[x][y] != stone_empty) 描画_石(x, y, s.board[x][y]);
     } else {
         pf.menu.setChecked("BANGOU", true);
@@ -334,13 +342,13 @@ void Tolvan::SINAN_Click() {
     if (checked("SINAN")) {
         pf.menu.setChecked("SINAN", false);
         for (int i = 21; i <= 26; ++i) {
-            描画_背景絵(s.background, i, 3);
-            描画_背景絵(s.background, i, 4);
+            描画_背景絵(s.background, panelColumn(s, i), 3);
+            描画_背景絵(s.background, panelColumn(s, i), 4);
         }
     } else {
         pf.menu.setChecked("SINAN", true);
-        pf.canvas.paintPicture(Pic::SINAN_MODE, 7000, 1000);
-        if (s.hint_active == flag_on) pf.canvas.paintPicture(Pic::SINAN_SURU, 7000, 1000);
+        pf.canvas.paintPicture(Pic::SINAN_MODE, panelTwips(s, 7000), 1000);
+        if (s.hint_active == flag_on) pf.canvas.paintPicture(Pic::SINAN_SURU, panelTwips(s, 7000), 1000);
     }
     書込_環境設定ファイル();
 }

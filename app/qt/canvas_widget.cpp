@@ -38,9 +38,11 @@ QImage pictureAt(const QString& name, int cell) {
 
 namespace {
 
-// The window's size, in twips.
-constexpr double window_width = 9000;
-constexpr double window_height = 8000;
+// The window's size, in twips, with a board of `lines` lines: the 19-line board's window
+// narrowed by the cells a smaller board lacks, and shortened as far as the side panel
+// (which reaches down to the eleventh row) still fits.
+double windowWidth(int lines) { return 9000 - (19 - lines) * 315.0; }
+double windowHeight(int lines) { return 8000 - (19 - std::max(lines, 11)) * 315.0; }
 
 }  // namespace
 
@@ -74,23 +76,28 @@ CanvasWidget::CanvasWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void CanvasWidget::setLines(int lines) {
+    lines_ = lines;
+    setCell(cell_, dpr_);
+}
+
 void CanvasWidget::setCell(int cell, double dpr) {
     cell_ = std::max(1, cell);
     dpr_ = dpr > 0 ? dpr : 1.0;
-    image_ = QImage(px(window_width), px(window_height), QImage::Format_RGB32);
+    image_ = QImage(px(windowWidth(lines_)), px(windowHeight(lines_)), QImage::Format_RGB32);
     image_.fill(QApplication::palette().color(QPalette::Window));
     for (QImage& img : pictures_) img = QImage();
     tried_.fill(false);
     update();
 }
 
-QSize CanvasWidget::logicalSizeAt(int cell, double dpr) {
+QSize CanvasWidget::logicalSizeAt(int cell, double dpr, int lines) {
     auto pixels = [cell](double twips) { return std::lround(twips * cell / 315.0); };
-    return QSize(static_cast<int>(std::ceil(pixels(window_width) / dpr - 1e-9)),
-                 static_cast<int>(std::ceil(pixels(window_height) / dpr - 1e-9)));
+    return QSize(static_cast<int>(std::ceil(pixels(windowWidth(lines)) / dpr - 1e-9)),
+                 static_cast<int>(std::ceil(pixels(windowHeight(lines)) / dpr - 1e-9)));
 }
 
-QSize CanvasWidget::logicalSize() const { return logicalSizeAt(cell_, dpr_); }
+QSize CanvasWidget::logicalSize() const { return logicalSizeAt(cell_, dpr_, lines_); }
 
 // At the window's own size, exactly twipsToPixels.
 int CanvasWidget::px(double t) const {

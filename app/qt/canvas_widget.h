@@ -50,11 +50,16 @@ public:
     // the size of the whole window.
     void setCell(int cell, double dpr);
     int cell() const { return cell_; }
+    // The board has `lines` lines each way: the picture starts again blank, at the size
+    // of the window around that board.
+    void setLines(int lines);
+    int lines() const { return lines_; }
     double devicePixelRatioShown() const { return dpr_; }
     // The size of the whole picture in the window's pixels (device pixels / ratio); and
-    // the size it would have with board cells of `cell` device pixels at ratio `dpr`.
+    // the size it would have with board cells of `cell` device pixels at ratio `dpr`
+    // around a board of `lines` lines.
     QSize logicalSize() const;
-    static QSize logicalSizeAt(int cell, double dpr);
+    static QSize logicalSizeAt(int cell, double dpr, int lines = 19);
     // Twips to device pixels: the left or top edge of what starts at t.
     int toPixels(double twips) const { return px(twips); }
 
@@ -91,6 +96,7 @@ private:
 
     QImage image_;
     int cell_ = 21;
+    int lines_ = 19;
     double dpr_ = 1.0;
     std::array<QImage, static_cast<int>(Pic::Count)> pictures_;
     std::array<bool, static_cast<int>(Pic::Count)> tried_{};

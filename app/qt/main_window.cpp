@@ -139,6 +139,11 @@ void MainWindow::applySize(int percent) {
 
 void MainWindow::setSize(int percent) { applySize(percent); }
 
+void MainWindow::setLines(int lines) {
+    canvas_->setLines(lines);
+    applySize(sizePercent_);
+}
+
 bool MainWindow::sizeFits(int percent) {
     if (ignoreScreen_ || percent == 100) return true;
     QScreen* screen = this->screen();
@@ -147,7 +152,7 @@ bool MainWindow::sizeFits(int percent) {
     // The frame as the window manager drew it; before the window is shown, a usual one.
     const QSize frameExtra = isVisible() ? frameGeometry().size() - geometry().size() : QSize(8, 32);
     const double dpr = devicePixelRatioF();
-    const QSize window = CanvasWidget::logicalSizeAt(cellPixels(percent, dpr), dpr) + frameExtra;
+    const QSize window = CanvasWidget::logicalSizeAt(cellPixels(percent, dpr), dpr, canvas_->lines()) + frameExtra;
     return window.width() <= area.width() && window.height() <= area.height();
 }
 

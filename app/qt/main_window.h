@@ -46,6 +46,7 @@ public:
     // available area, frame included; and the window taking that size.
     bool sizeFits(int percent) override;
     void setSize(int percent) override;
+    void setLines(int lines) override;
     int sizePercent() const { return sizePercent_; }
 
     // For pictures taken without a screen: every size counts as fitting.

@@ -56,6 +56,11 @@ MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines)
     QMenu* taicom = addMenu(taikyoku, "TAICOM", "対COM");
     addItem(taicom, {"SENTE", "先手"});
     addItem(taicom, {"GOTE", "後手"});
+    // The board: 19, 13 or 9 lines each way.
+    QMenu* goban = addMenu(taikyoku, "GOBAN", "碁盤");
+    addItem(goban, {"GOBAN_19", "19路", true, true});
+    addItem(goban, {"GOBAN_13", "13路", true});
+    addItem(goban, {"GOBAN_9", "9路", true});
     taikyoku->addSeparator();
     addItem(taikyoku, {"KIFU_HOZON", "棋譜を保存..."})->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     addItem(taikyoku, {"KIFU_HIRAKU", "棋譜を開く..."})->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -97,7 +102,7 @@ MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines)
     tuyosa->addSeparator();
     addItem(tuyosa, {"COM_SONOTA", "その他のエンジン...", true});
     // The window's size: board cells of 21, 28, 35, 42 and 63 pixels.
-    QMenu* ookisa = addMenu(option, "BAN_OOKISA", "盤の大きさ");
+    QMenu* ookisa = addMenu(option, "BAN_OOKISA", "表示の大きさ");
     for (const char* percent : {"100", "133", "167", "200", "300"}) {
         const std::string name = std::string("BAN_") + percent, caption = std::string(percent) + "%";
         addItem(ookisa, {name.c_str(), caption.c_str(), true, name == "BAN_100"});

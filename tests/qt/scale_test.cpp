@@ -178,7 +178,7 @@ TEST(QtSmallScreenTest, SizesTheScreenCannotHoldAreGreyedAndNotTaken) {
     ASSERT_TRUE(window->start());
     QMenu* sizes = window->findChild<QMenu*>("BAN_OOKISA");
     ASSERT_NE(sizes, nullptr);
-    EXPECT_EQ(sizes->title(), QString::fromUtf8("盤の大きさ"));
+    EXPECT_EQ(sizes->title(), QString::fromUtf8("表示の大きさ"));
     emit sizes->aboutToShow();
     std::string shown;
     for (QAction* a : sizes->actions()) shown += a->text().toStdString() + (a->isEnabled() ? " " : "(灰) ");

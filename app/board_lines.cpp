@@ -1,0 +1,62 @@
+// 碁盤: the menu's choice of board.
+#include "app/board_lines.h"
+
+#include "app/tolvan.h"
+
+namespace tolvan {
+
+namespace {
+
+constexpr const char* lines_prefix = "GOBAN_";
+
+}  // namespace
+
+bool isBoardLines(int lines) {
+    for (int n : board_lines)
+        if (n == lines) return true;
+    return false;
+}
+
+std::string boardLinesItem(int lines) { return lines_prefix + std::to_string(lines); }
+
+bool isBoardLinesItem(const std::string& item) {
+    for (int n : board_lines)
+        if (item == boardLinesItem(n)) return true;
+    return false;
+}
+
+void setBoardLines(Tolvan& g, int lines) {
+    GameState& s = g.s;
+    for (int n : board_lines) g.pf.menu.setChecked(boardLinesItem(n), n == lines);
+    if (s.size == lines) return;
+    s.size = static_cast<i16>(lines);
+    // Every point beyond a smaller board stays empty, whatever a larger one held.
+    for (Grid<i16>* grid : {&s.board, &s.board_saved, &s.scan_mark, &s.judge_map})
+        for (auto& column : *grid) column.fill(0);
+    s.record.reset(rules::Board(lines));
+    s.move_no = 0;
+    s.last_x = s.last_y = 0;
+    s.hint_active = flag_off;
+    g.pf.window.setLines(lines);
+}
+
+void chooseBoardLines(Tolvan& g, const std::string& item) {
+    for (int n : board_lines) {
+        if (item != boardLinesItem(n)) continue;
+        if (g.s.turn != no_side &&
+            g.MsgBox("対局中の棋譜は消えます。\r碁盤を替えてよろしいですか？", Buttons::YesNo, "碁盤") !=
+                Answer::Yes)
+            return;
+        setBoardLines(g, n);
+        g.初期設定();
+        g.prefs.board_lines = n;
+        g.書込_環境設定ファイル();
+        return;
+    }
+}
+
+void applyBoardLines(Tolvan& g) {
+    setBoardLines(g, isBoardLines(g.prefs.board_lines) ? g.prefs.board_lines : 19);
+}
+
+}  // namespace tolvan
