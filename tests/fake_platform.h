@@ -196,6 +196,7 @@ public:
     }
     bool sizeFits(int percent) override { return percent <= largest_size; }
     void setSize(int percent) override { log.push_back("size " + std::to_string(percent)); }
+    void setLines(int lines) override { log.push_back("lines " + std::to_string(lines)); }
     // The largest window size, in per cent, that the pretended screen holds.
     int largest_size = 300;
 

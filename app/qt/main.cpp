@@ -2,7 +2,7 @@
 //
 //   tolvan                     plays
 //   tolvan --screenshot FILE   starts up, writes the window's picture to FILE (PNG), ends
-//          [--scale PERCENT]   ... at that 盤の大きさ instead of the one in the settings
+//          [--scale PERCENT]   ... at that 表示の大きさ instead of the one in the settings
 
 #include <QApplication>
 #include <QCommandLineParser>

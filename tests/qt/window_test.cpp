@@ -287,6 +287,58 @@ TEST_F(QtWindowTest, TheComputerAnswersEveryPressInTheRealWindow) {
     EXPECT_EQ(s.board, board);
 }
 
+// 碁盤 9路 and 13路 in the real window: the window shrinks to the board and its panel,
+// the star points are the board's own, the bottom-right corner is a corner tile, and a
+// press on the centre of each corner point and of the centre lands on it at 100 % and
+// 200 %, where the picture is painted at other sizes.
+TEST_F(QtWindowTest, SmallBoardsFitTheWindowAndTakePressesOnTheirPoints) {
+    struct Case {
+        int lines;
+        QSize window;
+        std::vector<std::pair<int, int>> stars;
+    };
+    const std::vector<Case> cases = {
+        {13, {474, 407}, {{4, 4}, {10, 4}, {7, 7}, {4, 10}, {10, 10}}},
+        {9, {390, 365}, {{3, 3}, {7, 3}, {5, 5}, {3, 7}, {7, 7}}},
+    };
+    GameState& s = window->game().s;
+    CanvasWidget& canvas = window->canvas();
+    for (const Case& c : cases) {
+        window->findChild<QAction*>(QString("GOBAN_%1").arg(c.lines))->trigger();
+        ASSERT_EQ(s.size, c.lines);
+        EXPECT_TRUE(window->findChild<QAction*>(QString("GOBAN_%1").arg(c.lines))->isChecked());
+        if (canvas.devicePixelRatioShown() == 1.0) EXPECT_EQ(canvas.logicalSize(), c.window) << c.lines;
+        // Every command of the bar stays on it, none behind an overflow button.
+        EXPECT_LE(window->menuBar()->sizeHint().width(), window->width()) << c.lines;
+        const QImage& img = canvas.image();
+        for (auto [x, y] : c.stars) {
+            EXPECT_TRUE(isDark(img.pixelColor(cellPixel(x, y) + QPoint(11, 11)))) << c.lines << ": " << x << "," << y;
+            EXPECT_TRUE(isWood(img.pixelColor(cellPixel(x + 1, y) + QPoint(11, 11)))) << c.lines << ": " << x + 1 << "," << y;
+        }
+        // The last line's corner: the lines come from the left and from above only.
+        const QPoint corner = cellPixel(c.lines, c.lines);
+        EXPECT_TRUE(isDark(img.pixelColor(corner + QPoint(4, 10))));
+        EXPECT_TRUE(isWood(img.pixelColor(corner + QPoint(16, 14))));
+
+        for (int percent : {100, 200}) {
+            window->setSize(percent);
+            window->game().初期設定();
+            window->findChild<QAction*>("TAIMAN")->trigger();
+            const double dpr = canvas.devicePixelRatioShown();
+            const int n = c.lines, mid = (n + 1) / 2;
+            for (auto [x, y] : std::vector<std::pair<int, int>>{{1, 1}, {n, 1}, {1, n}, {n, n}, {mid, mid}}) {
+                const QPointF at = QPointF(canvas.toPixels(board_left + x * cell_width + 150),
+                                           canvas.toPixels(board_top + y * cell_height + 150)) /
+                                   dpr * canvas.viewScale();
+                QTest::mouseClick(&canvas, Qt::LeftButton, {}, at.toPoint());
+                EXPECT_NE(s.board[x][y], stone_empty) << n << " at " << percent << "%: " << x << "," << y;
+            }
+            EXPECT_EQ(s.move_no, 5);
+        }
+        window->setSize(100);
+    }
+}
+
 // ---- Input made while the computer thinks ------------------------------------------------
 
 // The computer's turn sleeps without handling events; what a person presses, chooses or

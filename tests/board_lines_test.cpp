@@ -1,0 +1,142 @@
+// 碁盤 on the fake port: the choice of board and its settings line, handicap on the
+// small boards' star points, and whole games of the built-in player on 9 and 13 lines.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/board_lines.h"
+#include "fake_platform.h"
+
+namespace tolvan::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct BoardLines : GameTest {
+    fs::path ini = fs::temp_directory_path() / ("tolvan-lines-" + std::to_string(getpid()) + ".ini");
+    void SetUp() override {
+        fs::remove(ini);
+        g.settings_file = ini.string();
+        g.book_file = "no-such-book.定石";
+        GameTest::SetUp();
+    }
+    void TearDown() override { fs::remove(ini); }
+    std::string iniText() {
+        std::ifstream in(ini, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    // A new start of the program on the same settings file.
+    std::unique_ptr<Fixture> restart() {
+        auto next = std::make_unique<Fixture>();
+        next->game->settings_file = ini.string();
+        next->game->book_file = g.book_file;
+        next->game->Form_Load();
+        return next;
+    }
+};
+
+TEST_F(BoardLines, AChosenBoardAsksInAGameStartsEmptyAndIsKept) {
+    g.MenuClick("TAIMAN");
+    press(10, 10);
+    f.fake.clear();
+    // "No" keeps the game as it is.
+    f.fake.answers.push_back(Answer::No);
+    g.MenuClick("GOBAN_9");
+    EXPECT_EQ(messages(), std::vector<std::string>{
+                              "msg [碁盤] 対局中の棋譜は消えます。\r碁盤を替えてよろしいですか？ (yes/no)"});
+    EXPECT_EQ(s.size, 19);
+    EXPECT_EQ(s.move_no, 1);
+
+    f.fake.clear();
+    g.MenuClick("GOBAN_9");
+    EXPECT_EQ(s.size, 9);
+    EXPECT_EQ(s.turn, no_side);
+    EXPECT_EQ(s.record.size(), 9);
+    EXPECT_EQ(s.board[10][10], stone_empty) << "nothing of the larger board is left beyond the smaller";
+    EXPECT_TRUE(f.fake.checked("GOBAN_9"));
+    EXPECT_FALSE(f.fake.checked("GOBAN_19"));
+    // The window takes the board before anything is drawn on it.
+    const int sized = f.fake.find("lines 9");
+    ASSERT_GE(sized, 0);
+    for (int i = 0; i < sized; ++i)
+        EXPECT_TRUE(f.fake.log[i].rfind("check ", 0) == 0 || f.fake.log[i].rfind("msg ", 0) == 0) << f.fake.log[i];
+    EXPECT_NE(iniText().find("\x8c\xe9\x94\xd5=9\x98\x48\r\n"), std::string::npos) << "碁盤=9路";
+    EXPECT_EQ(restart()->s.size, 9);
+
+    // Back to 19: no line for the default board, and no question without a game.
+    f.fake.clear();
+    g.MenuClick("GOBAN_19");
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(s.size, 19);
+    EXPECT_EQ(iniText().find("\x8c\xe9\x94\xd5="), std::string::npos);
+
+    // A value that names no board offered is the 19-line board.
+    std::ofstream(ini, std::ios::binary) << "\x8c\xe9\x94\xd5=7\x98\x48\r\n";
+    EXPECT_EQ(restart()->s.size, 19);
+}
+
+// △ and ▽ on the small boards: the stones go on the star points, as many as there are.
+TEST_F(BoardLines, HandicapStonesStandOnTheSmallBoardsStarPoints) {
+    struct Case {
+        int lines;
+        std::vector<rules::Point> points;  // in the order the stones are put
+    };
+    const std::vector<Case> cases = {
+        {9, {{5, 5}, {3, 3}, {7, 3}, {3, 7}, {7, 7}}},
+        {13, {{7, 7}, {4, 7}, {10, 7}, {4, 4}, {7, 4}, {10, 4}, {4, 10}, {7, 10}, {10, 10}}},
+    };
+    for (const Case& c : cases) {
+        g.MenuClick("GOBAN_" + std::to_string(c.lines));
+        for (std::size_t k = 0; k <= c.points.size(); ++k) g.MenuClick("LEBEL_DOWN");
+        EXPECT_EQ(s.handicap_level, -static_cast<int>(c.points.size())) << c.lines;
+        rules::Board expected(c.lines);
+        for (const rules::Point& p : c.points) expected.put(p.x, p.y, stone_black);
+        EXPECT_TRUE(s.record.setup().sameStones(expected)) << c.lines;
+        // Back to none: every stone is taken off again.
+        for (std::size_t k = 0; k < c.points.size(); ++k) g.MenuClick("LEBEL_UP");
+        EXPECT_TRUE(s.record.setup().stonesOf(stone_black).empty()) << c.lines;
+    }
+}
+
+// The built-in player against itself on the small boards: every stone is on the board and
+// allowed by the rules, the game's board is the record's, and the game ends by two passes.
+TEST_F(BoardLines, TheBuiltInPlayerPlaysWholeSmallBoardGames) {
+    for (int lines : {9, 13}) {
+        for (int second : {0, 7}) {
+            f.fake.clock_second = second;
+            g.MenuClick("GOBAN_" + std::to_string(lines));
+            g.MenuClick("TAIMAN");
+            rules::History referee(lines);
+            int passes = 0, turns = 0;
+            while (passes < 2 && turns < 3 * lines * lines) {
+                ++turns;
+                // The computer plays whichever colour is to move.
+                s.com_side = s.turn;
+                s.man_side = static_cast<i16>(-s.turn);
+                const int colour = s.turn, before = s.move_no;
+                g.com_ban();
+                if (s.move_no == before) {
+                    ++passes;
+                    referee.pass();
+                    continue;
+                }
+                passes = 0;
+                const rules::Point p{s.last_x, s.last_y};
+                ASSERT_TRUE(p.x >= 1 && p.x <= lines && p.y >= 1 && p.y <= lines) << lines << ": " << p.x << "," << p.y;
+                ASSERT_EQ(referee.why(colour, p.x, p.y), rules::Why::legal) << lines << ": move " << s.move_no;
+                referee.play(colour, p.x, p.y);
+                ASSERT_TRUE(boardOf(s).sameStones(referee.end())) << lines << ": move " << s.move_no;
+            }
+            EXPECT_EQ(passes, 2) << lines << " lines: no end after " << turns << " turns";
+            EXPECT_GT(s.move_no, lines * lines / 3) << lines;
+            g.初期設定();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tolvan::testing
