@@ -1,4 +1,4 @@
-// 盤の大きさ: the menu's choice of window size.
+// 表示の大きさ: the menu's choice of window size.
 #include "app/board_size.h"
 
 #include "app/tolvan.h"

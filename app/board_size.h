@@ -1,4 +1,4 @@
-// 盤の大きさ: the size the window shows the game at, chosen in ｵﾌﾟｼｮﾝ and kept in
+// 表示の大きさ: the size the window shows the game at, chosen in ｵﾌﾟｼｮﾝ and kept in
 // Tolvan.ini. The game itself always works in twips; the window turns them into pixels
 // at the chosen size, so nothing but the picture changes with it.
 #pragma once

@@ -1,5 +1,7 @@
 // The chain scan: marks spread from a start point over the stones of one colour by four
 // directional sweeps, repeated until a sweep finds a liberty or a cycle marks nothing.
+#include <type_traits>
+
 #include "app/tolvan.h"
 
 namespace tolvan {
@@ -28,54 +30,71 @@ inline int spread(GameState& s, int sx, int sy, int tx, int ty, int c) {
     return 0;
 }
 
+// Runs a sweep with the board's size known when the program is built, for the boards
+// offered: the sweeps are the computer's inner loop, and fixed bounds keep them as fast
+// as on a board of one size only.
+template <class Sweep>
+int bySize(const GameState& s, Sweep sweep) {
+    switch (s.size) {
+        case 19: return sweep(std::integral_constant<int, 19>{});
+        case 13: return sweep(std::integral_constant<int, 13>{});
+        case 9: return sweep(std::integral_constant<int, 9>{});
+        default: return sweep(static_cast<int>(s.size));
+    }
+}
+
 }  // namespace
 
 int Tolvan::調査_向右(int c) {
-    const int n = s.size;
-    int marked = 0;
-    for (int y = 1; y <= n; ++y)
-        for (int x = 2; x <= n; ++x) {
-            int r = spread(s, x - 1, y, x, y, c);
-            if (r < 0) return -1;
-            marked += r;
-        }
-    return marked;
+    return bySize(s, [&](auto n) {
+        int marked = 0;
+        for (int y = 1; y <= n; ++y)
+            for (int x = 2; x <= n; ++x) {
+                int r = spread(s, x - 1, y, x, y, c);
+                if (r < 0) return -1;
+                marked += r;
+            }
+        return marked;
+    });
 }
 
 int Tolvan::調査_向左(int c) {
-    const int n = s.size;
-    int marked = 0;
-    for (int y = 1; y <= n; ++y)
-        for (int x = n - 1; x >= 1; --x) {
-            int r = spread(s, x + 1, y, x, y, c);
-            if (r < 0) return -1;
-            marked += r;
-        }
-    return marked;
+    return bySize(s, [&](auto n) {
+        int marked = 0;
+        for (int y = 1; y <= n; ++y)
+            for (int x = n - 1; x >= 1; --x) {
+                int r = spread(s, x + 1, y, x, y, c);
+                if (r < 0) return -1;
+                marked += r;
+            }
+        return marked;
+    });
 }
 
 int Tolvan::調査_向上(int c) {
-    const int n = s.size;
-    int marked = 0;
-    for (int x = 1; x <= n; ++x)
-        for (int y = n - 1; y >= 1; --y) {
-            int r = spread(s, x, y + 1, x, y, c);
-            if (r < 0) return -1;
-            marked += r;
-        }
-    return marked;
+    return bySize(s, [&](auto n) {
+        int marked = 0;
+        for (int x = 1; x <= n; ++x)
+            for (int y = n - 1; y >= 1; --y) {
+                int r = spread(s, x, y + 1, x, y, c);
+                if (r < 0) return -1;
+                marked += r;
+            }
+        return marked;
+    });
 }
 
 int Tolvan::調査_向下(int c) {
-    const int n = s.size;
-    int marked = 0;
-    for (int x = 1; x <= n; ++x)
-        for (int y = 2; y <= n; ++y) {
-            int r = spread(s, x, y - 1, x, y, c);
-            if (r < 0) return -1;
-            marked += r;
-        }
-    return marked;
+    return bySize(s, [&](auto n) {
+        int marked = 0;
+        for (int x = 1; x <= n; ++x)
+            for (int y = 2; y <= n; ++y) {
+                int r = spread(s, x, y - 1, x, y, c);
+                if (r < 0) return -1;
+                marked += r;
+            }
+        return marked;
+    });
 }
 
 // flag_on when the chain of colour c through (x, y) has no liberty; scan_mark then
@@ -83,8 +102,7 @@ int Tolvan::調査_向下(int c) {
 // the marks of the previous scan.
 i16 Tolvan::調査_当たり2(int x, int y, int c) {
     if (調査_四方状態(x, y, stone_empty) == flag_on) return flag_off;
-    for (int i = 1; i <= s.size; ++i)
-        for (int j = 1; j <= s.size; ++j) s.scan_mark[i][j] = 0;
+    for (auto& column : s.scan_mark) column.fill(0);
     s.scan_mark[x][y] = 1;
     for (;;) {
         int total = 0;

@@ -1,4 +1,4 @@
-// 盤の大きさ on the fake port: the choice in the menu, its redraw of the game as it stands,
+// 表示の大きさ on the fake port: the choice in the menu, its redraw of the game as it stands,
 // the settings line, and the start-up with a size the screen does or does not hold.
 #include <gtest/gtest.h>
 

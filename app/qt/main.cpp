@@ -1,4 +1,4 @@
-// Tolvan: a game of Go against the computer on a 19 x 19 board.
+// Tolvan: a game of Go against the computer on a board of 19, 13 or 9 lines.
 //
 //   tolvan                     plays
 //   tolvan --screenshot FILE   starts up, writes the window's picture to FILE (PNG), ends

@@ -42,7 +42,7 @@ public:
     // At the end of the computer's turn, what the person did meanwhile is delivered and
     // discarded; only then does the window take input again.
     void computerTurn(bool running) override;
-    // 盤の大きさ: whether the window at `percent` per cent fits on the screen's
+    // 表示の大きさ: whether the window at `percent` per cent fits on the screen's
     // available area, frame included; and the window taking that size.
     bool sizeFits(int percent) override;
     void setSize(int percent) override;

@@ -1,4 +1,4 @@
-// 盤の大きさ in the real window, offscreen: the picture at 200 % (and at 100 % on a screen
+// 表示の大きさ in the real window, offscreen: the picture at 200 % (and at 100 % on a screen
 // of device pixel ratio 2) is drawn at its own pixels, not enlarged; grid lines keep one
 // thickness; presses land on their points at every size; the version window, the texts
 // of the window's widgets and `--screenshot` follow the size.
