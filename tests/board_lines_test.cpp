@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 
 #include "app/board_lines.h"
 #include "fake_platform.h"
@@ -133,6 +134,27 @@ TEST_F(BoardLines, TheBuiltInPlayerPlaysWholeSmallBoardGames) {
             }
             EXPECT_EQ(passes, 2) << lines << " lines: no end after " << turns << " turns";
             EXPECT_GT(s.move_no, lines * lines / 3) << lines;
+
+            // Both ways of ending judge this board and nothing beyond it: the fills, and
+            // the count with dead stones confirmed by Enter.
+            for (bool count : {false, true}) {
+                f.fake.clear();
+                g.prefs.count_dead_stones = count;
+                if (count) {
+                    g.MenuClick("PASU");
+                    g.MenuClick("PASU");
+                    g.KeyDown(13);
+                } else {
+                    g.MenuClick("HANTEI");
+                }
+                std::smatch m;
+                const std::string all = f.fake.dump();
+                ASSERT_TRUE(std::regex_search(all, m, std::regex("黒\\[(\\d+)\\].*白\\[(\\d+)\\]"))) << all;
+                const int black = std::stoi(m[1]), white = std::stoi(m[2]);
+                EXPECT_LE(black + white, lines * lines) << lines << (count ? " counted" : " filled");
+                EXPECT_GT(black + white, 0) << lines << (count ? " counted" : " filled");
+            }
+            g.prefs.count_dead_stones = false;
             g.初期設定();
         }
     }
