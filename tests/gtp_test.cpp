@@ -675,7 +675,7 @@ TEST(GtpRecord, PrintsAndLoadsGameRecords) {
     std::ofstream(bad) << "(;SZ[19];B[dd];W[pp];B[dd])";
     EXPECT_EQ(f.fail("loadsgf " + bad), "cannot load file: a stone on an occupied point at move 3");
     EXPECT_EQ(f.fail("loadsgf " + (dir / "missing.sgf").string()), "cannot open file");
-    std::ofstream(bad) << "(;SZ[13];B[dd])";
+    std::ofstream(bad) << "(;SZ[7];B[dd])";
     EXPECT_EQ(f.fail("loadsgf " + bad).rfind("cannot load file", 0), 0u);
     EXPECT_EQ(f.ok("list_stones b"), stones);
     fs::remove_all(dir);
