@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/board_lines.h"
 #include "app/tolvan.h"
 #include "game/position.h"
 
@@ -33,10 +34,10 @@ std::vector<sgf::Point> stonesOf(const rules::Board& board, int colour) {
     return out;
 }
 
-bool hasStones(const Grid<i16>& board) {
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y)
-            if (board[x][y] != stone_empty) return true;
+bool hasStones(const GameState& s) {
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y)
+            if (s.board[x][y] != stone_empty) return true;
     return false;
 }
 
@@ -47,6 +48,7 @@ std::vector<sgf::Point> sorted(std::vector<sgf::Point> v) {
 
 // The setup and the moves without comments, to compare records by their play alone.
 bool samePlay(const sgf::Record& a, const sgf::Record& b) {
+    if (a.size != b.size) return false;
     if (sorted(a.black_setup) != sorted(b.black_setup) || sorted(a.white_setup) != sorted(b.white_setup))
         return false;
     if (a.moves.size() != b.moves.size()) return false;
@@ -85,6 +87,7 @@ namespace {
 // before it. `passes` more follow the last, alternating from the side after it.
 sgf::Record playOf(const GameState& s, int moves, int passes) {
     sgf::Record r;
+    r.size = s.record.size();
     const rules::Board& setup = s.record.setup();
     r.black_setup = stonesOf(setup, stone_black);
     r.white_setup = stonesOf(setup, stone_white);
@@ -116,8 +119,9 @@ sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double ko
     if (!game.kifu.result.empty() && samePlay(r, game.kifu.judged))
         r.info.emplace_back("RE", game.kifu.result);
 
-    // What a file that was opened says, where it still holds.
-    if (const auto& opened = game.kifu.opened) {
+    // What a file that was opened says, where it still holds: nothing once the game is
+    // on a board of another size.
+    if (const auto& opened = game.kifu.opened; opened && opened->size == r.size) {
         for (std::size_t i = 0; i < r.moves.size() && i < opened->moves.size(); ++i) {
             const sgf::Move &m = r.moves[i], &o = opened->moves[i];
             if (m.colour != o.colour || m.pass != o.pass || !(m.at == o.at)) break;
@@ -137,8 +141,10 @@ sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double ko
 // ---- Replaying a record ---------------------------------------------------------------
 
 std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& record, int nodes) {
+    // The board of the record's size, one the game plays on (the reader reads no other).
+    if (!isBoardLines(record.size)) return ReplayProblem{ReplayProblem::setup, 0};
     // The setup: no point twice, and no chain without a liberty.
-    rules::Board setup(19);
+    rules::Board setup(record.size);
     for (const auto* stones : {&record.black_setup, &record.white_setup})
         for (const auto& p : *stones) {
             if (!setup.onBoard(p.x, p.y) || setup.at(p.x, p.y) != stone_empty)
@@ -250,7 +256,8 @@ std::string describeProblem(const sgf::Error& e) {
     switch (e.problem) {
     case sgf::Problem::not_sgf: return "SGF形式の棋譜ではありません。";
     case sgf::Problem::syntax: return "棋譜の書き方に誤りがあります。";
-    case sgf::Problem::board_size: return "19路盤の棋譜ではありません。";
+    case sgf::Problem::board_size:
+        return "この大きさの碁盤の棋譜は読めません（読めるのは19路盤、13路盤、9路盤の棋譜です）。";
     case sgf::Problem::game: return "囲碁の棋譜ではありません。";
     case sgf::Problem::text: return "棋譜の文字が読み取れません（文字コードが分かりません）。";
     case sgf::Problem::bad_point:
@@ -298,7 +305,7 @@ void rememberFolder(Tolvan& g, const std::string& file) {
 // choice. Nothing to save is said so; a file that could not be written is named.
 void saveKifu(Tolvan& g) {
     const GameState& s = g.s;
-    if (s.record.stones() == 0 && !hasStones(s.board)) {
+    if (s.record.stones() == 0 && !hasStones(s)) {
         g.MsgBox("保存する棋譜がありません（盤に石がありません）。", Buttons::OK, "棋譜の保存");
         return;
     }

@@ -32,12 +32,13 @@ struct Players {
     std::string white;
 };
 
-// The game's whole record as SGF: the setup stones, every stored move (not only up to
-// the position shown), a pass between two moves of one colour and the passes made after
-// the last move, KM, DT, the players when given, HA for a black handicap and RE when
-// the last judgement judged this record. Information and comments of a record opened
-// from a file are kept where they still hold: the comments of the moves it still
-// shares, the root's comment, and PB, PW, RE, KM and DT while no move has changed.
+// The game's whole record as SGF: the board's size, the setup stones, every stored move
+// (not only up to the position shown), a pass between two moves of one colour and the
+// passes made after the last move, KM, DT, the players when given, HA for a black
+// handicap and RE when the last judgement judged this record. Information and comments
+// of a record opened from a file on a board of this size are kept where they still
+// hold: the comments of the moves it still shares, the root's comment, and PB, PW, RE,
+// KM and DT while no move has changed.
 sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
                          const std::optional<Players>& players);
 
@@ -69,15 +70,16 @@ struct ReplayedRecord {
     int toMove = 1;
 };
 
-// Replays the setup and the first `nodes` moves (all when negative), passes counted, and
-// checks every stone as the game checks a stone played on the board.
+// Replays the setup and the first `nodes` moves (all when negative), passes counted, on a
+// board of the record's size, and checks every stone as the game checks a stone played
+// on the board.
 std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& record, int nodes = -1);
 
 // Replaces the game with the replayed one, in the record-stepping mode at its last
-// position: the board, every stored position, the prisoners and the colour to move
-// come from the record; handicap, reversal, passes and hint start afresh. A game that
-// was running keeps its mode and sides; otherwise it is a game of two people. The
-// window is redrawn whole. `opened` is remembered for the next save.
+// position: the board's size, the board, every stored position, the prisoners and the
+// colour to move come from the record; handicap, reversal, passes and hint start
+// afresh. A game that was running keeps its mode and sides; otherwise it is a game of
+// two people. The window is redrawn whole. `opened` is remembered for the next save.
 void takeUpReplayed(Tolvan& game, const ReplayedRecord& replayed, const sgf::Record& opened);
 
 // Writes `text` to a new file beside `path` and renames it over `path`, so that a

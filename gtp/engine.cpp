@@ -8,6 +8,7 @@
 #include <optional>
 #include <sstream>
 
+#include "app/board_lines.h"
 #include "game/position.h"
 #include "rules/judgement.h"
 
@@ -39,8 +40,13 @@ const char* const analyze_commands =
 // A komi beyond this is no komi any game is played with.
 constexpr double max_komi = 1000;
 
-// The handicap points GTP fixes for 19x19, in the order stones are added.
-const char* const fixed_points[9] = {"D4", "Q16", "D16", "Q4", "D10", "Q10", "K4", "K16", "K10"};
+// The handicap points GTP fixes, in the order stones are added: on 19x19 D4 Q16 D16 Q4
+// D10 Q10 K4 K16 K10, as lines from the left and rows from the top, each the low line
+// (the fourth, on 9x9 the third), the high one (the same from the other edge) or the
+// middle one.
+enum Line { low, high, mid };
+const Line fixed_points[9][2] = {{low, high}, {high, low}, {low, low},  {high, high}, {low, mid},
+                                 {high, mid}, {mid, high}, {mid, low}, {mid, mid}};
 
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -55,7 +61,18 @@ int parseColour(const std::string& text) {
     return 0;
 }
 
-bool onBoard(Point p) { return p.x >= 1 && p.x <= 19 && p.y >= 1 && p.y <= 19; }
+// A vertex on a board of n lines: nothing for text that is no vertex, or a vertex off
+// the board. GTP counts rows from the bottom.
+std::optional<Point> boardPoint(const std::string& text, int n) {
+    auto p = parseVertex(text);
+    if (!p) return std::nullopt;
+    p->y -= 19 - n;
+    if (p->x < 1 || p->x > n || p->y < 1 || p->y > n) return std::nullopt;
+    return p;
+}
+
+// The vertex of point (x, y) of a board of n lines.
+std::string vertexOf(int x, int y, int n) { return vertexName({x, y + 19 - n}); }
 
 bool parseInt(const std::string& text, int& out) {
     if (text.empty() || text.size() > 9) return false;
@@ -105,22 +122,22 @@ std::optional<std::string> countScore(const rules::Board& position,
                                       const std::vector<std::string>& vertices, double komi) {
     std::vector<rules::Point> dead;
     for (const std::string& v : vertices) {
-        const auto p = parseVertex(v);
-        if (!p || !onBoard(*p)) return std::nullopt;
+        const auto p = boardPoint(v, position.size());
+        if (!p) return std::nullopt;
         dead.push_back({p->x, p->y});
     }
     const rules::Count c = rules::count(position, dead);
     return scoreText(c.black(), c.white() + komi);
 }
 
-// Nineteen rows of nineteen entries, the top row first, as board-shaped analysis answers
-// are written.
+// The n rows of n entries of a board of n lines, the top row first, as board-shaped
+// analysis answers are written.
 template <class Entry>
-std::string boardText(Entry entry) {
+std::string boardText(int n, Entry entry) {
     std::string out;
-    for (int y = 1; y <= 19; ++y) {
+    for (int y = 1; y <= n; ++y) {
         if (y > 1) out += "\n";
-        for (int x = 1; x <= 19; ++x) out += (x > 1 ? " " : "") + entry(x, y);
+        for (int x = 1; x <= n; ++x) out += (x > 1 ? " " : "") + entry(x, y);
     }
     return out;
 }
@@ -139,7 +156,7 @@ Engine::Engine(const Options& options)
 
 void Engine::reset() {
     game_->初期設定();
-    record().reset(rules::Board(19));
+    record().reset(rules::Board(game_->s.size));
 }
 
 void Engine::show(int toMove) { takeUpRecord(*game_, record(), toMove); }
@@ -164,7 +181,7 @@ bool Engine::boardEmpty() const {
 }
 
 void Engine::placeSetup(const std::vector<Point>& stones) {
-    rules::Board setup(19);
+    rules::Board setup(game_->s.size);
     for (const Point& p : stones) setup.put(p.x, p.y, stone_black);
     // No stone has been played: the setup is the whole position, and passes made before
     // it stay in the record as they were.
@@ -224,7 +241,8 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     if (command == "boardsize") {
         int n = 0;
         if (args.empty() || !parseInt(args[0], n)) return failure("boardsize not an integer");
-        if (n != 19) return failure("unacceptable size");
+        if (!isBoardLines(n)) return failure("unacceptable size");
+        setBoardLines(*game_, n);
         reset();
         return success();
     }
@@ -288,9 +306,9 @@ Engine::Reply Engine::play(const std::vector<std::string>& args) {
         show(-colour);
         return success();
     }
-    const auto p = parseVertex(args[1]);
+    const auto p = boardPoint(args[1], game_->s.size);
     // A vertex off the board is no vertex of this game: a syntax error, not a refused move.
-    if (!p || !onBoard(*p)) return failure("invalid color or coordinate");
+    if (!p) return failure("invalid color or coordinate");
     if (!record().play(colour, p->x, p->y)) return failure("illegal move");
     show(-colour);
     return success();
@@ -314,7 +332,7 @@ Engine::Reply Engine::genmove(const std::vector<std::string>& args) {
     if (record().stones() > stones) {
         const rules::Move move = record().stone(record().stones() - 1);
         show(-colour);
-        return success(vertexName({move.at.x, move.at.y}));
+        return success(vertexOf(move.at.x, move.at.y, game_->s.size));
     }
     // The computer passed; the record counts the pass once, whether or not the game's
     // own pass already did.
@@ -339,25 +357,34 @@ Engine::Reply Engine::listStones(const std::vector<std::string>& args) {
     const int colour = parseColour(args[0]);
     if (colour == 0) return failure("invalid color");
     const rules::Board board = position();
+    const int n = board.size();
     std::string out;
-    for (int y = 1; y <= 19; ++y)
-        for (int x = 1; x <= 19; ++x)
-            if (board.at(x, y) == colour) out += (out.empty() ? "" : " ") + vertexName({x, y});
+    for (int y = 1; y <= n; ++y)
+        for (int x = 1; x <= n; ++x)
+            if (board.at(x, y) == colour) out += (out.empty() ? "" : " ") + vertexOf(x, y, n);
     return success(out);
 }
 
+// The board with the columns' letters above and below and the rows' numbers beside it,
+// the star points as the game draws them: on 19x19 the 4-4 points, the sides' midpoints
+// on the fourth line and the centre; on 13x13 the 4-4 points and the centre; on 9x9 the
+// 3-3 points and the centre.
 Engine::Reply Engine::showboard() {
     const rules::Board board = position();
-    const std::string letters = "   A B C D E F G H J K L M N O P Q R S T";
+    const int n = board.size();
+    const std::string columns = "   A B C D E F G H J K L M N O P Q R S T";
+    const std::string letters = columns.substr(0, 2 + 2 * n);
+    const int edge = n >= 13 ? 4 : 3, mid = (n + 1) / 2;
+    auto starLine = [&](int v) { return v == edge || v == n + 1 - edge || (n == 19 && v == mid); };
     std::string out = "\n" + letters + "\n";
-    for (int y = 1; y <= 19; ++y) {
-        const int row = 20 - y;
-        char label[8];
+    for (int y = 1; y <= n; ++y) {
+        const int row = n + 1 - y;
+        char label[16];
         std::snprintf(label, sizeof label, "%2d", row);
         out += label;
-        for (int x = 1; x <= 19; ++x) {
+        for (int x = 1; x <= n; ++x) {
             const int v = board.at(x, y);
-            const bool star = (x == 4 || x == 10 || x == 16) && (y == 4 || y == 10 || y == 16);
+            const bool star = (starLine(x) && starLine(y)) || (x == mid && y == mid);
             char c = v == stone_black ? 'X' : v == stone_white ? 'O' : star ? '+' : '.';
             out += ' ';
             out += c;
@@ -366,9 +393,9 @@ Engine::Reply Engine::showboard() {
         out += label;
         const std::string black = std::to_string(board.prisoners(stone_black));
         const std::string white = std::to_string(board.prisoners(stone_white));
-        if (row == 19) out += "    Black (X) prisoners: " + black;
-        if (row == 18) out += "    White (O) prisoners: " + white;
-        if (row == 17) out += "    Moves: " + std::to_string(record().stones());
+        if (y == 1) out += "    Black (X) prisoners: " + black;
+        if (y == 2) out += "    White (O) prisoners: " + white;
+        if (y == 3) out += "    Moves: " + std::to_string(record().stones());
         out += "\n";
     }
     out += letters;
@@ -402,11 +429,14 @@ Engine::Reply Engine::placeHandicap(int n) {
     } else {
         for (int k = 0; k < n; ++k) order.push_back(k);
     }
+    const int size = game_->s.size, edge = size >= 13 ? 4 : 3;
+    const int lines[3] = {edge, size + 1 - edge, (size + 1) / 2};
     std::vector<Point> stones;
     std::string out;
     for (int k : order) {
-        stones.push_back(*parseVertex(fixed_points[k]));
-        out += (out.empty() ? "" : " ") + std::string(fixed_points[k]);
+        const Point p{lines[fixed_points[k][0]], lines[fixed_points[k][1]]};
+        stones.push_back(p);
+        out += (out.empty() ? "" : " ") + vertexOf(p.x, p.y, size);
     }
     placeSetup(stones);
     return success(out);
@@ -426,7 +456,8 @@ Engine::Reply Engine::fixedHandicap(const std::vector<std::string>& args) {
 Engine::Reply Engine::placeFreeHandicap(const std::vector<std::string>& args) {
     int n = 0;
     if (args.empty() || !parseInt(args[0], n)) return failure("handicap not an integer");
-    if (n < 2 || n > 19 * 19 - 1) return failure("invalid number of stones");
+    const int size = game_->s.size;
+    if (n < 2 || n > size * size - 1) return failure("invalid number of stones");
     if (!boardEmpty()) return failure("board not empty");
     return placeHandicap(std::min(n, 9));
 }
@@ -436,13 +467,14 @@ Engine::Reply Engine::setFreeHandicap(const std::vector<std::string>& args) {
     if (args.size() < 2) return failure("bad vertex list");
     std::vector<Point> stones;
     for (const std::string& a : args) {
-        const auto p = parseVertex(a);
-        if (!p || !onBoard(*p)) return failure("bad vertex list");
+        const auto p = boardPoint(a, game_->s.size);
+        if (!p) return failure("bad vertex list");
         for (const Point& q : stones)
             if (q.x == p->x && q.y == p->y) return failure("bad vertex list");
         stones.push_back(*p);
     }
-    if (stones.size() >= 361) return failure("bad vertex list");
+    const std::size_t size = game_->s.size;
+    if (stones.size() >= size * size) return failure("bad vertex list");
     placeSetup(stones);
     return success();
 }
@@ -475,12 +507,13 @@ Engine::Reply Engine::finalStatusList(const std::vector<std::string>& args) {
     const bool alive = status == "alive";
     const rules::Board board = position();
     const rules::PointMap owner = rules::judge(board).owner;
+    const int n = board.size();
     std::string out;
-    for (int y = 1; y <= 19; ++y)
-        for (int x = 1; x <= 19; ++x) {
+    for (int y = 1; y <= n; ++y)
+        for (int x = 1; x <= n; ++x) {
             const int stone = board.at(x, y);
             if (stone == stone_empty || (owner.at(x, y) == stone) != alive) continue;
-            out += (out.empty() ? "" : " ") + vertexName({x, y});
+            out += (out.empty() ? "" : " ") + vertexOf(x, y, n);
         }
     return success(out);
 }
@@ -499,7 +532,7 @@ Engine::Reply Engine::pointScores(const std::vector<std::string>& args) {
     computerTurn(colour);
     GameState& s = game_->s;
     game_->調査_碁盤();
-    const std::string out = boardText([&](int x, int y) -> std::string {
+    const std::string out = boardText(s.size, [&](int x, int y) -> std::string {
         if (s.board[x][y] != stone_empty) return "\"\"";
         char buf[32];
         std::snprintf(buf, sizeof buf, "%.1f", game_->調査_得点(x, y));
@@ -511,8 +544,9 @@ Engine::Reply Engine::pointScores(const std::vector<std::string>& args) {
 // The owner of every point by the judgement, as the colour to show on it; blank where
 // the judgement gives the point to nobody.
 Engine::Reply Engine::owners() {
-    const rules::PointMap owner = rules::judge(position()).owner;
-    return success(boardText([&](int x, int y) -> std::string {
+    const rules::Board board = position();
+    const rules::PointMap owner = rules::judge(board).owner;
+    return success(boardText(board.size(), [&](int x, int y) -> std::string {
         return owner.at(x, y) == stone_black   ? "black"
                : owner.at(x, y) == stone_white ? "white"
                                                : "\"\"";
@@ -540,8 +574,9 @@ Engine::Reply Engine::loadSgf(const std::vector<std::string>& args) {
             if (n < 1) return failure("syntax error");
             nodes = n - 1;
         } else {
-            const auto p = parseVertex(args[1]);
-            if (!p || !onBoard(*p)) return failure("invalid coordinate");
+            // A vertex of the record's board, whatever the board now.
+            const auto p = boardPoint(args[1], record.size);
+            if (!p) return failure("invalid coordinate");
             for (std::size_t i = 0; i < record.moves.size() && nodes < 0; ++i)
                 if (!record.moves[i].pass && record.moves[i].at == sgf::Point{p->x, p->y})
                     nodes = static_cast<int>(i);
@@ -556,8 +591,9 @@ Engine::Reply Engine::loadSgf(const std::vector<std::string>& args) {
         return failure("cannot load file: " + std::string(kinds[problem->kind]) + at);
     }
     const ReplayedRecord& game = std::get<ReplayedRecord>(replayed);
-    // The loaded record becomes the engine's history (and the file is remembered for
-    // printsgf); the game shows its end, with no record stepping.
+    // The loaded record becomes the engine's history on a board of its size (and the
+    // file is remembered for printsgf); the game shows its end, with no record stepping.
+    setBoardLines(*game_, record.size);
     reset();
     takeUpReplayed(*game_, game, record);
     game_->s.record_mode = flag_off;

@@ -23,7 +23,18 @@ std::string Record::get(const std::string& id) const {
 
 namespace {
 
-constexpr int board = 19;
+// The largest board read: setup stones are gathered on a grid of its size before the
+// root's SZ is known, and checked against it when the root ends.
+constexpr int largest = 19;
+
+// SZ's value as a board read: 19, 13 or 9, written "n" or "n:n". 0 for any other.
+int boardSize(std::string_view v) {
+    for (int n : {19, 13, 9}) {
+        const std::string side = std::to_string(n);
+        if (v == side || v == side + ":" + side) return n;
+    }
+    return 0;
+}
 
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
@@ -231,13 +242,13 @@ std::pair<std::string_view, std::optional<std::string_view>> splitCompose(std::s
     return {raw, std::nullopt};
 }
 
-// A point "aa" .. "ss", or nothing.
-std::optional<Point> point(std::string_view raw) {
+// A point on a board of `size` lines, "aa" up to "ss" on 19, or nothing.
+std::optional<Point> point(std::string_view raw, int size) {
     const std::string v = unescape(raw);
     const std::string_view t = trim(v);
     if (t.size() != 2) return std::nullopt;
     const int x = t[0] - 'a' + 1, y = t[1] - 'a' + 1;
-    if (x < 1 || x > board || y < 1 || y > board) return std::nullopt;
+    if (x < 1 || x > size || y < 1 || y > size) return std::nullopt;
     return Point{x, y};
 }
 
@@ -257,18 +268,18 @@ std::string quoted(std::string_view raw) {
 class Setup {
 public:
     void add(int colour, Point p) {
-        Cell& c = cells_[(p.y - 1) * board + (p.x - 1)];
+        Cell& c = cells_[(p.y - 1) * largest + (p.x - 1)];
         if (c.colour == colour) return;
         c.colour = colour;
         c.order = ++count_;
     }
     void into(Record& r) const {
         std::vector<std::pair<int, int>> placed;  // order, cell
-        for (int i = 0; i < board * board; ++i)
+        for (int i = 0; i < largest * largest; ++i)
             if (cells_[i].colour != 0) placed.emplace_back(cells_[i].order, i);
         std::sort(placed.begin(), placed.end());
         for (const auto& [order, i] : placed) {
-            const Point p{i % board + 1, i / board + 1};
+            const Point p{i % largest + 1, i / largest + 1};
             (cells_[i].colour > 0 ? r.black_setup : r.white_setup).push_back(p);
         }
     }
@@ -278,7 +289,7 @@ private:
         int colour = 0;
         long order = 0;
     };
-    std::array<Cell, board * board> cells_{};
+    std::array<Cell, largest * largest> cells_{};
     long count_ = 0;
 };
 
@@ -287,10 +298,15 @@ private:
 // whatever the order of its properties: the game, then the board size, then the rest.
 struct Node {
     std::optional<Error> game, size, other;  // the first problem of each kind
+    bool sized = false;                      // SZ read: a repeated SZ is not looked at
     int moves = 0;                           // values of B and W
     int colour = 0;
     std::string_view move;                    // the first move's raw value
     std::optional<std::string_view> comment;  // the first C, in a node after the root
+    // The setup value that reaches furthest from the upper left, and how far: checked
+    // against the board's size when the root ends.
+    std::string_view widest;
+    int reach = 0;
 };
 
 class Reader {
@@ -382,12 +398,13 @@ private:
                 node.game = Error{Problem::game, 0, "not a game of Go: GM " + quoted(raw)};
             }
         } else if (id == "SZ") {
-            const std::string_view v = trim(raw);
-            if (index == 0 && v != "19" && v != "19:19" && !node.size) {
-                node.size = Error{Problem::board_size, 0, "board size " + quoted(raw)};
+            if (index == 0 && !std::exchange(node.sized, true)) {
+                record_.size = boardSize(trim(raw));
+                if (record_.size == 0)
+                    node.size = Error{Problem::board_size, 0, "board size " + quoted(raw)};
             }
         } else if (id == "AB" || id == "AW") {
-            if (!addSetup(id == "AB" ? 1 : -1, raw) && !node.other) {
+            if (!addSetup(node, id == "AB" ? 1 : -1, raw) && !node.other) {
                 const std::string detail = "setup point off the board: " + quoted(raw);
                 node.other = Error{Problem::bad_point, 0, detail};
             }
@@ -409,6 +426,9 @@ private:
     std::optional<Error> finish(const Node& node) {
         for (const auto* problem : {&node.game, &node.size, &node.other})
             if (*problem) return **problem;
+        if (node.reach > record_.size) {
+            return Error{Problem::bad_point, 0, "setup point off the board: " + quoted(node.widest)};
+        }
         const int number = static_cast<int>(record_.moves.size()) + 1;
         if (node.moves > 1) {
             return Error{Problem::two_moves, number, "more than one move in a node"};
@@ -419,7 +439,7 @@ private:
         const std::string_view v = trim(node.move);
         if (v.empty() || v == "tt") {
             m.pass = true;
-        } else if (const auto p = point(v)) {
+        } else if (const auto p = point(v, record_.size)) {
             m.at = *p;
         } else {
             return Error{Problem::bad_point, number, "move off the board: " + quoted(v)};
@@ -430,13 +450,18 @@ private:
     }
 
     // One value of AB or AW: a point, or a rectangle "aa:cc" of them. False when a
-    // corner is off the board.
-    bool addSetup(int colour, std::string_view raw) {
+    // corner is off the largest board; how far it reaches is noted in the node.
+    bool addSetup(Node& node, int colour, std::string_view raw) {
         if (trim(raw).empty()) return true;
         const auto [first, second] = splitCompose(raw);
-        const auto a = point(first);
-        const auto b = second ? point(*second) : a;
+        const auto a = point(first, largest);
+        const auto b = second ? point(*second, largest) : a;
         if (!a || !b) return false;
+        const int reach = std::max({a->x, a->y, b->x, b->y});
+        if (reach > node.reach) {
+            node.reach = reach;
+            node.widest = raw;
+        }
         for (int y = std::min(a->y, b->y); y <= std::max(a->y, b->y); ++y)
             for (int x = std::min(a->x, b->x); x <= std::max(a->x, b->x); ++x)
                 setup_.add(colour, Point{x, y});
@@ -468,7 +493,7 @@ private:
 // ---------------------------------------------------------------------------------
 // Writing
 
-bool onBoard(Point p) { return p.x >= 1 && p.x <= board && p.y >= 1 && p.y <= board; }
+bool onBoard(Point p, int size) { return p.x >= 1 && p.x <= size && p.y >= 1 && p.y <= size; }
 
 std::string coordinates(Point p) {
     return {static_cast<char>('a' + p.x - 1), static_cast<char>('a' + p.y - 1)};
@@ -506,7 +531,7 @@ std::variant<Record, Error> read(std::string_view bytes) {
 }
 
 std::string write(const Record& record) {
-    std::string out = "(;FF[4]GM[1]CA[UTF-8]SZ[19]\n";
+    std::string out = "(;FF[4]GM[1]CA[UTF-8]SZ[" + std::to_string(record.size) + "]\n";
     std::size_t line = out.size();  // where the current line starts
     std::unordered_set<std::string_view> written;
     for (const auto& property : record.info) {
@@ -527,7 +552,7 @@ std::string write(const Record& record) {
          {std::pair{"AB", &record.black_setup}, std::pair{"AW", &record.white_setup}}) {
         bool any = false;
         for (const Point& p : *stones) {
-            if (!onBoard(p)) continue;
+            if (!onBoard(p, record.size)) continue;
             if (!any) out += id;
             any = true;
             out += '[' + coordinates(p) + ']';
@@ -538,7 +563,7 @@ std::string write(const Record& record) {
     for (const Move& m : record.moves) {
         out += m.colour > 0 ? ";B[" : ";W[";
         // A stone off the board cannot be written: it goes as a pass, keeping the count.
-        if (!m.pass && onBoard(m.at)) out += coordinates(m.at);
+        if (!m.pass && onBoard(m.at, record.size)) out += coordinates(m.at);
         out += ']';
         if (!m.comment.empty()) {
             out += "C[";

@@ -13,8 +13,8 @@
 
 namespace tolvan::sgf {
 
-// A board point: x the column from the left, y the row from the top, both 1..19. In
-// SGF, point "aa" is (1, 1) and "sa" is (19, 1).
+// A board point: x the column from the left, y the row from the top, both 1 up to the
+// board's size. In SGF, point "aa" is (1, 1) and "sa" is (19, 1).
 struct Point {
     int x = 0;
     int y = 0;
@@ -32,6 +32,8 @@ struct Move {
 
 // A game as SGF holds it, all text in UTF-8.
 struct Record {
+    // SZ: the lines of the board each way, 19, 13 or 9; 19 when the file does not say.
+    int size = 19;
     // AB and AW of the root node: the position before the first move.
     std::vector<Point> black_setup;
     std::vector<Point> white_setup;
@@ -48,11 +50,11 @@ struct Record {
     bool operator==(const Record&) const = default;
 };
 
-// Why a text could not be read as a game of 19 x 19.
+// Why a text could not be read as a game on a board of 19, 13 or 9 lines.
 enum class Problem {
     not_sgf,      // no game tree at all ("(;" never comes)
     syntax,       // a game tree that breaks the format (unclosed value, bad identifier ...)
-    board_size,   // SZ other than 19
+    board_size,   // SZ other than 19, 13 or 9 (a square board)
     game,         // GM other than 1 (not a game of Go)
     text,         // the text is in no encoding the reader can decode
     bad_point,    // a move or setup point that is not on the board
@@ -76,13 +78,14 @@ constexpr std::size_t max_bytes = 8u << 20;
 // Reads the main line of the first game tree in `bytes`: the first variation is
 // followed at every branching, the others are skipped. Text is UTF-8, or Shift_JIS or
 // EUC-JP (or another charset that iconv knows) when CA names it, or when the text is
-// not valid UTF-8 and decodes as Shift_JIS, then EUC-JP. B[] and W[] and, on 19 x 19,
-// B[tt] and W[tt] are passes. Compressed point lists ("aa:cc") are expanded. Never
-// crashes, hangs or allocates more than a small multiple of the input.
+// not valid UTF-8 and decodes as Shift_JIS, then EUC-JP. B[] and W[], and B[tt] and
+// W[tt] (off every board read), are passes. Every point must be on the board SZ gives.
+// Compressed point lists ("aa:cc") are expanded. Never crashes, hangs or allocates more
+// than a small multiple of the input.
 std::variant<Record, Error> read(std::string_view bytes);
 
 // Writes the record as one game tree in UTF-8:
-//   (;FF[4]GM[1]CA[UTF-8]SZ[19] + info in its order + AB + AW + one node per move)
+//   (;FF[4]GM[1]CA[UTF-8]SZ[size] + info in its order + AB + AW + one node per move)
 // with "]" and "\" escaped in text values. Reading the result gives the record back.
 std::string write(const Record& record);
 

@@ -48,10 +48,12 @@ struct Launch {
 // One engine process, spoken to through pipes on its standard input and output.
 class GtpProcess {
 public:
-    explicit GtpProcess(std::vector<std::string> args = {}, const Launch& launch = {}) {
+    // `program`: another engine to start instead, given no book.
+    explicit GtpProcess(std::vector<std::string> args = {}, const Launch& launch = {},
+                        const std::string& program = {}) {
         signal(SIGPIPE, SIG_IGN);
-        if (launch.book) args.insert(args.begin(), {"--book", runDir() + "/Tolvan.定石"});
-        args.insert(args.begin(), enginePath());
+        if (launch.book && program.empty()) args.insert(args.begin(), {"--book", runDir() + "/Tolvan.定石"});
+        args.insert(args.begin(), program.empty() ? enginePath() : program);
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -171,7 +173,7 @@ TEST(GtpProtocol, AdministrativeCommands) {
     EXPECT_TRUE(r.ok);
     EXPECT_EQ(r.id, "17");
     EXPECT_EQ(r.text, "Tolvan");
-    r = e.send("18 boardsize 13");
+    r = e.send("18 boardsize 7");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.id, "18");
     EXPECT_EQ(r.text, "unacceptable size");
@@ -377,6 +379,33 @@ TEST(GtpHandicap, TheEnginePlacesFreeHandicapOnTheFixedPoints) {
     EXPECT_EQ(e.fail("place_free_handicap 2"), "board not empty");
     e.ok("clear_board");
     EXPECT_EQ(e.ok("place_free_handicap 360"), "D4 Q16 D16 Q4 D10 Q10 K4 K16 K10");
+}
+
+// The boards of 9, 13 and 19 lines: a new size clears the board, and the handicap
+// points, vertices and the board shown follow it. Other sizes change nothing.
+TEST(GtpBoardSize, NineThirteenAndNineteenLinesOnly) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    const struct {
+        const char* size;
+        const char* handicap;  // fixed_handicap 9
+        const char* corner;    // the upper right corner, then the row past it
+        const char* beyond;
+    } boards[] = {
+        {"9", "C3 G7 C7 G3 C5 G5 E3 E7 E5", "J9", "J10"},
+        {"13", "D4 K10 D10 K4 D7 K7 G4 G10 G7", "N13", "N14"},
+        {"19", "D4 Q16 D16 Q4 D10 Q10 K4 K16 K10", "T19", "T20"},
+    };
+    for (const auto& b : boards) {
+        e.ok(std::string("boardsize ") + b.size);
+        EXPECT_EQ(e.ok("fixed_handicap 9"), b.handicap);
+        e.ok(std::string("play w ") + b.corner);
+        EXPECT_EQ(e.fail(std::string("play w ") + b.beyond), "invalid color or coordinate");
+        const std::string label = std::string(b.size[1] ? "" : " ") + b.size;
+        EXPECT_NE(e.ok("showboard").find(" O " + label + "    Black"), std::string::npos) << b.size;
+    }
+    for (const char* n : {"7", "21"}) EXPECT_EQ(e.fail(std::string("boardsize ") + n), "unacceptable size");
+    EXPECT_EQ(e.ok("list_stones w"), "T19");
 }
 
 // A position with a living group for each side, a white stone taken by black in the
@@ -675,7 +704,7 @@ TEST(GtpRecord, PrintsAndLoadsGameRecords) {
     std::ofstream(bad) << "(;SZ[19];B[dd];W[pp];B[dd])";
     EXPECT_EQ(f.fail("loadsgf " + bad), "cannot load file: a stone on an occupied point at move 3");
     EXPECT_EQ(f.fail("loadsgf " + (dir / "missing.sgf").string()), "cannot open file");
-    std::ofstream(bad) << "(;SZ[13];B[dd])";
+    std::ofstream(bad) << "(;SZ[7];B[dd])";
     EXPECT_EQ(f.fail("loadsgf " + bad).rfind("cannot load file", 0), 0u);
     EXPECT_EQ(f.ok("list_stones b"), stones);
     fs::remove_all(dir);
@@ -805,6 +834,38 @@ TEST(GtpSelfPlay, TwoEnginesAgreeOnEveryMoveAndTheScore) {
         EXPECT_EQ(white.ok("final_score"), score);
         EXPECT_TRUE(std::regex_match(score, std::regex("[BW]\\+\\d+\\.5"))) << score;
     }
+}
+
+// The computer against itself on the smaller boards, every move played in GNU Go on a
+// board of that size, where it must be legal; the game ends within three moves a point.
+// Its record, printed and loaded by a new engine, gives the same position.
+TEST(GtpSelfPlay, SmallBoardsEndWithMovesGnuGoTakes) {
+    REQUIRE_ENGINE();
+    const std::string gnugo = "/usr/games/gnugo";
+    if (!fs::exists(gnugo)) GTEST_SKIP() << "no " << gnugo;
+    const std::string file = fs::temp_directory_path() / ("tolvan-gtp-" + std::to_string(getpid()) + ".sgf");
+    for (const int n : {9, 13}) {
+        const std::string size = std::to_string(n);
+        GtpProcess e({"--second", "5"}), referee({"--mode", "gtp", "--boardsize", size}, {}, gnugo), loaded;
+        e.ok("boardsize " + size);
+        int passes = 0, turns = 0;
+        std::string move;
+        while (passes < 2 && turns < 3 * n * n) {
+            const std::string colour = turns++ % 2 ? "w" : "b";
+            move = e.ok("genmove " + colour);
+            if (move == "resign") break;
+            passes = move == "pass" ? passes + 1 : 0;
+            ASSERT_TRUE(referee.send("play " + colour + " " + move).ok) << size << ": " << colour << " " << move;
+        }
+        EXPECT_TRUE(passes == 2 || move == "resign") << "no end on " << size << " lines";
+        e.ok("printsgf " + file);
+        loaded.ok("loadsgf " + file);
+        for (const char* c : {"list_stones b", "list_stones w"}) {
+            EXPECT_EQ(words(referee.ok(c)), words(e.ok(c))) << size << ": " << c;
+            EXPECT_EQ(loaded.ok(c), e.ok(c)) << size << ": " << c;
+        }
+    }
+    fs::remove(file);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -66,15 +67,16 @@ TEST(SgfRoundTrip, RandomRecordsComeBackUnchanged) {
     };
     for (int round = 0; round < 300; ++round) {
         Record r;
+        r.size = std::array{19, 13, 9}[round % 3];
         bool used[19][19] = {};
         for (int n = pick(6); n > 0; --n) {
-            const Point p{1 + pick(19), 1 + pick(19)};
+            const Point p{1 + pick(r.size), 1 + pick(r.size)};
             if (!std::exchange(used[p.x - 1][p.y - 1], true))
                 (pick(2) ? r.black_setup : r.white_setup).push_back(p);
         }
         for (int n = pick(40); n > 0; --n) {
             const bool pass = pick(8) == 0;
-            const Point at = pass ? Point{} : Point{1 + pick(19), 1 + pick(19)};
+            const Point at = pass ? Point{} : Point{1 + pick(r.size), 1 + pick(r.size)};
             r.moves.push_back({pick(2) ? 1 : -1, pass, at, pick(4) ? "" : text()});
         }
         for (const char* id : {"PB", "PW", "KM", "RE", "DT", "C", "GN", "EV", "HA", "PL", "XYZ"})
@@ -215,7 +217,7 @@ TEST(SgfBadInput, EachProblem) {
         {"(;GM[1]pb[x])", Problem::syntax, 0},
         {"(;GM[1](B[aa]))", Problem::syntax, 0},
         {"(;GM[1];B[aa](;W[bb])(;W[cc]PB[x))", Problem::syntax, 0},
-        {"(;SZ[13])", Problem::board_size, 0},
+        {"(;SZ[7])", Problem::board_size, 0},
         {"(;SZ[19:13])", Problem::board_size, 0},
         {"(;GM[3]SZ[8])", Problem::game, 0},
         {"(;CA[UTF-8]PB[\xff\xff\xff])", Problem::text, 0},
@@ -224,6 +226,9 @@ TEST(SgfBadInput, EachProblem) {
         {"(;;B[aa];W[ab:cd])", Problem::bad_point, 2},
         {"(;AB[aa:ta])", Problem::bad_point, 0},
         {"(;AW[tt])", Problem::bad_point, 0},
+        {"(;AB[jj]SZ[9])", Problem::bad_point, 0},
+        {"(;SZ[13]AB[aa:an])", Problem::bad_point, 0},
+        {"(;SZ[9];B[aa];W[ja])", Problem::bad_point, 2},
         {"(;B[aa];W[bb]B[cc])", Problem::two_moves, 2},
         {"(;;B[aa][bb])", Problem::two_moves, 1},
         {"(;;B[aa];AB[cc];W[dd])", Problem::setup_later, 2},

@@ -13,8 +13,9 @@ namespace tolvan::fuzz {
 
 // An empty text when the position is sound, otherwise what is wrong with it.
 inline std::string positionProblem(const GameState& s) {
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) {
+    const int n = s.size;
+    for (int x = 1; x <= n; ++x)
+        for (int y = 1; y <= n; ++y) {
             const int v = s.board[x][y];
             if (v != stone_empty && v != stone_black && v != stone_white)
                 return "point " + std::to_string(x) + "," + std::to_string(y) + " holds " +
@@ -23,8 +24,8 @@ inline std::string positionProblem(const GameState& s) {
     // Each chain is flooded once; a chain that reaches no empty point has no liberty.
     Grid<bool> seen{};
     int stack[361][2];
-    for (int x = 1; x <= 19; ++x)
-        for (int y = 1; y <= 19; ++y) {
+    for (int x = 1; x <= n; ++x)
+        for (int y = 1; y <= n; ++y) {
             const int c = s.board[x][y];
             if (c == stone_empty || seen[x][y]) continue;
             bool liberty = false;
@@ -39,7 +40,7 @@ inline std::string positionProblem(const GameState& s) {
                 const int nx[4] = {px - 1, px + 1, px, px};
                 const int ny[4] = {py, py, py - 1, py + 1};
                 for (int k = 0; k < 4; ++k) {
-                    if (nx[k] < 1 || nx[k] > 19 || ny[k] < 1 || ny[k] > 19) continue;
+                    if (nx[k] < 1 || nx[k] > n || ny[k] < 1 || ny[k] > n) continue;
                     const int v = s.board[nx[k]][ny[k]];
                     if (v == stone_empty) liberty = true;
                     if (v == c && !seen[nx[k]][ny[k]]) {
