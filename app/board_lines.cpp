@@ -29,6 +29,15 @@ void setBoardLines(Tolvan& g, int lines) {
     GameState& s = g.s;
     for (int n : board_lines) g.pf.menu.setChecked(boardLinesItem(n), n == lines);
     if (s.size == lines) return;
+    // The computer's preferred corner, chosen at the last reset, moves to the same corner
+    // of the new board.
+    const int from = s.size - 3, to = lines - 3;
+    Grid<double> bonus{};
+    bonus[4][4] = s.opening_bonus[4][4];
+    bonus[4][to] = s.opening_bonus[4][from];
+    bonus[to][4] = s.opening_bonus[from][4];
+    bonus[to][to] = s.opening_bonus[from][from];
+    s.opening_bonus = bonus;
     s.size = static_cast<i16>(lines);
     // Every point beyond a smaller board stays empty, whatever a larger one held.
     for (Grid<i16>* grid : {&s.board, &s.board_saved, &s.scan_mark, &s.judge_map})

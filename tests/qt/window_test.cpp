@@ -307,7 +307,9 @@ TEST_F(QtWindowTest, SmallBoardsFitTheWindowAndTakePressesOnTheirPoints) {
         window->findChild<QAction*>(QString("GOBAN_%1").arg(c.lines))->trigger();
         ASSERT_EQ(s.size, c.lines);
         EXPECT_TRUE(window->findChild<QAction*>(QString("GOBAN_%1").arg(c.lines))->isChecked());
-        if (canvas.devicePixelRatioShown() == 1.0) EXPECT_EQ(canvas.logicalSize(), c.window) << c.lines;
+        if (canvas.devicePixelRatioShown() == 1.0) {
+            EXPECT_EQ(canvas.logicalSize(), c.window) << c.lines;
+        }
         // Every command of the bar stays on it, none behind an overflow button.
         EXPECT_LE(window->menuBar()->sizeHint().width(), window->width()) << c.lines;
         const QImage& img = canvas.image();
