@@ -16,16 +16,17 @@
 
 namespace tolvan::gtp {
 
-// A board point, x the column from the left and y the row from the top, 1..19.
+// A board point, x the column from the left and y the row from the top, 1..size.
 using Point = sgf::Point;
 
-// A vertex as GTP writes it: column letter A..T without I, row counted from the bottom.
-std::string vertexName(Point p);
+// A vertex as GTP writes it on a board of `size` lines: column letter from A without I,
+// row counted from the bottom.
+std::string vertexName(Point p, int size = 19);
 
-// Reads a vertex ("D4", "q16", case-insensitive). nullopt for text that is no vertex;
-// a well-formed vertex off the 19x19 board comes back with coordinates outside 1..19.
-// "pass" is not a vertex here.
-std::optional<Point> parseVertex(std::string_view text);
+// Reads a vertex ("D4", "q16", case-insensitive) on a board of `size` lines. nullopt for
+// text that is no vertex; a well-formed vertex off the board comes back with coordinates
+// outside 1..size. "pass" is not a vertex here.
+std::optional<Point> parseVertex(std::string_view text, int size = 19);
 
 // What an engine answered to genmove.
 struct GeneratedMove {
@@ -34,9 +35,9 @@ struct GeneratedMove {
     bool operator==(const GeneratedMove&) const = default;
 };
 
-// Reads the answer to genmove: a vertex on the 19x19 board, "pass" or "resign" (any
-// case), with nothing else around it but spaces. nullopt for anything else.
-std::optional<GeneratedMove> parseGeneratedMove(std::string_view text);
+// Reads the answer to genmove: a vertex on the board of `size` lines, "pass" or "resign"
+// (any case), with nothing else around it but spaces. nullopt for anything else.
+std::optional<GeneratedMove> parseGeneratedMove(std::string_view text, int size = 19);
 
 // One complete reply of an engine.
 struct Reply {

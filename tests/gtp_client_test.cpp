@@ -6,7 +6,9 @@
 
 #include <chrono>
 #include <deque>
+#include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tolvan::gtp {
@@ -106,6 +108,17 @@ TEST(GtpGeneratedMove, APointOnTheBoardPassOrResign) {
     for (int x = 1; x <= 19; ++x)
         for (int y = 1; y <= 19; ++y)
             EXPECT_EQ(parseGeneratedMove(vertexName({x, y})), (M{M::stone, {x, y}}));
+    // On the smaller boards rows count up from their own bottom line, both ways, and a
+    // vertex off them is no move.
+    using Case = std::tuple<const char*, int, std::optional<M>>;
+    for (const auto& [text, size, move] :
+         {Case{"J1", 9, M{M::stone, {9, 9}}}, Case{"N13", 13, M{M::stone, {13, 1}}},
+          Case{"K5", 9, std::nullopt}, Case{"A10", 9, std::nullopt}}) {
+        EXPECT_EQ(parseGeneratedMove(text, size), move) << text;
+        if (move) {
+            EXPECT_EQ(vertexName(move->at, size), text);
+        }
+    }
 }
 
 // An engine played from a script: each read takes the next step. A step is bytes to
