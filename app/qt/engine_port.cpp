@@ -47,7 +47,7 @@ Told toldOf(const rules::History& position) {
             rules::sequence(position, position.stones(), position.passesAtEnd())};
 }
 
-std::string vertex(rules::Point p) { return gtp::vertexName(gtp::Point{p.x, p.y}); }
+std::string vertex(rules::Point p, int size) { return gtp::vertexName(gtp::Point{p.x, p.y}, size); }
 
 bool sameMove(const rules::Node& a, const rules::Node& b) {
     return a.colour == b.colour && a.pass == b.pass && (a.pass || a.at == b.at);
@@ -213,10 +213,27 @@ public:
         return (message + QStringLiteral("\n\nエンジンのエラー出力：\n") + tail).toStdString();
     }
 
+    // Why `command` came to nothing, its `outcome` being other than ok, with the engine's
+    // last words.
+    std::string whyNot(const std::string& command, const gtp::Outcome& outcome, int seconds) {
+        if (outcome.kind != gtp::Outcome::failure) return withErrors(describe(outcome, seconds));
+        const QString said = QString::fromStdString(outcome.text);
+        const std::string boardsize = "boardsize ";
+        if (command.rfind(boardsize, 0) == 0) {
+            const QString lines = QString::fromStdString(command.substr(boardsize.size()));
+            return withErrors(
+                QStringLiteral("エンジンが %1 路盤を受け付けません：%2").arg(lines, said));
+        }
+        return withErrors(QStringLiteral("エンジンが「%1」を受け付けません：%2")
+                              .arg(QString::fromStdString(command), said));
+    }
+
     QProcess process;
     gtp::Client client;
     // The position the engine holds; nothing while that is unknown.
     std::optional<Told> position;
+    // The size of the engine's board; 0 until boardsize has been taken.
+    int size = 0;
 
 private:
     void keepErrors(const QByteArray& bytes) {
@@ -292,7 +309,7 @@ void EnginePort::endSession(int graceMs) {
     session_.reset();
 }
 
-std::optional<std::string> EnginePort::ensureSession() {
+std::optional<std::string> EnginePort::ensureSession(int size) {
     if (session_ && session_->running()) return std::nullopt;
     endSession(broken_grace_ms);
     session_ = std::make_unique<Session>(*this);
@@ -300,17 +317,17 @@ std::optional<std::string> EnginePort::ensureSession() {
         session_.reset();
         return message->toStdString();
     }
-    return setUp(*session_);
+    return setUp(*session_, size);
 }
 
-std::optional<std::string> EnginePort::setUp(Session& s) {
+std::optional<std::string> EnginePort::setUp(Session& s, int size) {
     // GTP 1 engines may not know protocol_version; any answer will do. The first
     // answer may take the engine's loading time.
     const struct {
-        const char* command;
+        std::string command;
         bool must;
     } setup[] = {{"protocol_version", false},
-                 {"boardsize 19", true},
+                 {"boardsize " + std::to_string(size), true},
                  {"clear_board", true},
                  {"komi 0", false}};
     bool first = true;
@@ -319,50 +336,47 @@ std::optional<std::string> EnginePort::setUp(Session& s) {
         first = false;
         const gtp::Outcome o = s.send(step.command, seconds);
         if (o.kind == gtp::Outcome::ok || (o.kind == gtp::Outcome::failure && !step.must)) continue;
-        const QString message =
-            o.kind == gtp::Outcome::failure
-                ? QStringLiteral("エンジンが「%1」を受け付けません：%2")
-                      .arg(QString::fromLatin1(step.command), QString::fromStdString(o.text))
-                : s.describe(o, seconds);
-        return s.withErrors(message);
+        return s.whyNot(step.command, o, seconds);
     }
-    s.position = Told{};  // an empty board
+    s.size = size;
+    s.position = Told{rules::Board(size), {}};  // an empty board
     return std::nullopt;
 }
 
 std::optional<std::string> EnginePort::bringTo(Session& s, const rules::History& history) {
     Told position = toldOf(history);
+    const int size = history.size();
     std::vector<std::string> commands;
     std::size_t from = 0;
-    if (s.position && leadsTo(*s.position, position)) {
+    if (s.size == size && s.position && leadsTo(*s.position, position)) {
         from = s.position->moves.size();
     } else {
-        if (!s.position || !empty(*s.position)) commands.push_back("clear_board");
+        // After boardsize the engine's board may hold anything.
+        if (s.size != size) commands.push_back("boardsize " + std::to_string(size));
+        if (s.size != size || !s.position || !empty(*s.position)) commands.push_back("clear_board");
         // Setup stones are played as moves: set_free_handicap would take black stones on
         // an empty board only.
         for (const auto& p : position.setup.stonesOf(rules::black))
-            commands.push_back("play b " + vertex(p));
+            commands.push_back("play b " + vertex(p, size));
         for (const auto& p : position.setup.stonesOf(rules::white))
-            commands.push_back("play w " + vertex(p));
+            commands.push_back("play w " + vertex(p, size));
     }
     for (std::size_t i = from; i < position.moves.size(); ++i) {
         const rules::Node& m = position.moves[i];
         commands.push_back("play " + colourName(m.colour) + " " +
-                           (m.pass ? std::string("pass") : vertex(m.at)));
+                           (m.pass ? std::string("pass") : vertex(m.at, size)));
     }
-    // Until every command has been taken the engine's position is unknown.
+    // Until every command has been taken the engine's position is unknown, and so is its
+    // size when it is told another.
     s.position.reset();
+    if (s.size != size) s.size = 0;
     for (const std::string& command : commands) {
         const gtp::Outcome o = s.send(command, commandSeconds);
         if (o.kind == gtp::Outcome::ok) continue;
         if (o.kind == gtp::Outcome::cancelled) return std::string();
-        const QString message =
-            o.kind == gtp::Outcome::failure
-                ? QStringLiteral("エンジンが「%1」を受け付けません：%2")
-                      .arg(QString::fromStdString(command), QString::fromStdString(o.text))
-                : s.describe(o, commandSeconds);
-        return s.withErrors(message);
+        return s.whyNot(command, o, commandSeconds);
     }
+    s.size = size;
     s.position = std::move(position);
     return std::nullopt;
 }
@@ -398,7 +412,7 @@ EngineMove EnginePort::genmove(const rules::History& position, int colour,
         return r;
     };
 
-    if (auto message = ensureSession()) {
+    if (auto message = ensureSession(position.size())) {
         result.failure = *message;
         return finish(result);
     }
@@ -417,7 +431,7 @@ EngineMove EnginePort::genmove(const rules::History& position, int colour,
         result.failure = session_->withErrors(session_->describe(o, genmoveSeconds));
         return finish(result);
     }
-    const auto move = gtp::parseGeneratedMove(o.text);
+    const auto move = gtp::parseGeneratedMove(o.text, position.size());
     if (!move) {
         result.failure = session_->withErrors(QStringLiteral("エンジンの答えが読めません：%1")
                                                   .arg(QString::fromStdString(o.text).left(200)));
@@ -482,7 +496,7 @@ std::optional<std::vector<rules::Point>> EnginePort::askDead(Session& s,
     std::vector<rules::Point> dead;
     std::istringstream words(o.text);
     for (std::string word; words >> word;) {
-        const auto p = gtp::parseVertex(word);
+        const auto p = gtp::parseVertex(word, position.size());
         if (!p || end.at(p->x, p->y) == rules::empty) return std::nullopt;
         dead.push_back({p->x, p->y});
     }
@@ -507,7 +521,7 @@ std::vector<rules::Point> EnginePort::deadStones(const rules::History& position,
 
     std::optional<std::vector<rules::Point>> dead;
     if (inUse) {
-        if (!ensureSession()) dead = askDead(*session_, position);
+        if (!ensureSession(position.size())) dead = askDead(*session_, position);
         // An engine out of step (late, garbled, gone) or whose wait was cancelled is
         // ended, as after a failed genmove; one that only refused a command runs on.
         if (cancelled_ || endAfterWait_ || !session_ || !session_->running())
@@ -515,7 +529,8 @@ std::vector<rules::Point> EnginePort::deadStones(const rules::History& position,
     } else {
         // A session of its own, never the port's: the engine in use is not touched.
         Session s(*this);
-        if (!s.start(judge.toStdString()) && !setUp(s)) dead = askDead(s, position);
+        if (!s.start(judge.toStdString()) && !setUp(s, position.size()))
+            dead = askDead(s, position);
         s.end(dead && !cancelled_ ? quitMilliseconds : broken_grace_ms);
         if (endAfterWait_) endSession(broken_grace_ms);
     }

@@ -77,12 +77,14 @@ private:
     // The program `name` in the search folders (or /usr/games, then PATH); empty when
     // there is none.
     QString findProgram(const QString& name) const;
-    // Starts the chosen engine unless it runs; a message when it cannot be used.
-    std::optional<std::string> ensureSession();
-    // Sets up a started engine: protocol, an empty 19 x 19 board, komi 0. A message when
-    // it refuses or fails.
-    std::optional<std::string> setUp(Session& s);
-    // Brings a running engine to `position`; a message when it refuses or fails.
+    // Starts the chosen engine unless it runs, set up for a board of `size` lines; a
+    // message when it cannot be used.
+    std::optional<std::string> ensureSession(int size);
+    // Sets up a started engine: protocol, an empty board of `size` lines, komi 0. A
+    // message when it refuses or fails.
+    std::optional<std::string> setUp(Session& s, int size);
+    // Brings a running engine to `position`, on a board of the position's size (a new
+    // size starts the engine's game over); a message when it refuses or fails.
     std::optional<std::string> bringTo(Session& s, const rules::History& position);
     // The engine's answer to final_status_list dead in `position`, the stones it names
     // as points; nothing when it fails or answers anything but stones of the position.

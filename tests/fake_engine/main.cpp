@@ -10,6 +10,7 @@
 //   --pass           passes at every genmove
 //   --resign         resigns at every genmove
 //   --exit-now       exits at once, before reading anything (status 1)
+//   --only-size N    refuses boardsize with any other number of lines
 //   --banner TEXT    writes TEXT as a line on standard output at start
 //   --stderr TEXT    writes TEXT as a line on standard error at start
 //   --ignore-quit    answers quit but goes on, and ignores the end of its input
@@ -43,6 +44,7 @@ struct Options {
     bool pass = false;
     bool resign = false;
     bool exit_now = false;
+    std::string only_size;
     std::string banner;
     std::string error_text;
     bool ignore_quit = false;
@@ -95,6 +97,8 @@ int main(int argc, char** argv) {
             o.resign = true;
         else if (a == "--exit-now")
             o.exit_now = true;
+        else if (a == "--only-size")
+            o.only_size = value();
         else if (a == "--banner")
             o.banner = value();
         else if (a == "--stderr")
@@ -154,6 +158,10 @@ int main(int argc, char** argv) {
         }
         std::string id, name, colour;
         split(line, id, name, colour);
+        if (name == "boardsize" && !o.only_size.empty() && colour != o.only_size) {
+            say("?" + id + " unacceptable size\n\n");
+            continue;
+        }
         if (name == "final_status_list") {
             if (o.slow > 0) std::this_thread::sleep_for(std::chrono::duration<double>(o.slow));
             if (o.dead && colour == "dead") {
@@ -182,11 +190,11 @@ int main(int argc, char** argv) {
                 continue;
             }
             if (o.illegal) {
-                const auto& board = engine.game().s.board;
+                const auto& s = engine.game().s;
                 std::string occupied;
-                for (int y = 1; y <= 19 && occupied.empty(); ++y)
-                    for (int x = 1; x <= 19 && occupied.empty(); ++x)
-                        if (board[x][y] != 0) occupied = tolvan::gtp::vertexName({x, y});
+                for (int y = 1; y <= s.size && occupied.empty(); ++y)
+                    for (int x = 1; x <= s.size && occupied.empty(); ++x)
+                        if (s.board[x][y] != 0) occupied = tolvan::gtp::vertexName({x, y}, s.size);
                 if (!occupied.empty()) {
                     say("=" + id + " " + occupied + "\n\n");
                     continue;

@@ -57,17 +57,17 @@ void add(rules::History& r, int colour, gtp::Point at) {
     if (!r.play(colour, at.x, at.y)) r.store(r.stones(), {colour, {at.x, at.y}}, r.end());
 }
 
-// A position from moves written "b D16", "w pass" ... A pass between two stones of one
-// colour is the one the record implies there.
-rules::History game(const std::vector<std::string>& moves) {
-    rules::History r;
+// A position from moves written "b D16", "w pass" ... on a board of `size` lines. A pass
+// between two stones of one colour is the one the record implies there.
+rules::History game(const std::vector<std::string>& moves, int size = 19) {
+    rules::History r(size);
     for (const std::string& m : moves) {
         const int colour = m[0] == 'b' ? 1 : -1;
         const std::string where = m.substr(2);
         if (where == "pass")
             r.pass();
         else
-            add(r, colour, *gtp::parseVertex(where));
+            add(r, colour, *gtp::parseVertex(where, size));
     }
     return r;
 }
@@ -273,6 +273,19 @@ TEST_F(QtEnginePortTest, EveryFailureIsReportedAndEndsTheEngine) {
     // A move the engine refuses: the game and the engine disagree about the rules.
     expectFailure(fake(), game({"b D16", "w D16"}),
                   {"エンジンが「play w D16」を受け付けません：illegal move"});
+}
+
+// A running engine is told the size of a game on another board; refusing it, it gives
+// way with the size named.
+TEST_F(QtEnginePortTest, AnEngineRefusingTheBoardsSizeGivesWayNamingIt) {
+    port->use(fake("--only-size 19"));
+    ASSERT_EQ(ask(game({"b D16"}), -1).kind, EngineMove::stone);
+    received();
+    const EngineMove m = ask(game({"b E5"}, 9), -1);
+    EXPECT_EQ(m.kind, EngineMove::failed);
+    EXPECT_NE(m.failure.find("エンジンが 9 路盤を受け付けません：unacceptable size"),
+              std::string::npos) << m.failure;
+    EXPECT_EQ(received().at(0), "boardsize 9");
 }
 
 TEST_F(QtEnginePortTest, AnEngineTooSlowIsGivenUpAtTheTimeLimit) {
@@ -515,6 +528,21 @@ TEST_F(QtEnginePortTest, GnuGoPlaysAgainstUs) {
             EXPECT_FALSE(!earlier.pass && earlier.at == (rules::Point{at.x, at.y}));
         EXPECT_FALSE(at == (gtp::Point{4, 16}));
         add(position, -1, at);
+        position.pass();
+    }
+}
+
+// On a 9 x 9 board every answer is a stone the rules allow there.
+TEST_F(QtEnginePortTest, GnuGoPlaysAgainstUsOnNineByNine) {
+    if (!QFileInfo(QStringLiteral("/usr/games/gnugo")).isExecutable())
+        GTEST_SKIP() << "GNU Go is not installed";
+    port->use("/usr/games/gnugo --mode gtp --level 1");
+    rules::History position = game({"b E5", "w C3", "b G7"}, 9);
+    for (int turn = 0; turn < 3; ++turn) {
+        const EngineMove m = ask(position, -1);
+        ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
+        EXPECT_EQ(position.why(-1, m.x, m.y), rules::Why::legal) << m.x << "," << m.y;
+        add(position, -1, {m.x, m.y});
         position.pass();
     }
 }
