@@ -62,17 +62,15 @@ int parseColour(const std::string& text) {
 }
 
 // A vertex on a board of n lines: nothing for text that is no vertex, or a vertex off
-// the board. GTP counts rows from the bottom.
+// the board.
 std::optional<Point> boardPoint(const std::string& text, int n) {
-    auto p = parseVertex(text);
-    if (!p) return std::nullopt;
-    p->y -= 19 - n;
-    if (p->x < 1 || p->x > n || p->y < 1 || p->y > n) return std::nullopt;
+    auto p = parseVertex(text, n);
+    if (!p || p->x < 1 || p->x > n || p->y < 1 || p->y > n) return std::nullopt;
     return p;
 }
 
 // The vertex of point (x, y) of a board of n lines.
-std::string vertexOf(int x, int y, int n) { return vertexName({x, y + 19 - n}); }
+std::string vertexOf(int x, int y, int n) { return vertexName({x, y}, n); }
 
 bool parseInt(const std::string& text, int& out) {
     if (text.empty() || text.size() > 9) return false;
