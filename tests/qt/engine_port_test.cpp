@@ -388,9 +388,9 @@ const std::vector<std::string> toldEnded{"protocol_version", "boardsize 19", "cl
                                          "play w Q3", "play b pass", "play w pass",
                                          "final_status_list dead"};
 
-std::set<std::string> names(const std::vector<rules::Point>& points) {
+std::set<std::string> names(const std::vector<rules::Point>& points, int size = 19) {
     std::set<std::string> out;
-    for (const rules::Point& p : points) out.insert(gtp::vertexName({p.x, p.y}));
+    for (const rules::Point& p : points) out.insert(gtp::vertexName({p.x, p.y}, size));
     return out;
 }
 
@@ -577,6 +577,22 @@ TEST_F(QtEnginePortTest, GnuGoJudgesTheDeadStonesOfAFinishedGame) {
                 static_cast<long long>(timer.elapsed()));
     EXPECT_FALSE(port->engineInUse());
     EXPECT_TRUE(newChildren().empty());
+
+    // On 9 x 9 GNU Go is told the board's size: a lone stone in each side's hole is dead.
+    rules::Board nine(9);
+    for (int y = 1; y <= 9; ++y)
+        for (int x = 1; x <= 9; ++x) {
+            const bool eye = (x == 2 || x == 8) && (y == 2 || y == 8);
+            const bool hole = x >= 4 && x <= 6 && (y <= 3 || y >= 7);
+            if (!eye && !hole) nine.put(x, y, y <= 4 ? rules::black : rules::white);
+        }
+    nine.put(5, 2, rules::white);
+    nine.put(5, 8, rules::black);
+    rules::History small;
+    small.reset(nine);
+    small.pass();
+    small.pass();
+    EXPECT_EQ(names(port->deadStones(small, 10), 9), (std::set<std::string>{"E2", "E8"}));
 }
 
 }  // namespace
