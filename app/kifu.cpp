@@ -256,8 +256,7 @@ std::string describeProblem(const sgf::Error& e) {
     switch (e.problem) {
     case sgf::Problem::not_sgf: return "SGF形式の棋譜ではありません。";
     case sgf::Problem::syntax: return "棋譜の書き方に誤りがあります。";
-    case sgf::Problem::board_size:
-        return "この大きさの碁盤の棋譜は読めません（読めるのは19路盤、13路盤、9路盤の棋譜です）。";
+    case sgf::Problem::board_size: return "19路盤の棋譜ではありません。";
     case sgf::Problem::game: return "囲碁の棋譜ではありません。";
     case sgf::Problem::text: return "棋譜の文字が読み取れません（文字コードが分かりません）。";
     case sgf::Problem::bad_point:

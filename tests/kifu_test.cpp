@@ -294,7 +294,7 @@ TEST_F(Kifu, AFileThatCannotBeUsedChangesNothingAndSaysWhy) {
     const int moves = s.move_no, turn = s.turn;
     const std::vector<std::pair<std::string, std::string>> files = {
         {"This is a letter, not a game.", "SGF形式の棋譜ではありません。"},
-        {"(;GM[1]SZ[7];B[cc])", "この大きさの碁盤の棋譜は読めません（読めるのは19路盤、13路盤、9路盤の棋譜です）。"},
+        {"(;GM[1]SZ[7];B[cc])", "19路盤の棋譜ではありません。"},
         {"(;SZ[19];B[dd];W[pp];B[dd])", "3手目は石のある所に打たれています。"},
         {"(;AB[ba][ab];W[aa])", "1手目は自殺点に打たれています。"},
         {"(;SZ[19];B[dd];W[pp];B[zz])", "3手目の位置が盤の外です。"},
