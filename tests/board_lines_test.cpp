@@ -80,6 +80,30 @@ TEST_F(BoardLines, AChosenBoardAsksInAGameStartsEmptyAndIsKept) {
     EXPECT_EQ(restart()->s.size, 19);
 }
 
+// A record saved on 13 lines opens on 13 lines whatever board was chosen: the board, the
+// menu's tick and the window follow the record.
+TEST_F(BoardLines, ARecordOpensOnItsOwnBoard) {
+    const std::string file = (fs::temp_directory_path() / ("tolvan-lines-" + std::to_string(getpid()) + ".sgf")).string();
+    g.MenuClick("GOBAN_13");
+    g.MenuClick("TAIMAN");
+    press(13, 13);
+    press(1, 13);
+    const std::string played = boardText(s);
+    f.fake.files_chosen.push_back(file);
+    g.MenuClick("KIFU_HOZON");
+    g.MenuClick("GOBAN_19");
+
+    f.fake.clear();
+    f.fake.files_chosen.push_back(file);
+    g.MenuClick("KIFU_HIRAKU");
+    fs::remove(file);
+    EXPECT_EQ(s.size, 13);
+    EXPECT_TRUE(f.fake.checked("GOBAN_13"));
+    EXPECT_TRUE(f.fake.has("lines 13"));
+    EXPECT_EQ(boardText(s), played);
+    EXPECT_EQ(s.move_no, 2);
+}
+
 // △ and ▽ on the small boards: the stones go on the star points, as many as there are.
 TEST_F(BoardLines, HandicapStonesStandOnTheSmallBoardsStarPoints) {
     struct Case {
