@@ -565,14 +565,18 @@ TEST_F(QtEnginePortTest, GnuGoJudgesTheDeadStonesOfAFinishedGame) {
                 board.put(x, y, y <= 10 ? rules::black : rules::white);
     board.put(9, 6, rules::white);
     board.put(12, 14, rules::black);
-    rules::History position;
-    position.reset(board);
-    position.pass();
-    position.pass();
+    // The game ended by two passes on that board.
+    auto passedOut = [](const rules::Board& b) {
+        rules::History h;
+        h.reset(b);
+        h.pass();
+        h.pass();
+        return h;
+    };
 
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(names(port->deadStones(position, 10)), (std::set<std::string>{"J14", "M6"}));
+    EXPECT_EQ(names(port->deadStones(passedOut(board), 10)), (std::set<std::string>{"J14", "M6"}));
     std::printf("GNU Go judged the dead stones in %lld ms\n",
                 static_cast<long long>(timer.elapsed()));
     EXPECT_FALSE(port->engineInUse());
@@ -588,11 +592,7 @@ TEST_F(QtEnginePortTest, GnuGoJudgesTheDeadStonesOfAFinishedGame) {
         }
     nine.put(5, 2, rules::white);
     nine.put(5, 8, rules::black);
-    rules::History small;
-    small.reset(nine);
-    small.pass();
-    small.pass();
-    EXPECT_EQ(names(port->deadStones(small, 10), 9), (std::set<std::string>{"E2", "E8"}));
+    EXPECT_EQ(names(port->deadStones(passedOut(nine), 10), 9), (std::set<std::string>{"E2", "E8"}));
 }
 
 }  // namespace
