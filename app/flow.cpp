@@ -49,7 +49,12 @@ void Tolvan::HANTEI_Click() {
         return;
     }
     対局_判定();
+    // The position comes back as it was shown: the numbers and the last stone's mark.
     if (checked("BANGOU")) 描画_全手順番号(s.move_no - 1);
+    if (s.move_no > 0) {
+        const rules::Move m = recordedMove(s, s.move_no - 1);
+        if (s.board[m.at.x][m.at.y] != stone_empty) 描画_打駒印(m.at.x, m.at.y, mark_color);
+    }
 }
 
 }  // namespace tolvan

@@ -206,6 +206,12 @@ void takeUpReplayed(Tolvan& game, const ReplayedRecord& replayed, const sgf::Rec
     game.kifu.opened = opened;
     game.kifu.result.clear();
     game.画面_再描画();
+    // In a game against the computer whose turn it is, the computer answers at once, as
+    // after any other change of position.
+    if (running && s.play_mode == mode_com && s.turn == s.com_side) {
+        s.record_mode = flag_off;
+        game.com_ban();
+    }
 }
 
 // ---- Files ----------------------------------------------------------------------------

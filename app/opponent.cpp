@@ -46,9 +46,6 @@ void fallBack(Tolvan& g, const std::string& why) {
     g.pf.opponent.use("");
 }
 
-std::string vertexText(int size, int x, int y) {
-    return std::string(1, static_cast<char>(x <= 8 ? 'A' + x - 1 : 'A' + x)) + std::to_string(size + 1 - y);
-}
 
 }  // namespace
 
@@ -104,7 +101,7 @@ EngineTurn askEngine(Tolvan& g) {
         const rules::Why why = positionOf(s, true).why(s.turn, m.x, m.y);
         const bool on = why != rules::Why::off_board;
         if (why == rules::Why::legal) return {EngineTurn::stone, m.x, m.y};
-        fallBack(g, "エンジンの手（" + (on ? vertexText(s.size, m.x, m.y) : std::string("盤の外")) +
+        fallBack(g, "エンジンの手（" + (on ? pointLabel({m.x, m.y}) : std::string("盤の外")) +
                         "）は打てない手です。");
         return {};
     }

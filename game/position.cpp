@@ -29,6 +29,10 @@ rules::Move recordedMove(const GameState& s, int k) {
     return k >= 0 && k < s.record.stones() ? s.record.stone(k) : rules::Move{};
 }
 
+std::string pointLabel(rules::Point p) {
+    return std::string(1, static_cast<char>('A' + p.x - 1)) + std::to_string(p.y);
+}
+
 void takeUpRecord(Tolvan& game, const rules::History& record, int toMove) {
     GameState& s = game.s;
     if (record.size() != s.size) {

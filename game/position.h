@@ -2,6 +2,8 @@
 // and how a whole record is taken up as the game.
 #pragma once
 
+#include <string>
+
 #include "game/state.h"
 #include "rules/board.h"
 #include "rules/history.h"
@@ -21,6 +23,10 @@ rules::Board positionOf(const GameState& s, bool passes);
 
 // Move k + 1 of the record; no stone (colour and point 0) for a k outside it.
 rules::Move recordedMove(const GameState& s, int k);
+
+// A point as the board's labels name it: the column's letter from A (I included) and the
+// row's number counted from the top, "D16" for (4, 16).
+std::string pointLabel(rules::Point p);
 
 // Replaces the game's record with `record` and shows its end: the board, the move count,
 // the last stone, the prisoners and the passes come from the record, `toMove` is to move.

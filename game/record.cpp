@@ -66,7 +66,7 @@ void Tolvan::recordMove(int x, int y, int t) {
 }
 
 // The stone enters the record at the position shown, with the board after it; the
-// moves that had been stepped back over are dropped.
+// moves that had been stepped back over are dropped, and earlier passes are forgotten.
 void Tolvan::storeMove(int x, int y, int t) {
     s.board[x][y] = static_cast<i16>(t);
     rules::Board after = boardOf(s);
@@ -74,6 +74,10 @@ void Tolvan::storeMove(int x, int y, int t) {
     s.record.store(s.move_no, rules::Move{t, {x, y}}, after);
     s.move_no = static_cast<i16>(s.move_no + 1);
     s.turn = static_cast<i16>(-s.turn);
+    // A stone ends any run of passes: the game ends only when the two players pass one
+    // after the other.
+    s.com_passed = flag_off;
+    s.man_passed = flag_off;
 }
 
 // Removes every chain of -t that a stone of t on (x, y) leaves without a liberty, one

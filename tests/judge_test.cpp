@@ -142,7 +142,8 @@ TEST_F(Pass, TwoPersonGameEndsAtTheSecondPass) {
                                                           "msg [ ] 先手の番です"}));
     EXPECT_EQ(s.turn, stone_black);
     EXPECT_EQ(s.move_no, 1);
-    g.MouseDown(pressX(5), pressY(5));  // a stone between does not clear the pass
+    g.MouseDown(pressX(5), pressY(5));  // a stone between clears the pass
+    g.PASU_Click();                     // 後手 passes again, 先手 passes at once
     f.fake.clear();
     f.fake.answers = {Answer::Yes, Answer::OK, Answer::Yes};
     g.PASU_Click();

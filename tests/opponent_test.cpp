@@ -189,7 +189,7 @@ TEST_F(Opponents, AFailingEngineGivesWayToTheBuiltInPlayer) {
     f.fake.clear();
     press(10, 10);
     EXPECT_EQ(messages(), std::vector<std::string>{
-                              "msg [COMの強さ] エンジンの手（D16）は打てない手です。\r\r標準のCOMが打ちます。COMの強さは「標準」に戻ります。"});
+                              "msg [COMの強さ] エンジンの手（D4）は打てない手です。\r\r標準のCOMが打ちます。COMの強さは「標準」に戻ります。"});
     EXPECT_EQ(s.move_no, 4);
     EXPECT_EQ(ticked(), "COM_HYOUJUN");
 }

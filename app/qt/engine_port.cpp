@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/gtp_client.h"
+#include "game/position.h"
 
 #ifdef __linux__
 #include <signal.h>
@@ -224,6 +225,16 @@ public:
             return withErrors(
                 QStringLiteral("エンジンが %1 路盤を受け付けません：%2").arg(lines, said));
         }
+        // A stone is named as the board's labels name its point, not in the engine's terms.
+        std::istringstream words(command);
+        std::string verb, colour, vertex;
+        words >> verb >> colour >> vertex;
+        if (verb == "play" && vertex != "pass")
+            if (const auto p = gtp::parseVertex(vertex, size > 0 ? size : 19)) {
+                const QString stone = colour == "b" ? QStringLiteral("黒") : QStringLiteral("白");
+                return withErrors(QStringLiteral("エンジンが%1の %2 の手を受け付けません：%3")
+                                      .arg(stone, QString::fromStdString(pointLabel({p->x, p->y})), said));
+            }
         return withErrors(QStringLiteral("エンジンが「%1」を受け付けません：%2")
                               .arg(QString::fromStdString(command), said));
     }

@@ -270,9 +270,10 @@ TEST_F(QtEnginePortTest, EveryFailureIsReportedAndEndsTheEngine) {
                   {"エンジンの答えが読めません：I would rather not say"});
     expectFailure(fake("--answer Z99"), position, {"エンジンの答えが読めません：Z99"});
     expectFailure(fake("--banner Welcome"), position, {"エンジンの答えが読めません：Welcome"});
-    // A move the engine refuses: the game and the engine disagree about the rules.
+    // A move the engine refuses: the game and the engine disagree about the rules. The
+    // point is named as the board names it (GTP D16 is the board's D4).
     expectFailure(fake(), game({"b D16", "w D16"}),
-                  {"エンジンが「play w D16」を受け付けません：illegal move"});
+                  {"エンジンが白の D4 の手を受け付けません：illegal move"});
 }
 
 // A running engine is told the size of a game on another board; refusing it, it gives
