@@ -75,7 +75,9 @@ std::string quoted(const std::string& path) { return "「" + path + "」"; }
 Players playersOfGame(const Tolvan& game) {
     const GameState& s = game.s;
     if (s.play_mode == mode_com) {
-        const std::string person = "あなた", computer = "Tolvan（コンピュータ）";
+        // The engine that plays the computer's moves by its own name, else the game.
+        const std::string engine = game.pf.opponent.engineInUse() ? game.pf.opponent.engineName() : "";
+        const std::string person = "あなた", computer = engine.empty() ? "Tolvan（コンピュータ）" : engine;
         return s.man_side == stone_black ? Players{person, computer} : Players{computer, person};
     }
     return {"先手", "後手"};

@@ -199,6 +199,9 @@ public:
     virtual std::vector<rules::Point> deadStones(const rules::History& position, int seconds) = 0;
     // Ends the engine: quit, then killed after a short wait.
     virtual void stop() = 0;
+    // The running engine's name and version as it tells them ("GNU Go 3.8"); empty when
+    // no engine runs or it does not say.
+    virtual std::string engineName() { return {}; }
 };
 
 // The whole port, as handed to the game.

@@ -143,6 +143,7 @@ public:
         engine_command = command;
     }
     bool engineInUse() override { return !engine_command.empty(); }
+    std::string engineName() override { return engine_command.empty() ? "" : engine_name; }
     std::optional<std::string> check(const std::string& command) override {
         log.push_back("check engine {" + command + "}");
         return engine_check;
@@ -233,6 +234,7 @@ public:
     std::deque<std::optional<std::string>> texts_entered;
     std::vector<EngineOffer> engines;
     std::string engine_command;
+    std::string engine_name;
     std::optional<std::string> engine_check;
     std::deque<EngineMove> engine_moves;
     int thinking_seconds = 0;

@@ -112,6 +112,9 @@ TEST_F(Opponents, TheEnginesStoneIsPlayedAsTheComputersStone) {
     EXPECT_EQ(s.move_no, 2);
     EXPECT_EQ(s.turn, stone_black);
     EXPECT_TRUE(messages().empty());
+    // The record names the engine that played white, by its own name.
+    f.fake.engine_name = "GNU Go 3.8";
+    EXPECT_EQ(playersOfGame(g).white, "GNU Go 3.8");
 
     // The engine's pass is the computer's pass.
     f.fake.engine_moves.push_back({EngineMove::pass, 0, 0, {}});

@@ -245,6 +245,8 @@ public:
     std::optional<Told> position;
     // The size of the engine's board; 0 until boardsize has been taken.
     int size = 0;
+    // The engine's name and version, once asked.
+    std::optional<std::string> name;
 
 private:
     void keepErrors(const QByteArray& bytes) {
@@ -312,6 +314,21 @@ void EnginePort::stop() {
         return;
     }
     endSession(quitMilliseconds);
+}
+
+std::string EnginePort::engineName() {
+    if (busy_ || !session_ || !session_->running()) return {};
+    if (!session_->name) {
+        // Asked once per engine started; an engine that does not say has no name here.
+        std::string said;
+        for (const char* command : {"name", "version"}) {
+            const gtp::Outcome o = session_->send(command, commandSeconds);
+            if (o.kind != gtp::Outcome::ok || o.text.empty()) continue;
+            said += (said.empty() ? "" : " ") + o.text;
+        }
+        session_->name = said;
+    }
+    return *session_->name;
 }
 
 void EnginePort::endSession(int graceMs) {

@@ -43,6 +43,7 @@ public:
     // no stone. Waits like genmove: the window lives, and cancel() ends the wait.
     std::vector<rules::Point> deadStones(const rules::History& position, int seconds) override;
     void stop() override;
+    std::string engineName() override;
 
     // For the end of the program during the computer's turn: a genmove or check that is
     // waiting for the engine returns at once (genmove answers `cancelled`) and the

@@ -95,6 +95,7 @@ TEST_F(EngineGame, TheEnginesMovesArePlayedAsTheComputersMoves) {
     }
     EXPECT_TRUE(messages.empty());
     EXPECT_NE(window->engines().enginePid(), 0) << "the engine runs between moves";
+    EXPECT_EQ(window->engines().engineName(), "Tolvan 1.0") << "its GTP name and version";
     ASSERT_GE(waits.size(), 2u);
     EXPECT_EQ(waits[0].first, 0.2);
     EXPECT_EQ(waits[1].first, 0.5);
