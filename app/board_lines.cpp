@@ -1,6 +1,7 @@
 // 碁盤: the menu's choice of board.
 #include "app/board_lines.h"
 
+#include "app/kept_games.h"
 #include "app/tolvan.h"
 
 namespace tolvan {
@@ -56,6 +57,7 @@ void chooseBoardLines(Tolvan& g, const std::string& item) {
             g.MsgBox("対局中の棋譜は消えます。\r碁盤を替えてよろしいですか？", Buttons::YesNo, "碁盤") !=
                 Answer::Yes)
             return;
+        keepGame(g);
         setBoardLines(g, n);
         g.初期設定();
         g.prefs.board_lines = n;

@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "app/board_lines.h"
+#include "app/kept_games.h"
 #include "app/tolvan.h"
 #include "game/position.h"
 
@@ -198,6 +199,7 @@ std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& reco
 void takeUpReplayed(Tolvan& game, const ReplayedRecord& replayed, const sgf::Record& opened) {
     GameState& s = game.s;
     const bool running = s.turn != no_side;
+    keepGame(game);
     takeUpRecord(game, replayed.history, replayed.toMove);
     s.record_mode = flag_on;
     if (!running) {
@@ -293,8 +295,13 @@ std::string describeProblem(const ReplayProblem& p) {
 
 namespace {
 
+// The folder last used, else the kept games' folder once it exists, else the folder
+// the program was started from.
 std::string startFolder(Tolvan& g) {
-    return g.prefs.kifu_folder.empty() ? g.s.start_dir : g.prefs.kifu_folder;
+    if (!g.prefs.kifu_folder.empty()) return g.prefs.kifu_folder;
+    std::error_code ec;
+    if (!g.kept_games_folder.empty() && fs::is_directory(g.kept_games_folder, ec)) return g.kept_games_folder;
+    return g.s.start_dir;
 }
 
 // The folder of the chosen file is where the dialogs start next time, in this run and

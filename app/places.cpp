@@ -47,12 +47,19 @@ std::string Places::settingsFile() const {
     return settings_name;
 }
 
+std::string Places::keptGamesFolder() const {
+    if (portable()) return (fs::path(program_dir) / "games").string();
+    if (!data_home.empty()) return (fs::path(data_home) / "tolvan" / "games").string();
+    return {};
+}
+
 std::string installedLibraryDir(const std::string& programDir) {
     return joined(programDir, TOLVAN_LIB_FROM_PROGRAM);
 }
 
 Places placesOf(const std::string& programDir, const std::string& currentDir,
-                const std::string& xdgConfigHome, const std::string& home) {
+                const std::string& xdgConfigHome, const std::string& home,
+                const std::string& xdgDataHome) {
     Places p;
     p.program_dir = programDir;
     p.installed_data = joined(programDir, TOLVAN_DATA_FROM_PROGRAM);
@@ -62,6 +69,10 @@ Places placesOf(const std::string& programDir, const std::string& currentDir,
         p.config_home = xdgConfigHome;
     else if (!home.empty())
         p.config_home = (fs::path(home) / ".config").string();
+    if (!xdgDataHome.empty() && fs::path(xdgDataHome).is_absolute())
+        p.data_home = xdgDataHome;
+    else if (!home.empty())
+        p.data_home = (fs::path(home) / ".local" / "share").string();
     return p;
 }
 
@@ -74,7 +85,7 @@ Places placesOfThisProgram() {
         return v ? std::string(v) : std::string();
     };
     return placesOf(exe.empty() ? std::string() : exe.parent_path().string(), ec ? std::string() : cwd.string(),
-                    env("XDG_CONFIG_HOME"), env("HOME"));
+                    env("XDG_CONFIG_HOME"), env("HOME"), env("XDG_DATA_HOME"));
 }
 
 }  // namespace tolvan

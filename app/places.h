@@ -13,6 +13,7 @@ struct Places {
     std::string installed_data;  // the data folder of an installation beside it
     std::string current_dir;     // the folder the program was started from
     std::string config_home;     // $XDG_CONFIG_HOME, or ~/.config; empty when neither
+    std::string data_home;       // $XDG_DATA_HOME, or ~/.local/share; empty when neither
 
     // The file `name` as found: beside the program, then in the installed data folder,
     // then in the current folder. `name` itself when it is absolute or nowhere.
@@ -26,6 +27,10 @@ struct Places {
     // the configuration folder (created when the file is first written); "Tolvan.ini"
     // in the current folder when there is no configuration folder either.
     std::string settingsFile() const;
+
+    // Where finished games are kept: games/ beside the program when it is portable,
+    // otherwise tolvan/games/ in the user's data folder; empty when there is none.
+    std::string keptGamesFolder() const;
 };
 
 // The places of this process: the program's folder from /proc/self/exe, the installed
@@ -33,10 +38,11 @@ struct Places {
 // environment.
 Places placesOfThisProgram();
 
-// The places of a program in `programDir`, with the environment's XDG_CONFIG_HOME and
-// HOME as given (empty when unset).
+// The places of a program in `programDir`, with the environment's XDG_CONFIG_HOME,
+// HOME and XDG_DATA_HOME as given (empty when unset).
 Places placesOf(const std::string& programDir, const std::string& currentDir,
-                const std::string& xdgConfigHome, const std::string& home);
+                const std::string& xdgConfigHome, const std::string& home,
+                const std::string& xdgDataHome = "");
 
 // The sound library's file name, and the folders it is looked for in: beside the
 // program, then the library folder of an installation.

@@ -3,6 +3,7 @@
 
 #include "app/board_lines.h"
 #include "app/board_size.h"
+#include "app/kept_games.h"
 #include "app/opponent.h"
 #include "app/tolvan.h"
 
@@ -42,6 +43,8 @@ void Tolvan::Form_Load() {
 
 // Resets the game: no game, no handicap, empty board stored as slot 0, full redraw.
 void Tolvan::初期設定() {
+    // The game that is cleared away is kept first.
+    keepGame(*this);
     counting = Counting{};
     s.handicap_level = 0;
     s.handicap_set = flag_off;
@@ -97,6 +100,7 @@ void Tolvan::待ち時間(double d) { pf.clock.wait(d); }
 // The end of the program from Escape, the close box, 終了 or a finished game.
 void Tolvan::終了() {
     if (ended) return;
+    keepGame(*this);
     // An engine never outlives the game.
     pf.opponent.stop();
     終了処理();

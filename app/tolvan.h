@@ -41,6 +41,10 @@ public:
     bool ended = false;
     // Set once the person has been told that the settings file cannot be written.
     bool settings_unsaved_told = false;
+    // Where finished games are kept; none when empty. Told at most once per run that a
+    // game could not be kept.
+    std::string kept_games_folder;
+    bool kept_games_unsaved_told = false;
     // The preferences beyond the option menu's check marks.
     Preferences prefs;
     // What the game-record commands keep between commands.

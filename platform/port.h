@@ -105,6 +105,8 @@ public:
     virtual std::string currentDir() = 0;
     // Today's date, "YYYY-MM-DD".
     virtual std::string today() = 0;
+    // The date and the time to the minute, as a file name takes them ("2026-12-07_1532").
+    virtual std::string now() { return today() + "_0000"; }
     // The path of a file the program reads (the opening book, a sound, the manual),
     // wherever the program finds it; the name itself when it looks in the current folder.
     virtual std::string dataFile(const std::string& name) { return name; }

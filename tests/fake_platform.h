@@ -179,6 +179,7 @@ public:
     void wait(double d) override { log.push_back("wait " + num(d)); }
     std::string currentDir() override { return current_dir; }
     std::string today() override { return "2026-12-07"; }
+    std::string now() override { return "2026-12-07_1532"; }
 
     // Browser
     void open(const std::string& address, std::function<void()> onFailure) override {

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 
 #include "fake_platform.h"
 
@@ -14,7 +16,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using GameEnd = GameTest;
+// The settings file of each test is its own, so that the folders it opens stay out of
+// the run folder's settings.
+struct GameEnd : GameTest {
+    fs::path ini = fs::temp_directory_path() / ("tolvan-end-" + std::to_string(getpid()) + ".ini");
+    void SetUp() override {
+        g.settings_file = ini.string();
+        GameTest::SetUp();
+    }
+    void TearDown() override { fs::remove(ini); }
+};
 
 // A pass followed by stones and then one pass more is no end, in a game of two people
 // and against the computer; the next pass right after it is.
@@ -69,6 +80,57 @@ TEST_F(GameEnd, TheJudgementGivesBackTheLastStonesMark) {
     const std::vector<std::string>& log = f.fake.log;
     ASSERT_EQ(messages().size(), 1u) << f.fake.dump();
     EXPECT_EQ(log.back().rfind("circle 5490 5240 50 11", 0), 0u) << log.back();
+}
+
+// Every game with a move that ends is kept, whatever ends it: the judgement and a new
+// game, opening another record, quitting. The file is the game's record with its result;
+// a second game in the same minute gets a suffix; a game without a move leaves nothing.
+TEST_F(GameEnd, FinishedGamesAreKeptInTheirFolder) {
+    const fs::path folder = fs::temp_directory_path() / ("tolvan-kept-" + std::to_string(getpid())) / "games";
+    fs::remove_all(folder.parent_path());
+    g.kept_games_folder = folder.string();
+    auto kept = [&] {
+        std::vector<std::string> names;
+        if (fs::exists(folder))
+            for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    g.MenuClick("TAIMAN");
+    g.MenuClick("SAISYO");
+    EXPECT_TRUE(kept().empty()) << "no move, nothing kept";
+
+    g.MenuClick("TAIMAN");
+    press(4, 4);
+    g.MenuClick("PASU");
+    f.fake.answers = {Answer::Yes, Answer::OK, Answer::Yes};
+    g.MenuClick("PASU");  // judged, and a new game
+    ASSERT_EQ(kept(), std::vector<std::string>{"2026-12-07_1532.sgf"});
+    std::ifstream in(folder / "2026-12-07_1532.sgf");
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_NE(text.find(";B[dd]"), std::string::npos) << text;
+    EXPECT_NE(text.find("RE[0]"), std::string::npos) << "the judgement, a draw, is its result: " << text;
+
+    g.MenuClick("TAIMAN");
+    press(16, 16);
+    g.終了();
+    EXPECT_EQ(kept(), (std::vector<std::string>{"2026-12-07_1532-2.sgf", "2026-12-07_1532.sgf"}));
+    fs::remove_all(folder.parent_path());
+}
+
+// A folder that cannot be written is told once in the run, and play goes on.
+TEST_F(GameEnd, AGameThatCannotBeKeptIsToldOnce) {
+    const fs::path blocker = fs::temp_directory_path() / ("tolvan-kept-file-" + std::to_string(getpid()));
+    std::ofstream(blocker) << "a file where the folder would go";
+    g.kept_games_folder = (blocker / "games").string();
+    for (int game = 0; game < 2; ++game) {
+        g.MenuClick("TAIMAN");
+        press(4, 4);
+        f.fake.clear();
+        g.MenuClick("SAISYO");
+        EXPECT_EQ(messages().size(), game == 0 ? 1u : 0u) << f.fake.dump();
+    }
+    fs::remove(blocker);
 }
 
 }  // namespace

@@ -64,6 +64,12 @@ TEST_F(PlacesTest, SettingsStayBesideAPortableProgramAndGoToTheConfigurationFold
     EXPECT_EQ(placesOf(at("usr/games"), "", "cfg", at("home")).settingsFile(), at("home/.config/tolvan/Tolvan.ini"));
     EXPECT_EQ(placesOf(at("usr/games"), "", "", "").settingsFile(), "Tolvan.ini");
     EXPECT_EQ(placesOf("", "", "", "").dataFile("Tolvan.定石"), "Tolvan.定石");
+
+    // Kept games: beside a portable program, else in the data folder.
+    EXPECT_EQ(portable.keptGamesFolder(), at("portable/games"));
+    EXPECT_EQ(placesOf(at("usr/games"), "", "", at("home"), at("data")).keptGamesFolder(), at("data/tolvan/games"));
+    EXPECT_EQ(installed.keptGamesFolder(), at("home/.local/share/tolvan/games"));
+    EXPECT_EQ(placesOf(at("usr/games"), "", "", "").keptGamesFolder(), "");
 }
 
 TEST_F(PlacesTest, TheSoundLibraryOfAnInstallationIsInItsLibraryFolder) {

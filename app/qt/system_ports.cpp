@@ -1,6 +1,7 @@
 #include "app/qt/system_ports.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -29,6 +30,10 @@ void ClockPort::wait(double d) {
 std::string ClockPort::currentDir() { return QDir::currentPath().toStdString(); }
 
 std::string ClockPort::today() { return QDate::currentDate().toString(Qt::ISODate).toStdString(); }
+
+std::string ClockPort::now() {
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HHmm")).toStdString();
+}
 
 void BrowserPort::open(const std::string& address, std::function<void()> onFailure) {
     QString target = QString::fromStdString(address);

@@ -25,6 +25,7 @@ public:
     std::function<void()> beforeWait;
     std::string currentDir() override;
     std::string today() override;
+    std::string now() override;
     std::string dataFile(const std::string& name) override { return places.dataFile(name); }
     // Where this program's files are.
     Places places = placesOfThisProgram();
