@@ -481,6 +481,64 @@ TEST_F(SoundLib, RefusesDataThatIsNotAWave) {
     EXPECT_NE(ds.dsCreateDSB(device, wave.data(), 1), 0);
 }
 
+// A sound is converted to the mixer's format only when first asked for, on a thread of
+// its own; what is asked meanwhile is done once it is ready. A mono sound at half the
+// mixer's rate is resampled, the longest conversion there is: one second of it.
+std::vector<std::int16_t> longMono(unsigned seed) { return pattern(out_rate / 4, seed); }
+
+TEST_F(SoundLib, MusicAskedForBeforeItIsReadyLoops) {
+    const Bytes wave = waveFile(longMono(8), 1, out_rate / 2);
+    const std::int32_t h = ds.dsCreateDSB(device, wave.data(), 1);
+    ASSERT_NE(h, 0);
+    EXPECT_EQ(ds.dsPlayLooping(h), 1);
+    ASSERT_TRUE(eventually([&] { return firstSound(output()) >= 0; }));
+    // Still sounding in its third round.
+    const std::size_t start = static_cast<std::size_t>(firstSound(output())) / 2;
+    waitForFrames(start + out_rate * 5 / 2 + out_buffer);
+    const auto v = output();
+    EXPECT_GE(firstSound(v, (start + out_rate * 2) * 2), 0) << "the loop ended";
+    ds.dsStop(h);
+}
+
+TEST_F(SoundLib, AStopBeforeTheSoundIsReadyCancelsWhatWasAsked) {
+    const Bytes wave = waveFile(longMono(9), 1, out_rate / 2);
+    const std::int32_t h = ds.dsCreateDSB(device, wave.data(), 1);
+    ASSERT_NE(h, 0);
+    ds.dsPlayLooping(h);
+    ds.dsPlay(h);
+    ds.dsStop(h);
+    // Whatever the converter had done by then, nothing sounds a while later.
+    waitForFrames(framesOut() + out_rate * 2);
+    const std::size_t later = framesOut();
+    waitForFrames(later + 16 * out_buffer);
+    EXPECT_TRUE(silentFrom(output(), (later + 6 * out_buffer) * 2));
+}
+
+TEST_F(SoundLib, FreeingAndClosingWhileASoundIsConvertedEndCleanly) {
+    const Bytes wave = waveFile(longMono(10), 1, out_rate / 2);
+    const std::int32_t freed = ds.dsCreateDSB(device, wave.data(), 3);
+    const std::int32_t open = ds.dsCreateDSB(device, wave.data(), 1);
+    ASSERT_NE(freed, 0);
+    ASSERT_NE(open, 0);
+    ds.dsPlay(freed);
+    ds.dsPlayLooping(open);
+    EXPECT_EQ(ds.dsFree(freed), 1);
+    EXPECT_EQ(ds.dsPlay(freed), 0) << "a freed sound still answers";
+    EXPECT_EQ(ds.dsTerminate(device), 1);
+    EXPECT_EQ(ds.dsPlay(open), 0);
+    device = 0;
+}
+
+// A RIFF WAVE whose format SDL does not know is refused when it is created, as before the
+// conversion was put off, so that the program can say so.
+TEST_F(SoundLib, RefusesAWaveOfAnUnknownFormatAtOnce) {
+    Bytes wave = waveFile(pattern(100, 11), 2, out_rate);
+    ASSERT_EQ(std::string(wave.begin() + 12, wave.begin() + 16), "fmt ");
+    wave[20] = 0x99;  // the format tag
+    wave[21] = 0x19;
+    EXPECT_EQ(ds.dsCreateDSB(device, wave.data(), 3), 0);
+}
+
 // The sockets the process holds open (D-Bus connections among them).
 int openSockets() {
     int n = 0;

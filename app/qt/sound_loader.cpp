@@ -31,7 +31,10 @@ bool loadSoundLibrary(SoundLibrary& lib) {
         if (QFile::exists(installed)) path = installed;
     }
     // Kept open for the life of the process: the game may call into it until the end.
-    void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    // The library binds the functions it calls at once (it is linked so), and so fails
+    // here when one is missing; those of the many libraries under SDL2_mixer that are
+    // not linked so bind theirs when first called, which saves time at start-up.
+    void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_LAZY | RTLD_LOCAL);
     if (!handle) {
         std::fprintf(stderr, "tolvan: no sound library: %s\n", dlerror());
         return false;

@@ -1,6 +1,12 @@
 // The sound library the game loads at run time: seven C functions with 32-bit integer
-// arguments and results, over SDL2_mixer. One device at a time; sounds are decoded into
-// the mixer's own format when they are created and played on free mixer channels.
+// arguments and results, over SDL2_mixer. One device at a time; sounds are played on free
+// mixer channels.
+//
+// A sound is checked and copied when it is created, and converted into the mixer's own
+// format only when it is first played, on a thread of its own: the program's start-up
+// does not wait for the conversion (resampling the music takes longer than the rest of
+// the start-up). What is asked of a sound meanwhile (plays, a loop, a stop) is done as
+// soon as it is ready, in the order asked.
 //
 // Every handle is a positive number that is never handed out twice in the life of the
 // process; 0 and any handle not (or no longer) ours are ignored by every call.
@@ -35,10 +41,25 @@ constexpr std::uint32_t max_wave_bytes = 256u << 20;
 
 constexpr int max_sounds = 256;
 
+// Where a sound is on its way to the mixer.
+enum class State {
+    waiting,     // checked and copied, not asked for yet
+    asked,       // asked for: the converter takes it next
+    converting,  // being converted, outside the lock
+    ready,       // in the mixer's format: chunk is set
+    failed,      // the mixer could not convert it: it stays silent
+};
+
 struct Sound {
     std::int32_t handle = 0;  // 0: a free slot
+    State state = State::waiting;
+    std::int32_t flags = 0;
+    unsigned char* wave = nullptr;  // the copied wave image until it is converted
+    std::uint32_t size = 0;
     Mix_Chunk* chunk = nullptr;
     int loop_channel = -1;  // the channel of the loop started by dsPlayLooping
+    int plays = 0;          // single plays asked for before it was ready
+    bool loop = false;      // a loop asked for before it was ready
 };
 
 std::int32_t device = 0;  // the open device's handle, 0 when closed
@@ -46,6 +67,24 @@ std::int32_t last_device = 0;
 std::int32_t last_sound = 0;
 Sound sounds[max_sounds];
 
+// The converter thread and what it shares with the callers: every field of every Sound
+// is read and written under `lock` (the converter lets go of it only while converting).
+SDL_mutex* lock = nullptr;
+SDL_cond* work = nullptr;       // a sound was asked for, or the converter is to end
+SDL_cond* converted = nullptr;  // a conversion ended
+SDL_Thread* converter = nullptr;
+bool converter_ends = false;
+
+class Locked {
+public:
+    Locked() { SDL_LockMutex(lock); }
+    ~Locked() { SDL_UnlockMutex(lock); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+};
+
+// Handles are given and taken back only by the callers' thread, so the search needs no
+// lock; what the sound holds does.
 Sound* find(std::int32_t handle) {
     if (handle <= 0 || device == 0) return nullptr;
     for (Sound& s : sounds)
@@ -92,10 +131,82 @@ void haltSound(Sound& s) {
     s.loop_channel = -1;
 }
 
+// Waits, under the lock, until the converter is not working on the sound.
+void awaitConversion(Sound& s) {
+    while (s.state == State::converting) SDL_CondWait(converted, lock);
+}
+
 void release(Sound& s) {
-    haltSound(s);
-    Mix_FreeChunk(s.chunk);
+    awaitConversion(s);
+    if (s.chunk) {
+        haltSound(s);
+        Mix_FreeChunk(s.chunk);
+    }
+    SDL_free(s.wave);
     s = Sound{};
+}
+
+// Hands the sound to the converter, unless it is there already.
+void ask(Sound& s) {
+    if (s.state != State::waiting) return;
+    s.state = State::asked;
+    SDL_CondSignal(work);
+}
+
+void startLoop(Sound& s) { s.loop_channel = Mix_PlayChannel(-1, s.chunk, -1); }
+
+// The converter: takes the sounds asked for, one at a time, converts each outside the
+// lock, and then does what was asked of it meanwhile.
+int convertSounds(void*) {
+    // The program's own work, its start-up above all, goes first.
+    SDL_SetThreadPriority(SDL_THREAD_PRIORITY_LOW);
+    Locked held;
+    for (;;) {
+        Sound* next = nullptr;
+        while (!converter_ends && !next) {
+            for (Sound& s : sounds)
+                if (s.handle != 0 && s.state == State::asked) {
+                    next = &s;
+                    break;
+                }
+            if (!next && !converter_ends) SDL_CondWait(work, lock);
+        }
+        if (converter_ends) return 0;
+        Sound& s = *next;
+        s.state = State::converting;
+        const unsigned char* wave = s.wave;
+        const std::uint32_t size = s.size;
+        SDL_UnlockMutex(lock);
+        Mix_Chunk* chunk = nullptr;
+        if (SDL_RWops* rw = SDL_RWFromConstMem(wave, static_cast<int>(size)))
+            chunk = Mix_LoadWAV_RW(rw, 1);
+        SDL_LockMutex(lock);
+        SDL_free(s.wave);
+        s.wave = nullptr;
+        s.chunk = chunk;
+        s.state = chunk ? State::ready : State::failed;
+        if (chunk) {
+            if (s.flags == flag_music) Mix_VolumeChunk(chunk, music_volume);
+            for (; s.plays > 0; --s.plays) Mix_PlayChannel(-1, chunk, 0);
+            if (s.loop) startLoop(s);
+        }
+        s.plays = 0;
+        s.loop = false;
+        SDL_CondBroadcast(converted);
+    }
+}
+
+// True when SDL can read the wave image: its format and chunks are ones it knows. The
+// conversion to the mixer's format, done later, then succeeds too.
+bool readable(const void* wave, std::uint32_t size) {
+    SDL_RWops* rw = SDL_RWFromConstMem(wave, static_cast<int>(size));
+    if (!rw) return false;
+    SDL_AudioSpec spec;
+    Uint8* samples = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV_RW(rw, 1, &spec, &samples, &length)) return false;
+    SDL_FreeWAV(samples);
+    return true;
 }
 
 }  // namespace
@@ -112,21 +223,32 @@ TOLVAN_EXPORT std::int32_t dsInitialize(std::int32_t /*hwnd*/) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 0;
     }
+    if (!lock) lock = SDL_CreateMutex();
+    if (!work) work = SDL_CreateCond();
+    if (!converted) converted = SDL_CreateCond();
+    converter_ends = false;
+    converter = lock && work && converted ? SDL_CreateThread(convertSounds, "tolvan-sound", nullptr) : nullptr;
+    if (!converter) {
+        Mix_CloseAudio();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return 0;
+    }
     Mix_AllocateChannels(mixer_channels);
     device = ++last_device;
     return device;
 }
 
 // Creates a sound from the in-memory RIFF WAVE file at `wave` (header included). The
-// data is decoded into the mixer's own buffer during the call, so the caller may free
-// or reuse its bytes at once. Returns the sound handle, or 0 for a wrong device or data
-// that is not a wave image the mixer can decode.
+// wave is checked and copied during the call, so the caller may free or reuse its bytes
+// at once. Returns the sound handle, or 0 for a wrong device or data that is not a wave
+// image the mixer can decode.
 TOLVAN_EXPORT std::int32_t dsCreateDSB(std::int32_t dev, const void* wave, std::int32_t flags) {
     if (dev == 0 || dev != device || wave == nullptr) return 0;
     const auto* bytes = static_cast<const unsigned char*>(wave);
     const std::uint32_t size = waveSize(bytes);
-    if (size == 0 || !chunksFit(bytes, size)) return 0;
+    if (size == 0 || !chunksFit(bytes, size) || !readable(wave, size)) return 0;
 
+    Locked held;
     Sound* slot = nullptr;
     for (Sound& s : sounds)
         if (s.handle == 0) {
@@ -134,44 +256,62 @@ TOLVAN_EXPORT std::int32_t dsCreateDSB(std::int32_t dev, const void* wave, std::
             break;
         }
     if (!slot) return 0;
+    auto* copy = static_cast<unsigned char*>(SDL_malloc(size));
+    if (!copy) return 0;
+    std::memcpy(copy, wave, size);
 
-    SDL_RWops* rw = SDL_RWFromConstMem(wave, static_cast<int>(size));
-    if (!rw) return 0;
-    Mix_Chunk* chunk = Mix_LoadWAV_RW(rw, 1);
-    if (!chunk) return 0;
-    if (flags == flag_music) Mix_VolumeChunk(chunk, music_volume);
-
-    slot->chunk = chunk;
-    slot->loop_channel = -1;
+    *slot = Sound{};
+    slot->wave = copy;
+    slot->size = size;
+    slot->flags = flags;
     slot->handle = ++last_sound;
     return slot->handle;
 }
 
 // Starts the sound once and returns at once. A sound that is still playing is started
 // again on another channel, so quick repeats overlap instead of cutting each other off.
+// A sound not ready yet starts as soon as it is.
 TOLVAN_EXPORT std::int32_t dsPlay(std::int32_t sound) {
     Sound* s = find(sound);
     if (!s) return 0;
+    Locked held;
+    if (s->state == State::failed) return 0;
+    if (s->state != State::ready) {
+        if (s->plays < mixer_channels) ++s->plays;
+        ask(*s);
+        return 1;
+    }
     return Mix_PlayChannel(-1, s->chunk, 0) >= 0 ? 1 : 0;
 }
 
 // Starts the sound repeating without end, until dsStop. A loop that is already running
-// goes on undisturbed.
+// goes on undisturbed. A sound not ready yet starts looping as soon as it is.
 TOLVAN_EXPORT std::int32_t dsPlayLooping(std::int32_t sound) {
     Sound* s = find(sound);
     if (!s) return 0;
+    Locked held;
+    if (s->state == State::failed) return 0;
+    if (s->state != State::ready) {
+        s->loop = true;
+        ask(*s);
+        return 1;
+    }
     if (s->loop_channel >= 0 && Mix_Playing(s->loop_channel) &&
         Mix_GetChunk(s->loop_channel) == s->chunk)
         return 1;
-    s->loop_channel = Mix_PlayChannel(-1, s->chunk, -1);
+    startLoop(*s);
     return s->loop_channel >= 0 ? 1 : 0;
 }
 
-// Silences the sound: its loop and any single plays still sounding.
+// Silences the sound: its loop and any single plays still sounding, or still waiting
+// for it to be ready.
 TOLVAN_EXPORT std::int32_t dsStop(std::int32_t sound) {
     Sound* s = find(sound);
     if (!s) return 0;
-    haltSound(*s);
+    Locked held;
+    s->plays = 0;
+    s->loop = false;
+    if (s->chunk) haltSound(*s);
     return 1;
 }
 
@@ -179,6 +319,7 @@ TOLVAN_EXPORT std::int32_t dsStop(std::int32_t sound) {
 TOLVAN_EXPORT std::int32_t dsFree(std::int32_t sound) {
     Sound* s = find(sound);
     if (!s) return 0;
+    Locked held;
     release(*s);
     return 1;
 }
@@ -188,7 +329,15 @@ TOLVAN_EXPORT std::int32_t dsFree(std::int32_t sound) {
 // audio (its D-Bus connections) is closed as well.
 TOLVAN_EXPORT std::int32_t dsTerminate(std::int32_t dev) {
     if (dev == 0 || dev != device) return 0;
+    {
+        Locked held;
+        converter_ends = true;
+        SDL_CondSignal(work);
+    }
+    SDL_WaitThread(converter, nullptr);
+    converter = nullptr;
     Mix_HaltChannel(-1);
+    Locked held;
     for (Sound& s : sounds)
         if (s.handle != 0) release(s);
     Mix_CloseAudio();
