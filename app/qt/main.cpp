@@ -16,13 +16,47 @@
 #include "app/qt/main_window.h"
 #include "app/tolvan.h"
 
+namespace {
+
+struct Options {
+    QCommandLineOption screenshot{QStringLiteral("screenshot"),
+                                  QStringLiteral("Write the window's picture after start-up to <file> and end."),
+                                  QStringLiteral("file")};
+    QCommandLineOption scale{QStringLiteral("scale"),
+                             QStringLiteral("With --screenshot: the window's size in per cent "
+                                            "(100, 133, 167, 200 or 300) instead of the one in the settings."),
+                             QStringLiteral("percent")};
+
+    explicit Options(QCommandLineParser& parser) {
+        parser.addOption(screenshot);
+        parser.addOption(scale);
+        parser.addHelpOption();
+    }
+};
+
+// Whether the command line asks for the help, which needs no window system.
+bool asksForHelp(int argc, char** argv) {
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+        for (const char* help : {"-h", "--help", "--help-all"})
+            if (std::strcmp(argv[i], help) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // The help is printed (and the program ends) before anything needs a display.
+    if (asksForHelp(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        QCommandLineParser parser;
+        Options options(parser);
+        parser.process(core);
+    }
     // Without a desktop Qt would abort with a message about platform plugins; say what
     // is missing instead. A platform chosen explicitly (offscreen, for screenshots and
     // tests) needs no display.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        !(argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))) {
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         std::fprintf(stderr,
                      "tolvan: no graphical desktop here (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
                      "tolvan: start it from a desktop session; for a picture without one, run\n"
@@ -37,16 +71,9 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tolvan")));
 
     QCommandLineParser parser;
-    QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                  QStringLiteral("Write the window's picture after start-up to <file> and end."),
-                                  QStringLiteral("file"));
-    parser.addOption(screenshot);
-    QCommandLineOption scale(QStringLiteral("scale"),
-                             QStringLiteral("With --screenshot: the window's size in per cent "
-                                            "(100, 133, 167, 200 or 300) instead of the one in the settings."),
-                             QStringLiteral("percent"));
-    parser.addOption(scale);
-    parser.addHelpOption();
+    const Options options(parser);
+    const QCommandLineOption& screenshot = options.screenshot;
+    const QCommandLineOption& scale = options.scale;
     parser.process(app);
 
     tolvan::MainWindow window;
