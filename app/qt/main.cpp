@@ -1,11 +1,12 @@
 // Tolvan: a game of Go against the computer on a board of 19, 13 or 9 lines.
 //
-//   tolvan                     plays
+//   tolvan [RECORD.sgf]        plays, with the game record open when one is named
 //   tolvan --screenshot FILE   starts up, writes the window's picture to FILE (PNG), ends
 //          [--scale PERCENT]   ... at that 表示の大きさ instead of the one in the settings
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QIcon>
 
 #include <cstdio>
@@ -31,6 +32,9 @@ struct Options {
         parser.addOption(screenshot);
         parser.addOption(scale);
         parser.addHelpOption();
+        parser.addPositionalArgument(QStringLiteral("record"),
+                                     QStringLiteral("A game record (SGF) to open at start-up, as 棋譜を開く does."),
+                                     QStringLiteral("[record.sgf]"));
     }
 };
 
@@ -87,6 +91,11 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    const QStringList records = parser.positionalArguments();
+    if (records.size() > 1) {
+        std::fprintf(stderr, "tolvan: one game record at a time\n");
+        return 2;
+    }
     if (!shotFile.isEmpty()) {
         // The picture is taken whatever the screen's size.
         window.ignoreScreenSize();
@@ -100,6 +109,7 @@ int main(int argc, char** argv) {
     }
 
     if (!window.start()) return 0;
+    if (!records.isEmpty()) window.openRecord(QFileInfo(records.first()).absoluteFilePath());
 
     if (!shotFile.isEmpty()) {
         if (shotPercent != 0 && shotPercent != window.sizePercent())

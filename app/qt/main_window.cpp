@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -14,6 +18,7 @@
 #include <cmath>
 
 #include "app/board_size.h"
+#include "app/kifu.h"
 #include "app/qt/canvas_widget.h"
 #include "app/tolvan.h"
 
@@ -39,6 +44,7 @@ void scaleApplicationFont(int percent) {
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
     setWindowTitle(QStringLiteral("Tolvan"));
+    setAcceptDrops(true);
 
     // The bar stays inside the window on every desktop, so the canvas keeps its place.
     menuBar()->setNativeMenuBar(false);
@@ -160,6 +166,36 @@ void MainWindow::screenChanged() {
     if (devicePixelRatioF() == canvas_->devicePixelRatioShown() || ended() || computerTurn_) return;
     applySize(sizePercent_);
     game_->画面_再描画();
+}
+
+void MainWindow::openRecord(const QString& path) {
+    if (ended() || computerTurn_) return;
+    openKifuFile(*game_, path.toStdString());
+}
+
+namespace {
+
+// The one local .sgf file that a drag carries, or nothing.
+QString droppedRecord(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QUrl url = data->urls().first();
+    if (!url.isLocalFile() || !url.toLocalFile().endsWith(QStringLiteral(".sgf"), Qt::CaseInsensitive)) return {};
+    return url.toLocalFile();
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!ended() && !computerTurn_ && !droppedRecord(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+// The drop is answered at once; the record is opened (and any question asked) after it,
+// so that the file manager is not kept waiting.
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString file = droppedRecord(event->mimeData());
+    if (file.isEmpty() || ended() || computerTurn_) return;
+    event->acceptProposedAction();
+    QTimer::singleShot(0, this, [this, file] { openRecord(file); });
 }
 
 bool MainWindow::ended() const { return programEnded_ || game_->ended; }

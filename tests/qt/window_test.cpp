@@ -6,17 +6,21 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QDropEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <chrono>
 #include <string>
@@ -461,6 +465,46 @@ TEST_F(QtWindowTest, GameRecordsAreSavedAndOpenedThroughTheMenu) {
     const QImage& img = window->canvas().image();
     EXPECT_TRUE(isDark(img.pixelColor(cellPixel(4, 4) + QPoint(6, 10))));
     EXPECT_EQ(img.pixelColor(cellPixel(4, 16) + QPoint(10, 10)), QColor(0, 255, 255));
+}
+
+// A file dropped on the window: one .sgf is opened as 棋譜を開く opens it, after the same
+// question when a game is running; anything else is not taken.
+TEST_F(QtWindowTest, ADroppedRecordIsOpenedAsTheMenuOpensIt) {
+    struct Case {
+        const char* name;
+        const char* content;
+        bool running;
+        std::vector<std::string> says;
+        int moves;
+    };
+    const std::string path = settingsDir.filePath("dropped.sgf").toStdString();
+    const std::vector<Case> cases = {
+        {"dropped.sgf", "(;GM[1]SZ[19];B[dd];W[pp])", false, {}, 2},
+        {"dropped.sgf", "(;GM[1]SZ[19];B[dd];W[pp])", true, {"対局中の棋譜は消えます。\r棋譜を開いてよろしいですか？"}, 2},
+        {"dropped.sgf", "no record", false, {"「" + path + "」を開けません。\r\rSGF形式の棋譜ではありません。"}, 0},
+        {"dropped.txt", "(;GM[1]SZ[19];B[dd];W[pp])", false, {}, 0},
+    };
+    GameState& s = window->game().s;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + c.content);
+        window->findChild<QAction*>("SAISYO")->trigger();
+        if (c.running) window->findChild<QAction*>("TAIMAN")->trigger();
+        QFile file(settingsDir.filePath(c.name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.content);
+        file.close();
+        messages.clear();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file.fileName())});
+        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        EXPECT_EQ(enter.isAccepted(), QString(c.name).endsWith(".sgf"));
+        QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &drop);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(messages, c.says);
+        EXPECT_EQ(s.record_mode == flag_on ? s.move_no : 0, c.moves);
+    }
 }
 
 // COMの強さ: 標準 ticked first, the engines found installed, and after a separator その他の
