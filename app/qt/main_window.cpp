@@ -215,6 +215,9 @@ void MainWindow::computerTurn(bool running) {
     }
     QCoreApplication::processEvents();
     computerTurn_ = false;
+    // An Escape pressed during the turn ends the program now that the turn is over.
+    if (escapePending_ && !ended()) game_->KeyDown(keyCode(Qt::Key_Escape));
+    escapePending_ = false;
 }
 
 void MainWindow::endProgram() {
@@ -244,20 +247,27 @@ int MainWindow::keyCode(int qtKey) {
     return qtKey;
 }
 
-// Input to any part of the window during the computer's turn goes nowhere. Escape ends
-// the program whichever part of the window has the keyboard: after a menu was closed
-// with Escape the menu bar keeps the keyboard and would swallow the next one. While a
-// menu or a modal window is open, Escape belongs to it.
+// During the computer's turn presses on the board and keys go nowhere; the menus still
+// open (their commands are sorted out in onCommand). Escape ends the program whichever
+// part of the window has the keyboard: after a menu was closed with Escape the menu bar
+// keeps the keyboard and would swallow the next one. While a menu or a modal window is
+// open, Escape belongs to it.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return false;
-    // An engine may think for up to a minute: Escape still ends the program then, and
-    // the engine with it.
-    if (computerTurn_ && engines_.waiting() && event->type() == QEvent::KeyPress &&
+    if (computerTurn_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !QApplication::activePopupWidget() &&
         !QApplication::activeModalWidget()) {
-        engines_.cancel();
-        if (!ended()) game_->KeyDown(keyCode(Qt::Key_Escape));
+        if (engines_.waiting()) {
+            // An engine may think for up to a minute: Escape ends the program now, and
+            // the engine with it.
+            engines_.cancel();
+            if (!ended()) game_->KeyDown(keyCode(Qt::Key_Escape));
+        } else {
+            // The turn is being finished (the engine's answer has just arrived, or the
+            // built-in player's stone is being shown): the program ends right after it.
+            escapePending_ = true;
+        }
         return true;
     }
     if (computerTurn_) {
@@ -266,6 +276,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
         case QEvent::Wheel:
+            return widget == canvas_ || canvas_->isAncestorOf(widget);
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
         case QEvent::ShortcutOverride:

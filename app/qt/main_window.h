@@ -90,6 +90,8 @@ private:
     std::unique_ptr<Tolvan> game_;
     bool programEnded_ = false;
     bool computerTurn_ = false;
+    // Escape pressed while the computer's turn could not be given up at once.
+    bool escapePending_ = false;
     int sizePercent_ = 100;
     bool ignoreScreen_ = false;
 };

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -229,6 +231,39 @@ TEST_F(EngineGame, EscapeWhileTheEngineThinksEndsTheProgramAndTheEngine) {
     EXPECT_TRUE(window->ended());
     EXPECT_EQ(window->engines().enginePid(), 0);
     EXPECT_EQ(s().move_no, 1) << "nothing of the computer's was played";
+}
+
+// While an engine thinks a menu opens; a press on the board goes nowhere.
+TEST_F(EngineGame, MenusOpenWhileTheEngineThinks) {
+    playAgainstFake("--slow 2");
+    QMenuBar* bar = window->menuBar();
+    QWidget* opened = nullptr;
+    QTimer::singleShot(800, [&] {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(window->findChild<QAction*>("OPTION")).center());
+        opened = QApplication::activePopupWidget();
+        if (opened) opened->close();
+    });
+    pressPoint(4, 4);
+    EXPECT_EQ(opened, window->findChild<QMenu*>("OPTION"));
+    EXPECT_EQ(s().move_no, 2);
+}
+
+// Escape ends the program at any moment of the computer's turn: before the engine is
+// asked, and the moment its answer has arrived, while its stone is being shown.
+TEST_F(EngineGame, EscapeAtAnyMomentOfTheTurnEndsTheProgram) {
+    for (double moment : {0.2, 0.5}) {
+        SCOPED_TRACE(moment);
+        if (window->ended()) SetUp();
+        playAgainstFake("");
+        window->clock().onWait = [&](double d) {
+            if (d == moment)
+                QCoreApplication::postEvent(&window->canvas(),
+                                            new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        };
+        pressPoint(4, 4);
+        EXPECT_TRUE(window->ended());
+        EXPECT_EQ(window->engines().enginePid(), 0);
+    }
 }
 
 // A real game against GNU Go at level 1: every one of its moves goes through the game's

@@ -365,7 +365,7 @@ protected:
             QMetaObject::invokeMethod(window->findChild<QAction*>("PASU"), "trigger",
                                       Qt::QueuedConnection);
             QCoreApplication::postEvent(
-                &window->canvas(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+                &window->canvas(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
             // Marks where in the order of events the queued input was delivered.
             QMetaObject::invokeMethod(
                 window.get(), [&order] { order.push_back("queued input delivered"); },
