@@ -1,6 +1,9 @@
 #include "app/qt/dialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -8,10 +11,48 @@
 
 #include "app/qt/version_window.h"
 
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
 namespace tolvan {
 
-Answer DialogsPort::msgBox(const std::string& prompt, Buttons buttons, const std::string& title,
+bool loadJapaneseQtTexts() {
+    static QTranslator translator;
+    if (!translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    QCoreApplication::installTranslator(&translator);
+    return true;
+}
+
+std::string withJapaneseErrors(const std::string& message) {
+    static const std::pair<int, const char*> known[] = {
+        {EACCES, "アクセスが許可されていません"},
+        {EPERM, "操作が許可されていません"},
+        {ENOENT, "ファイルまたはフォルダがありません"},
+        {ENOSPC, "ディスクに空きがありません"},
+        {EDQUOT, "ディスクの使用量の上限を超えました"},
+        {EROFS, "書き込みのできない場所です"},
+        {EISDIR, "フォルダです"},
+        {ENOTDIR, "フォルダではありません"},
+        {ENAMETOOLONG, "名前が長すぎます"},
+        {EIO, "読み書きに失敗しました"},
+    };
+    std::string text = message;
+    for (const auto& [code, japanese] : known) {
+        const std::string system = std::strerror(code);
+        const std::string shown = std::string(japanese) + "：" + system;
+        for (std::size_t at = text.find(system); at != std::string::npos; at = text.find(system, at)) {
+            text.replace(at, system.size(), shown);
+            at += shown.size();
+        }
+    }
+    return text;
+}
+
+Answer DialogsPort::msgBox(const std::string& message, Buttons buttons, const std::string& title,
                            Icon icon) {
+    const std::string prompt = withJapaneseErrors(message);
     if (answerHook) return answerHook(prompt, buttons, title, icon);
 
     QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,

@@ -14,6 +14,7 @@
 
 #include "app/board_size.h"
 #include "app/qt/canvas_widget.h"
+#include "app/qt/dialogs.h"
 #include "app/qt/main_window.h"
 #include "app/tolvan.h"
 
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvan"));
+    tolvan::loadJapaneseQtTexts();
     // An installed game has a desktop entry and an icon of this name: the desktop shows
     // the window with them.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tolvan_go.Tolvan"));

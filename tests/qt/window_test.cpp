@@ -22,11 +22,14 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/qt/canvas_widget.h"
+#include "app/qt/dialogs.h"
 #include "app/qt/main_window.h"
 #include "app/qt/version_window.h"
 #include "app/tolvan.h"
@@ -764,6 +767,39 @@ TEST_F(QtPortTest, FileDialogStartsInTheFolderAndAddsTheExtension) {
     });
     EXPECT_FALSE(dialogs.chooseFile(FileChoice::Open, "棋譜を開く", dir.path().toStdString(),
                                     "棋譜 (*.sgf)"));
+}
+
+// Qt's own dialogs (the file dialogs, the question before replacing a file) read Japanese
+// whatever the system's language.
+TEST_F(QtPortTest, QtsOwnDialogsReadJapanese) {
+    ASSERT_TRUE(loadJapaneseQtTexts()) << "Qt's Japanese translation is missing (bash setup.sh installs it)";
+    for (const auto& [context, english] : {std::pair{"QFileDialog", "Look in:"}, std::pair{"QFileDialog", "File &name:"},
+                                           std::pair{"QFileDialog", "%1 already exists.\nDo you want to replace it?"},
+                                           std::pair{"QPlatformTheme", "&Yes"}}) {
+        const QString shown = QCoreApplication::translate(context, english);
+        EXPECT_NE(shown, QString::fromUtf8(english)) << english;
+    }
+}
+
+// A few common system errors in a message are named in Japanese, the system's words after.
+TEST_F(QtPortTest, CommonSystemErrorsAreNamedInJapanese) {
+    const std::string denied = std::strerror(EACCES), missing = std::strerror(ENOENT), other = std::strerror(EXDEV);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"保存できませんでした。\r\r" + denied, "保存できませんでした。\r\rアクセスが許可されていません：" + denied},
+        {"読み込めません（" + missing + "）。", "読み込めません（ファイルまたはフォルダがありません：" + missing + "）。"},
+        {"保存できませんでした。\r\r" + other, "保存できませんでした。\r\r" + other},
+    };
+    QWidget parent;
+    DialogsPort dialogs(&parent);
+    std::string shown;
+    dialogs.answerHook = [&](const std::string& prompt, Buttons, const std::string&, Icon) {
+        shown = prompt;
+        return Answer::OK;
+    };
+    for (const auto& [message, expected] : cases) {
+        dialogs.msgBox(message, Buttons::OK, "棋譜の保存");
+        EXPECT_EQ(shown, expected);
+    }
 }
 
 TEST_F(QtPortTest, VersionWindowReportsTheButtonThatClosedIt) {
