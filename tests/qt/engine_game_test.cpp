@@ -117,6 +117,11 @@ TEST_F(EngineGame, TheWindowRepaintsAndShowsTheSecondsWhileTheEngineThinks) {
     // The seconds beside the notice, read off the canvas while the engine still thinks.
     QImage during;
     QTimer::singleShot(3600, [&] { during = window->canvas().image().copy(); });
+    // 「思考中」 as it was first written, before the engine was asked.
+    QImage notice;
+    window->clock().onWait = [&](double d) {
+        if (d == 0.2) notice = window->canvas().image().copy();
+    };
     QElapsedTimer clock;
     clock.start();
     pressPoint(4, 4);
@@ -133,6 +138,10 @@ TEST_F(EngineGame, TheWindowRepaintsAndShowsTheSecondsWhileTheEngineThinks) {
         for (int x = seconds.left(); x <= seconds.right(); ++x)
             if (qGray(during.pixel(x, y)) > 200) ++light;
     EXPECT_GT(light, 5);
+    // Beside the seconds 「思考中」 is still whole, the right of 「中」 included.
+    const QRect word(cellPixel(21, 11), QPoint(cellPixel(23, 11).x() + 6, cellPixel(21, 11).y() + 20));
+    ASSERT_FALSE(notice.isNull());
+    EXPECT_EQ(during.copy(word), notice.copy(word));
 }
 
 TEST_F(EngineGame, PassAndResignationAreTheComputersOwn) {
