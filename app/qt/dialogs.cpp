@@ -2,15 +2,18 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTranslator>
 
 #include "app/qt/version_window.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -68,6 +71,14 @@ Answer DialogsPort::msgBox(const std::string& message, Buttons buttons, const st
     } else {
         box.setStandardButtons(QMessageBox::Ok);
         box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    }
+    // A message box lays its text out no narrower than 500 pixels before it wraps lines;
+    // the limit grows with the size, so that the text keeps its lines at every size.
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")); label && sizePercent != 100) {
+        int longest = 0;
+        for (const QString& line : label->text().split(QRegularExpression(QStringLiteral("[\r\n]"))))
+            longest = std::max(longest, label->fontMetrics().horizontalAdvance(line));
+        label->setMinimumWidth(std::min(longest, 500 * sizePercent / 100));
     }
     box.setWindowModality(Qt::ApplicationModal);
     int pressed = box.exec();

@@ -10,7 +10,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QScreen>
+#include <QStyleFactory>
 #include <QTimer>
 #include <QWindow>
 
@@ -26,10 +28,64 @@ namespace tolvan {
 
 namespace {
 
+// The desktop's style with the room it measures in pixels around texts (margins,
+// paddings, indicators, the space beside a menu item's or a button's text) grown as the
+// texts grow, so that menus, message boxes and buttons hold their texts at every size.
+class ScaledStyle : public QProxyStyle {
+public:
+    ScaledStyle(const QString& base, double factor) : QProxyStyle(QStyleFactory::create(base)), factor_(factor) {}
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        const int base = QProxyStyle::pixelMetric(metric, option, widget);
+        switch (metric) {
+        case PM_ButtonMargin:
+        case PM_MenuHMargin:
+        case PM_MenuVMargin:
+        case PM_MenuBarHMargin:
+        case PM_MenuBarVMargin:
+        case PM_MenuBarItemSpacing:
+        case PM_LayoutLeftMargin:
+        case PM_LayoutTopMargin:
+        case PM_LayoutRightMargin:
+        case PM_LayoutBottomMargin:
+        case PM_LayoutHorizontalSpacing:
+        case PM_LayoutVerticalSpacing:
+        case PM_IndicatorWidth:
+        case PM_IndicatorHeight:
+        case PM_ExclusiveIndicatorWidth:
+        case PM_ExclusiveIndicatorHeight:
+        case PM_SmallIconSize:
+        case PM_ButtonIconSize:
+        case PM_MessageBoxIconSize:
+            return static_cast<int>(std::lround(base * factor_));
+        default:
+            return base;
+        }
+    }
+
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,
+                           const QWidget* widget) const override {
+        QSize size = QProxyStyle::sizeFromContents(type, option, contents, widget);
+        if (type == CT_MenuItem || type == CT_MenuBarItem || type == CT_PushButton) {
+            const int room = std::max(0, size.width() - contents.width());
+            size.rwidth() += static_cast<int>(std::lround(room * (factor_ - 1)));
+        }
+        return size;
+    }
+
+private:
+    double factor_;
+};
+
 // The texts of the window's own widgets (menus, message boxes, the version window's
-// buttons) at `percent` per cent of the desktop's font size.
+// buttons) at `percent` per cent of the desktop's font size, with the room around them.
 void scaleApplicationFont(int percent) {
     static const QFont desktop = QApplication::font();
+    static const QString desktopStyle = QApplication::style()->name();
+    if (percent != 100)
+        QApplication::setStyle(new ScaledStyle(desktopStyle, percent / 100.0));
+    else if (dynamic_cast<ScaledStyle*>(QApplication::style()))
+        QApplication::setStyle(QStyleFactory::create(desktopStyle));
     QFont font = desktop;
     if (percent != 100) {
         if (desktop.pointSizeF() > 0)
