@@ -39,19 +39,23 @@ struct Options {
     }
 };
 
-// Whether the command line asks for the help, which needs no window system.
-bool asksForHelp(int argc, char** argv) {
+// Whether the command line asks for the help, which needs no window system. The help
+// with Qt's options (--help-all) lists the window system's options only when there is one.
+bool asksForHelp(int argc, char** argv, bool orAll) {
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
-        for (const char* help : {"-h", "--help", "--help-all"})
-            if (std::strcmp(argv[i], help) == 0) return true;
+        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0 ||
+            (orAll && std::strcmp(argv[i], "--help-all") == 0))
+            return true;
     return false;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool noDesktop = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+                           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
     // The help is printed (and the program ends) before anything needs a display.
-    if (asksForHelp(argc, argv)) {
+    if (asksForHelp(argc, argv, noDesktop)) {
         QCoreApplication core(argc, argv);
         QCommandLineParser parser;
         Options options(parser);
@@ -60,8 +64,7 @@ int main(int argc, char** argv) {
     // Without a desktop Qt would abort with a message about platform plugins; say what
     // is missing instead. A platform chosen explicitly (offscreen, for screenshots and
     // tests) needs no display.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (noDesktop) {
         std::fprintf(stderr,
                      "tolvan: no graphical desktop here (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
                      "tolvan: start it from a desktop session; for a picture without one, run\n"
