@@ -338,6 +338,11 @@ void openKifu(Tolvan& g) {
     const auto file = g.pf.dialogs.chooseFile(FileChoice::Open, "棋譜を開く", startFolder(g), kifu_filter);
     if (!file) return;
     rememberFolder(g, *file);
+    openKifuFile(g, *file);
+}
+
+void openKifuFile(Tolvan& g, const std::string& path) {
+    const std::string* file = &path;
     auto refuse = [&](const std::string& why) {
         g.dsPlay(g.s.sound_forbidden);
         g.MsgBox(quoted(*file) + "を開けません。\r\r" + why, Buttons::OK, "棋譜を開く");

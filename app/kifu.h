@@ -98,6 +98,8 @@ std::string describeProblem(const ReplayProblem& problem);
 // The window's commands: 棋譜を保存... and 棋譜を開く...
 void saveKifu(Tolvan& game);
 void openKifu(Tolvan& game);
+// 棋譜を開く for a file already chosen (on the command line, dropped on the window).
+void openKifuFile(Tolvan& game, const std::string& path);
 
 // Notes the result of a judgement of the game as it stands (black's and white's totals).
 void noteJudgement(Tolvan& game, int black, int white);

@@ -88,7 +88,10 @@ EngineTurn askEngine(Tolvan& g) {
     // After a few seconds the notice says how long the engine has been thinking.
     auto thinking = [&g](int seconds) {
         if (seconds < 3) return;
-        for (int c = 23; c <= 24; ++c) g.描画_背景絵(g.s.background, panelColumn(g.s, c), 11);
+        // 「中」 reaches into the seconds' cells: the notice is written again on fresh tiles.
+        for (int c = 21; c <= 24; ++c) g.描画_背景絵(g.s.background, panelColumn(g.s, c), 11);
+        g.描画_文字列(panelColumn(g.s, 21.1), 11.1, "思考中", color_black, 12);
+        g.描画_文字列(panelColumn(g.s, 21), 11, "思考中", color_white, 12);
         g.描画_文字列(panelColumn(g.s, 23.45), 11.35, std::to_string(seconds) + "秒", color_black, 9);
         g.描画_文字列(panelColumn(g.s, 23.35), 11.25, std::to_string(seconds) + "秒", color_white, 9);
         g.pf.canvas.refresh();

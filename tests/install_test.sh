@@ -21,7 +21,7 @@ need() {
         command -v "$tool" >/dev/null 2>&1 || { echo "FAIL: $tool is not installed (bash setup.sh test installs it)"; exit 1; }
     done
 }
-need cmake cpack desktop-file-validate appstreamcli lintian dpkg-deb dpkg-shlibdeps file groff
+need cmake cpack desktop-file-validate update-desktop-database appstreamcli lintian dpkg-deb dpkg-shlibdeps file groff
 
 # ---------------------------------------------------------------- the installed tree
 
@@ -115,6 +115,12 @@ out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $ou
 if printf '%s\n' "$out" | grep -q -e error -e warning; then fail "desktop-file-validate: $out"; fi
 [ -z "$out" ] || echo "desktop-file-validate: $out"
 grep -qx 'Icon=tolvan' "$desktop" || fail "the desktop entry does not name the installed icon"
+# File managers offer the game for game records and hand it the file chosen.
+grep -qx 'Exec=tolvan %f' "$desktop" || fail "the desktop entry does not take a file: $(grep '^Exec=' "$desktop")"
+update-desktop-database "$root/usr/share/applications" || fail "update-desktop-database"
+grep -qx 'application/x-go-sgf=io.github.tolvan_go.Tolvan.desktop;' "$root/usr/share/applications/mimeinfo.cache" ||
+    fail "the desktop entry is not offered for SGF records: $(cat "$root/usr/share/applications/mimeinfo.cache")"
+rm -f "$root/usr/share/applications/mimeinfo.cache"
 
 out=$(appstreamcli validate --no-net "$root/usr/share/metainfo/io.github.tolvan_go.Tolvan.metainfo.xml" 2>&1) ||
     fail "appstreamcli validate"
@@ -137,7 +143,7 @@ echo "$info"
 printf '%s\n' "$info" | grep -qx 'Package: tolvan' || fail "package name"
 printf '%s\n' "$info" | grep -qx 'Section: games' || fail "section"
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in 'libqt6widgets6' 'libsdl2-mixer' 'libstdc++6' 'fonts-ipafont-mincho'; do
+for dep in 'libqt6widgets6' 'libsdl2-mixer' 'libstdc++6' 'fonts-ipafont-mincho' 'qt6-translations-l10n'; do
     printf '%s\n' "$depends" | grep -q "$dep" || fail "Depends lacks $dep: $depends"
 done
 dpkg-deb -f "$deb" Recommends | grep -q gnugo || fail "Recommends lacks gnugo"

@@ -1,17 +1,61 @@
 #include "app/qt/dialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTranslator>
 
 #include "app/qt/version_window.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
 namespace tolvan {
 
-Answer DialogsPort::msgBox(const std::string& prompt, Buttons buttons, const std::string& title,
+bool loadJapaneseQtTexts() {
+    static QTranslator translator;
+    if (!translator.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    QCoreApplication::installTranslator(&translator);
+    return true;
+}
+
+std::string withJapaneseErrors(const std::string& message) {
+    static const std::pair<int, const char*> known[] = {
+        {EACCES, "アクセスが許可されていません"},
+        {EPERM, "操作が許可されていません"},
+        {ENOENT, "ファイルまたはフォルダがありません"},
+        {ENOSPC, "ディスクに空きがありません"},
+        {EDQUOT, "ディスクの使用量の上限を超えました"},
+        {EROFS, "書き込みのできない場所です"},
+        {EISDIR, "フォルダです"},
+        {ENOTDIR, "フォルダではありません"},
+        {ENAMETOOLONG, "名前が長すぎます"},
+        {EIO, "読み書きに失敗しました"},
+    };
+    std::string text = message;
+    for (const auto& [code, japanese] : known) {
+        const std::string system = std::strerror(code);
+        const std::string shown = std::string(japanese) + "：" + system;
+        for (std::size_t at = text.find(system); at != std::string::npos; at = text.find(system, at)) {
+            text.replace(at, system.size(), shown);
+            at += shown.size();
+        }
+    }
+    return text;
+}
+
+Answer DialogsPort::msgBox(const std::string& message, Buttons buttons, const std::string& title,
                            Icon icon) {
+    const std::string prompt = withJapaneseErrors(message);
     if (answerHook) return answerHook(prompt, buttons, title, icon);
 
     QMessageBox box(icon == Icon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon,
@@ -27,6 +71,14 @@ Answer DialogsPort::msgBox(const std::string& prompt, Buttons buttons, const std
     } else {
         box.setStandardButtons(QMessageBox::Ok);
         box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+    }
+    // A message box lays its text out no narrower than 500 pixels before it wraps lines;
+    // the limit grows with the size, so that the text keeps its lines at every size.
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label")); label && sizePercent != 100) {
+        int longest = 0;
+        for (const QString& line : label->text().split(QRegularExpression(QStringLiteral("[\r\n]"))))
+            longest = std::max(longest, label->fontMetrics().horizontalAdvance(line));
+        label->setMinimumWidth(std::min(longest, 500 * sizePercent / 100));
     }
     box.setWindowModality(Qt::ApplicationModal);
     int pressed = box.exec();

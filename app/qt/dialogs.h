@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "platform/port.h"
 
@@ -44,5 +45,14 @@ public:
 private:
     QWidget* parent_;
 };
+
+// Qt's own texts (the file dialogs, their questions, the standard buttons) in Japanese,
+// whatever the system's language: Qt's Japanese translation from its translations
+// folder. False when it is not installed; the texts then stay English.
+bool loadJapaneseQtTexts();
+
+// A message with the system's words for a few common errors ("Permission denied")
+// preceded by their Japanese.
+std::string withJapaneseErrors(const std::string& message);
 
 }  // namespace tolvan

@@ -1,11 +1,12 @@
 // Tolvan: a game of Go against the computer on a board of 19, 13 or 9 lines.
 //
-//   tolvan                     plays
+//   tolvan [RECORD.sgf]        plays, with the game record open when one is named
 //   tolvan --screenshot FILE   starts up, writes the window's picture to FILE (PNG), ends
 //          [--scale PERCENT]   ... at that 表示の大きさ instead of the one in the settings
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QIcon>
 
 #include <cstdio>
@@ -13,16 +14,57 @@
 
 #include "app/board_size.h"
 #include "app/qt/canvas_widget.h"
+#include "app/qt/dialogs.h"
 #include "app/qt/main_window.h"
 #include "app/tolvan.h"
 
+namespace {
+
+struct Options {
+    QCommandLineOption screenshot{QStringLiteral("screenshot"),
+                                  QStringLiteral("Write the window's picture after start-up to <file> and end."),
+                                  QStringLiteral("file")};
+    QCommandLineOption scale{QStringLiteral("scale"),
+                             QStringLiteral("With --screenshot: the window's size in per cent "
+                                            "(100, 133, 167, 200 or 300) instead of the one in the settings."),
+                             QStringLiteral("percent")};
+
+    explicit Options(QCommandLineParser& parser) {
+        parser.addOption(screenshot);
+        parser.addOption(scale);
+        parser.addHelpOption();
+        parser.addPositionalArgument(QStringLiteral("record"),
+                                     QStringLiteral("A game record (SGF) to open at start-up, as 棋譜を開く does."),
+                                     QStringLiteral("[record.sgf]"));
+    }
+};
+
+// Whether the command line asks for the help, which needs no window system. The help
+// with Qt's options (--help-all) lists the window system's options only when there is one.
+bool asksForHelp(int argc, char** argv, bool orAll) {
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0 ||
+            (orAll && std::strcmp(argv[i], "--help-all") == 0))
+            return true;
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    const bool noDesktop = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+                           qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    // The help is printed (and the program ends) before anything needs a display.
+    if (asksForHelp(argc, argv, noDesktop)) {
+        QCoreApplication core(argc, argv);
+        QCommandLineParser parser;
+        Options options(parser);
+        parser.process(core);
+    }
     // Without a desktop Qt would abort with a message about platform plugins; say what
     // is missing instead. A platform chosen explicitly (offscreen, for screenshots and
     // tests) needs no display.
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        !(argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0))) {
+    if (noDesktop) {
         std::fprintf(stderr,
                      "tolvan: no graphical desktop here (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
                      "tolvan: start it from a desktop session; for a picture without one, run\n"
@@ -31,22 +73,16 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvan"));
+    tolvan::loadJapaneseQtTexts();
     // An installed game has a desktop entry and an icon of this name: the desktop shows
     // the window with them.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tolvan_go.Tolvan"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tolvan")));
 
     QCommandLineParser parser;
-    QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                  QStringLiteral("Write the window's picture after start-up to <file> and end."),
-                                  QStringLiteral("file"));
-    parser.addOption(screenshot);
-    QCommandLineOption scale(QStringLiteral("scale"),
-                             QStringLiteral("With --screenshot: the window's size in per cent "
-                                            "(100, 133, 167, 200 or 300) instead of the one in the settings."),
-                             QStringLiteral("percent"));
-    parser.addOption(scale);
-    parser.addHelpOption();
+    const Options options(parser);
+    const QCommandLineOption& screenshot = options.screenshot;
+    const QCommandLineOption& scale = options.scale;
     parser.process(app);
 
     tolvan::MainWindow window;
@@ -59,6 +95,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "tolvan: --scale takes 100, 133, 167, 200 or 300, with --screenshot\n");
             return 2;
         }
+    }
+    const QStringList records = parser.positionalArguments();
+    if (records.size() > 1) {
+        std::fprintf(stderr, "tolvan: one game record at a time\n");
+        return 2;
     }
     if (!shotFile.isEmpty()) {
         // The picture is taken whatever the screen's size.
@@ -73,6 +114,7 @@ int main(int argc, char** argv) {
     }
 
     if (!window.start()) return 0;
+    if (!records.isEmpty()) window.openRecord(QFileInfo(records.first()).absoluteFilePath());
 
     if (!shotFile.isEmpty()) {
         if (shotPercent != 0 && shotPercent != window.sizePercent())

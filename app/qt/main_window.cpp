@@ -2,11 +2,17 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QScreen>
+#include <QStyleFactory>
 #include <QTimer>
 #include <QWindow>
 
@@ -14,6 +20,7 @@
 #include <cmath>
 
 #include "app/board_size.h"
+#include "app/kifu.h"
 #include "app/qt/canvas_widget.h"
 #include "app/tolvan.h"
 
@@ -21,10 +28,64 @@ namespace tolvan {
 
 namespace {
 
+// The desktop's style with the room it measures in pixels around texts (margins,
+// paddings, indicators, the space beside a menu item's or a button's text) grown as the
+// texts grow, so that menus, message boxes and buttons hold their texts at every size.
+class ScaledStyle : public QProxyStyle {
+public:
+    ScaledStyle(const QString& base, double factor) : QProxyStyle(QStyleFactory::create(base)), factor_(factor) {}
+
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        const int base = QProxyStyle::pixelMetric(metric, option, widget);
+        switch (metric) {
+        case PM_ButtonMargin:
+        case PM_MenuHMargin:
+        case PM_MenuVMargin:
+        case PM_MenuBarHMargin:
+        case PM_MenuBarVMargin:
+        case PM_MenuBarItemSpacing:
+        case PM_LayoutLeftMargin:
+        case PM_LayoutTopMargin:
+        case PM_LayoutRightMargin:
+        case PM_LayoutBottomMargin:
+        case PM_LayoutHorizontalSpacing:
+        case PM_LayoutVerticalSpacing:
+        case PM_IndicatorWidth:
+        case PM_IndicatorHeight:
+        case PM_ExclusiveIndicatorWidth:
+        case PM_ExclusiveIndicatorHeight:
+        case PM_SmallIconSize:
+        case PM_ButtonIconSize:
+        case PM_MessageBoxIconSize:
+            return static_cast<int>(std::lround(base * factor_));
+        default:
+            return base;
+        }
+    }
+
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& contents,
+                           const QWidget* widget) const override {
+        QSize size = QProxyStyle::sizeFromContents(type, option, contents, widget);
+        if (type == CT_MenuItem || type == CT_MenuBarItem || type == CT_PushButton) {
+            const int room = std::max(0, size.width() - contents.width());
+            size.rwidth() += static_cast<int>(std::lround(room * (factor_ - 1)));
+        }
+        return size;
+    }
+
+private:
+    double factor_;
+};
+
 // The texts of the window's own widgets (menus, message boxes, the version window's
-// buttons) at `percent` per cent of the desktop's font size.
+// buttons) at `percent` per cent of the desktop's font size, with the room around them.
 void scaleApplicationFont(int percent) {
     static const QFont desktop = QApplication::font();
+    static const QString desktopStyle = QApplication::style()->name();
+    if (percent != 100)
+        QApplication::setStyle(new ScaledStyle(desktopStyle, percent / 100.0));
+    else if (dynamic_cast<ScaledStyle*>(QApplication::style()))
+        QApplication::setStyle(QStyleFactory::create(desktopStyle));
     QFont font = desktop;
     if (percent != 100) {
         if (desktop.pointSizeF() > 0)
@@ -39,6 +100,7 @@ void scaleApplicationFont(int percent) {
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
     setWindowTitle(QStringLiteral("Tolvan"));
+    setAcceptDrops(true);
 
     // The bar stays inside the window on every desktop, so the canvas keeps its place.
     menuBar()->setNativeMenuBar(false);
@@ -163,6 +225,36 @@ void MainWindow::screenChanged() {
     game_->画面_再描画();
 }
 
+void MainWindow::openRecord(const QString& path) {
+    if (ended() || computerTurn_) return;
+    openKifuFile(*game_, path.toStdString());
+}
+
+namespace {
+
+// The one local .sgf file that a drag carries, or nothing.
+QString droppedRecord(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1) return {};
+    const QUrl url = data->urls().first();
+    if (!url.isLocalFile() || !url.toLocalFile().endsWith(QStringLiteral(".sgf"), Qt::CaseInsensitive)) return {};
+    return url.toLocalFile();
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!ended() && !computerTurn_ && !droppedRecord(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+// The drop is answered at once; the record is opened (and any question asked) after it,
+// so that the file manager is not kept waiting.
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString file = droppedRecord(event->mimeData());
+    if (file.isEmpty() || ended() || computerTurn_) return;
+    event->acceptProposedAction();
+    QTimer::singleShot(0, this, [this, file] { openRecord(file); });
+}
+
 bool MainWindow::ended() const { return programEnded_ || game_->ended; }
 
 std::int32_t MainWindow::handle() {
@@ -180,6 +272,9 @@ void MainWindow::computerTurn(bool running) {
     }
     QCoreApplication::processEvents();
     computerTurn_ = false;
+    // An Escape pressed during the turn ends the program now that the turn is over.
+    if (escapePending_ && !ended()) game_->KeyDown(keyCode(Qt::Key_Escape));
+    escapePending_ = false;
 }
 
 void MainWindow::endProgram() {
@@ -209,20 +304,27 @@ int MainWindow::keyCode(int qtKey) {
     return qtKey;
 }
 
-// Input to any part of the window during the computer's turn goes nowhere. Escape ends
-// the program whichever part of the window has the keyboard: after a menu was closed
-// with Escape the menu bar keeps the keyboard and would swallow the next one. While a
-// menu or a modal window is open, Escape belongs to it.
+// During the computer's turn presses on the board and keys go nowhere; the menus still
+// open (their commands are sorted out in onCommand). Escape ends the program whichever
+// part of the window has the keyboard: after a menu was closed with Escape the menu bar
+// keeps the keyboard and would swallow the next one. While a menu or a modal window is
+// open, Escape belongs to it.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return false;
-    // An engine may think for up to a minute: Escape still ends the program then, and
-    // the engine with it.
-    if (computerTurn_ && engines_.waiting() && event->type() == QEvent::KeyPress &&
+    if (computerTurn_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !QApplication::activePopupWidget() &&
         !QApplication::activeModalWidget()) {
-        engines_.cancel();
-        if (!ended()) game_->KeyDown(keyCode(Qt::Key_Escape));
+        if (engines_.waiting()) {
+            // An engine may think for up to a minute: Escape ends the program now, and
+            // the engine with it.
+            engines_.cancel();
+            if (!ended()) game_->KeyDown(keyCode(Qt::Key_Escape));
+        } else {
+            // The turn is being finished (the engine's answer has just arrived, or the
+            // built-in player's stone is being shown): the program ends right after it.
+            escapePending_ = true;
+        }
         return true;
     }
     if (computerTurn_) {
@@ -231,6 +333,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
         case QEvent::Wheel:
+            return widget == canvas_ || canvas_->isAncestorOf(widget);
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
         case QEvent::ShortcutOverride:

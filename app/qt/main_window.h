@@ -27,6 +27,10 @@ public:
     // false when the game ended during start-up (there is then no event loop to run).
     bool start();
 
+    // 棋譜を開く for a file named on the command line or dropped on the window: the same
+    // checks, messages and question. Nothing during the computer's turn or after the end.
+    void openRecord(const QString& path);
+
     // True once the game has ended the program; no event reaches the game after.
     bool ended() const;
 
@@ -61,6 +65,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // A game record (one .sgf file) dragged from a file manager.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Fits the window, frame included, on its screen's available area; place puts the
@@ -83,6 +90,8 @@ private:
     std::unique_ptr<Tolvan> game_;
     bool programEnded_ = false;
     bool computerTurn_ = false;
+    // Escape pressed while the computer's turn could not be given up at once.
+    bool escapePending_ = false;
     int sizePercent_ = 100;
     bool ignoreScreen_ = false;
 };

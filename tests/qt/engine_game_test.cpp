@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -116,6 +118,11 @@ TEST_F(EngineGame, TheWindowRepaintsAndShowsTheSecondsWhileTheEngineThinks) {
     // The seconds beside the notice, read off the canvas while the engine still thinks.
     QImage during;
     QTimer::singleShot(3600, [&] { during = window->canvas().image().copy(); });
+    // 「思考中」 as it was first written, before the engine was asked.
+    QImage notice;
+    window->clock().onWait = [&](double d) {
+        if (d == 0.2) notice = window->canvas().image().copy();
+    };
     QElapsedTimer clock;
     clock.start();
     pressPoint(4, 4);
@@ -132,6 +139,10 @@ TEST_F(EngineGame, TheWindowRepaintsAndShowsTheSecondsWhileTheEngineThinks) {
         for (int x = seconds.left(); x <= seconds.right(); ++x)
             if (qGray(during.pixel(x, y)) > 200) ++light;
     EXPECT_GT(light, 5);
+    // Beside the seconds 「思考中」 is still whole, the right of 「中」 included.
+    const QRect word(cellPixel(21, 11), QPoint(cellPixel(23, 11).x() + 6, cellPixel(21, 11).y() + 20));
+    ASSERT_FALSE(notice.isNull());
+    EXPECT_EQ(during.copy(word), notice.copy(word));
 }
 
 TEST_F(EngineGame, PassAndResignationAreTheComputersOwn) {
@@ -230,6 +241,34 @@ TEST_F(EngineGame, EscapeWhileTheEngineThinksEndsTheProgramAndTheEngine) {
     EXPECT_TRUE(window->ended());
     EXPECT_EQ(window->engines().enginePid(), 0);
     EXPECT_EQ(s().move_no, 1) << "nothing of the computer's was played";
+}
+
+// While an engine thinks a menu opens; a press on the board goes nowhere.
+TEST_F(EngineGame, MenusOpenWhileTheEngineThinks) {
+    playAgainstFake("--slow 2");
+    QMenuBar* bar = window->menuBar();
+    QWidget* opened = nullptr;
+    QTimer::singleShot(800, [&] {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(window->findChild<QAction*>("OPTION")).center());
+        opened = QApplication::activePopupWidget();
+        if (opened) opened->close();
+    });
+    pressPoint(4, 4);
+    EXPECT_EQ(opened, window->findChild<QMenu*>("OPTION"));
+    EXPECT_EQ(s().move_no, 2);
+}
+
+// Escape pressed the moment the engine's answer has arrived, while its stone is being
+// shown, ends the program once the stone is played.
+TEST_F(EngineGame, EscapeAsTheEnginesAnswerArrivesEndsTheProgram) {
+    playAgainstFake("");
+    window->clock().onWait = [&](double d) {
+        if (d == 0.5)
+            QCoreApplication::postEvent(&window->canvas(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    };
+    pressPoint(4, 4);
+    EXPECT_TRUE(window->ended());
+    EXPECT_EQ(window->engines().enginePid(), 0);
 }
 
 // A real game against GNU Go at level 1: every one of its moves goes through the game's

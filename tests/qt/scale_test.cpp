@@ -9,12 +9,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <string>
@@ -205,6 +209,43 @@ TEST_F(QtScaleTest, TheVersionWindowAndTheWidgetsTextsFollowTheSize) {
     EXPECT_NEAR(QApplication::font().pointSizeF(), desktop.pointSizeF() * 1.67, 0.01);
     choose("BAN_100");
     EXPECT_EQ(QApplication::font(), desktop);
+}
+
+// At 300 % menus and message boxes hold their texts as at 100 %: the room beside a menu's
+// texts grows with them, the message keeps its lines, and OK and the message have an em
+// of room to the button's and the box's edges.
+TEST_F(QtScaleTest, MenusAndMessageBoxesFitTheirTextsAtEverySize) {
+    struct Measures {
+        int menuRoom = 0, okRoom = 0, messageLeft = 0, messageHeight = 0, em = 0;
+    };
+    auto atSize = [&](const char* size) {
+        choose(size);
+        Measures m;
+        QMenu* option = window->findChild<QMenu*>("OPTION");
+        int longest = 0;
+        for (QAction* a : option->actions()) longest = std::max(longest, option->fontMetrics().horizontalAdvance(a->text()));
+        m.menuRoom = option->sizeHint().width() - longest;
+        window->dialogs().answerHook = nullptr;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            QAbstractButton* ok = box->button(QMessageBox::Ok);
+            const QLabel* label = box->findChild<QLabel*>("qt_msgbox_label");
+            m.okRoom = ok->width() - ok->fontMetrics().horizontalAdvance(ok->text());
+            m.messageLeft = label->geometry().left();
+            m.messageHeight = label->height();
+            m.em = label->fontMetrics().height();
+            ok->click();
+        });
+        window->dialogs().msgBox("対局中の棋譜は消えます。\n棋譜を開いてよろしいですか？", Buttons::OK, "棋譜を開く");
+        return m;
+    };
+    const Measures small = atSize("BAN_100"), large = atSize("BAN_300");
+    EXPECT_GE(large.menuRoom, small.menuRoom * 2.5);
+    EXPECT_GE(large.messageHeight, small.messageHeight * 2.5);
+    EXPECT_LE(large.messageHeight, small.messageHeight * 3.5) << "the message was broken into more lines";
+    EXPECT_GE(large.okRoom, large.em);
+    EXPECT_GE(large.messageLeft, large.em);
 }
 
 // On a screen of device pixel ratio 2 (run with QT_SCALE_FACTOR=2), 100 % is the window's

@@ -6,23 +6,30 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QDropEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/qt/canvas_widget.h"
+#include "app/qt/dialogs.h"
 #include "app/qt/main_window.h"
 #include "app/qt/version_window.h"
 #include "app/tolvan.h"
@@ -361,7 +368,7 @@ protected:
             QMetaObject::invokeMethod(window->findChild<QAction*>("PASU"), "trigger",
                                       Qt::QueuedConnection);
             QCoreApplication::postEvent(
-                &window->canvas(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+                &window->canvas(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
             // Marks where in the order of events the queued input was delivered.
             QMetaObject::invokeMethod(
                 window.get(), [&order] { order.push_back("queued input delivered"); },
@@ -461,6 +468,46 @@ TEST_F(QtWindowTest, GameRecordsAreSavedAndOpenedThroughTheMenu) {
     const QImage& img = window->canvas().image();
     EXPECT_TRUE(isDark(img.pixelColor(cellPixel(4, 4) + QPoint(6, 10))));
     EXPECT_EQ(img.pixelColor(cellPixel(4, 16) + QPoint(10, 10)), QColor(0, 255, 255));
+}
+
+// A file dropped on the window: one .sgf is opened as 棋譜を開く opens it, after the same
+// question when a game is running; anything else is not taken.
+TEST_F(QtWindowTest, ADroppedRecordIsOpenedAsTheMenuOpensIt) {
+    struct Case {
+        const char* name;
+        const char* content;
+        bool running;
+        std::vector<std::string> says;
+        int moves;
+    };
+    const std::string path = settingsDir.filePath("dropped.sgf").toStdString();
+    const std::vector<Case> cases = {
+        {"dropped.sgf", "(;GM[1]SZ[19];B[dd];W[pp])", false, {}, 2},
+        {"dropped.sgf", "(;GM[1]SZ[19];B[dd];W[pp])", true, {"対局中の棋譜は消えます。\r棋譜を開いてよろしいですか？"}, 2},
+        {"dropped.sgf", "no record", false, {"「" + path + "」を開けません。\r\rSGF形式の棋譜ではありません。"}, 0},
+        {"dropped.txt", "(;GM[1]SZ[19];B[dd];W[pp])", false, {}, 0},
+    };
+    GameState& s = window->game().s;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + c.content);
+        window->findChild<QAction*>("SAISYO")->trigger();
+        if (c.running) window->findChild<QAction*>("TAIMAN")->trigger();
+        QFile file(settingsDir.filePath(c.name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(c.content);
+        file.close();
+        messages.clear();
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(file.fileName())});
+        QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        EXPECT_EQ(enter.isAccepted(), QString(c.name).endsWith(".sgf"));
+        QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &drop);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(messages, c.says);
+        EXPECT_EQ(s.record_mode == flag_on ? s.move_no : 0, c.moves);
+    }
 }
 
 // COMの強さ: 標準 ticked first, the engines found installed, and after a separator その他の
@@ -720,6 +767,39 @@ TEST_F(QtPortTest, FileDialogStartsInTheFolderAndAddsTheExtension) {
     });
     EXPECT_FALSE(dialogs.chooseFile(FileChoice::Open, "棋譜を開く", dir.path().toStdString(),
                                     "棋譜 (*.sgf)"));
+}
+
+// Qt's own dialogs (the file dialogs, the question before replacing a file) read Japanese
+// whatever the system's language.
+TEST_F(QtPortTest, QtsOwnDialogsReadJapanese) {
+    ASSERT_TRUE(loadJapaneseQtTexts()) << "Qt's Japanese translation is missing (bash setup.sh installs it)";
+    for (const auto& [context, english] : {std::pair{"QFileDialog", "Look in:"}, std::pair{"QFileDialog", "File &name:"},
+                                           std::pair{"QFileDialog", "%1 already exists.\nDo you want to replace it?"},
+                                           std::pair{"QPlatformTheme", "&Yes"}}) {
+        const QString shown = QCoreApplication::translate(context, english);
+        EXPECT_NE(shown, QString::fromUtf8(english)) << english;
+    }
+}
+
+// A few common system errors in a message are named in Japanese, the system's words after.
+TEST_F(QtPortTest, CommonSystemErrorsAreNamedInJapanese) {
+    const std::string denied = std::strerror(EACCES), missing = std::strerror(ENOENT), other = std::strerror(EXDEV);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"保存できませんでした。\r\r" + denied, "保存できませんでした。\r\rアクセスが許可されていません：" + denied},
+        {"読み込めません（" + missing + "）。", "読み込めません（ファイルまたはフォルダがありません：" + missing + "）。"},
+        {"保存できませんでした。\r\r" + other, "保存できませんでした。\r\r" + other},
+    };
+    QWidget parent;
+    DialogsPort dialogs(&parent);
+    std::string shown;
+    dialogs.answerHook = [&](const std::string& prompt, Buttons, const std::string&, Icon) {
+        shown = prompt;
+        return Answer::OK;
+    };
+    for (const auto& [message, expected] : cases) {
+        dialogs.msgBox(message, Buttons::OK, "棋譜の保存");
+        EXPECT_EQ(shown, expected);
+    }
 }
 
 TEST_F(QtPortTest, VersionWindowReportsTheButtonThatClosedIt) {
