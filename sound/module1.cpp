@@ -53,8 +53,12 @@ i32 Tolvan::読込_サウンド(const std::string& file, i32 flags) {
     auto read = files::readWhole(name, max_sound_mib << 20);
     if (const auto* f = std::get_if<files::Failure>(&read)) {
         switch (f->problem) {
-        case files::Problem::cannot_open: 警告表示(quoted(name) + "を開けません: " + std::strerror(f->error)); break;
-        case files::Problem::cannot_read: 警告表示(quoted(name) + "を読み込めません: " + std::strerror(f->error)); break;
+        case files::Problem::cannot_open:
+            警告表示(quoted(name) + "を開けません: " + std::strerror(f->error));
+            break;
+        case files::Problem::cannot_read:
+            警告表示(quoted(name) + "を読み込めません: " + std::strerror(f->error));
+            break;
         case files::Problem::folder: 警告表示(quoted(name) + "はフォルダです。"); break;
         case files::Problem::not_regular: 警告表示(quoted(name) + "は通常のファイルではありません。"); break;
         case files::Problem::too_large:

@@ -14,33 +14,24 @@ namespace tolvan::testing {
 
 // The kinds, in the order of every table of what a reader makes of them.
 enum Hostile { folder, fifo, device, oversized, missing, hostile_kinds };
-inline const char* const hostile_names[] = {"a folder", "a FIFO with no writer", "/dev/zero",
-                                            "a file over the limit", "a missing file"};
+inline const char* const hostile_names[] = {"folder", "fifo", "/dev/zero", "big", "missing"};
 
-// The paths, in a folder of their own removed afterwards. The file over the limit is
-// sparse: limit + 1 bytes that take no room.
-class HostilePaths {
-public:
+// The paths, in a folder of their own removed afterwards; "big" is a sparse file of
+// limit + 1 bytes.
+struct HostilePaths {
+    std::filesystem::path dir;
     explicit HostilePaths(std::uintmax_t limit) {
-        namespace fs = std::filesystem;
-        std::string pattern = (fs::temp_directory_path() / "tolvan-hostile-XXXXXX").string();
-        dir_ = mkdtemp(pattern.data());
-        fs::create_directory(dir_ / "folder");
-        mkfifo((dir_ / "fifo").c_str(), 0600);
-        std::ofstream(dir_ / "big").close();
-        fs::resize_file(dir_ / "big", limit + 1);
+        std::string pattern = (std::filesystem::temp_directory_path() / "tolvan-hostile-XXXXXX").string();
+        dir = mkdtemp(pattern.data());
+        std::filesystem::create_directory(dir / "folder");
+        mkfifo((dir / "fifo").c_str(), 0600);
+        std::ofstream(dir / "big").close();
+        std::filesystem::resize_file(dir / "big", limit + 1);
     }
-    ~HostilePaths() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
+    ~HostilePaths() { std::filesystem::remove_all(dir); }
     std::string operator[](int kind) const {
-        static const char* const names[] = {"folder", "fifo", nullptr, "big", "missing"};
-        return kind == device ? "/dev/zero" : (dir_ / names[kind]).string();
+        return kind == device ? "/dev/zero" : (dir / hostile_names[kind]).string();
     }
-
-private:
-    std::filesystem::path dir_;
 };
 
 }  // namespace tolvan::testing
