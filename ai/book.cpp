@@ -7,9 +7,11 @@
 // answering side's stones ("2") in two digits at least; lines with the same key stand
 // together, and joseki_first / joseki_last hold the first and last line of each key's
 // (last) run.
-#include <fstream>
+#include <sstream>
+#include <variant>
 
 #include "app/tolvan.h"
+#include "files/read.h"
 
 namespace tolvan {
 
@@ -52,17 +54,20 @@ LineRead readLine(std::istream& in, std::string& line) {
 
 }  // namespace
 
-// Loads the book file into memory. A missing file leaves the book empty; the first line
-// that does not fit (line 10001, a key outside the index, an over-long line) ends the
-// loading quietly, and the lines before it stay in the book.
+// Loads the book file into memory. A missing file, or one that is not an ordinary file
+// of at most 16 MiB, leaves the book empty; the first line that does not fit (line
+// 10001, a key outside the index, an over-long line) ends the loading quietly, and the
+// lines before it stay in the book.
 void Tolvan::定石ファイル読込() {
     s.joseki_count = 0;
     s.joseki_first.fill(0);
     s.joseki_last.fill(0);
     for (auto& l : s.joseki_line) l.clear();
 
-    std::ifstream in(pf.clock.dataFile(book_file), std::ios::binary);
-    if (!in) return;
+    // Ten thousand lines of the longest length fit in 16 MiB.
+    auto read = files::readWhole(pf.clock.dataFile(book_file), 16u << 20);
+    if (!std::holds_alternative<std::string>(read)) return;
+    std::istringstream in(std::move(std::get<std::string>(read)));
 
     int previous = 0;
     int key = 0;  // a first line without a key counts as key 0

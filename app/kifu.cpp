@@ -17,6 +17,7 @@
 #include "app/board_lines.h"
 #include "app/kept_games.h"
 #include "app/tolvan.h"
+#include "files/read.h"
 #include "game/position.h"
 
 namespace tolvan {
@@ -245,20 +246,10 @@ std::optional<std::string> writeFileWhole(const std::string& path, const std::st
 }
 
 std::optional<std::string> readFileWhole(const std::string& path, std::string& why) {
-    std::error_code ec;
-    const auto size = fs::file_size(path, ec);
-    if (!ec && size > sgf::max_bytes) {
-        why = describeProblem(sgf::Error{sgf::Problem::too_large, 0, {}});
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::string data;
-    if (in) data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (!in.is_open() || in.bad() || ec) {
-        why = "ファイルを読み込めません（" + std::string(std::strerror(errno ? errno : EIO)) + "）。";
-        return std::nullopt;
-    }
-    return data;
+    auto read = files::readWhole(path, sgf::max_bytes);
+    if (auto* bytes = std::get_if<std::string>(&read)) return std::move(*bytes);
+    why = files::japanese(std::get<files::Failure>(read));
+    return std::nullopt;
 }
 
 std::string describeProblem(const sgf::Error& e) {

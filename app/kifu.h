@@ -87,8 +87,9 @@ void takeUpReplayed(Tolvan& game, const ReplayedRecord& replayed, const sgf::Rec
 // file behind.
 std::optional<std::string> writeFileWhole(const std::string& path, const std::string& text);
 
-// Reads a whole file of at most sgf::max_bytes; nothing when it cannot be read or is
-// larger, with the reason in Japanese in `why`.
+// Reads a whole file of at most sgf::max_bytes; nothing when it cannot be read, is
+// larger or is not an ordinary file (a folder, a pipe, a device), with the reason in
+// Japanese in `why`.
 std::optional<std::string> readFileWhole(const std::string& path, std::string& why);
 
 // Japanese explanations of a record that cannot be used, for message boxes.

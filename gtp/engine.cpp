@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include <sstream>
 
 #include "app/board_lines.h"
+#include "files/read.h"
 #include "game/position.h"
 #include "rules/judgement.h"
 
@@ -556,9 +558,14 @@ Engine::Reply Engine::owners() {
 // game's rules and refused whole when any move breaks them. Answers the colour to move.
 Engine::Reply Engine::loadSgf(const std::vector<std::string>& args) {
     if (args.empty() || args.size() > 2) return failure("syntax error");
-    std::string why;
-    const auto bytes = readFileWhole(args[0], why);
-    if (!bytes) return failure("cannot open file");
+    // Only an ordinary file of a record's size is read; a missing file is simply not there.
+    const auto file = files::readWhole(args[0], sgf::max_bytes);
+    if (const auto* f = std::get_if<files::Failure>(&file)) {
+        if (f->problem == files::Problem::too_large) return failure("cannot load file: " + files::english(*f));
+        if (f->problem == files::Problem::cannot_open && f->error == ENOENT) return failure("cannot open file");
+        return failure("cannot open file: " + files::english(*f));
+    }
+    const std::string* bytes = std::get_if<std::string>(&file);
     auto read = sgf::read(*bytes);
     if (const auto* e = std::get_if<sgf::Error>(&read))
         return failure("cannot load file: " + e->detail +

@@ -11,9 +11,11 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "app/tolvan.h"
+#include "files/read.h"
 #include "game/position.h"
 
 namespace tolvan {
@@ -129,9 +131,17 @@ std::string decodeValue(const std::string& text) {
 namespace {
 
 // The settings file, emptied for writing. Its folder (the user's configuration folder
-// of an installed game) is made first when it is not there yet.
+// of an installed game) is made first when it is not there yet. Something other than an
+// ordinary file in its place (a pipe would block the opening) is not written.
 std::ofstream openSettingsForWriting(const std::string& file) {
     std::error_code ec;
+    const auto type = std::filesystem::status(file, ec).type();
+    if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::regular &&
+        type != std::filesystem::file_type::none) {
+        std::ofstream refused;
+        refused.setstate(std::ios::failbit);
+        return refused;
+    }
     const std::filesystem::path folder = std::filesystem::path(file).parent_path();
     if (!folder.empty() && !std::filesystem::exists(folder, ec)) std::filesystem::create_directories(folder, ec);
     return std::ofstream(file, std::ios::binary | std::ios::trunc);
@@ -154,17 +164,10 @@ std::ofstream openSettingsForWriting(const std::string& file) {
 // Shift-JIS, and a line whose value is not matches no key and is ignored like any
 // unknown line (it does have its "=").
 void Tolvan::読込_環境設定ファイル() {
-    bool failed = false;
-    std::string data;
-    {
-        std::ifstream in(settings_file, std::ios::binary);
-        if (!in) {
-            failed = true;
-        } else {
-            data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-            if (in.bad()) failed = true;
-        }
-    }
+    // A folder, a pipe, a device or a file of more than a few MiB is as unreadable.
+    auto read = files::readWhole(settings_file, 4u << 20);
+    bool failed = !std::holds_alternative<std::string>(read);
+    std::string data = failed ? std::string() : std::move(std::get<std::string>(read));
 
     static const std::string keyBackground = shiftJis("背景画"), keyHint = shiftJis("移動指南"),
                              keyNumbers = shiftJis("手順番号表示"), keyMusic = "BGM",

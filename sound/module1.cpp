@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
+#include <string>
+#include <variant>
 
 #include "app/tolvan.h"
+#include "files/read.h"
 
 namespace tolvan {
 
@@ -16,9 +16,9 @@ namespace {
 
 // The size a RIFF WAVE image declares for itself (its RIFF chunk plus the 8 bytes of the
 // chunk's own header), or 0 when the bytes do not start a RIFF WAVE file.
-std::uint64_t declaredWaveSize(const std::vector<unsigned char>& b) {
-    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 ||
-        std::memcmp(b.data() + 8, "WAVE", 4) != 0)
+std::uint64_t declaredWaveSize(const std::string& text) {
+    const auto* b = reinterpret_cast<const unsigned char*>(text.data());
+    if (text.size() < 12 || std::memcmp(b, "RIFF", 4) != 0 || std::memcmp(b + 8, "WAVE", 4) != 0)
         return 0;
     const std::uint32_t body = std::uint32_t(b[4]) | std::uint32_t(b[5]) << 8 |
                                std::uint32_t(b[6]) << 16 | std::uint32_t(b[7]) << 24;
@@ -48,18 +48,26 @@ i32 Tolvan::読込_サウンド(const std::string& file, i32 flags) {
 
     // The library reads as many bytes as the wave's header declares; the header is
     // checked here against the bytes actually read, so a cut-off or foreign file never
-    // reaches it.
-    std::ifstream in(name, std::ios::binary);
-    if (!in) {
-        警告表示(quoted(name) + "を開けません: " + std::strerror(errno));
+    // reaches it. Only an ordinary file of at most 32 MiB is read.
+    constexpr std::size_t max_sound_mib = 32;
+    auto read = files::readWhole(name, max_sound_mib << 20);
+    if (const auto* f = std::get_if<files::Failure>(&read)) {
+        switch (f->problem) {
+        case files::Problem::cannot_open:
+            警告表示(quoted(name) + "を開けません: " + std::strerror(f->error));
+            break;
+        case files::Problem::cannot_read:
+            警告表示(quoted(name) + "を読み込めません: " + std::strerror(f->error));
+            break;
+        case files::Problem::folder: 警告表示(quoted(name) + "はフォルダです。"); break;
+        case files::Problem::not_regular: 警告表示(quoted(name) + "は通常のファイルではありません。"); break;
+        case files::Problem::too_large:
+            警告表示(quoted(name) + "は大きすぎます（" + std::to_string(max_sound_mib) + " MiBまでです）。");
+            break;
+        }
         return 0;
     }
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
-                                     std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        警告表示(quoted(name) + "を読み込めません: " + std::strerror(errno));
-        return 0;
-    }
+    const std::string& bytes = std::get<std::string>(read);
     if (bytes.empty()) {
         警告表示(quoted(name) + "は空のファイルです。");
         return 0;

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "fake_platform.h"
+#include "hostile_files.h"
 
 namespace tolvan::testing {
 namespace {
@@ -242,6 +243,20 @@ TEST_F(BookTest, BadContentLoadsWhatItCan) {
     EXPECT_EQ(answer({3, 6}), Point(6, 3));
     place({{3, 5}}, approach_com);
     EXPECT_EQ(answer({3, 5}), std::nullopt);
+}
+
+// Something other than an ordinary book file of at most 16 MiB is as no book, at once:
+// the loading never waits on a pipe nor reads a device.
+TEST_F(BookTest, APathThatIsNotABookFileLeavesTheBookEmpty) {
+    const HostilePaths paths(16u << 20);
+    for (int k = 0; k < hostile_kinds; ++k) {
+        SCOPED_TRACE(hostile_names[k]);
+        load("000,,,,,,,,,,,1,1\r\n");
+        ASSERT_EQ(s.joseki_count, 1);
+        g.book_file = paths[k];
+        g.定石ファイル読込();
+        EXPECT_EQ(s.joseki_count, 0);
+    }
 }
 
 // ---- The shipped book ---------------------------------------------------------------

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "hostile_files.h"
 
 extern char** environ;
 
@@ -708,6 +709,19 @@ TEST(GtpRecord, PrintsAndLoadsGameRecords) {
     EXPECT_EQ(f.fail("loadsgf " + bad).rfind("cannot load file", 0), 0u);
     EXPECT_EQ(f.ok("list_stones b"), stones);
     fs::remove_all(dir);
+}
+
+// What is not an ordinary file of a record's size gets an answer that says so, at once:
+// the engine neither aborts on a folder, nor waits on a pipe, nor reads a device.
+TEST(GtpRecord, LoadingWhatIsNotARecordFileSaysWhy) {
+    REQUIRE_ENGINE();
+    const HostilePaths paths(8u << 20);
+    const char* const answers[] = {"cannot open file: is a directory", "cannot open file: not a regular file",
+                                   "cannot open file: not a regular file",
+                                   "cannot load file: more than 8388608 bytes", "cannot open file"};
+    GtpProcess e;
+    for (int k = 0; k < hostile_kinds; ++k) EXPECT_EQ(e.fail("loadsgf " + paths[k]), answers[k]) << hostile_names[k];
+    EXPECT_EQ(e.ok("name"), "Tolvan");
 }
 
 // A loaded record keeps its setup stones under its moves: undoing every move comes back

@@ -5,7 +5,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,6 +15,7 @@
 #include <variant>
 
 #include "fake_platform.h"
+#include "hostile_files.h"
 #include "sgf/sgf.h"
 
 namespace tolvan::testing {
@@ -326,6 +329,23 @@ TEST_F(Kifu, AFileThatCannotBeUsedChangesNothingAndSaysWhy) {
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_NE(messages()[0].find("手数が多すぎます（1000手までです）。"), std::string::npos) << messages()[0];
     EXPECT_EQ(s.board, board);
+}
+
+// What is not an ordinary file of a record's size is refused at once with its cause: the
+// window neither waits on a pipe nor reads a device without end.
+TEST_F(Kifu, APathThatIsNotARecordFileIsRefusedWithItsCause) {
+    const HostilePaths paths(sgf::max_bytes);
+    const std::string why[] = {"ファイルではなくフォルダです。",
+                               "通常のファイルではありません（デバイスやパイプは読めません）。",
+                               "通常のファイルではありません（デバイスやパイプは読めません）。",
+                               "ファイルが大きすぎます。",
+                               "ファイルを読み込めません（" + std::string(std::strerror(ENOENT)) + "）。"};
+    for (int k = 0; k < hostile_kinds; ++k) {
+        SCOPED_TRACE(hostile_names[k]);
+        f.fake.clear();
+        open(g, f.fake, paths[k]);
+        EXPECT_EQ(messages(), std::vector<std::string>{"msg [棋譜を開く] 「" + paths[k] + "」を開けません。\r\r" + why[k]});
+    }
 }
 
 TEST_F(Kifu, ARunningGameIsReplacedOnlyWhenThePersonSaysSo) {

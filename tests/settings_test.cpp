@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "fake_platform.h"
+#include "hostile_files.h"
 
 namespace tolvan::testing {
 namespace {
@@ -96,6 +97,20 @@ TEST_F(Settings, NoFileWritesAndAppliesTheDefaults) {
     EXPECT_EQ(marks(), "gBhnm");
     EXPECT_EQ(f.s.background, background_bamboo);
     EXPECT_FALSE(musicStarted());
+}
+
+// Something other than an ordinary settings file is read as an unreadable one: the
+// defaults, at once; the start-up neither aborts, nor waits on a pipe, nor reads a device.
+TEST_F(Settings, APathThatIsNotASettingsFileGivesTheDefaults) {
+    const HostilePaths paths(4u << 20);
+    for (int k = 0; k < hostile_kinds; ++k) {
+        SCOPED_TRACE(hostile_names[k]);
+        Fixture started;
+        started.game->settings_file = paths[k];
+        started.game->Form_Load();
+        EXPECT_EQ(marksOf(started.fake), "gBhnm");
+        EXPECT_EQ(started.s.background, background_bamboo);
+    }
 }
 
 TEST_F(Settings, FileWithOnlyMusicOnStartsTheMusic) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "fake_platform.h"
+#include "hostile_files.h"
 
 namespace tolvan::testing {
 namespace {
@@ -230,6 +231,25 @@ TEST_F(SoundModule, UnusableFilesWarnAndGiveZero) {
     f.fake.clear();
     EXPECT_NE(g.読込_サウンド("石打音.wav", 3), 0);
     EXPECT_TRUE(f.fake.lines("msg").empty());
+}
+
+// Something other than an ordinary sound file of at most 32 MiB warns like a bad wave,
+// at once, and gives 0: the start-up neither aborts, nor waits on a pipe, nor reads a
+// device. A missing file is silent as ever.
+TEST_F(SoundModule, APathThatIsNotASoundFileWarnsAndGivesZero) {
+    const HostilePaths paths(32u << 20);
+    const std::string why[] = {"はフォルダです。", "は通常のファイルではありません。",
+                               "は通常のファイルではありません。", "は大きすぎます（32 MiBまでです）。", ""};
+    f.fake.device_result = 7;
+    g.サウンド初期設定(1);
+    for (int k = 0; k < hostile_kinds; ++k) {
+        SCOPED_TRACE(hostile_names[k]);
+        f.fake.clear();
+        EXPECT_EQ(g.読込_サウンド(paths[k], 3), 0);
+        const std::vector<std::string> warned = {"msg [Tolvan.dll] 「" + paths[k] + "」" + why[k] + " (!)"};
+        EXPECT_EQ(f.fake.lines("msg"), k == missing ? std::vector<std::string>{} : warned);
+        EXPECT_TRUE(f.fake.lines("dsCreateDSB").empty());
+    }
 }
 
 TEST_F(SoundModule, AWaveTheLibraryCannotUseWarnsAndGivesZero) {
