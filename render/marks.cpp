@@ -34,6 +34,8 @@ void Tolvan::描画_全手順番号(int m) {
         numbered[x][y] = true;
         const int colour = move.colour == stone_white ? color_black : color_white;
         if (rules::Point{x, y} == recordedMove(s, m).at) continue;
+        // On a plain stone, so that a number drawn again looks as it did the first time.
+        描画_石(x, y, s.board[x][y]);
         描画_手順番号(x, y, i + 1, colour);
         s.font_bold = false;
     }

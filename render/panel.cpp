@@ -36,7 +36,8 @@ void Tolvan::描画_石ハマ(const std::string& s1, const std::string& s2) {
 
 // Shows the move count n and "手目", both with a shadow.
 void Tolvan::描画_手数(int n) {
-    for (int i = 20; i <= 22; ++i) 描画_背景絵(s.background, panelColumn(s, i), 12);
+    // Wide enough for "手目" and its shadow: text drawn again looks as it did at first.
+    for (int i = 20; i <= 23; ++i) 描画_背景絵(s.background, panelColumn(s, i), 12);
     const double c = n < 10 ? 21 : n < 100 ? 20.8 : 20.5;
     描画_文字列(panelColumn(s, c + 0.1), 12.1, n, color_black, 11);
     描画_文字列(panelColumn(s, c), 12, n, color_white, 11);

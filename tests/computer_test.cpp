@@ -60,7 +60,8 @@ struct Computer : GameTest {
 std::vector<std::string> moveCount(int n) {
     const std::string v = "\" " + std::to_string(n) + "\"";
     return {"pic HAIKEI_TAKE 6600 3830",          "pic HAIKEI_TAKE 6915 3830",
-            "pic HAIKEI_TAKE 7230 3830",          "text 6946.5 3861.5 11 0 b " + v,
+            "pic HAIKEI_TAKE 7230 3830",          "pic HAIKEI_TAKE 7545 3830",
+            "text 6946.5 3861.5 11 0 b " + v,
             "text 6915 3830 11 15 b " + v,        "text 7261.5 3861.5 11 0 b \"手目\"",
             "text 7230 3830 11 15 b \"手目\""};
 }

@@ -91,6 +91,7 @@ TEST_F(Play, DrawOrderOfAMoveWithNumbersAndACapture) {
               "dsPlay 11\n"                          // the stone sound
               "ctext 5175 4925 12 15 - \"3\"\n"      // the number of the previous move
               "pic HAIKEI_TAKE 6600 3830\npic HAIKEI_TAKE 6915 3830\npic HAIKEI_TAKE 7230 3830\n"
+              "pic HAIKEI_TAKE 7545 3830\n"
               "text 6946.5 3861.5 11 0 b \" 4\"\ntext 6915 3830 11 15 b \" 4\"\n"
               "text 7261.5 3861.5 11 0 b \"手目\"\ntext 7230 3830 11 15 b \"手目\"\n"
               "pic KARANAKA 930 680\n"               // the captured stone erased

@@ -183,7 +183,7 @@ TEST_F(RedrawInGame, NoGameDrawsNoCountAndNoMark) {
 
 TEST_F(Render, MoveCountMovesLeftAsItGrows) {
     drawn([&] { f.game->描画_手数(1); });
-    EXPECT_EQ(f.fake.lines("pic HAIKEI_TAKE").size(), 3u);
+    EXPECT_EQ(f.fake.lines("pic HAIKEI_TAKE").size(), 4u) << "as far as the end of 手目";
     EXPECT_TRUE(f.fake.has("text 6946.5 3861.5 11 0 b \" 1\""));
     EXPECT_TRUE(f.fake.has("text 6915 3830 11 15 b \" 1\""));
     EXPECT_TRUE(f.fake.has("text 7261.5 3861.5 11 0 b \"手目\""));

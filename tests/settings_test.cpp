@@ -405,7 +405,9 @@ TEST_F(Settings, MoveNumbersAreDrawnAndTakenOffAtOnce) {
     EXPECT_TRUE(f.fake.checked("BANGOU"));
     EXPECT_EQ(f.fake.dump(),
               "check BANGOU 1\n"
+              "pic SIRONAKA 5340 1310\n"         // each on its plain stone
               "ctext 5490 1460 12 0 - \"2\"\n"   // move 2 on white, in black
+              "pic KURONAKA 1560 1310\n"
               "ctext 1710 1460 12 15 - \"1\"\n"  // move 1 on black, in white
               "circle 1710 5240 50 11\n");
 

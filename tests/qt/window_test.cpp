@@ -348,6 +348,25 @@ TEST_F(QtWindowTest, SmallBoardsFitTheWindowAndTakePressesOnTheirPoints) {
     }
 }
 
+// Ten steps back and forward draw the numbers, the marks and the move count exactly as
+// a fresh drawing of the same position does: nothing grows bolder by being drawn again.
+TEST_F(QtWindowTest, SteppingBackAndForthLeavesThePictureOfAFreshDraw) {
+    window->findChild<QAction*>("TAIMAN")->trigger();
+    window->findChild<QAction*>("BANGOU")->trigger();
+    for (auto [x, y] : std::vector<std::pair<int, int>>{{4, 4}, {16, 16}, {4, 16}, {16, 4}, {10, 10}, {10, 11}})
+        pressPoint(x, y);
+    for (int k = 0; k < 5; ++k) window->findChild<QAction*>("MODORU")->trigger();
+    for (int k = 0; k < 5; ++k) window->findChild<QAction*>("SUSUMU")->trigger();
+    const QImage stepped = window->canvas().image().copy();
+    window->game().画面_再描画();
+    const QImage fresh = window->canvas().image();
+    int differ = 0;
+    for (int y = 0; y < fresh.height(); ++y)
+        for (int x = 0; x < fresh.width(); ++x)
+            if (fresh.pixel(x, y) != stepped.pixel(x, y)) ++differ;
+    EXPECT_EQ(differ, 0);
+}
+
 // ---- Input made while the computer thinks ------------------------------------------------
 
 // The computer's turn sleeps without handling events; what a person presses, chooses or
