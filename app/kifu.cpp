@@ -259,6 +259,7 @@ std::string describeProblem(const sgf::Error& e) {
     case sgf::Problem::board_size: return "19路盤の棋譜ではありません。";
     case sgf::Problem::game: return "囲碁の棋譜ではありません。";
     case sgf::Problem::text: return "棋譜の文字が読み取れません（文字コードが分かりません）。";
+    case sgf::Problem::charset: return "棋譜の文字コードには対応していません。";
     case sgf::Problem::bad_point:
         return e.move > 0 ? at + "の位置が盤の外です。" : "置石の位置が盤の外です。";
     case sgf::Problem::two_moves: return at + "に黒と白の手が両方あります。";

@@ -178,16 +178,29 @@ std::string findCharset(std::string_view bytes) {
     }
 }
 
+// Whether the text in `charset` can be decoded: iconv knows the charset, and the
+// tree's own ASCII stays ASCII in it (the tree starts with "(").
+bool decodable(const std::string& charset) {
+    const auto text = convert("(", charset);
+    return text && *text == "(";
+}
+
 // The input as UTF-8: in the charset CA names, else as it is when it is UTF-8, else
-// Shift_JIS (most Japanese files without CA are), else EUC-JP.
-std::optional<std::string> decode(std::string_view bytes) {
+// Shift_JIS (most Japanese files without CA are), else EUC-JP. A charset that cannot be
+// decoded is an error unless the text is UTF-8.
+std::variant<std::string, Problem> decode(std::string_view bytes) {
     const std::string charset = charsetName(findCharset(bytes));
-    if (!charset.empty() && charset != "UTF-8")
-        if (auto text = convert(bytes, charset)) return text;
+    if (!charset.empty() && charset != "UTF-8") {
+        if (!decodable(charset)) {
+            if (validUtf8(bytes)) return std::string(bytes);
+            return Problem::charset;
+        }
+        if (auto text = convert(bytes, charset)) return std::move(*text);
+    }
     if (validUtf8(bytes)) return std::string(bytes);
     for (const char* guess : {"CP932", "EUC-JP"})
-        if (auto text = convert(bytes, guess)) return text;
-    return std::nullopt;
+        if (auto text = convert(bytes, guess)) return std::move(*text);
+    return Problem::text;
 }
 
 // Where the first game tree starts: the first "(" followed, after white space, by ";".
@@ -322,7 +335,8 @@ public:
         bool root = true;
         for (;;) {
             skipSpace();
-            if (pos_ >= s_.size()) return syntax("unclosed game tree");
+            // A file cut off after a whole node or variation: the tree ends here.
+            if (pos_ >= s_.size()) break;
             const char c = s_[pos_++];
             if (c == ';') {
                 if (auto e = readNode(main_line, root)) return *e;
@@ -525,9 +539,13 @@ std::variant<Record, Error> read(std::string_view bytes) {
     // decoding: only the tree needs to be in the charset.
     const std::size_t start = findGameTree(bytes);
     if (start == std::string_view::npos) return Error{Problem::not_sgf, 0, "no game tree"};
-    const std::optional<std::string> text = decode(bytes.substr(start));
-    if (!text) return Error{Problem::text, 0, "text in no known encoding"};
-    return Reader(*text).run();
+    const auto text = decode(bytes.substr(start));
+    if (const auto* problem = std::get_if<Problem>(&text)) {
+        if (*problem == Problem::charset)
+            return Error{*problem, 0, "unsupported charset " + quoted(findCharset(bytes.substr(start)))};
+        return Error{*problem, 0, "text in no known encoding"};
+    }
+    return Reader(std::get<std::string>(text)).run();
 }
 
 std::string write(const Record& record) {

@@ -57,6 +57,7 @@ enum class Problem {
     board_size,   // SZ other than 19, 13 or 9 (a square board)
     game,         // GM other than 1 (not a game of Go)
     text,         // the text is in no encoding the reader can decode
+    charset,      // CA names a charset the reader cannot decode, and the text is not UTF-8
     bad_point,    // a move or setup point that is not on the board
     two_moves,    // a node with both B and W
     setup_later,  // AB, AW or AE after the root node, which a game record cannot hold
@@ -76,10 +77,12 @@ struct Error {
 constexpr std::size_t max_bytes = 8u << 20;
 
 // Reads the main line of the first game tree in `bytes`: the first variation is
-// followed at every branching, the others are skipped. Text is UTF-8, or Shift_JIS or
-// EUC-JP (or another charset that iconv knows) when CA names it, or when the text is
-// not valid UTF-8 and decodes as Shift_JIS, then EUC-JP. B[] and W[], and B[tt] and
-// W[tt] (off every board read), are passes. Every point must be on the board SZ gives.
+// followed at every branching, the others are skipped. A file cut off after a whole
+// node, its closing parentheses missing, reads as far as it goes. Text is UTF-8, or
+// Shift_JIS or EUC-JP (or another charset that iconv knows) when CA names it, or when
+// the text is not valid UTF-8 and decodes as Shift_JIS, then EUC-JP; a charset CA names
+// that the reader cannot decode is taken for UTF-8 when the text is. B[] and W[], and
+// B[tt] and W[tt] (off every board read), are passes. Every point must be on the board SZ gives.
 // Compressed point lists ("aa:cc") are expanded. Never crashes, hangs or allocates more
 // than a small multiple of the input.
 std::variant<Record, Error> read(std::string_view bytes);

@@ -299,6 +299,7 @@ TEST_F(Kifu, AFileThatCannotBeUsedChangesNothingAndSaysWhy) {
         {"(;AB[ba][ab];W[aa])", "1手目は自殺点に打たれています。"},
         {"(;SZ[19];B[dd];W[pp];B[zz])", "3手目の位置が盤の外です。"},
         {"(;SZ[19];B[dd", "棋譜の書き方に誤りがあります。"},
+        {"(;CA[foo]PB[\x8c\xe9];B[dd])", "棋譜の文字コードには対応していません。"},
         {"(;AB[ab][ba]AW[aa])", "置石の並べ方に誤りがあります。"},
     };
     int k = 0;
