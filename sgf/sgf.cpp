@@ -242,6 +242,36 @@ std::string unescape(std::string_view raw) {
     return out;
 }
 
+// Whether text[i] starts a control character other than a line break or a tab: C0 and
+// DEL, or C1 (U+0080 to U+009F, two bytes in UTF-8). Its length in bytes, or 0.
+std::size_t control(std::string_view text, std::size_t i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return 1;
+    if (c == 0xC2 && i + 1 < text.size()) {
+        const auto next = static_cast<unsigned char>(text[i + 1]);
+        if (next >= 0x80 && next <= 0x9F) return 2;
+    }
+    return 0;
+}
+
+// The text without its control characters other than line breaks and tabs: no NUL or
+// escape sequence of a file reaches a GTP response or a file written.
+std::string withoutControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (const std::size_t n = control(text, i)) {
+            i += n - 1;
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// A raw text value as text: unescaped, without control characters.
+std::string textValue(std::string_view raw) { return withoutControls(unescape(raw)); }
+
 // Splits a raw compose value "a:b" at its first colon that no "\" escapes; the second
 // part is absent when there is no such colon.
 std::pair<std::string_view, std::optional<std::string_view>> splitCompose(std::string_view raw) {
@@ -429,7 +459,7 @@ private:
             // identifier is there already.
             record_.info.emplace_back(id, std::string());
             if (info_ids_.insert(record_.info.size() - 1).second) {
-                record_.info.back().second = unescape(raw);
+                record_.info.back().second = textValue(raw);
             } else {
                 record_.info.pop_back();
             }
@@ -458,7 +488,7 @@ private:
         } else {
             return Error{Problem::bad_point, number, "move off the board: " + quoted(v)};
         }
-        if (node.comment) m.comment = unescape(*node.comment);
+        if (node.comment) m.comment = textValue(*node.comment);
         record_.moves.push_back(std::move(m));
         return std::nullopt;
     }
@@ -514,7 +544,7 @@ std::string coordinates(Point p) {
 }
 
 void appendText(std::string& out, const std::string& text) {
-    for (char c : text) {
+    for (char c : withoutControls(text)) {
         if (c == ']' || c == '\\') out += '\\';
         out += c;
     }

@@ -30,7 +30,8 @@ struct Move {
     bool operator==(const Move&) const = default;
 };
 
-// A game as SGF holds it, all text in UTF-8.
+// A game as SGF holds it, all text in UTF-8 without control characters other than line
+// breaks and tabs.
 struct Record {
     // SZ: the lines of the board each way, 19, 13 or 9; 19 when the file does not say.
     int size = 19;
@@ -89,7 +90,8 @@ std::variant<Record, Error> read(std::string_view bytes);
 
 // Writes the record as one game tree in UTF-8:
 //   (;FF[4]GM[1]CA[UTF-8]SZ[size] + info in its order + AB + AW + one node per move)
-// with "]" and "\" escaped in text values. Reading the result gives the record back.
+// with "]" and "\" escaped in text values, and no control characters in them but line
+// breaks and tabs (the reader drops them too). Reading the result gives the record back.
 std::string write(const Record& record);
 
 }  // namespace tolvan::sgf

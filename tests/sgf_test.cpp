@@ -184,6 +184,27 @@ TEST(SgfText, EscapesLineBreaksAndWhiteSpace) {
     EXPECT_EQ(movesOf(r), "B pd W qq");
 }
 
+// A NUL or an escape sequence in a file would reach GTP's printsgf response and the
+// files written: text keeps only line breaks and tabs of the control characters, on
+// reading and on writing.
+TEST(SgfText, ControlCharactersOtherThanLineBreaksAndTabsAreDropped) {
+    const std::string nasty = std::string("a\0b\x1b[31m\tc\x7f\r\nd\xc2\x85" "e\x01" "f", 19);
+    const Record r = readOk("(;PB[" + nasty + "];B[aa]C[" + nasty + "])");
+    EXPECT_EQ(r.get("PB"), "ab[31m\tc\r\ndef");
+    EXPECT_EQ(r.moves.at(0).comment, r.get("PB"));
+    Record written;
+    written.info = {{"PW", nasty}};
+    written.moves = {{1, false, {1, 1}, nasty}};
+    const std::string text = write(written);
+    EXPECT_EQ(std::count_if(text.begin(), text.end(), [](char c) {
+                  return (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\r' && c != '\t') ||
+                         c == 0x7f;
+              }),
+              0);
+    EXPECT_EQ(text.find("\xc2\x85"), std::string::npos);
+    EXPECT_EQ(readOk(text).get("PW"), r.get("PB"));
+}
+
 TEST(SgfText, CharsetNamesAndGuesses) {
     const std::string go = "碁", sjis = "\x8c\xe9", euc = "\xb8\xeb";
     auto player = [](const std::string& text) { return readOk(text).get("PB"); };
