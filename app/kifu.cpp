@@ -127,10 +127,13 @@ sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double ko
             if (m.colour != o.colour || m.pass != o.pass || !(m.at == o.at)) break;
             r.moves[i].comment = o.comment;
         }
+        // The players and their ranks are the file's while every move is: once a move of
+        // this game's players is in, their names stand alone.
         const bool unchanged = samePlay(r, *opened);
         for (const auto& [id, value] : opened->info) {
             if (id == "AP" || id == "HA") continue;
-            const bool gameInfo = id == "PB" || id == "PW" || id == "RE" || id == "KM" || id == "DT";
+            const bool players = id == "PB" || id == "PW" || id == "BR" || id == "WR";
+            const bool gameInfo = players || id == "RE" || id == "KM" || id == "DT";
             if (gameInfo && !unchanged) continue;
             setInfo(r, id, value);
         }
