@@ -307,7 +307,9 @@ Engine::Reply Engine::play(const std::vector<std::string>& args) {
     const auto p = boardPoint(args[1], game_->s.size);
     // A vertex off the board is no vertex of this game: a syntax error, not a refused move.
     if (!p) return failure("invalid color or coordinate");
-    if (!record().play(colour, p->x, p->y)) return failure("illegal move");
+    if (record().why(colour, p->x, p->y) != rules::Why::legal) return failure("illegal move");
+    // A legal stone the record has no room for breaks no rule: the record is full.
+    if (!record().play(colour, p->x, p->y)) return failure("record full");
     show(-colour);
     return success();
 }

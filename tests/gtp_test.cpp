@@ -650,7 +650,9 @@ TEST(GtpRecord, HoldsAThousandMoves) {
     const std::string white = std::to_string(i - black);
     ASSERT_TRUE(cycle[(i - 1) % 6].second) << "the last move of the record is black's";
 
-    EXPECT_EQ(e.fail(take(i)), "illegal move");
+    // A legal stone is refused as the record's limit, not as a rule broken.
+    EXPECT_EQ(e.fail(take(i)), "record full");
+    EXPECT_EQ(e.fail("play w " + at(0, 1, 0)), "illegal move") << "occupied";
     EXPECT_EQ(e.ok("genmove b"), "pass");
     EXPECT_EQ(e.ok("genmove w"), "pass");
     EXPECT_EQ(e.ok("captures b"), std::to_string(black));
@@ -661,7 +663,7 @@ TEST(GtpRecord, HoldsAThousandMoves) {
     EXPECT_EQ(e.ok("captures b"), std::to_string(black - 1));
     e.ok(take(i - 1));
     EXPECT_EQ(e.ok("captures b"), std::to_string(black));
-    EXPECT_EQ(e.fail(take(i)), "illegal move");
+    EXPECT_EQ(e.fail(take(i)), "record full");
 }
 
 // Game records: printsgf writes the game (with the passes GTP saw, and the stones taken),
