@@ -178,7 +178,8 @@ std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& reco
     for (int i = 0; i < count; ++i) {
         const sgf::Move& m = record.moves[i];
         const int number = i + 1;
-        result.toMove = -m.colour;
+        // The other colour, unless PL after the move says who.
+        result.toMove = m.next != 0 ? m.next : -m.colour;
         if (m.pass) {
             h.pass();
             continue;

@@ -64,7 +64,8 @@ struct ReplayProblem {
 };
 
 // A record replayed through the rules, ready to be taken up: its history (the setup
-// stones from the file, every stone, the passes) and the colour to move after it.
+// stones from the file, every stone, the passes) and the colour to move after it (the
+// other colour than the last move's, or the one PL names after it).
 struct ReplayedRecord {
     rules::History history;
     int toMove = 1;

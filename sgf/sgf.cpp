@@ -295,6 +295,12 @@ std::optional<Point> point(std::string_view raw, int size) {
     return Point{x, y};
 }
 
+// PL's value: black (+1) for "B", white (-1) for "W", 0 for anything else.
+int colourOf(std::string_view raw) {
+    const std::string_view v = trim(raw);
+    return v == "B" || v == "b" ? 1 : v == "W" || v == "w" ? -1 : 0;
+}
+
 // A value as quoted in an error's detail: short, and only printable ASCII.
 std::string quoted(std::string_view raw) {
     std::string out = "\"";
@@ -346,6 +352,7 @@ struct Node {
     int colour = 0;
     std::string_view move;                    // the first move's raw value
     std::optional<std::string_view> comment;  // the first C, in a node after the root
+    int next = 0;                             // the first PL, in a node after the root
     // The setup value that reaches furthest from the upper left, and how far: checked
     // against the board's size when the root ends.
     std::string_view widest;
@@ -434,6 +441,7 @@ private:
             }
         } else if (!root) {
             if (id == "C" && !node.comment) node.comment = raw;
+            if (id == "PL" && index == 0 && !node.next) node.next = colourOf(raw);
             if (setup && !node.other) {
                 node.other = Error{Problem::setup_later, number, id + " after the first node"};
             }
@@ -477,8 +485,13 @@ private:
         if (node.moves > 1) {
             return Error{Problem::two_moves, number, "more than one move in a node"};
         }
-        if (node.moves == 0) return std::nullopt;
+        if (node.moves == 0) {
+            // PL in a node without a move: who plays after the move before it.
+            if (node.next && !record_.moves.empty()) record_.moves.back().next = node.next;
+            return std::nullopt;
+        }
         Move m;
+        m.next = node.next;
         m.colour = node.colour;
         const std::string_view v = trim(node.move);
         if (v.empty() || v == "tt") {
@@ -618,6 +631,7 @@ std::string write(const Record& record) {
             appendText(out, m.comment);
             out += ']';
         }
+        if (m.next != 0) out += m.next > 0 ? "PL[B]" : "PL[W]";
         // Ten moves to a line, and a comment ends its line.
         if (++on_line == 10 || !m.comment.empty()) {
             out += '\n';

@@ -27,6 +27,9 @@ struct Move {
     bool pass = false;
     Point at;             // the stone's point; (0, 0) for a pass
     std::string comment;  // C of the move's node, UTF-8; empty when none
+    // Who is to play after the move by PL of its node or of the nodes after it before the
+    // next move (the last one): black (+1) or white (-1); 0 when no PL says.
+    int next = 0;
     bool operator==(const Move&) const = default;
 };
 

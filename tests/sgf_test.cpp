@@ -77,7 +77,8 @@ TEST(SgfRoundTrip, RandomRecordsComeBackUnchanged) {
         for (int n = pick(40); n > 0; --n) {
             const bool pass = pick(8) == 0;
             const Point at = pass ? Point{} : Point{1 + pick(r.size), 1 + pick(r.size)};
-            r.moves.push_back({pick(2) ? 1 : -1, pass, at, pick(4) ? "" : text()});
+            r.moves.push_back({pick(2) ? 1 : -1, pass, at, pick(4) ? "" : text(),
+                               pick(5) ? 0 : (pick(2) ? 1 : -1)});
         }
         for (const char* id : {"PB", "PW", "KM", "RE", "DT", "C", "GN", "EV", "HA", "PL", "XYZ"})
             if (pick(2)) r.info.emplace_back(id, pick(3) ? "山田 " + text() : text());
