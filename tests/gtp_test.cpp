@@ -726,25 +726,6 @@ TEST(GtpRecord, PrintsAndLoadsGameRecords) {
     fs::remove_all(dir);
 }
 
-// PL says who is to play after the node it is in, in the root before the first move and
-// after any move; a move after it says again.
-TEST(GtpRecord, PlayerToMoveIsTheLastOfMovesAndPl) {
-    REQUIRE_ENGINE();
-    const fs::path file =
-        fs::temp_directory_path() / ("tolvan-gtp-pl-" + std::to_string(getpid()) + ".sgf");
-    const std::pair<const char*, const char*> records[] = {
-        {"(;SZ[9]AB[cc]AW[gg]PL[W])", "white"},  {"(;SZ[9]PL[W];B[cc];W[gg])", "black"},
-        {"(;SZ[9];B[cc];W[gg]PL[W])", "white"},  {"(;SZ[9];B[cc];W[gg];PL[W])", "white"},
-        {"(;SZ[9];B[cc]PL[B];W[gg])", "black"},
-    };
-    GtpProcess e;
-    for (auto [text, next] : records) {
-        std::ofstream(file) << text;
-        EXPECT_EQ(e.ok("loadsgf " + file.string()), next) << text;
-    }
-    fs::remove(file);
-}
-
 // A loaded record keeps its setup stones under its moves: undoing every move comes back
 // to them, with the stones taken put back, and no further.
 TEST(GtpRecord, UndoingALoadedRecordStopsAtItsSetup) {
@@ -792,6 +773,25 @@ TEST(GtpRecord, LoadingKeepsTheKoAndTheHandicap) {
     EXPECT_EQ(words(f.ok("list_stones b")), (Stones{"D4", "Q16", "D16"}));
     EXPECT_EQ(f.ok("list_stones w"), "");
     EXPECT_EQ(f.fail("undo"), "cannot undo");
+    fs::remove(file);
+}
+
+// PL says who is to play after the node it is in, in the root before the first move and
+// after any move; a move after it says again.
+TEST(GtpRecord, PlayerToMoveIsTheLastOfMovesAndPl) {
+    REQUIRE_ENGINE();
+    const fs::path file =
+        fs::temp_directory_path() / ("tolvan-gtp-pl-" + std::to_string(getpid()) + ".sgf");
+    const std::pair<const char*, const char*> records[] = {
+        {"(;SZ[9]AB[cc]AW[gg]PL[W])", "white"},  {"(;SZ[9]PL[W];B[cc];W[gg])", "black"},
+        {"(;SZ[9];B[cc];W[gg]PL[W])", "white"},  {"(;SZ[9];B[cc];W[gg];PL[W])", "white"},
+        {"(;SZ[9];B[cc]PL[B];W[gg])", "black"},
+    };
+    GtpProcess e;
+    for (auto [text, next] : records) {
+        std::ofstream(file) << text;
+        EXPECT_EQ(e.ok("loadsgf " + file.string()), next) << text;
+    }
     fs::remove(file);
 }
 
