@@ -780,15 +780,11 @@ TEST(GtpRecord, LoadingKeepsTheKoAndTheHandicap) {
 // after any move; a move after it says again.
 TEST(GtpRecord, PlayerToMoveIsTheLastOfMovesAndPl) {
     REQUIRE_ENGINE();
-    const fs::path file =
-        fs::temp_directory_path() / ("tolvan-gtp-pl-" + std::to_string(getpid()) + ".sgf");
-    const std::pair<const char*, const char*> records[] = {
-        {"(;SZ[9]AB[cc]AW[gg]PL[W])", "white"},  {"(;SZ[9]PL[W];B[cc];W[gg])", "black"},
-        {"(;SZ[9];B[cc];W[gg]PL[W])", "white"},  {"(;SZ[9];B[cc];W[gg];PL[W])", "white"},
-        {"(;SZ[9];B[cc]PL[B];W[gg])", "black"},
-    };
+    const fs::path file = fs::temp_directory_path() / ("tolvan-gtp-pl-" + std::to_string(getpid()));
     GtpProcess e;
-    for (auto [text, next] : records) {
+    for (auto [text, next] : {std::pair{"(;SZ[9]AB[cc]AW[gg]PL[W])", "white"}, {"(;PL[W];B[cc];W[gg])", "black"},
+                              {"(;B[cc];W[gg]PL[W])", "white"}, {"(;B[cc];W[gg];PL[W])", "white"},
+                              {"(;B[cc]PL[B];W[gg])", "black"}}) {
         std::ofstream(file) << text;
         EXPECT_EQ(e.ok("loadsgf " + file.string()), next) << text;
     }
