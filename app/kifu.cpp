@@ -131,10 +131,13 @@ sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double ko
             if (m.colour != o.colour || m.pass != o.pass || !(m.at == o.at)) break;
             r.moves[i].comment = o.comment;
         }
+        // The players and their ranks are the file's while every move is: once a move of
+        // this game's players is in, their names stand alone.
         const bool unchanged = samePlay(r, *opened);
         for (const auto& [id, value] : opened->info) {
             if (id == "AP" || id == "HA") continue;
-            const bool gameInfo = id == "PB" || id == "PW" || id == "RE" || id == "KM" || id == "DT";
+            const bool players = id == "PB" || id == "PW" || id == "BR" || id == "WR";
+            const bool gameInfo = players || id == "RE" || id == "KM" || id == "DT";
             if (gameInfo && !unchanged) continue;
             setInfo(r, id, value);
         }
@@ -179,7 +182,8 @@ std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& reco
     for (int i = 0; i < count; ++i) {
         const sgf::Move& m = record.moves[i];
         const int number = i + 1;
-        result.toMove = -m.colour;
+        // The other colour, unless PL after the move says who.
+        result.toMove = m.next != 0 ? m.next : -m.colour;
         if (m.pass) {
             h.pass();
             continue;
@@ -260,6 +264,7 @@ std::string describeProblem(const sgf::Error& e) {
     case sgf::Problem::board_size: return "19路盤の棋譜ではありません。";
     case sgf::Problem::game: return "囲碁の棋譜ではありません。";
     case sgf::Problem::text: return "棋譜の文字が読み取れません（文字コードが分かりません）。";
+    case sgf::Problem::charset: return "棋譜の文字コードには対応していません。";
     case sgf::Problem::bad_point:
         return e.move > 0 ? at + "の位置が盤の外です。" : "置石の位置が盤の外です。";
     case sgf::Problem::two_moves: return at + "に黒と白の手が両方あります。";

@@ -37,8 +37,8 @@ struct Players {
 // passes made after the last move, KM, DT, the players when given, HA for a black
 // handicap and RE when the last judgement judged this record. Information and comments
 // of a record opened from a file on a board of this size are kept where they still
-// hold: the comments of the moves it still shares, the root's comment, and PB, PW, RE,
-// KM and DT while no move has changed.
+// hold: the comments of the moves it still shares, the root's comment, and PB, PW, BR,
+// WR, RE, KM and DT while no move has changed.
 sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
                          const std::optional<Players>& players);
 
@@ -64,7 +64,8 @@ struct ReplayProblem {
 };
 
 // A record replayed through the rules, ready to be taken up: its history (the setup
-// stones from the file, every stone, the passes) and the colour to move after it.
+// stones from the file, every stone, the passes) and the colour to move after it (the
+// other colour than the last move's, or the one PL names after it).
 struct ReplayedRecord {
     rules::History history;
     int toMove = 1;

@@ -28,7 +28,7 @@ const char* const command_names[] = {
     "place_free_handicap", "set_free_handicap",    "time_settings",
     "time_left",           "kgs-time_settings",    "gogui-analyze_commands",
     "tolvan-point_scores", "tolvan-owners",       "loadsgf",
-    "printsgf",            "tolvan-count_score",
+    "printsgf",            "tolvan-count_score",   "reg_genmove",
 };
 
 // What a GoGui-style controller offers to show, one "type/label/command" a line.
@@ -263,6 +263,7 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     }
     if (command == "play") return play(args);
     if (command == "genmove") return genmove(args);
+    if (command == "reg_genmove") return regGenmove(args);
     if (command == "undo") return undo();
     if (command == "list_stones") return listStones(args);
     if (command == "showboard") return showboard();
@@ -309,7 +310,9 @@ Engine::Reply Engine::play(const std::vector<std::string>& args) {
     const auto p = boardPoint(args[1], game_->s.size);
     // A vertex off the board is no vertex of this game: a syntax error, not a refused move.
     if (!p) return failure("invalid color or coordinate");
-    if (!record().play(colour, p->x, p->y)) return failure("illegal move");
+    if (record().why(colour, p->x, p->y) != rules::Why::legal) return failure("illegal move");
+    // A legal stone the record has no room for breaks no rule: the record is full.
+    if (!record().play(colour, p->x, p->y)) return failure("record full");
     show(-colour);
     return success();
 }
@@ -339,6 +342,15 @@ Engine::Reply Engine::genmove(const std::vector<std::string>& args) {
     if (record().passesAtEnd() == passes) record().pass();
     show(-colour);
     return success("pass");
+}
+
+// The move genmove would answer, found on the game as it is and then forgotten: the
+// game (its record, the position shown, whose turn) is put back as it was.
+Engine::Reply Engine::regGenmove(const std::vector<std::string>& args) {
+    const auto kept = std::make_unique<GameState>(game_->s);
+    const Reply r = genmove(args);
+    game_->s = *kept;
+    return r;
 }
 
 // Takes back the last pass or stone of the record: stones it took come back, and the
@@ -496,24 +508,40 @@ Engine::Reply Engine::kgsTimeSettings(const std::vector<std::string>& args) {
     return success();
 }
 
-// A stone is alive when the judgement gives its point to its own colour, and dead when
-// it gives the point to the other colour or to nobody (the other colour's fill took the
-// stone). The judgement knows no seki.
+// A stone is alive when the judgement gives its point to its own colour. A stone the
+// judgement gives to nobody (the other colour's fill took it) is in seki when a stone of
+// the other colour that it touches or shares a liberty with is given to nobody too, so
+// that each fill takes the other's stones; otherwise it is dead.
 Engine::Reply Engine::finalStatusList(const std::vector<std::string>& args) {
     if (args.size() != 1) return failure("syntax error");
     const std::string& status = args[0];
     if (status != "alive" && status != "dead" && status != "seki") return failure("syntax error");
-    if (status == "seki") return success();
-    const bool alive = status == "alive";
     const rules::Board board = position();
     const rules::PointMap owner = rules::judge(board).owner;
     const int n = board.size();
+    const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    auto nobodys = [&](int x, int y, int colour) {
+        return board.onBoard(x, y) && board.at(x, y) == colour && owner.at(x, y) == stone_empty;
+    };
+    auto seki = [&](int x, int y) {
+        const int other = -board.at(x, y);
+        for (const rules::Point& p : board.chain(x, y))
+            for (const auto& d : steps) {
+                const int qx = p.x + d[0], qy = p.y + d[1];
+                if (nobodys(qx, qy, other)) return true;
+                if (!board.onBoard(qx, qy) || board.at(qx, qy) != stone_empty) continue;
+                for (const auto& e : steps)
+                    if (nobodys(qx + e[0], qy + e[1], other)) return true;
+            }
+        return false;
+    };
     std::string out;
     for (int y = 1; y <= n; ++y)
         for (int x = 1; x <= n; ++x) {
             const int stone = board.at(x, y);
-            if (stone == stone_empty || (owner.at(x, y) == stone) != alive) continue;
-            out += (out.empty() ? "" : " ") + vertexOf(x, y, n);
+            if (stone == stone_empty) continue;
+            const char* is = owner.at(x, y) == stone ? "alive" : seki(x, y) ? "seki" : "dead";
+            if (status == is) out += (out.empty() ? "" : " ") + vertexOf(x, y, n);
         }
     return success(out);
 }

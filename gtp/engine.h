@@ -50,6 +50,7 @@ private:
 
     Reply play(const std::vector<std::string>& args);
     Reply genmove(const std::vector<std::string>& args);
+    Reply regGenmove(const std::vector<std::string>& args);
     Reply undo();
     Reply listStones(const std::vector<std::string>& args);
     Reply showboard();

@@ -178,16 +178,29 @@ std::string findCharset(std::string_view bytes) {
     }
 }
 
+// Whether the text in `charset` can be decoded: iconv knows the charset, and the
+// tree's own ASCII stays ASCII in it (the tree starts with "(").
+bool decodable(const std::string& charset) {
+    const auto text = convert("(", charset);
+    return text && *text == "(";
+}
+
 // The input as UTF-8: in the charset CA names, else as it is when it is UTF-8, else
-// Shift_JIS (most Japanese files without CA are), else EUC-JP.
-std::optional<std::string> decode(std::string_view bytes) {
+// Shift_JIS (most Japanese files without CA are), else EUC-JP. A charset that cannot be
+// decoded is an error unless the text is UTF-8.
+std::variant<std::string, Problem> decode(std::string_view bytes) {
     const std::string charset = charsetName(findCharset(bytes));
-    if (!charset.empty() && charset != "UTF-8")
-        if (auto text = convert(bytes, charset)) return text;
+    if (!charset.empty() && charset != "UTF-8") {
+        if (!decodable(charset)) {
+            if (validUtf8(bytes)) return std::string(bytes);
+            return Problem::charset;
+        }
+        if (auto text = convert(bytes, charset)) return std::move(*text);
+    }
     if (validUtf8(bytes)) return std::string(bytes);
     for (const char* guess : {"CP932", "EUC-JP"})
-        if (auto text = convert(bytes, guess)) return text;
-    return std::nullopt;
+        if (auto text = convert(bytes, guess)) return std::move(*text);
+    return Problem::text;
 }
 
 // Where the first game tree starts: the first "(" followed, after white space, by ";".
@@ -229,6 +242,36 @@ std::string unescape(std::string_view raw) {
     return out;
 }
 
+// Whether text[i] starts a control character other than a line break or a tab: C0 and
+// DEL, or C1 (U+0080 to U+009F, two bytes in UTF-8). Its length in bytes, or 0.
+std::size_t control(std::string_view text, std::size_t i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return 1;
+    if (c == 0xC2 && i + 1 < text.size()) {
+        const auto next = static_cast<unsigned char>(text[i + 1]);
+        if (next >= 0x80 && next <= 0x9F) return 2;
+    }
+    return 0;
+}
+
+// The text without its control characters other than line breaks and tabs: no NUL or
+// escape sequence of a file reaches a GTP response or a file written.
+std::string withoutControls(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (const std::size_t n = control(text, i)) {
+            i += n - 1;
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+// A raw text value as text: unescaped, without control characters.
+std::string textValue(std::string_view raw) { return withoutControls(unescape(raw)); }
+
 // Splits a raw compose value "a:b" at its first colon that no "\" escapes; the second
 // part is absent when there is no such colon.
 std::pair<std::string_view, std::optional<std::string_view>> splitCompose(std::string_view raw) {
@@ -250,6 +293,12 @@ std::optional<Point> point(std::string_view raw, int size) {
     const int x = t[0] - 'a' + 1, y = t[1] - 'a' + 1;
     if (x < 1 || x > size || y < 1 || y > size) return std::nullopt;
     return Point{x, y};
+}
+
+// PL's value: black (+1) for "B", white (-1) for "W", 0 for anything else.
+int colourOf(std::string_view raw) {
+    const std::string_view v = trim(raw);
+    return v == "B" || v == "b" ? 1 : v == "W" || v == "w" ? -1 : 0;
 }
 
 // A value as quoted in an error's detail: short, and only printable ASCII.
@@ -303,6 +352,7 @@ struct Node {
     int colour = 0;
     std::string_view move;                    // the first move's raw value
     std::optional<std::string_view> comment;  // the first C, in a node after the root
+    int next = 0;                             // the first PL, in a node after the root
     // The setup value that reaches furthest from the upper left, and how far: checked
     // against the board's size when the root ends.
     std::string_view widest;
@@ -322,7 +372,8 @@ public:
         bool root = true;
         for (;;) {
             skipSpace();
-            if (pos_ >= s_.size()) return syntax("unclosed game tree");
+            // A file cut off after a whole node or variation: the tree ends here.
+            if (pos_ >= s_.size()) break;
             const char c = s_[pos_++];
             if (c == ';') {
                 if (auto e = readNode(main_line, root)) return *e;
@@ -390,6 +441,7 @@ private:
             }
         } else if (!root) {
             if (id == "C" && !node.comment) node.comment = raw;
+            if (id == "PL" && index == 0 && !node.next) node.next = colourOf(raw);
             if (setup && !node.other) {
                 node.other = Error{Problem::setup_later, number, id + " after the first node"};
             }
@@ -415,7 +467,7 @@ private:
             // identifier is there already.
             record_.info.emplace_back(id, std::string());
             if (info_ids_.insert(record_.info.size() - 1).second) {
-                record_.info.back().second = unescape(raw);
+                record_.info.back().second = textValue(raw);
             } else {
                 record_.info.pop_back();
             }
@@ -433,8 +485,13 @@ private:
         if (node.moves > 1) {
             return Error{Problem::two_moves, number, "more than one move in a node"};
         }
-        if (node.moves == 0) return std::nullopt;
+        if (node.moves == 0) {
+            // PL in a node without a move: who plays after the move before it.
+            if (node.next && !record_.moves.empty()) record_.moves.back().next = node.next;
+            return std::nullopt;
+        }
         Move m;
+        m.next = node.next;
         m.colour = node.colour;
         const std::string_view v = trim(node.move);
         if (v.empty() || v == "tt") {
@@ -444,7 +501,7 @@ private:
         } else {
             return Error{Problem::bad_point, number, "move off the board: " + quoted(v)};
         }
-        if (node.comment) m.comment = unescape(*node.comment);
+        if (node.comment) m.comment = textValue(*node.comment);
         record_.moves.push_back(std::move(m));
         return std::nullopt;
     }
@@ -500,7 +557,7 @@ std::string coordinates(Point p) {
 }
 
 void appendText(std::string& out, const std::string& text) {
-    for (char c : text) {
+    for (char c : withoutControls(text)) {
         if (c == ']' || c == '\\') out += '\\';
         out += c;
     }
@@ -525,9 +582,13 @@ std::variant<Record, Error> read(std::string_view bytes) {
     // decoding: only the tree needs to be in the charset.
     const std::size_t start = findGameTree(bytes);
     if (start == std::string_view::npos) return Error{Problem::not_sgf, 0, "no game tree"};
-    const std::optional<std::string> text = decode(bytes.substr(start));
-    if (!text) return Error{Problem::text, 0, "text in no known encoding"};
-    return Reader(*text).run();
+    const auto text = decode(bytes.substr(start));
+    if (const auto* problem = std::get_if<Problem>(&text)) {
+        if (*problem == Problem::charset)
+            return Error{*problem, 0, "unsupported charset " + quoted(findCharset(bytes.substr(start)))};
+        return Error{*problem, 0, "text in no known encoding"};
+    }
+    return Reader(std::get<std::string>(text)).run();
 }
 
 std::string write(const Record& record) {
@@ -570,6 +631,7 @@ std::string write(const Record& record) {
             appendText(out, m.comment);
             out += ']';
         }
+        if (m.next != 0) out += m.next > 0 ? "PL[B]" : "PL[W]";
         // Ten moves to a line, and a comment ends its line.
         if (++on_line == 10 || !m.comment.empty()) {
             out += '\n';

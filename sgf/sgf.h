@@ -27,10 +27,14 @@ struct Move {
     bool pass = false;
     Point at;             // the stone's point; (0, 0) for a pass
     std::string comment;  // C of the move's node, UTF-8; empty when none
+    // Who is to play after the move by PL of its node or of the nodes after it before the
+    // next move (the last one): black (+1) or white (-1); 0 when no PL says.
+    int next = 0;
     bool operator==(const Move&) const = default;
 };
 
-// A game as SGF holds it, all text in UTF-8.
+// A game as SGF holds it, all text in UTF-8 without control characters other than line
+// breaks and tabs.
 struct Record {
     // SZ: the lines of the board each way, 19, 13 or 9; 19 when the file does not say.
     int size = 19;
@@ -57,6 +61,7 @@ enum class Problem {
     board_size,   // SZ other than 19, 13 or 9 (a square board)
     game,         // GM other than 1 (not a game of Go)
     text,         // the text is in no encoding the reader can decode
+    charset,      // CA names a charset the reader cannot decode, and the text is not UTF-8
     bad_point,    // a move or setup point that is not on the board
     two_moves,    // a node with both B and W
     setup_later,  // AB, AW or AE after the root node, which a game record cannot hold
@@ -76,17 +81,20 @@ struct Error {
 constexpr std::size_t max_bytes = 8u << 20;
 
 // Reads the main line of the first game tree in `bytes`: the first variation is
-// followed at every branching, the others are skipped. Text is UTF-8, or Shift_JIS or
-// EUC-JP (or another charset that iconv knows) when CA names it, or when the text is
-// not valid UTF-8 and decodes as Shift_JIS, then EUC-JP. B[] and W[], and B[tt] and
-// W[tt] (off every board read), are passes. Every point must be on the board SZ gives.
+// followed at every branching, the others are skipped. A file cut off after a whole
+// node, its closing parentheses missing, reads as far as it goes. Text is UTF-8, or
+// Shift_JIS or EUC-JP (or another charset that iconv knows) when CA names it, or when
+// the text is not valid UTF-8 and decodes as Shift_JIS, then EUC-JP; a charset CA names
+// that the reader cannot decode is taken for UTF-8 when the text is. B[] and W[], and
+// B[tt] and W[tt] (off every board read), are passes. Every point must be on the board SZ gives.
 // Compressed point lists ("aa:cc") are expanded. Never crashes, hangs or allocates more
 // than a small multiple of the input.
 std::variant<Record, Error> read(std::string_view bytes);
 
 // Writes the record as one game tree in UTF-8:
 //   (;FF[4]GM[1]CA[UTF-8]SZ[size] + info in its order + AB + AW + one node per move)
-// with "]" and "\" escaped in text values. Reading the result gives the record back.
+// with "]" and "\" escaped in text values, and no control characters in them but line
+// breaks and tabs (the reader drops them too). Reading the result gives the record back.
 std::string write(const Record& record);
 
 }  // namespace tolvan::sgf

@@ -187,12 +187,12 @@ TEST(GtpProtocol, AdministrativeCommands) {
                           "set_free_handicap", "place_free_handicap", "final_status_list",
                           "time_settings", "time_left", "kgs-time_settings",
                           "gogui-analyze_commands", "tolvan-point_scores", "tolvan-owners",
-                          "tolvan-count_score"}) {
+                          "tolvan-count_score", "reg_genmove"}) {
         EXPECT_TRUE(listed.count(c)) << c;
         EXPECT_EQ(e.ok(std::string("known_command ") + c), "true");
     }
-    EXPECT_EQ(e.ok("known_command reg_genmove"), "false");
-    EXPECT_EQ(e.fail("reg_genmove b"), "unknown command");
+    EXPECT_EQ(e.ok("known_command tolvan-no_such_command"), "false");
+    EXPECT_EQ(e.fail("tolvan-no_such_command b"), "unknown command");
     EXPECT_EQ(e.fail("komi many"), "komi not a float");
 
     EXPECT_TRUE(e.send("quit").ok);
@@ -548,6 +548,17 @@ std::vector<std::string> sekiGame() {
     return black;
 }
 
+// The stones of the seki on K19 are the ones each fill takes from the other: the
+// judgement gives them to neither side. The stones alone in the other's room are dead.
+TEST(GtpScore, FinalStatusSekiIsTheStonesGivenToNeitherSide) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    for (const std::string& m : sekiGame()) e.ok("play " + m);
+    EXPECT_EQ(words(e.ok("final_status_list seki")),
+              (Stones{"G19", "J19", "G18", "H18", "J18", "K18", "L19", "N19", "L18", "M18", "N18"}));
+    EXPECT_EQ(words(e.ok("final_status_list dead")), (Stones{"F11", "O11"}));
+}
+
 // The count with the dead stones named: each named stone once, as the capturer's
 // prisoner, its point and the empty points around it the capturer's territory once
 // nothing of the other colour borders them; open points (dame) and the liberty two
@@ -613,7 +624,10 @@ TEST(GtpAnalyze, PointScoresAreTheComputersAndLeaveTheGameAlone) {
         double best = -1e9;
         for (const auto& [v, score] : scores)
             if (score != "\"\"") best = std::max(best, std::stod(score));
+        // reg_genmove names the move genmove plays, and plays nothing.
+        const std::string named = asked.ok("reg_genmove " + colour);
         const std::string move = asked.ok("genmove " + colour);
+        ASSERT_EQ(named, move) << "turn " << turn;
         ASSERT_EQ(quiet.ok("genmove " + colour), move) << "turn " << turn;
         ASSERT_TRUE(scores.count(move)) << move;
         EXPECT_EQ(std::stod(scores[move]), best) << "turn " << turn << ": " << move;
@@ -651,7 +665,9 @@ TEST(GtpRecord, HoldsAThousandMoves) {
     const std::string white = std::to_string(i - black);
     ASSERT_TRUE(cycle[(i - 1) % 6].second) << "the last move of the record is black's";
 
-    EXPECT_EQ(e.fail(take(i)), "illegal move");
+    // A legal stone is refused as the record's limit, not as a rule broken.
+    EXPECT_EQ(e.fail(take(i)), "record full");
+    EXPECT_EQ(e.fail("play w " + at(0, 1, 0)), "illegal move") << "occupied";
     EXPECT_EQ(e.ok("genmove b"), "pass");
     EXPECT_EQ(e.ok("genmove w"), "pass");
     EXPECT_EQ(e.ok("captures b"), std::to_string(black));
@@ -662,7 +678,7 @@ TEST(GtpRecord, HoldsAThousandMoves) {
     EXPECT_EQ(e.ok("captures b"), std::to_string(black - 1));
     e.ok(take(i - 1));
     EXPECT_EQ(e.ok("captures b"), std::to_string(black));
-    EXPECT_EQ(e.fail(take(i)), "illegal move");
+    EXPECT_EQ(e.fail(take(i)), "record full");
 }
 
 // Game records: printsgf writes the game (with the passes GTP saw, and the stones taken),
@@ -771,6 +787,21 @@ TEST(GtpRecord, LoadingKeepsTheKoAndTheHandicap) {
     EXPECT_EQ(words(f.ok("list_stones b")), (Stones{"D4", "Q16", "D16"}));
     EXPECT_EQ(f.ok("list_stones w"), "");
     EXPECT_EQ(f.fail("undo"), "cannot undo");
+    fs::remove(file);
+}
+
+// PL says who is to play after the node it is in, in the root before the first move and
+// after any move; a move after it says again.
+TEST(GtpRecord, PlayerToMoveIsTheLastOfMovesAndPl) {
+    REQUIRE_ENGINE();
+    const fs::path file = fs::temp_directory_path() / ("tolvan-gtp-pl-" + std::to_string(getpid()));
+    GtpProcess e;
+    for (auto [text, next] : {std::pair{"(;SZ[9]AB[cc]AW[gg]PL[W])", "white"}, {"(;PL[W];B[cc];W[gg])", "black"},
+                              {"(;B[cc];W[gg]PL[W])", "white"}, {"(;B[cc];W[gg];PL[W])", "white"},
+                              {"(;B[cc]PL[B];W[gg])", "black"}}) {
+        std::ofstream(file) << text;
+        EXPECT_EQ(e.ok("loadsgf " + file.string()), next) << text;
+    }
     fs::remove(file);
 }
 

@@ -302,6 +302,7 @@ TEST_F(Kifu, AFileThatCannotBeUsedChangesNothingAndSaysWhy) {
         {"(;AB[ba][ab];W[aa])", "1手目は自殺点に打たれています。"},
         {"(;SZ[19];B[dd];W[pp];B[zz])", "3手目の位置が盤の外です。"},
         {"(;SZ[19];B[dd", "棋譜の書き方に誤りがあります。"},
+        {"(;CA[foo]PB[\x8c\xe9];B[dd])", "棋譜の文字コードには対応していません。"},
         {"(;AB[ab][ba]AW[aa])", "置石の並べ方に誤りがあります。"},
     };
     int k = 0;
@@ -405,23 +406,24 @@ TEST_F(Kifu, AnOpenedGameIsSteppedThroughAndTakenUpAsAfterStepping) {
 TEST_F(Kifu, WhatTheFileSaysIsKeptWhereItStillHolds) {
     const std::string file = folder.file("f.sgf");
     writeText(file,
-              "(;FF[4]GM[1]SZ[19]PB[本因坊秀策]PW[井上因碩]KM[6.5]RE[B+2]DT[1846-09-11]C[耳赤の一局]"
-              ";B[qd]C[一手目];W[dc];B[pq])");
+              "(;FF[4]GM[1]SZ[19]PB[本因坊秀策]PW[井上因碩]BR[四段]WR[八段]KM[6.5]RE[B+2]"
+              "DT[1846-09-11]C[耳赤の一局];B[qd]C[一手目];W[dc];B[pq])");
     open(g, f.fake, file);
     const std::string again = folder.file("g.sgf");
     save(again);
     const std::string kept = readText(again);
-    for (const char* part : {"PB[本因坊秀策]", "PW[井上因碩]", "KM[6.5]", "RE[B+2]", "DT[1846-09-11]",
-                             "C[耳赤の一局]", ";B[qd]C[一手目]", "AP[Tolvan:1.0]"})
+    for (const char* part : {"PB[本因坊秀策]", "PW[井上因碩]", "BR[四段]", "WR[八段]", "KM[6.5]", "RE[B+2]",
+                             "DT[1846-09-11]", "C[耳赤の一局]", ";B[qd]C[一手目]", "AP[Tolvan:1.0]"})
         EXPECT_NE(kept.find(part), std::string::npos) << part << "\n" << kept;
 
-    // A move of our own: the game is no longer that game, but its moves' comments stay.
+    // A move of our own: the game is no longer that game, nor are the players those of
+    // the file (no rank of theirs under the new names), but its moves' comments stay.
     g.MODORU_Click();
     press(10, 10);  // takes the game up
     press(10, 10);  // black's third move elsewhere
     save(again);
     const std::string changed = readText(again);
-    for (const char* part : {"RE[", "KM[6.5]", "DT[1846", "PB[本因坊"})
+    for (const char* part : {"RE[", "KM[6.5]", "DT[1846", "PB[本因坊", "BR[", "WR["})
         EXPECT_EQ(changed.find(part), std::string::npos) << part << "\n" << changed;
     for (const char* part : {"C[耳赤の一局]", ";B[qd]C[一手目]", "KM[0]", "DT[2026-12-07]", "PB[先手]"})
         EXPECT_NE(changed.find(part), std::string::npos) << part << "\n" << changed;
