@@ -9,8 +9,16 @@ namespace tolvan {
 
 class Tolvan;
 
+// Where a game's finished games go, and whether a failure to write there was told.
+struct KeptGames {
+    // The folder; no game is kept when it is empty.
+    std::string folder;
+    // Set once the person has been told that a game could not be kept.
+    bool unsaved_told = false;
+};
+
 // Writes the game's whole record (with its result when it was judged) into
-// `game.kept_games_folder`, named by the date and time ("2026-12-07_1532.sgf", then
+// `game.kept.folder`, named by the date and time ("2026-12-07_1532.sgf", then
 // "2026-12-07_1532-2.sgf" ... when taken), the same atomic way as 棋譜を保存. Nothing
 // for a record without a move, or when there is no folder. A failure is told once per
 // run and play goes on.

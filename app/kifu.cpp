@@ -296,7 +296,7 @@ namespace {
 std::string startFolder(Tolvan& g) {
     if (!g.prefs.kifu_folder.empty()) return g.prefs.kifu_folder;
     std::error_code ec;
-    if (!g.kept_games_folder.empty() && fs::is_directory(g.kept_games_folder, ec)) return g.kept_games_folder;
+    if (!g.kept.folder.empty() && fs::is_directory(g.kept.folder, ec)) return g.kept.folder;
     return g.s.start_dir;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/counting.h"
+#include "app/kept_games.h"
 #include "app/kifu.h"
 #include "game/position.h"
 #include "game/state.h"
@@ -41,16 +42,14 @@ public:
     bool ended = false;
     // Set once the person has been told that the settings file cannot be written.
     bool settings_unsaved_told = false;
-    // Where finished games are kept; none when empty. Told at most once per run that a
-    // game could not be kept.
-    std::string kept_games_folder;
-    bool kept_games_unsaved_told = false;
     // The preferences beyond the option menu's check marks.
     Preferences prefs;
     // What the game-record commands keep between commands.
     KifuMemo kifu;
     // The counting phase at the end of a game.
     Counting counting;
+    // Where finished games are kept.
+    KeptGames kept;
 
     // ---- Events of the main window (app/events.cpp) -------------------------------
     // The window's load handler: the whole start-up.

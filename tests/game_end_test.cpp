@@ -88,7 +88,7 @@ TEST_F(GameEnd, TheJudgementGivesBackTheLastStonesMark) {
 TEST_F(GameEnd, FinishedGamesAreKeptInTheirFolder) {
     const fs::path folder = fs::temp_directory_path() / ("tolvan-kept-" + std::to_string(getpid())) / "games";
     fs::remove_all(folder.parent_path());
-    g.kept_games_folder = folder.string();
+    g.kept.folder = folder.string();
     auto kept = [&] {
         std::vector<std::string> names;
         if (fs::exists(folder))
@@ -122,7 +122,7 @@ TEST_F(GameEnd, FinishedGamesAreKeptInTheirFolder) {
 TEST_F(GameEnd, AGameThatCannotBeKeptIsToldOnce) {
     const fs::path blocker = fs::temp_directory_path() / ("tolvan-kept-file-" + std::to_string(getpid()));
     std::ofstream(blocker) << "a file where the folder would go";
-    g.kept_games_folder = (blocker / "games").string();
+    g.kept.folder = (blocker / "games").string();
     for (int game = 0; game < 2; ++game) {
         g.MenuClick("TAIMAN");
         press(4, 4);

@@ -124,7 +124,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
     // Beside the program when it runs from a folder that holds its data; an installed
     // game keeps it in the user's configuration folder.
     game_->settings_file = clock_.places.settingsFile();
-    game_->kept_games_folder = clock_.places.keptGamesFolder();
+    game_->kept.folder = clock_.places.keptGamesFolder();
 
     canvas_->onMousePress = [this](QPointF twips) {
         if (ended() || computerTurn_) return;

@@ -198,13 +198,19 @@ int convertSounds(void*) {
 
 // True when SDL can read the wave image: its format and chunks are ones it knows. The
 // conversion to the mixer's format, done later, then succeeds too.
+// The record SDL fills with the wave's sample format: the type of the loader's third
+// argument.
+template <class R, class A, class B, class F, class... Rest>
+F formatArgument(R (*)(A, B, F*, Rest...));
+using WaveFormat = decltype(formatArgument(&SDL_LoadWAV_RW));
+
 bool readable(const void* wave, std::uint32_t size) {
     SDL_RWops* rw = SDL_RWFromConstMem(wave, static_cast<int>(size));
     if (!rw) return false;
-    SDL_AudioSpec spec;
+    WaveFormat format{};
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(rw, 1, &spec, &samples, &length)) return false;
+    if (!SDL_LoadWAV_RW(rw, 1, &format, &samples, &length)) return false;
     SDL_FreeWAV(samples);
     return true;
 }

@@ -51,7 +51,7 @@ protected:
             return b == Buttons::YesNo ? Answer::Yes : Answer::OK;
         };
         window->game().settings_file = dir.filePath("Tolvan.ini").toStdString();
-        window->game().kept_games_folder = dir.filePath("games").toStdString();
+        window->game().kept.folder = dir.filePath("games").toStdString();
         ASSERT_TRUE(window->start());
         messages.clear();
     }

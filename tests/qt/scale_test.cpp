@@ -46,7 +46,7 @@ protected:
             return b == Buttons::YesNo ? Answer::Yes : Answer::OK;
         };
         window->game().settings_file = settingsDir.filePath("Tolvan.ini").toStdString();
-        window->game().kept_games_folder = settingsDir.filePath("games").toStdString();
+        window->game().kept.folder = settingsDir.filePath("games").toStdString();
         ASSERT_TRUE(window->start());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }

@@ -61,7 +61,7 @@ protected:
         };
         // The run directory's settings stay untouched by the tests.
         window->game().settings_file = settingsDir.filePath("Tolvan.ini").toStdString();
-        window->game().kept_games_folder = settingsDir.filePath("games").toStdString();
+        window->game().kept.folder = settingsDir.filePath("games").toStdString();
         ASSERT_TRUE(window->start());
         // Start-up may warn (no sound device beside the test program); not our concern here.
         messages.clear();
