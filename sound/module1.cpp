@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 #include <string>
 #include <variant>
 
 #include "app/tolvan.h"
 #include "files/read.h"
+#include "sound/refusals.h"
 
 namespace tolvan {
 
@@ -27,13 +29,16 @@ std::uint64_t declaredWaveSize(const std::string& text) {
 
 std::string quoted(const std::string& name) { return "「" + name + "」"; }
 
+const char* const no_device = "Direct Soundインターフェースが作成できません。";
+std::string unplayable(const std::string& path) { return quoted(path) + "は再生できない形式です。"; }
+
 }  // namespace
 
 // Opens the sound device with the window's handle into sound_device; warns once when
 // there is none. Without a loaded library there is no device either.
 void Tolvan::サウンド初期設定(i32 hwnd) {
     s.sound_device = pf.sound.dsInitialize ? pf.sound.dsInitialize(hwnd) : 0;
-    if (s.sound_device == 0) 警告表示("Direct Soundインターフェースが作成できません。");
+    if (s.sound_device == 0) 警告表示(no_device);
 }
 
 // Loads the wave file `file`, as the program finds it (beside itself, installed, or in
@@ -84,13 +89,25 @@ i32 Tolvan::読込_サウンド(const std::string& file, i32 flags) {
     }
 
     const i32 sound = pf.sound.dsCreateDSB(s.sound_device, bytes.data(), flags);
-    if (sound == 0) 警告表示(quoted(name) + "は再生できない形式です。");
+    if (sound == 0) 警告表示(unplayable(name));
     return sound;
 }
 
 // Closes the sound device, when one was opened.
 void Tolvan::サウンド終了処理() {
     if (s.sound_device != 0 && pf.sound.dsTerminate) pf.sound.dsTerminate(s.sound_device);
+}
+
+void warnRefusedSounds(Tolvan& game, bool device, const std::vector<std::int32_t>& sounds) {
+    if (device) game.警告表示(no_device);
+    const GameState& s = game.s;
+    const std::pair<i32, const char*> files[] = {{s.sound_other, "その他.wav"},
+                                                 {s.sound_forbidden, "禁止.wav"},
+                                                 {s.sound_stone, "石打音.wav"},
+                                                 {s.sound_bgm, "BGM.wav"}};
+    for (const auto& [handle, file] : files)
+        for (std::int32_t refused : sounds)
+            if (handle != 0 && handle == refused) game.警告表示(unplayable(game.pf.clock.dataFile(file)));
 }
 
 // A modal warning box: the text, an OK button, the exclamation icon, title "Tolvan.dll".

@@ -21,6 +21,8 @@
 
 #include "fake_platform.h"
 #include "hostile_files.h"
+#include "platform/deferred_sound.h"
+#include "sound/refusals.h"
 
 namespace tolvan::testing {
 namespace {
@@ -260,6 +262,72 @@ TEST_F(SoundModule, AWaveTheLibraryCannotUseWarnsAndGivesZero) {
     EXPECT_EQ(g.読込_サウンド("その他.wav", 3), 0);
     ASSERT_EQ(f.fake.lines("msg").size(), 1u);
     EXPECT_NE(f.fake.lines("msg")[0].find("「その他.wav」"), std::string::npos);
+}
+
+// ---- The stand-in while the library is loaded -------------------------------------
+
+// Everything the game asks before the library comes reaches it afterwards, in order and
+// with the library's handles: the music asked for by the settings is not lost, and the
+// waves it gets are the files' although the game's buffers are long gone.
+TEST_F(SoundModule, TheStandInHandsTheLibraryWhatWasAskedBeforeItCame) {
+    putAllFour();
+    f.fake.device_result = 7;
+    f.fake.sound.dsCreateDSB = recordingCreate;
+    handed.clear();
+    const SoundLibrary library = f.fake.sound;
+    DeferredSound standIn;
+    f.fake.sound = DeferredSound::table();
+    g.Form_Load();
+    g.BGM_Click();
+    EXPECT_TRUE(f.fake.lines("ds").empty()) << f.fake.dump();
+
+    const DeferredSound::Refused refused = standIn.arrive(library);
+    EXPECT_FALSE(refused.device);
+    EXPECT_TRUE(refused.sounds.empty());
+    EXPECT_EQ(f.fake.lines("ds"),
+              (std::vector<std::string>{"dsInitialize 4242", "dsCreateDSB 7 3", "dsCreateDSB 7 3",
+                                        "dsCreateDSB 7 3", "dsCreateDSB 7 1", "dsPlayLooping 104"}));
+    EXPECT_EQ(handed, (std::vector<Bytes>{sample(10), sample(20), sample(30), sample(40)}));
+
+    f.fake.clear();
+    g.KeyDown(27);
+    EXPECT_EQ(f.fake.lines("ds"), (std::vector<std::string>{"dsFree 101", "dsFree 102", "dsFree 103",
+                                                            "dsFree 104", "dsTerminate 7"}));
+}
+
+// What the library refuses when it comes is told as at a start with the library there.
+TEST_F(SoundModule, WhatTheLibraryRefusesWhenItComesIsWarned) {
+    putAllFour();
+    struct Case {
+        const char* name;
+        bool loaded;
+        std::int32_t device;
+        std::int32_t (*create)(std::int32_t, const void*, std::int32_t);
+        std::vector<std::string> warnings;
+    };
+    const Case cases[] = {
+        {"no library", false, 7, nullptr, {no_device_warning}},
+        {"no device", true, 0, nullptr, {no_device_warning}},
+        {"the music refused", true, 7,
+         [](std::int32_t, const void* w, std::int32_t flags) -> std::int32_t {
+             return flags == 1 ? 0 : recordingCreate(7, w, flags);
+         },
+         {"msg [Tolvan.dll] 「BGM.wav」は再生できない形式です。 (!)"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture fx;
+        fx.fake.device_result = c.device;
+        if (c.create) fx.fake.sound.dsCreateDSB = c.create;
+        const SoundLibrary library = c.loaded ? fx.fake.sound : SoundLibrary{};
+        DeferredSound standIn;
+        fx.fake.sound = DeferredSound::table();
+        fx.game->Form_Load();
+        EXPECT_TRUE(fx.fake.lines("msg").empty());
+        const DeferredSound::Refused refused = standIn.arrive(library);
+        warnRefusedSounds(*fx.game, refused.device, refused.sounds);
+        EXPECT_EQ(fx.fake.lines("msg"), c.warnings);
+    }
 }
 
 // ---- The sound library ------------------------------------------------------------

@@ -23,6 +23,7 @@
 #include "app/kifu.h"
 #include "app/qt/canvas_widget.h"
 #include "app/tolvan.h"
+#include "sound/refusals.h"
 
 namespace tolvan {
 
@@ -148,16 +149,33 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
 MainWindow::~MainWindow() = default;
 
 bool MainWindow::start() {
-    loadSoundLibrary(sound_);
+    // Loading the sound library takes longer than all the rest of the start-up: until the
+    // window has been painted the game talks to a stand-in. Without a library the game
+    // gets the empty table and warns at once, as always.
+    soundLibrary_ = soundLibraryPath();
+    if (!soundLibrary_.isEmpty()) {
+        soundStandIn_ = std::make_unique<DeferredSound>();
+        sound_ = DeferredSound::table();
+    }
     game_->Form_Load();
     if (ended()) return false;
     fitToScreen(true);
     show();
+    // Should the window not be painted soon (it may start hidden), the sounds come anyway.
+    if (soundStandIn_) QTimer::singleShot(1000, this, [this] { loadSound(); });
     if (QWindow* w = windowHandle()) connect(w, &QWindow::screenChanged, this, [this] { screenChanged(); });
     // The frame is known once the window manager has framed the window, which may take
     // a moment after it is shown.
     for (int ms : {0, 500}) QTimer::singleShot(ms, this, [this] { fitToScreen(false); });
     return true;
+}
+
+void MainWindow::loadSound() {
+    if (!soundStandIn_ || soundStandIn_->arrived() || ended()) return;
+    SoundLibrary library;
+    loadSoundLibrary(library, soundLibrary_);
+    const DeferredSound::Refused refused = soundStandIn_->arrive(library);
+    warnRefusedSounds(*game_, refused.device, refused.sounds);
 }
 
 // The whole window, frame and title bar included, goes on the screen's available area.
@@ -312,6 +330,9 @@ int MainWindow::keyCode(int qtKey) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return false;
+    // The sounds are prepared right after the window's first picture is on the screen.
+    if (event->type() == QEvent::Paint && widget == canvas_ && soundStandIn_ && !soundStandIn_->arrived())
+        QTimer::singleShot(0, this, [this] { loadSound(); });
     if (computerTurn_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !QApplication::activePopupWidget() &&
         !QApplication::activeModalWidget()) {

@@ -10,6 +10,7 @@
 #include "app/qt/engine_port.h"
 #include "app/qt/menu_bar.h"
 #include "app/qt/system_ports.h"
+#include "platform/deferred_sound.h"
 #include "platform/port.h"
 
 namespace tolvan {
@@ -23,8 +24,9 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Loads the sound library, runs the game's start-up and shows the window. Returns
-    // false when the game ended during start-up (there is then no event loop to run).
+    // Runs the game's start-up and shows the window; the sound library is loaded once
+    // the window has been painted. Returns false when the game ended during start-up
+    // (there is then no event loop to run).
     bool start();
 
     // 棋譜を開く for a file named on the command line or dropped on the window: the same
@@ -78,6 +80,9 @@ private:
     void applySize(int percent);
     // The window moved to a screen of another device pixel ratio: drawn again for it.
     void screenChanged();
+    // Loads the sound library and does what the game has asked of its stand-in so far;
+    // warns of what the library refused. Once only, and not after the end.
+    void loadSound();
 
     CanvasWidget* canvas_;
     std::unique_ptr<MenuBarPort> menu_;
@@ -86,6 +91,9 @@ private:
     BrowserPort browser_;
     EnginePort engines_;
     SoundLibrary sound_;
+    // Stands in for the sound library from the start until it is loaded.
+    std::unique_ptr<DeferredSound> soundStandIn_;
+    QString soundLibrary_;
     std::unique_ptr<Platform> platform_;
     std::unique_ptr<Tolvan> game_;
     bool programEnded_ = false;

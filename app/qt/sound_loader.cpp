@@ -20,16 +20,18 @@ bool bind(void* handle, const char* name, F& slot) {
 
 }  // namespace
 
-bool loadSoundLibrary(SoundLibrary& lib) {
-    lib = SoundLibrary{};
-    // Beside the program, else in the library folder of an installation.
+QString soundLibraryPath() {
     const QString programDir = QCoreApplication::applicationDirPath();
-    QString path = QDir(programDir).filePath(QString::fromLatin1(sound_library_name));
-    if (!QFile::exists(path)) {
-        const QString installed = QDir(QString::fromStdString(installedLibraryDir(programDir.toStdString())))
-                                      .filePath(QString::fromLatin1(sound_library_name));
-        if (QFile::exists(installed)) path = installed;
-    }
+    const QString beside = QDir(programDir).filePath(QString::fromLatin1(sound_library_name));
+    if (QFile::exists(beside)) return beside;
+    const QString installed = QDir(QString::fromStdString(installedLibraryDir(programDir.toStdString())))
+                                  .filePath(QString::fromLatin1(sound_library_name));
+    return QFile::exists(installed) ? installed : QString();
+}
+
+bool loadSoundLibrary(SoundLibrary& lib, const QString& path) {
+    lib = SoundLibrary{};
+    if (path.isEmpty()) return false;
     // Kept open for the life of the process: the game may call into it until the end.
     // The library binds the functions it calls at once (it is linked so), and so fails
     // here when one is missing; those of the many libraries under SDL2_mixer that are

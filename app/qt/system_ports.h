@@ -50,8 +50,11 @@ private:
     QObject reports_;
 };
 
-// Loads the sound library beside the executable and fills the table. Returns false, with
-// every entry null, when the library or one of its functions is missing.
-bool loadSoundLibrary(SoundLibrary& lib);
+// The sound library beside the executable, else in the library folder of an
+// installation; empty when there is none.
+QString soundLibraryPath();
+// Loads the sound library at `path` and fills the table. Returns false, with every entry
+// null, when the library or one of its functions is missing.
+bool loadSoundLibrary(SoundLibrary& lib, const QString& path);
 
 }  // namespace tolvan
