@@ -53,13 +53,19 @@ std::string Places::keptGamesFolder() const {
     return {};
 }
 
+std::string Places::picturesFolder() const {
+    if (portable()) return (fs::path(program_dir) / "pictures").string();
+    if (!cache_home.empty()) return (fs::path(cache_home) / "tolvan" / "pictures").string();
+    return {};
+}
+
 std::string installedLibraryDir(const std::string& programDir) {
     return joined(programDir, TOLVAN_LIB_FROM_PROGRAM);
 }
 
 Places placesOf(const std::string& programDir, const std::string& currentDir,
                 const std::string& xdgConfigHome, const std::string& home,
-                const std::string& xdgDataHome) {
+                const std::string& xdgDataHome, const std::string& xdgCacheHome) {
     Places p;
     p.program_dir = programDir;
     p.installed_data = joined(programDir, TOLVAN_DATA_FROM_PROGRAM);
@@ -73,6 +79,10 @@ Places placesOf(const std::string& programDir, const std::string& currentDir,
         p.data_home = xdgDataHome;
     else if (!home.empty())
         p.data_home = (fs::path(home) / ".local" / "share").string();
+    if (!xdgCacheHome.empty() && fs::path(xdgCacheHome).is_absolute())
+        p.cache_home = xdgCacheHome;
+    else if (!home.empty())
+        p.cache_home = (fs::path(home) / ".cache").string();
     return p;
 }
 
@@ -85,7 +95,8 @@ Places placesOfThisProgram() {
         return v ? std::string(v) : std::string();
     };
     return placesOf(exe.empty() ? std::string() : exe.parent_path().string(), ec ? std::string() : cwd.string(),
-                    env("XDG_CONFIG_HOME"), env("HOME"), env("XDG_DATA_HOME"));
+                    env("XDG_CONFIG_HOME"), env("HOME"), env("XDG_DATA_HOME"),
+                    env("XDG_CACHE_HOME"));
 }
 
 }  // namespace tolvan

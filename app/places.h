@@ -14,6 +14,7 @@ struct Places {
     std::string current_dir;     // the folder the program was started from
     std::string config_home;     // $XDG_CONFIG_HOME, or ~/.config; empty when neither
     std::string data_home;       // $XDG_DATA_HOME, or ~/.local/share; empty when neither
+    std::string cache_home;      // $XDG_CACHE_HOME, or ~/.cache; empty when neither
 
     // The file `name` as found: beside the program, then in the installed data folder,
     // then in the current folder. `name` itself when it is absolute or nowhere.
@@ -31,6 +32,11 @@ struct Places {
     // Where finished games are kept: games/ beside the program when it is portable,
     // otherwise tolvan/games/ in the user's data folder; empty when there is none.
     std::string keptGamesFolder() const;
+
+    // Where the pictures painted for other sizes are kept between runs: pictures/ beside
+    // the program when it is portable, otherwise tolvan/pictures/ in the user's cache
+    // folder; empty when there is none.
+    std::string picturesFolder() const;
 };
 
 // The places of this process: the program's folder from /proc/self/exe, the installed
@@ -39,10 +45,10 @@ struct Places {
 Places placesOfThisProgram();
 
 // The places of a program in `programDir`, with the environment's XDG_CONFIG_HOME,
-// HOME and XDG_DATA_HOME as given (empty when unset).
+// HOME, XDG_DATA_HOME and XDG_CACHE_HOME as given (empty when unset).
 Places placesOf(const std::string& programDir, const std::string& currentDir,
                 const std::string& xdgConfigHome, const std::string& home,
-                const std::string& xdgDataHome = "");
+                const std::string& xdgDataHome = "", const std::string& xdgCacheHome = "");
 
 // The sound library's file name, and the folders it is looked for in: beside the
 // program, then the library folder of an installation.

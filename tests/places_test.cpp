@@ -70,6 +70,12 @@ TEST_F(PlacesTest, SettingsStayBesideAPortableProgramAndGoToTheConfigurationFold
     EXPECT_EQ(placesOf(at("usr/games"), "", "", at("home"), at("data")).keptGamesFolder(), at("data/tolvan/games"));
     EXPECT_EQ(installed.keptGamesFolder(), at("home/.local/share/tolvan/games"));
     EXPECT_EQ(placesOf(at("usr/games"), "", "", "").keptGamesFolder(), "");
+
+    // Pictures painted for other sizes: beside a portable program, else in the cache folder.
+    EXPECT_EQ(portable.picturesFolder(), at("portable/pictures"));
+    EXPECT_EQ(placesOf(at("usr/games"), "", "", at("home"), "", at("cache")).picturesFolder(),
+              at("cache/tolvan/pictures"));
+    EXPECT_EQ(installed.picturesFolder(), at("home/.cache/tolvan/pictures"));
 }
 
 TEST_F(PlacesTest, TheSoundLibraryOfAnInstallationIsInItsLibraryFolder) {

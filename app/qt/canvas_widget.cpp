@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/qt/picture_cache.h"
 #include "art/artwork.h"
 #include "game/state.h"
 
@@ -33,7 +34,16 @@ int cellPixels(int percent, double dpr) {
 QImage pictureAt(const QString& name, int cell) {
     loadPictureResources();
     if (cell == 21) return QImage(QStringLiteral(":/pics/%1.png").arg(name));
-    return art::paint(name, cell);
+    // Painting takes long at large cells (the stones are supersampled, the lettered
+    // pictures load their fonts), so what was painted once is kept for later starts.
+    PictureCache* cache = pictureCache();
+    if (cache) {
+        QImage kept = cache->find(name, cell, art::pictureSize(name, cell));
+        if (!kept.isNull()) return kept;
+    }
+    QImage painted = art::paint(name, cell);
+    if (cache) cache->keep(name, cell, painted);
+    return painted;
 }
 
 namespace {

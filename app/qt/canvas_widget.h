@@ -24,7 +24,8 @@ int twipsToPixels(double twips);
 int cellPixels(int percent, double dpr);
 
 // The picture called `name` (as the files of the pictures are named) for a board cell
-// of `cell` pixels: the shipped picture at 21, otherwise painted at that size.
+// of `cell` pixels: the shipped picture at 21, otherwise painted at that size (or read
+// from the picture cache, when one is in use).
 QImage pictureAt(const QString& name, int cell);
 
 // The colour of a palette index 0..15 (QBColor); black for anything else.

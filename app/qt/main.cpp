@@ -16,6 +16,7 @@
 #include "app/qt/canvas_widget.h"
 #include "app/qt/dialogs.h"
 #include "app/qt/main_window.h"
+#include "app/qt/picture_cache.h"
 #include "app/tolvan.h"
 
 namespace {
@@ -85,6 +86,10 @@ int main(int argc, char** argv) {
     const QCommandLineOption& scale = options.scale;
     parser.process(app);
 
+    // Pictures painted for sizes other than the shipped one are kept for later starts.
+    tolvan::PictureCache pictures(QString::fromStdString(tolvan::placesOfThisProgram().picturesFolder()),
+                                  tolvan::programBuild());
+    tolvan::usePictureCache(&pictures);
     tolvan::MainWindow window;
     const QString shotFile = parser.value(screenshot);
     int shotPercent = 0;
@@ -123,7 +128,11 @@ int main(int argc, char** argv) {
         bool saved = window.canvas().image().save(shotFile, "PNG");
         if (!saved) std::fprintf(stderr, "tolvan: cannot write %s\n", qPrintable(shotFile));
         window.close();
+        pictures.writeKept();
         return saved ? 0 : 1;
     }
-    return app.exec();
+    const int status = app.exec();
+    // The pictures painted since the window came up (another size was chosen).
+    pictures.writeKept();
+    return status;
 }

@@ -22,6 +22,7 @@
 #include "app/board_size.h"
 #include "app/kifu.h"
 #include "app/qt/canvas_widget.h"
+#include "app/qt/picture_cache.h"
 #include "app/tolvan.h"
 #include "sound/refusals.h"
 
@@ -330,9 +331,15 @@ int MainWindow::keyCode(int qtKey) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return false;
-    // The sounds are prepared right after the window's first picture is on the screen.
-    if (event->type() == QEvent::Paint && widget == canvas_ && soundStandIn_ && !soundStandIn_->arrived())
-        QTimer::singleShot(0, this, [this] { loadSound(); });
+    // What the start-up can leave for later is done right after the window's first
+    // picture is on the screen: the sounds are prepared, the pictures painted are kept.
+    if (event->type() == QEvent::Paint && widget == canvas_ && !painted_) {
+        painted_ = true;
+        QTimer::singleShot(0, this, [this] {
+            loadSound();
+            if (PictureCache* pictures = pictureCache()) pictures->writeKept();
+        });
+    }
     if (computerTurn_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !QApplication::activePopupWidget() &&
         !QApplication::activeModalWidget()) {

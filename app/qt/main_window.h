@@ -94,6 +94,7 @@ private:
     // Stands in for the sound library from the start until it is loaded.
     std::unique_ptr<DeferredSound> soundStandIn_;
     QString soundLibrary_;
+    bool painted_ = false;
     std::unique_ptr<Platform> platform_;
     std::unique_ptr<Tolvan> game_;
     bool programEnded_ = false;
