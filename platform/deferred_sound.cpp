@@ -1,7 +1,5 @@
 #include "platform/deferred_sound.h"
 
-#include <cstring>
-
 namespace tolvan {
 
 DeferredSound* DeferredSound::current_ = nullptr;
@@ -62,12 +60,11 @@ std::int32_t DeferredSound::create(std::int32_t device, const void* wave, std::i
     if (arrived_) return library_.dsCreateDSB ? library_.dsCreateDSB(real(device), wave, flags) : 0;
     if (device == 0 || wave == nullptr) return 0;
     const auto* b = static_cast<const unsigned char*>(wave);
-    if (std::memcmp(b, "RIFF", 4) != 0 || std::memcmp(b + 8, "WAVE", 4) != 0) return 0;
-    const std::uint32_t body = std::uint32_t(b[4]) | std::uint32_t(b[5]) << 8 |
-                               std::uint32_t(b[6]) << 16 | std::uint32_t(b[7]) << 24;
-    if (body < 4 || body > (256u << 20)) return 0;
+    // The library's own bounds: a RIFF body of 4 bytes to 256 MiB.
+    const std::uint64_t size = declaredWaveSize(b);
+    if (size < 12 || size > (256u << 20) + 8) return 0;
     asked_.push_back({Call::create, --last_, device, flags,
-                      std::string(reinterpret_cast<const char*>(b), std::size_t(body) + 8)});
+                      std::string(reinterpret_cast<const char*>(b), std::size_t(size))});
     return last_;
 }
 

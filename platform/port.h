@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
@@ -111,6 +112,15 @@ public:
     // wherever the program finds it; the name itself when it looks in the current folder.
     virtual std::string dataFile(const std::string& name) { return name; }
 };
+
+// The length a RIFF WAVE image declares for itself (its RIFF chunk plus the chunk's own
+// 8-byte header), read from its first 12 bytes; 0 when they do not start a RIFF WAVE
+// image. The sound library reads a wave as far as this says.
+inline std::uint64_t declaredWaveSize(const unsigned char* b) {
+    if (std::memcmp(b, "RIFF", 4) != 0 || std::memcmp(b + 8, "WAVE", 4) != 0) return 0;
+    return (std::uint64_t(b[4]) | std::uint64_t(b[5]) << 8 | std::uint64_t(b[6]) << 16 |
+            std::uint64_t(b[7]) << 24) + 8;
+}
 
 // The seven functions of the sound library, loaded at run time. A null entry means the
 // library could not be loaded; every call then behaves as with no sound device.

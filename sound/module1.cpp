@@ -16,17 +16,6 @@ namespace tolvan {
 
 namespace {
 
-// The size a RIFF WAVE image declares for itself (its RIFF chunk plus the 8 bytes of the
-// chunk's own header), or 0 when the bytes do not start a RIFF WAVE file.
-std::uint64_t declaredWaveSize(const std::string& text) {
-    const auto* b = reinterpret_cast<const unsigned char*>(text.data());
-    if (text.size() < 12 || std::memcmp(b, "RIFF", 4) != 0 || std::memcmp(b + 8, "WAVE", 4) != 0)
-        return 0;
-    const std::uint32_t body = std::uint32_t(b[4]) | std::uint32_t(b[5]) << 8 |
-                               std::uint32_t(b[6]) << 16 | std::uint32_t(b[7]) << 24;
-    return std::uint64_t(body) + 8;
-}
-
 std::string quoted(const std::string& name) { return "「" + name + "」"; }
 
 const char* const no_device = "Direct Soundインターフェースが作成できません。";
@@ -77,7 +66,8 @@ i32 Tolvan::読込_サウンド(const std::string& file, i32 flags) {
         警告表示(quoted(name) + "は空のファイルです。");
         return 0;
     }
-    const std::uint64_t declared = declaredWaveSize(bytes);
+    const std::uint64_t declared =
+        bytes.size() < 12 ? 0 : declaredWaveSize(reinterpret_cast<const unsigned char*>(bytes.data()));
     if (declared == 0) {
         警告表示(quoted(name) + "はWAVEファイルではありません。");
         return 0;

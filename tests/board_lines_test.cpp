@@ -17,18 +17,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct BoardLines : GameTest {
-    fs::path ini = fs::temp_directory_path() / ("tolvan-lines-" + std::to_string(getpid()) + ".ini");
+struct BoardLines : OwnSettingsTest {
     void SetUp() override {
-        fs::remove(ini);
         g.settings_file = ini.string();
         g.book_file = "no-such-book.定石";
         GameTest::SetUp();
-    }
-    void TearDown() override { fs::remove(ini); }
-    std::string iniText() {
-        std::ifstream in(ini, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     // A new start of the program on the same settings file.
     std::unique_ptr<Fixture> restart() {

@@ -17,23 +17,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct BoardSizes : GameTest {
-    fs::path ini = fs::temp_directory_path() / ("tolvan-size-" + std::to_string(getpid()) + ".ini");
+struct BoardSizes : OwnSettingsTest {
     void SetUp() override {
-        fs::remove(ini);
         GameTest::SetUp();
         g.settings_file = ini.string();
     }
-    void TearDown() override { fs::remove(ini); }
     std::string ticked(FakePlatform& fake) {
         std::string out;
         for (int p : board_sizes)
             if (fake.checked(boardSizeItem(p))) out += std::string(out.empty() ? "" : " ") + std::to_string(p);
         return out;
-    }
-    std::string iniText() {
-        std::ifstream in(ini, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     void writeIni(const std::string& text) { std::ofstream(ini, std::ios::binary) << text; }
     // A new start of the program on the same settings file, on a screen that holds sizes

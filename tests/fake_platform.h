@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -15,6 +18,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "app/tolvan.h"
 #include "platform/port.h"
@@ -286,6 +290,22 @@ struct GameTest : ::testing::Test {
     // A press on the centre of board point (x, y).
     void press(int x, int y);
     std::vector<std::string> messages() { return f.fake.lines("msg"); }
+};
+
+// A game whose settings file is its own, in the temporary folder, and is gone before and
+// after each test: what a test chooses stays out of the run folder's settings. The
+// fixture points the game at it when its own start-up needs.
+struct OwnSettingsTest : GameTest {
+    std::filesystem::path ini =
+        std::filesystem::temp_directory_path() /
+        ("tolvan-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name()) +
+         "-" + std::to_string(getpid()) + ".ini");
+    OwnSettingsTest() { std::filesystem::remove(ini); }
+    void TearDown() override { std::filesystem::remove(ini); }
+    std::string iniText() const {
+        std::ifstream in(ini, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
 };
 
 // Sets the board from rows of text, top row first: 'X' black, 'O' white, '.' empty.

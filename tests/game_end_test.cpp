@@ -16,15 +16,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The settings file of each test is its own, so that the folders it opens stay out of
-// the run folder's settings.
-struct GameEnd : GameTest {
-    fs::path ini = fs::temp_directory_path() / ("tolvan-end-" + std::to_string(getpid()) + ".ini");
+// The folders a test opens stay out of the run folder's settings.
+struct GameEnd : OwnSettingsTest {
     void SetUp() override {
         g.settings_file = ini.string();
         GameTest::SetUp();
     }
-    void TearDown() override { fs::remove(ini); }
 };
 
 // A pass followed by stones and then one pass more is no end, in a game of two people

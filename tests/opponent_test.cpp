@@ -16,24 +16,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Opponents : GameTest {
-    fs::path ini = fs::temp_directory_path() / ("tolvan-opponent-" + std::to_string(getpid()) + ".ini");
+struct Opponents : OwnSettingsTest {
     void SetUp() override {
         f.fake.engines = {{"GNU Go (レベル 1)", "gnugo --mode gtp --level 1"},
                           {"GNU Go (レベル 10)", "gnugo --mode gtp --level 10"}};
         GameTest::SetUp();
         g.settings_file = ini.string();
     }
-    void TearDown() override { fs::remove(ini); }
     std::string ticked() {
         std::string out;
         for (const char* item : {"COM_HYOUJUN", "COM_ENGINE_1", "COM_ENGINE_2", "COM_SONOTA"})
             if (f.fake.checked(item)) out += std::string(out.empty() ? "" : " ") + item;
         return out;
-    }
-    std::string iniText() {
-        std::ifstream in(ini, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 };
 
