@@ -2,10 +2,12 @@
 #include "app/kept_games.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "app/kifu.h"
 #include "app/tolvan.h"
+#include "files/write.h"
 #include "sgf/sgf.h"
 
 namespace tolvan {
@@ -20,12 +22,12 @@ void keepGame(Tolvan& g) {
     if (ec) {
         why = ec.message();
     } else {
-        const std::string stamp = g.pf.clock.now();
-        fs::path file = fs::path(g.kept.folder) / (stamp + ".sgf");
-        for (int k = 2; fs::exists(file, ec) && k < 1000; ++k)
-            file = fs::path(g.kept.folder) / (stamp + "-" + std::to_string(k) + ".sgf");
+        // The name is claimed as the file appears, so that games kept in the same minute
+        // (by this window or another) each get their own.
         const sgf::Record record = recordOfGame(g, g.pf.clock.today(), 0, playersOfGame(g));
-        why = writeFileWhole(file.string(), sgf::write(record));
+        const auto written =
+            files::writeNew(g.kept.folder, g.pf.clock.now(), ".sgf", sgf::write(record), sgf::max_bytes);
+        if (const auto* failure = std::get_if<files::WriteFailure>(&written)) why = files::japanese(*failure);
     }
     if (!why || g.kept.unsaved_told) return;
     g.kept.unsaved_told = true;

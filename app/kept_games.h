@@ -19,7 +19,8 @@ struct KeptGames {
 
 // Writes the game's whole record (with its result when it was judged) into
 // `game.kept.folder`, named by the date and time ("2026-12-07_1532.sgf", then
-// "2026-12-07_1532-2.sgf" ... when taken), the same atomic way as 棋譜を保存. Nothing
+// "2026-12-07_1532-2.sgf" ... when taken, never over another), each name claimed as the
+// file appears, whole or not at all. Nothing
 // for a record without a move, or when there is no folder. A failure is told once per
 // run and play goes on.
 void keepGame(Tolvan& game);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +19,7 @@
 #include "app/kept_games.h"
 #include "app/tolvan.h"
 #include "files/read.h"
+#include "files/write.h"
 #include "game/position.h"
 
 namespace tolvan {
@@ -225,30 +227,6 @@ void takeUpReplayed(Tolvan& game, const ReplayedRecord& replayed, const sgf::Rec
 
 // ---- Files ----------------------------------------------------------------------------
 
-std::optional<std::string> writeFileWhole(const std::string& path, const std::string& text) {
-    const fs::path target(path);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) return std::string(std::strerror(errno));
-
-    std::optional<std::string> why;
-    std::size_t done = 0;
-    while (!why && done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) why = std::strerror(n < 0 ? errno : ENOSPC);
-        else done += static_cast<std::size_t>(n);
-    }
-    if (!why && fsync(fd) != 0) why = std::strerror(errno);
-    // A game record is an ordinary file for its owner and the people they share with.
-    if (!why) fchmod(fd, 0644);
-    if (::close(fd) != 0 && !why) why = std::strerror(errno);
-    if (!why && std::rename(temp.c_str(), path.c_str()) != 0) why = std::strerror(errno);
-    if (why) ::unlink(temp.c_str());
-    return why;
-}
-
 std::optional<std::string> readFileWhole(const std::string& path, std::string& why) {
     auto read = files::readWhole(path, sgf::max_bytes);
     if (auto* bytes = std::get_if<std::string>(&read)) return std::move(*bytes);
@@ -291,6 +269,13 @@ std::string describeProblem(const ReplayProblem& p) {
 
 namespace {
 
+bool hasSgfExtension(const std::string& file) {
+    const std::string ext = fs::path(file).extension().string();
+    return ext.size() == 4 && std::equal(ext.begin(), ext.end(), ".sgf", [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
+}
+
 // The folder last used, else the kept games' folder once it exists, else the folder
 // the program was started from.
 std::string startFolder(Tolvan& g) {
@@ -319,12 +304,24 @@ void saveKifu(Tolvan& g) {
         g.MsgBox("保存する棋譜がありません（盤に石がありません）。", Buttons::OK, "棋譜の保存");
         return;
     }
-    const auto file = g.pf.dialogs.chooseFile(FileChoice::Save, "棋譜を保存", startFolder(g), kifu_filter);
-    if (!file) return;
-    rememberFolder(g, *file);
+    const auto chosen = g.pf.dialogs.chooseFile(FileChoice::Save, "棋譜を保存", startFolder(g), kifu_filter);
+    if (!chosen) return;
+    rememberFolder(g, *chosen);
+    // A name typed without the extension gets it. The dialog asked before replacing the
+    // name as typed, not this one: the game asks.
+    const std::string file = hasSgfExtension(*chosen) ? *chosen : *chosen + ".sgf";
+    if (file != *chosen) {
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(file, ec)) &&
+            g.MsgBox(quoted(file) + "は既にあります。\r置き換えてよろしいですか？", Buttons::YesNo, "棋譜の保存") !=
+                Answer::Yes)
+            return;
+    }
     const sgf::Record record = recordOfGame(g, g.pf.clock.today(), 0, playersOfGame(g));
-    if (const auto why = writeFileWhole(*file, sgf::write(record)))
-        g.MsgBox(quoted(*file) + "に棋譜を保存できませんでした。\r\r" + *why, Buttons::OK, "棋譜の保存");
+    // Never larger than a record the game opens: what it saves, it opens again.
+    if (const auto why = files::writeWhole(file, sgf::write(record), sgf::max_bytes))
+        g.MsgBox(quoted(file) + "に棋譜を保存できませんでした。\r\r" + files::japanese(*why), Buttons::OK,
+                 "棋譜の保存");
 }
 
 // 棋譜を開く: a file is read and replayed whole before anything changes; a file that

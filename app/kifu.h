@@ -83,11 +83,6 @@ std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& reco
 // two people. The window is redrawn whole. `opened` is remembered for the next save.
 void takeUpReplayed(Tolvan& game, const ReplayedRecord& replayed, const sgf::Record& opened);
 
-// Writes `text` to a new file beside `path` and renames it over `path`, so that a
-// failure leaves any earlier file as it was. On failure returns why, and leaves no
-// file behind.
-std::optional<std::string> writeFileWhole(const std::string& path, const std::string& text);
-
 // Reads a whole file of at most sgf::max_bytes; nothing when it cannot be read, is
 // larger or is not an ordinary file (a folder, a pipe, a device), with the reason in
 // Japanese in `why`.

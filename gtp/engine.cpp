@@ -11,6 +11,7 @@
 
 #include "app/board_lines.h"
 #include "files/read.h"
+#include "files/write.h"
 #include "game/position.h"
 #include "rules/judgement.h"
 
@@ -644,7 +645,9 @@ Engine::Reply Engine::printSgf(const std::vector<std::string>& args) {
     if (args.size() > 1) return failure("syntax error");
     std::string text = sgf::write(recordOfGame(*game_, platform_.today(), komi_, std::nullopt));
     if (args.size() == 1) {
-        if (writeFileWhole(args[0], text)) return failure("cannot write file");
+        // Never larger than loadsgf reads; never over a device, a pipe or a folder.
+        if (const auto why = files::writeWhole(args[0], text, sgf::max_bytes))
+            return failure("cannot write file: " + files::english(*why));
         return success();
     }
     // A response ends at its first empty line: comments keep their text, not their

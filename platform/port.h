@@ -85,7 +85,8 @@ public:
     virtual VersionButton showVersion() = 0;
     // Asks for a file to open or to save under, starting in `folder`, showing the files
     // that `filter` names ("棋譜 (*.sgf)"). Returns the chosen file's full path, or
-    // nothing when the person cancelled.
+    // nothing when the person cancelled. A name for saving may lack the extension (some
+    // dialogs add it, some do not): the caller adds it.
     virtual std::optional<std::string> chooseFile(FileChoice choice, const std::string& title,
                                                   const std::string& folder,
                                                   const std::string& filter) = 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tolvan {
 
@@ -22,6 +23,10 @@ struct Preferences {
     // 終局の判定: a game that ends by two passes is counted with dead stones marked,
     // instead of the game's own judgement by filling.
     bool count_dead_stones = false;
+    // The lines of the file that name no key of the game (a later version's, a blank
+    // line, a line without "="), byte for byte and in their order: the file is written
+    // with them after the game's own lines.
+    std::vector<std::string> other_lines;
 };
 
 // A value as a settings line holds it: printable ASCII stays, every other byte (and "%")

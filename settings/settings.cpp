@@ -6,7 +6,6 @@
 // Keys and values are compared exactly once decoded to UTF-8.
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <iconv.h>
 #include <iterator>
 #include <optional>
@@ -16,6 +15,7 @@
 
 #include "app/tolvan.h"
 #include "files/read.h"
+#include "files/write.h"
 #include "game/position.h"
 
 namespace tolvan {
@@ -88,9 +88,12 @@ std::vector<std::string> splitLines(const std::string& data) {
 
 // One settings line being written: the text in UTF-8, sent as Shift-JIS with CR LF.
 // A line that cannot be encoded (never the case for the program's own lines) is left out.
-void writeLine(std::ofstream& out, const std::string& text) {
-    if (auto bytes = toShiftJis(text)) out << *bytes << "\r\n";
+void writeLine(std::string& out, const std::string& text) {
+    if (auto bytes = toShiftJis(text)) out += *bytes + "\r\n";
 }
+
+// At most this much of Tolvan.ini is read, and so at most this much is written.
+constexpr std::size_t settings_limit = 4u << 20;
 
 }  // namespace
 
@@ -130,32 +133,28 @@ std::string decodeValue(const std::string& text) {
 
 namespace {
 
-// The settings file, emptied for writing. Its folder (the user's configuration folder
-// of an installed game) is made first when it is not there yet. Something other than an
-// ordinary file in its place (a pipe would block the opening) is not written.
-std::ofstream openSettingsForWriting(const std::string& file) {
+// Writes the settings file whole, beside its final name and renamed into place, so that
+// an interruption leaves the earlier file; the lines the game does not know follow its
+// own. Its folder (the user's configuration folder of an installed game) is made first
+// when it is not there yet. Something other than an ordinary file in its place is not
+// written.
+bool writeSettings(const std::string& file, std::string text, const std::vector<std::string>& others) {
+    for (const std::string& line : others) text += line + "\r\n";
     std::error_code ec;
-    const auto type = std::filesystem::status(file, ec).type();
-    if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::regular &&
-        type != std::filesystem::file_type::none) {
-        std::ofstream refused;
-        refused.setstate(std::ios::failbit);
-        return refused;
-    }
     const std::filesystem::path folder = std::filesystem::path(file).parent_path();
     if (!folder.empty() && !std::filesystem::exists(folder, ec)) std::filesystem::create_directories(folder, ec);
-    return std::ofstream(file, std::ios::binary | std::ios::trunc);
+    return !files::writeWhole(file, text, settings_limit);
 }
 
 }  // namespace
 
-// Reads Tolvan.ini. A missing or unreadable file, or a line without "=", is replaced by
-// the default settings, which are also applied.
+// Reads Tolvan.ini. A missing or unreadable file is replaced by the default settings,
+// which are also applied. A line without "=" (a blank one too) names no key the game
+// knows: it is ignored and kept, like the lines of keys it does not know.
 //
 // Later lines for the same key win, so the lines are read first and what they leave is
 // applied once at the end: the background is drawn once however many lines name it, and
-// reading takes time in proportion to the file. A file that turns out to be broken
-// applies none of its lines, only the defaults. Music that any "BGM=ON" line asks for
+// reading takes time in proportion to the file. Music that any "BGM=ON" line asks for
 // starts, as it would have at that line.
 //
 // The split at the first "=" is made on the raw bytes: 0x3D is never the second byte of
@@ -165,7 +164,7 @@ std::ofstream openSettingsForWriting(const std::string& file) {
 // unknown line (it does have its "=").
 void Tolvan::読込_環境設定ファイル() {
     // A folder, a pipe, a device or a file of more than a few MiB is as unreadable.
-    auto read = files::readWhole(settings_file, 4u << 20);
+    auto read = files::readWhole(settings_file, settings_limit);
     bool failed = !std::holds_alternative<std::string>(read);
     std::string data = failed ? std::string() : std::move(std::get<std::string>(read));
 
@@ -192,15 +191,14 @@ void Tolvan::読込_環境設定ファイル() {
     std::optional<bool> countDeadStones;
     std::optional<int> boardLines;
     bool musicAsked = false;
+    std::vector<std::string> others;
     if (!failed) {
         for (const std::string& raw : splitLines(data)) {
             const std::size_t eq = raw.find('=');
+            const std::string key = raw.substr(0, eq), value = eq == std::string::npos ? "" : raw.substr(eq + 1);
             if (eq == std::string::npos) {
-                failed = true;
-                break;
-            }
-            const std::string key = raw.substr(0, eq), value = raw.substr(eq + 1);
-            if (key == keyBackground) {
+                others.push_back(raw);
+            } else if (key == keyBackground) {
                 if (value == green) background = background_green;
                 if (value == bamboo) background = background_bamboo;
             } else if (key == keyHint) {
@@ -228,6 +226,8 @@ void Tolvan::読込_環境設定ファイル() {
                     music = v;
                     musicAsked = musicAsked || *v;
                 }
+            } else {
+                others.push_back(raw);
             }
         }
     }
@@ -246,12 +246,13 @@ void Tolvan::読込_環境設定ファイル() {
         if (boardSize) prefs.board_size = *boardSize;
         if (countDeadStones) prefs.count_dead_stones = *countDeadStones;
         if (boardLines) prefs.board_lines = *boardLines;
+        prefs.other_lines = std::move(others);
         return;
     }
 
     // The defaults. They are applied even when the file cannot be written: the program
     // then runs with them and simply has no settings file.
-    std::ofstream out = openSettingsForWriting(settings_file);
+    std::string out;
     writeLine(out, "背景画=竹");
     チェック設定(background_bamboo);
     描画_背景(background_bamboo);
@@ -262,29 +263,29 @@ void Tolvan::読込_環境設定ファイル() {
     pf.menu.setChecked("BANGOU", false);
     writeLine(out, "BGM=OFF");
     pf.menu.setChecked("BGM", false);
+    prefs.other_lines.clear();
+    writeSettings(settings_file, out, {});
 }
 
-// Rewrites Tolvan.ini whole from the current check marks. The background line appears
+// Rewrites Tolvan.ini whole from the current check marks and preferences, followed by
+// the lines the game does not know, as they were read. The background line appears
 // only when one of 緑 and 竹 is ticked. When the file cannot be written the live
 // preferences stay as they are, and the person is told once in the run that changes
 // will not outlast it.
 void Tolvan::書込_環境設定ファイル() {
-    std::ofstream out = openSettingsForWriting(settings_file);
-    if (out) {
-        if (checked("MIDORI") || checked("TAKE"))
-            writeLine(out, checked("MIDORI") ? "背景画=緑" : "背景画=竹");
-        writeLine(out, checked("SINAN") ? "移動指南=ON" : "移動指南=OFF");
-        writeLine(out, checked("BGM") ? "BGM=ON" : "BGM=OFF");
-        writeLine(out, checked("BANGOU") ? "手順番号表示=ON" : "手順番号表示=OFF");
-        if (!prefs.kifu_folder.empty()) writeLine(out, "棋譜フォルダ=" + encodeValue(prefs.kifu_folder));
-        if (!prefs.engine_command.empty())
-            writeLine(out, "COMエンジン=" + encodeValue(prefs.engine_command));
-        if (prefs.board_size != 100) writeLine(out, "盤の大きさ=" + std::to_string(prefs.board_size));
-        if (prefs.count_dead_stones) writeLine(out, "終局の判定=死に石を指定して数える");
-        if (prefs.board_lines != 19) writeLine(out, "碁盤=" + std::to_string(prefs.board_lines) + "路");
-        out.close();
-    }
-    if (!out.fail() || settings_unsaved_told) return;
+    std::string out;
+    if (checked("MIDORI") || checked("TAKE"))
+        writeLine(out, checked("MIDORI") ? "背景画=緑" : "背景画=竹");
+    writeLine(out, checked("SINAN") ? "移動指南=ON" : "移動指南=OFF");
+    writeLine(out, checked("BGM") ? "BGM=ON" : "BGM=OFF");
+    writeLine(out, checked("BANGOU") ? "手順番号表示=ON" : "手順番号表示=OFF");
+    if (!prefs.kifu_folder.empty()) writeLine(out, "棋譜フォルダ=" + encodeValue(prefs.kifu_folder));
+    if (!prefs.engine_command.empty())
+        writeLine(out, "COMエンジン=" + encodeValue(prefs.engine_command));
+    if (prefs.board_size != 100) writeLine(out, "盤の大きさ=" + std::to_string(prefs.board_size));
+    if (prefs.count_dead_stones) writeLine(out, "終局の判定=死に石を指定して数える");
+    if (prefs.board_lines != 19) writeLine(out, "碁盤=" + std::to_string(prefs.board_lines) + "路");
+    if (writeSettings(settings_file, out, prefs.other_lines) || settings_unsaved_told) return;
     settings_unsaved_told = true;
     std::error_code ec;
     const std::filesystem::path where = std::filesystem::absolute(settings_file, ec);

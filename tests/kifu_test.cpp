@@ -174,9 +174,10 @@ TEST_F(Kifu, ASavedGameOpensAsTheSameGamePositionByPosition) {
         EXPECT_EQ(a.judgement, b.judgement);
 
         // Saved again, the file is the same (the judgement's result included).
-        opened.fake.files_chosen.push_back(file + ".again");
+        const std::string again = folder.file("again" + std::to_string(seed) + ".sgf");
+        opened.fake.files_chosen.push_back(again);
         opened.game->MenuClick("KIFU_HOZON");
-        EXPECT_EQ(readText(file + ".again"), readText(file));
+        EXPECT_EQ(readText(again), readText(file));
         EXPECT_NE(readText(file).find("RE["), std::string::npos);
     }
     EXPECT_GT(captures, 20) << "the games took stones";
@@ -347,6 +348,42 @@ TEST_F(Kifu, APathThatIsNotARecordFileIsRefusedWithItsCause) {
         open(g, f.fake, paths[k]);
         EXPECT_EQ(messages(), std::vector<std::string>{"msg [棋譜を開く] 「" + paths[k] + "」を開けません。\r\r" + why[k]});
     }
+}
+
+// What the game saves, it opens again. A Shift_JIS record of half-width kana grows to
+// three times its size as UTF-8: its copy is saved up to the size a record may have,
+// and refused beyond it before anything is written.
+TEST_F(Kifu, WhatIsSavedOpensAgainUpToTheReadingLimit) {
+    const auto record = [](std::size_t kana, std::size_t ascii) {
+        return "(;GM[1]CA[Shift_JIS]SZ[19]C[" + std::string(ascii, 'a') + std::string(kana, '\xb1') + "];B[dd])";
+    };
+    const auto saved = [&](std::size_t kana, std::size_t ascii, const std::string& file) {
+        const std::string source = folder.file("source.sgf");
+        writeText(source, record(kana, ascii));
+        Fixture opened;
+        opened.game->settings_file = folder.file("Tolvan.ini");
+        open(*opened.game, opened.fake, source);
+        opened.fake.files_chosen.push_back(file);
+        opened.game->MenuClick("KIFU_HOZON");
+        return opened.fake.lines("msg");
+    };
+    ASSERT_TRUE(saved(1, 0, folder.file("small.sgf")).empty());
+    const std::size_t room = sgf::max_bytes - readText(folder.file("small.sgf")).size();
+    const std::size_t kana = 1 + room / 3, ascii = room % 3;
+
+    const std::string full = folder.file("full.sgf");
+    EXPECT_TRUE(saved(kana, ascii, full).empty());
+    EXPECT_EQ(fs::file_size(full), sgf::max_bytes);
+    f.fake.clear();
+    open(g, f.fake, full);
+    EXPECT_TRUE(messages().empty()) << f.fake.dump();
+    EXPECT_EQ(s.record.stones(), 1);
+
+    const std::string over = folder.file("over.sgf");
+    EXPECT_EQ(saved(kana, ascii + 1, over),
+              std::vector<std::string>{"msg [棋譜の保存] 「" + over +
+                                       "」に棋譜を保存できませんでした。\r\r大きすぎて書き込めません（8388608バイトまでです）。"});
+    EXPECT_FALSE(fs::exists(over));
 }
 
 TEST_F(Kifu, ARunningGameIsReplacedOnlyWhenThePersonSaysSo) {

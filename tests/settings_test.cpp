@@ -6,7 +6,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "fake_platform.h"
 #include "hostile_files.h"
@@ -178,25 +181,39 @@ TEST_F(Settings, LoneLineFeedsAndCarriageReturnsEndLinesToo) {
     }
 }
 
-TEST_F(Settings, LineWithoutEqualsSignBringsBackTheDefaults) {
-    start(crlf({kBackground + "=" + kGreen, kHint + "=ON", "", "BGM=ON"}));
-    EXPECT_EQ(ini(), kDefaults);
-    EXPECT_EQ(marks(), "gBhnm");
-    EXPECT_EQ(f.s.background, background_bamboo);
-    // The line after the blank one is never read.
-    EXPECT_FALSE(musicStarted());
+// Lines the game does not know (blank ones, ones without "=", other keys) are ignored
+// where they stand, and written again, in their order and byte for byte, after the
+// game's own lines.
+TEST_F(Settings, UnknownAndBrokenLinesAreIgnoredAndKept) {
+    f.fake.device_result = 1;
+    const std::vector<std::string> others = {"", "broken", "Colour=red", "\x81\x81\xff\xfe\x80", "[section]"};
+    start(crlf({kBackground + "=" + kGreen, others[0], others[1], kHint + "=ON", others[2], "BGM=ON",
+                others[3], others[4]}));
+    EXPECT_EQ(marks(), "GbHnM");
+    EXPECT_TRUE(musicStarted());
+    f.game->MenuClick("BGM");
+    EXPECT_EQ(ini(), crlf({kBackground + "=" + kGreen, kHint + "=ON", "BGM=OFF", kNumbers + "=OFF", others[0],
+                           others[1], others[2], others[3], others[4]}));
 }
 
-TEST_F(Settings, MusicAskedForBeforeABrokenLineDoesNotPlay) {
-    f.fake.device_result = 1;
-    start(crlf({"BGM=ON", "broken"}));
-    EXPECT_EQ(marks(), "gBhnm");
-    // Either never started, or stopped again with the defaults.
-    const std::string bgm = std::to_string(f.s.sound_bgm);
-    const int started = f.fake.find("dsPlayLooping " + bgm);
-    if (started >= 0) {
-        EXPECT_GT(f.fake.find("dsStop " + bgm, started), started);
-    }
+// The file is replaced whole or not at all: a write that fails part way (here at the
+// process's file size limit) leaves the earlier file as it was, and is told.
+TEST_F(Settings, AWriteThatFailsPartWayLeavesTheEarlierFile) {
+    const std::string file = crlf({kBackground + "=" + kGreen, "BGM=ON", "Note=" + std::string(3000, 'x')});
+    start(file);
+    f.fake.clear();
+    struct rlimit was {};
+    getrlimit(RLIMIT_FSIZE, &was);
+    const auto xfsz = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = was;
+    small.rlim_cur = 1000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    f.game->MenuClick("TAKE");
+    setrlimit(RLIMIT_FSIZE, &was);
+    signal(SIGXFSZ, xfsz);
+    EXPECT_EQ(ini(), file);
+    EXPECT_EQ(f.fake.lines("msg").size(), 1u) << f.fake.dump();
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1) << "no other file";
 }
 
 // Thousands of lines for the same key do what the last of them does, and draw and tick
@@ -249,14 +266,7 @@ TEST_F(Settings, BytesThatAreNotShiftJisMatchNoKey) {
     start(file);
     EXPECT_EQ(marks(), "gbhNm");
     EXPECT_FALSE(musicStarted());
-    EXPECT_EQ(ini(), file);  // every line has its "=": no defaults
-
-    // Invalid bytes without any "=" are a line without "=".
-    Fixture g;
-    writeFile("Tolvan.ini", crlf({"\x81\x81\xff\xfe\x80"}));
-    g.game->Form_Load();
-    EXPECT_EQ(readFile("Tolvan.ini"), kDefaults);
-    EXPECT_TRUE(g.fake.checked("TAKE"));
+    EXPECT_EQ(ini(), file);
 }
 
 // ---- Writing, through the option commands ------------------------------------------

@@ -94,17 +94,20 @@ std::optional<std::string> DialogsPort::chooseFile(FileChoice choice, const std:
     if (fileHook) return fileHook(choice, title, folder, filter);
     const QString caption = QString::fromStdString(title), dir = QString::fromStdString(folder),
                   filters = QString::fromStdString(filter);
-    QString chosen = choice == FileChoice::Open
-                         ? QFileDialog::getOpenFileName(parent_, caption, dir, filters)
-                         : QFileDialog::getSaveFileName(parent_, caption, dir, filters);
-    if (chosen.isEmpty()) return std::nullopt;
-    if (choice == FileChoice::Save) {
-        // "棋譜 (*.sgf)" -> ".sgf"
-        const int star = filters.indexOf(QStringLiteral("*."));
-        const QString ext = star < 0 ? QString() : filters.mid(star + 1).section(QLatin1Char(')'), 0, 0);
-        if (!ext.isEmpty() && !chosen.endsWith(ext, Qt::CaseInsensitive)) chosen += ext;
+    if (choice == FileChoice::Open) {
+        const QString chosen = QFileDialog::getOpenFileName(parent_, caption, dir, filters);
+        if (chosen.isEmpty()) return std::nullopt;
+        return chosen.toStdString();
     }
-    return chosen.toStdString();
+    // A name typed without the filter's extension ("棋譜 (*.sgf)" -> "sgf") gets it
+    // before the dialog asks whether to replace a file, so that the question is about
+    // the file that would be replaced.
+    QFileDialog dialog(parent_, caption, dir, filters);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const int star = filters.indexOf(QStringLiteral("*."));
+    if (star >= 0) dialog.setDefaultSuffix(filters.mid(star + 2).section(QLatin1Char(')'), 0, 0));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    return dialog.selectedFiles().first().toStdString();
 }
 
 std::optional<std::string> DialogsPort::askText(const std::string& prompt, const std::string& title,
