@@ -190,8 +190,10 @@ void Engine::placeSetup(const std::vector<Point>& stones) {
     show(stone_white);
 }
 
-std::string Engine::execute(const std::string& raw) {
-    // Control characters go, tabs become spaces, and a comment runs to the end of the line.
+namespace {
+// The words of a command line: control characters go, tabs become spaces, and a comment
+// runs to the end of the line.
+std::vector<std::string> commandWords(const std::string& raw) {
     std::string line;
     for (char c : raw) {
         if (c == '#') break;
@@ -202,12 +204,22 @@ std::string Engine::execute(const std::string& raw) {
     std::istringstream in(line);
     std::vector<std::string> words;
     for (std::string w; in >> w;) words.push_back(w);
+    return words;
+}
+
+bool isId(const std::string& word) {
+    return std::all_of(word.begin(), word.end(),
+                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+}
+}  // namespace
+
+std::string Engine::execute(const std::string& raw) {
+    const std::vector<std::string> words = commandWords(raw);
     if (words.empty()) return {};
 
     std::string id;
     std::size_t first = 0;
-    if (std::all_of(words[0].begin(), words[0].end(),
-                    [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+    if (isId(words[0])) {
         id = words[0];
         first = 1;
     }
@@ -218,6 +230,14 @@ std::string Engine::execute(const std::string& raw) {
     const std::vector<std::string> args(words.begin() + static_cast<long>(first) + 1, words.end());
     const Reply r = dispatch(command, args);
     return (r.ok ? "=" : "?") + id + " " + r.text + "\n\n";
+}
+
+std::string Engine::executeTruncated(const std::string& beginning) {
+    if (beginning.find('#') != std::string::npos) return execute(beginning);
+    // The last word kept may be cut short, so an id counts only with a word after it.
+    const std::vector<std::string> words = commandWords(beginning);
+    const std::string id = words.size() >= 2 && isId(words[0]) ? words[0] : "";
+    return "?" + id + " line too long\n\n";
 }
 
 Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std::string>& args) {

@@ -32,6 +32,10 @@ public:
     // Runs one command line. Returns the complete response ("= ...\n\n" or "? ...\n\n"),
     // or an empty string for a line that holds no command.
     std::string execute(const std::string& line);
+    // The response to a line too long to keep, of which `beginning` was kept: run as
+    // usual when its comment starts there (the rest is comment), otherwise refused with
+    // "? line too long", with the id when the beginning holds one and a word after it.
+    std::string executeTruncated(const std::string& beginning);
 
     // True once quit has been answered.
     bool quitting() const { return quit_; }

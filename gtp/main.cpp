@@ -20,6 +20,7 @@
 
 #include "app/places.h"
 #include "gtp/engine.h"
+#include "gtp/lines.h"
 
 namespace {
 
@@ -88,8 +89,11 @@ int main(int argc, char** argv) {
     if (engine.game().s.joseki_count == 0)
         std::fprintf(stderr, "tolvan-gtp: no opening book in %s; playing without one\n",
                      options.book.c_str());
-    for (std::string line; std::getline(std::cin, line);) {
-        const std::string response = engine.execute(line);
+    // A line beyond the bound is read to its end but not kept, and answered as refused.
+    std::string line;
+    for (tolvan::gtp::LineRead r; (r = tolvan::gtp::readLine(std::cin, line)) != tolvan::gtp::LineRead::end;) {
+        const std::string response = r == tolvan::gtp::LineRead::whole ? engine.execute(line)
+                                                                         : engine.executeTruncated(line);
         if (response.empty()) continue;
         std::fwrite(response.data(), 1, response.size(), out);
         std::fflush(out);

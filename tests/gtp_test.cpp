@@ -16,6 +16,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -179,6 +180,11 @@ TEST(GtpProtocol, AdministrativeCommands) {
     EXPECT_EQ(r.id, "18");
     EXPECT_EQ(r.text, "unacceptable size");
     e.ok("boardsize 19");
+    // A line beyond 1 MiB is refused unread, and only that line.
+    e.write("19 play b " + std::string(2 << 20, 'x') + "\n");
+    r = e.read();
+    EXPECT_EQ(std::make_tuple(r.ok, r.id, r.text), std::make_tuple(false, std::string("19"), std::string("line too long")));
+    EXPECT_EQ(e.ok("name"), "Tolvan");
 
     const auto listed = words(e.ok("list_commands"));
     for (const char* c : {"protocol_version", "name", "version", "known_command", "list_commands",

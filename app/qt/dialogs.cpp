@@ -40,6 +40,7 @@ std::string withJapaneseErrors(const std::string& message) {
         {ENOTDIR, "フォルダではありません"},
         {ENAMETOOLONG, "名前が長すぎます"},
         {EIO, "読み書きに失敗しました"},
+        {EEXIST, "同じ名前のものがすでにあります"},
     };
     std::string text = message;
     for (const auto& [code, japanese] : known) {

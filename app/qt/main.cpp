@@ -8,7 +8,10 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLocale>
 
+#include <array>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 
@@ -50,6 +53,33 @@ bool asksForHelp(int argc, char** argv, bool orAll) {
     return false;
 }
 
+// Qt's file dialog writes sizes ("bytes") and dates ("8 Dec") in the system's locale,
+// which Qt reads from the environment once, when it is first asked. The game speaks
+// Japanese whatever the desktop's language: the environment says Japanese for messages
+// and times while the application is made and the locale read, and is then put back,
+// with the C library's locale, so that nothing else changes.
+class JapaneseSystemLocale {
+public:
+    JapaneseSystemLocale() {
+        for (std::size_t i = 0; i < names.size(); ++i) kept_[i] = qgetenv(names[i]);
+        qunsetenv("LC_ALL");
+        qputenv("LC_MESSAGES", "ja_JP.UTF-8");
+        qputenv("LC_TIME", "ja_JP.UTF-8");
+    }
+    // Once the application is made.
+    void settle() {
+        (void)QLocale::system();
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        for (std::size_t i = 0; i < names.size(); ++i)
+            kept_[i].isNull() ? qunsetenv(names[i]) : qputenv(names[i], kept_[i]);
+        std::setlocale(LC_ALL, "");
+    }
+
+private:
+    static constexpr std::array<const char*, 3> names{"LC_ALL", "LC_MESSAGES", "LC_TIME"};
+    std::array<QByteArray, 3> kept_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,7 +102,9 @@ int main(int argc, char** argv) {
                      "tolvan:   QT_QPA_PLATFORM=offscreen tolvan --screenshot FILE.png\n");
         return 1;
     }
+    JapaneseSystemLocale japanese;
     QApplication app(argc, argv);
+    japanese.settle();
     QApplication::setApplicationName(QStringLiteral("Tolvan"));
     tolvan::loadJapaneseQtTexts();
     // An installed game has a desktop entry and an icon of this name: the desktop shows

@@ -1,6 +1,7 @@
 // A soak of the GTP engine: many games of the computer against itself and against
-// random moves, with handicaps, komi, undo in bursts and every query a controller sends,
-// checking after every command that the response is framed and the position legal.
+// random moves, on 9, 13 and 19 lines in turn, with handicaps, komi, undo in bursts and
+// every query a controller sends, checking after every command that the response is
+// framed and the position legal.
 //
 //   gtp_soak [--games N] [--seed S]
 //
@@ -63,19 +64,20 @@ private:
     bool ok_ = true;
 };
 
-std::string vertex(int x, int y) {
-    return std::string(1, static_cast<char>(x <= 8 ? 'A' + x - 1 : 'A' + x)) + std::to_string(20 - y);
+// GTP's name of point (x, y) of a board of `size` lines, y counted from the top.
+std::string vertex(int x, int y, int size) {
+    return std::string(1, static_cast<char>(x <= 8 ? 'A' + x - 1 : 'A' + x)) + std::to_string(size + 1 - y);
 }
 
-// One game; false at the first problem.
-bool playGame(const std::string& book, Random& rnd, Counts& c, long number) {
+// One game on `size` lines; false at the first problem.
+bool playGame(const std::string& book, int size, Random& rnd, Counts& c, long number) {
     gtp::Engine::Options options;
     options.book = book;
     options.second = rnd.below(60);
     gtp::Engine engine(options);
     Soak g(engine, c, number);
 
-    if (!g.send("boardsize 19") || !g.send("clear_board")) return false;
+    if (!g.send("boardsize " + std::to_string(size)) || !g.send("clear_board")) return false;
     if (!g.send(rnd.chance(50) ? "komi 0" : "komi 6.5")) return false;
     // A handicap in one of the three ways a controller sets one up.
     switch (rnd.below(5)) {
@@ -87,7 +89,7 @@ bool playGame(const std::string& book, Random& rnd, Counts& c, long number) {
         break;
     case 2: {
         std::string stones;
-        for (int k = 2 + rnd.below(6); k > 0; --k) stones += " " + vertex(1 + rnd.below(19), 1 + rnd.below(19));
+        for (int k = 2 + rnd.below(6); k > 0; --k) stones += " " + vertex(1 + rnd.below(size), 1 + rnd.below(size), size);
         if (!g.send("set_free_handicap" + stones)) return false;
         break;
     }
@@ -113,7 +115,7 @@ bool playGame(const std::string& book, Random& rnd, Counts& c, long number) {
         } else if (what < 85) {
             // A random point, legal or not, or a pass.
             const bool pass = rnd.chance(5);
-            const std::string at = pass ? "pass" : vertex(1 + rnd.below(19), 1 + rnd.below(19));
+            const std::string at = pass ? "pass" : vertex(1 + rnd.below(size), 1 + rnd.below(size), size);
             if (!g.send("play " + colour + " " + at)) return false;
             if (!g.ok()) {
                 ++c.refused;
@@ -158,8 +160,10 @@ int main(int argc, char** argv) {
 
     Random rnd{seed};
     Counts c;
+    // Each size in turn, so that a few games already play all three.
+    const int sizes[] = {9, 13, 19};
     for (long n = 1; n <= games; ++n)
-        if (!playGame(book, rnd, c, n)) return 1;
+        if (!playGame(book, sizes[(n - 1) % 3], rnd, c, n)) return 1;
     std::printf("%ld games, %ld commands: %ld stones, %ld passes, %ld undos, %ld refused moves\n",
                 c.games, c.commands, c.stones, c.passes, c.undos, c.refused);
     return 0;

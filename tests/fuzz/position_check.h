@@ -1,6 +1,7 @@
 // What must hold of the game state after anything the outside world can do to it: the
-// board holds only stones and empty points, every chain has a liberty, the prisoner
-// counts are not negative and the record counters are within the record.
+// board holds only stones and empty points, nothing stands beyond its size in the grid,
+// every chain has a liberty, the prisoner counts are not negative, the record counters
+// are within the record, and the record's last position (the rules' own) is as sound.
 #pragma once
 
 #include <string>
@@ -11,15 +12,19 @@
 
 namespace tolvan::fuzz {
 
+inline std::string boardProblem(const rules::Board& b);
+
 // An empty text when the position is sound, otherwise what is wrong with it.
 inline std::string positionProblem(const GameState& s) {
     const int n = s.size;
-    for (int x = 1; x <= n; ++x)
-        for (int y = 1; y <= n; ++y) {
+    // The whole grid, so that a stone written past the edge of a smaller board is seen.
+    for (int x = 0; x < static_cast<int>(s.board.size()); ++x)
+        for (int y = 0; y < static_cast<int>(s.board[x].size()); ++y) {
             const int v = s.board[x][y];
-            if (v != stone_empty && v != stone_black && v != stone_white)
-                return "point " + std::to_string(x) + "," + std::to_string(y) + " holds " +
-                       std::to_string(v);
+            const bool on = x >= 1 && x <= n && y >= 1 && y <= n;
+            if (on ? v != stone_empty && v != stone_black && v != stone_white : v != stone_empty)
+                return "point " + std::to_string(x) + "," + std::to_string(y) + " of " +
+                       std::to_string(n) + " lines holds " + std::to_string(v);
         }
     // Each chain is flooded once; a chain that reaches no empty point has no liberty.
     Grid<bool> seen{};
@@ -61,6 +66,8 @@ inline std::string positionProblem(const GameState& s) {
     if (s.move_no < 0 || s.move_no > s.record.stones() || s.record.stones() > max_moves)
         return "record counters " + std::to_string(s.move_no) + " / " +
                std::to_string(s.record.stones());
+    const std::string end = boardProblem(s.record.after(s.record.stones()));
+    if (!end.empty()) return "the record's last position: " + end;
     return {};
 }
 

@@ -1,5 +1,6 @@
 // The SGF reader. The input is a game record. Whatever it holds, reading it gives a
-// record or an error; a record written and read again must come back unchanged.
+// record or an error; a record written and read again must come back unchanged; and a
+// record the game can take up is a legal position after every move, at any size.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +8,8 @@
 #include <string_view>
 #include <variant>
 
+#include "app/kifu.h"
+#include "fuzz/position_check.h"
 #include "sgf/sgf.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -27,5 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "the written record reads differently:\n%s\n", text.c_str());
         std::abort();
     }
+    const auto replayed = replayRecord(*record);
+    if (const auto* game = std::get_if<ReplayedRecord>(&replayed))
+        for (int n = 0; n <= game->history.stones(); ++n) {
+            const std::string problem = fuzz::boardProblem(game->history.after(n));
+            if (!problem.empty()) {
+                std::fprintf(stderr, "after move %d: %s\n", n, problem.c_str());
+                std::abort();
+            }
+        }
     return 0;
 }
