@@ -79,8 +79,10 @@ std::string quoted(const std::string& path) { return "「" + path + "」"; }
 Players playersOfGame(const Tolvan& game) {
     const GameState& s = game.s;
     if (s.play_mode == mode_com) {
-        // The engine that plays the computer's moves by its own name, else the game.
-        const std::string engine = game.pf.opponent.engineInUse() ? game.pf.opponent.engineName() : "";
+        // The engine that played the computer's moves by its own name, even when it has
+        // ended or is busy by now; else the engine in use; else the game.
+        std::string engine = game.kifu.engine;
+        if (engine.empty() && game.pf.opponent.engineInUse()) engine = game.pf.opponent.engineName();
         const std::string person = "あなた", computer = engine.empty() ? "Tolvan（コンピュータ）" : engine;
         return s.man_side == stone_black ? Players{person, computer} : Players{computer, person};
     }

@@ -24,6 +24,9 @@ struct KifuMemo {
     // save writes the result while the record is still that one.
     std::string result;
     sgf::Record judged;
+    // The name of the engine that played the computer's last move in this game, as it
+    // told it then; empty when none has played.
+    std::string engine;
 };
 
 // Who the record names as black and white.

@@ -59,13 +59,11 @@ bool isOpponentItem(const std::string& item) {
 void chooseOpponent(Tolvan& g, const std::string& item) {
     if (item == opponent_builtin_item) return take(g, item, "");
     if (item == opponent_other_item) {
-        const std::string current = itemOf(g, g.prefs.engine_command) == opponent_other_item
-                                        ? g.prefs.engine_command
-                                        : std::string();
+        // The command in use is offered for editing, whichever item started it.
         const auto command = g.pf.dialogs.askText(
             "GTP で対局できる囲碁エンジンを起動するコマンドを入力して下さい。\r"
             "例: katago gtp -config /usr/share/katago/gtp.cfg",
-            "その他のエンジン", current);
+            "その他のエンジン", g.prefs.engine_command);
         if (!command || command->find_first_not_of(" \t") == std::string::npos) return;
         if (const auto why = g.pf.opponent.check(*command)) {
             g.MsgBox("このエンジンは使えません。\r\r" + *why, Buttons::OK, "その他のエンジン");
@@ -83,6 +81,11 @@ void applyOpponentChoice(Tolvan& g) {
     g.pf.opponent.use(g.prefs.engine_command);
 }
 
+void tickOpponentChoice(Tolvan& g) {
+    // An engine in use is the one the settings file names; after a fall-back none is.
+    tick(g, g.pf.opponent.engineInUse() ? itemOf(g, g.prefs.engine_command) : opponent_builtin_item);
+}
+
 EngineTurn askEngine(Tolvan& g) {
     GameState& s = g.s;
     // After a few seconds the notice says how long the engine has been thinking.
@@ -97,6 +100,9 @@ EngineTurn askEngine(Tolvan& g) {
         g.pf.canvas.refresh();
     };
     const EngineMove m = g.pf.opponent.genmove(rules::upTo(s.record, s.move_no), s.turn, thinking);
+    // The record names the engine that played, whatever becomes of it before the end.
+    if (m.kind == EngineMove::stone || m.kind == EngineMove::pass || m.kind == EngineMove::resign)
+        if (std::string name = g.pf.opponent.engineName(); !name.empty()) g.kifu.engine = std::move(name);
     switch (m.kind) {
     case EngineMove::stone: {
         // The rules the person's stones obey: a free point, no suicide, and a ko taken
@@ -114,6 +120,11 @@ EngineTurn askEngine(Tolvan& g) {
     case EngineMove::failed: break;
     }
     fallBack(g, m.failure.empty() ? std::string("エンジンが答えませんでした。") : m.failure);
+    if (m.notAnEngine && !g.prefs.engine_command.empty()) {
+        // No GTP engine: the next start does not try it again.
+        g.prefs.engine_command.clear();
+        g.書込_環境設定ファイル();
+    }
     return {};
 }
 

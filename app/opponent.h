@@ -28,6 +28,9 @@ void chooseOpponent(Tolvan& game, const std::string& item);
 // At start-up: the engine the settings file names is ticked and used (標準 when none).
 void applyOpponentChoice(Tolvan& game);
 
+// The engines offered have changed: the choice in use is ticked again among them.
+void tickOpponentChoice(Tolvan& game);
+
 // What the computer's turn gets from the engine.
 struct EngineTurn {
     enum Kind { stone, pass, resign, builtin, cancelled } kind = builtin;
@@ -38,7 +41,9 @@ struct EngineTurn {
 // Asks the engine in use for the computer's move in the game as it stands, showing how
 // long it has been thinking. A stone the rules refuse, or an engine that fails, is
 // explained in a message box, the choice falls back to 標準 for the rest of the run,
-// and the built-in player is to answer this move (`builtin`).
+// and the built-in player is to answer this move (`builtin`). A program that did not
+// start or answered nothing as a GTP engine is dropped from the settings file as well.
+// The engine whose move is taken is remembered as the game's player (KifuMemo).
 EngineTurn askEngine(Tolvan& game);
 
 }  // namespace tolvan

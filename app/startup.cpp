@@ -46,6 +46,7 @@ void Tolvan::初期設定() {
     // The game that is cleared away is kept first.
     keepGame(*this);
     counting = Counting{};
+    kifu.engine.clear();
     s.handicap_level = 0;
     s.handicap_set = flag_off;
     s.play_mode = no_side;

@@ -180,4 +180,19 @@ Outcome Client::send(const std::string& command, std::chrono::milliseconds limit
     }
 }
 
+std::string Probe::commands() { return "1 protocol_version\n2 name\n"; }
+
+Probe::Verdict Probe::feed(std::string_view bytes) {
+    if (verdict_ != waiting) return verdict_;
+    reader_.feed(bytes);
+    while (auto reply = reader_.take()) {
+        ++replies_;
+        if (!reply->id.empty() && reply->id != std::to_string(replies_)) return verdict_ = not_engine;
+        success_ = success_ || reply->ok;
+        if (replies_ == 2) return verdict_ = success_ ? engine : not_engine;
+    }
+    if (reader_.garbled()) verdict_ = not_engine;
+    return verdict_;
+}
+
 }  // namespace tolvan::gtp

@@ -142,4 +142,22 @@ private:
     bool broken_ = false;
 };
 
+// Whether a program answers as a GTP engine, asked without waiting: commands() is
+// written to it at once, and what it writes back is fed as it arrives. It is an engine
+// when both replies come, with their ids, and at least one of them is a success (an
+// engine of the first GTP may not know protocol_version).
+class Probe {
+public:
+    enum Verdict { waiting, engine, not_engine };
+    // protocol_version and name, with ids 1 and 2.
+    static std::string commands();
+    Verdict feed(std::string_view bytes);
+
+private:
+    ReplyReader reader_;
+    int replies_ = 0;
+    bool success_ = false;
+    Verdict verdict_ = waiting;
+};
+
 }  // namespace tolvan::gtp

@@ -175,6 +175,9 @@ struct EngineMove {
     int x = 0;  // the stone's point: column from the left, row from the top, 1..19
     int y = 0;
     std::string failure;  // in Japanese, for a message box
+    // With failed: the engine did not start, or ended or said something that is no GTP
+    // reply before it answered anything; it is no engine to keep.
+    bool notAnEngine = false;
 };
 
 // An engine the option menu offers: its caption and the command line that starts it.
@@ -195,7 +198,9 @@ public:
     virtual void use(const std::string& command) = 0;
     // True while an engine is to choose the computer's moves.
     virtual bool engineInUse() = 0;
-    // Starts `command` and checks that it answers GTP on a 19 x 19 board; nothing when
+    // Starts `command` (split into words as a shell splits them, without a shell; a
+    // program named without a slash is looked for on PATH, then in /usr/games) and
+    // checks that it answers GTP on a 19 x 19 board; nothing when
     // it does, otherwise what went wrong (in Japanese). The engine is ended again.
     virtual std::optional<std::string> check(const std::string& command) = 0;
     // The engine's move for `colour` (+1 black, -1 white) in `position`, the game so

@@ -83,11 +83,17 @@ TEST_F(Opponents, AnotherEngineIsTakenOnlyWhenItAnswersGtp) {
     g.MenuClick("COM_SONOTA");
     EXPECT_EQ(f.fake.lines("ask")[0].substr(f.fake.lines("ask")[0].rfind('{')), "{/opt/engine/run --gtp}");
     EXPECT_EQ(ticked(), "COM_SONOTA");
+    // So is an installed engine's command.
+    g.MenuClick("COM_ENGINE_1");
+    f.fake.clear();
+    g.MenuClick("COM_SONOTA");
+    EXPECT_EQ(f.fake.lines("ask")[0].substr(f.fake.lines("ask")[0].rfind('{')), "{gnugo --mode gtp --level 1}");
 }
 
 // ---- Games against an engine --------------------------------------------------------------
 
 TEST_F(Opponents, TheEnginesStoneIsPlayedAsTheComputersStone) {
+    f.fake.engine_name = "GNU Go 3.8";
     g.MenuClick("COM_ENGINE_1");
     g.SENTE_Click();
     f.fake.engine_moves.push_back({EngineMove::stone, 16, 16, {}});
@@ -106,8 +112,10 @@ TEST_F(Opponents, TheEnginesStoneIsPlayedAsTheComputersStone) {
     EXPECT_EQ(s.move_no, 2);
     EXPECT_EQ(s.turn, stone_black);
     EXPECT_TRUE(messages().empty());
-    // The record names the engine that played white, by its own name.
-    f.fake.engine_name = "GNU Go 3.8";
+    // The record names the engine that played white, by its own name as it told it
+    // when it played, even once it has ended.
+    EXPECT_EQ(playersOfGame(g).white, "GNU Go 3.8");
+    f.fake.engine_name.clear();
     EXPECT_EQ(playersOfGame(g).white, "GNU Go 3.8");
 
     // The engine's pass is the computer's pass.
@@ -180,6 +188,16 @@ TEST_F(Opponents, AFailingEngineGivesWayToTheBuiltInPlayer) {
     EXPECT_FALSE(f.fake.engineInUse());
     EXPECT_NE(iniText().find("gnugo"), std::string::npos) << "the next start tries the engine again";
 
+    // A program that never answered as a GTP engine is not tried again.
+    g.MenuClick("COM_ENGINE_1");
+    f.fake.engine_moves.push_back({EngineMove::failed, 0, 0, "エンジンの答えが読めません：Pachi", true});
+    f.fake.clear();
+    press(16, 16);
+    EXPECT_EQ(messages(), std::vector<std::string>{
+                              "msg [COMの強さ] エンジンの答えが読めません：Pachi\r\r標準のCOMが打ちます。COMの強さは「標準」に戻ります。"});
+    EXPECT_EQ(ticked(), "COM_HYOUJUN");
+    EXPECT_EQ(iniText().find("gnugo"), std::string::npos) << iniText();
+
     // A stone the rules refuse, from a fresh choice.
     g.MenuClick("COM_ENGINE_1");
     f.fake.engine_moves.push_back({EngineMove::stone, 4, 4, {}});
@@ -187,7 +205,7 @@ TEST_F(Opponents, AFailingEngineGivesWayToTheBuiltInPlayer) {
     press(10, 10);
     EXPECT_EQ(messages(), std::vector<std::string>{
                               "msg [COMの強さ] エンジンの手（D4）は打てない手です。\r\r標準のCOMが打ちます。COMの強さは「標準」に戻ります。"});
-    EXPECT_EQ(s.move_no, 4);
+    EXPECT_EQ(s.move_no, 6);
     EXPECT_EQ(ticked(), "COM_HYOUJUN");
 }
 

@@ -1,23 +1,29 @@
 #include "app/qt/engine_port.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QStandardPaths>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <limits>
 #include <sstream>
 #include <utility>
 #include <vector>
 
+#include "engine/command_line.h"
 #include "engine/gtp_client.h"
+#include "engine/process_group.h"
 #include "game/position.h"
 
-#ifdef __linux__
 #include <signal.h>
+#include <unistd.h>
+#ifdef __linux__
 #include <sys/prctl.h>
 #endif
 
@@ -30,6 +36,8 @@ using std::chrono::milliseconds;
 // An engine that failed or is being given up is told to quit, but is busy or broken more
 // often than not: it gets this long before it is killed.
 constexpr int broken_grace_ms = 100;
+// What the engine started is given this long after SIGTERM before it is killed.
+constexpr milliseconds group_grace(300);
 // How much of the engine's standard error is kept, and how much of it a message shows.
 constexpr qsizetype errors_kept = 4096;
 constexpr qsizetype errors_shown = 600;
@@ -69,10 +77,40 @@ bool empty(const Told& t) {
            t.moves.empty();
 }
 
-// A path as one word of a command line that QProcess::splitCommand reads back.
+// A path as one word of a command line.
 QString quoted(const QString& path) {
-    if (!path.contains(QLatin1Char(' ')) && !path.contains(QLatin1Char('\t'))) return path;
-    return QLatin1Char('"') + path + QLatin1Char('"');
+    return QString::fromStdString(engine::quoteWord(path.toStdString()));
+}
+
+// Sets up `process` to start `words` (the program first) as the leader of a process
+// group of its own, so that whatever it starts can be ended with it.
+void prepare(QProcess& process, QStringList words) {
+    process.setProgram(words.takeFirst());
+    process.setArguments(words);
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.setChildProcessModifier([] {
+        ::setpgid(0, 0);
+#ifdef __linux__
+        // Should this program die without ending the engine, the engine goes with it.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
+    });
+}
+
+// Ends an engine started by prepare(), whose process group is `group` (0 when it never
+// started): told to quit, given graceMs, then the whole group is ended, the engine and
+// whatever it started. The engine is reaped.
+void endEngine(QProcess& process, qint64 group, int graceMs) {
+    if (process.state() != QProcess::NotRunning) {
+        process.write("quit\n");
+        process.closeWriteChannel();
+        process.waitForFinished(graceMs);
+    }
+    engine::endProcessGroup(static_cast<int>(group), group_grace);
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(5000);
+    }
 }
 
 }  // namespace
@@ -89,22 +127,21 @@ public:
 
     // Starts the command line; a message when it cannot be started.
     std::optional<QString> start(const std::string& command) {
-        QStringList words = QProcess::splitCommand(QString::fromStdString(command));
-        if (words.isEmpty()) return QStringLiteral("エンジンのコマンドがありません。");
-        program_ = words.takeFirst();
-        process.setProgram(program_);
-        process.setArguments(words);
-        process.setProcessChannelMode(QProcess::SeparateChannels);
-#ifdef __linux__
-        // Should this program die without ending the engine, the engine goes with it.
-        process.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
-#endif
+        const auto split = engine::splitCommandLine(command);
+        if (!split) return QStringLiteral("コマンドの引用符（' や \"）が閉じていません。");
+        if (split->empty()) return QStringLiteral("エンジンのコマンドがありません。");
+        QStringList words;
+        for (const std::string& w : *split) words << QString::fromStdString(w);
+        program_ = words.first();
+        words.first() = port_.findTyped(program_);
+        prepare(process, words);
         process.start();
         if (!process.waitForStarted(port_.startSeconds * 1000)) {
             process.kill();
             process.waitForFinished(1000);
             return QStringLiteral("エンジン「%1」を起動できません。").arg(program_);
         }
+        group_ = process.processId();
         return std::nullopt;
     }
 
@@ -118,7 +155,9 @@ public:
             limit = std::clamp(std::chrono::ceil<milliseconds>(*port_.deadline_ -
                                                                std::chrono::steady_clock::now()),
                                milliseconds(0), limit);
-        return client.send(command, limit);
+        gtp::Outcome o = client.send(command, limit);
+        if (o.kind == gtp::Outcome::ok || o.kind == gtp::Outcome::failure) answered = true;
+        return o;
     }
 
     bool writeLine(const std::string& line) override {
@@ -164,16 +203,11 @@ public:
         }
     }
 
-    // Tells the engine to quit, gives it graceMs, then kills it; the process is reaped
-    // either way.
+    // Tells the engine to quit, gives it graceMs, then ends its whole process group;
+    // the process is reaped either way.
     void end(int graceMs) {
-        if (process.state() == QProcess::NotRunning) return;
-        process.write("quit\n");
-        process.closeWriteChannel();
-        if (!process.waitForFinished(graceMs)) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
+        endEngine(process, group_, graceMs);
+        group_ = 0;
     }
 
     // What went wrong with a command, in Japanese, for `outcome` other than ok.
@@ -247,6 +281,8 @@ public:
     int size = 0;
     // The engine's name and version, once asked.
     std::optional<std::string> name;
+    // The engine has answered a command as a GTP engine does ('=' or '?').
+    bool answered = false;
 
 private:
     void keepErrors(const QByteArray& bytes) {
@@ -260,10 +296,76 @@ private:
     EnginePort& port_;
     QString program_;
     QByteArray errors_;
+    // The engine's process group, once started.
+    qint64 group_ = 0;
+};
+
+// The question whether a program found installed answers as a GTP engine, asked in the
+// background: the commands are written at once, the answers read as they come.
+class EnginePort::Probe {
+public:
+    Probe(EnginePort& port, const QStringList& words) : port_(port) {
+        prepare(process, words);
+        // A program that is no engine gets no screen to open a window on, nor sound.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("SDL_VIDEODRIVER"), QStringLiteral("dummy"));
+        env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+        process.setProcessEnvironment(env);
+        QObject::connect(&process, &QProcess::started, &process, [this] {
+            group_ = process.processId();
+            process.write(QByteArray::fromStdString(gtp::Probe::commands()));
+        });
+        QObject::connect(&process, &QProcess::readyReadStandardOutput, &process, [this] {
+            const QByteArray bytes = process.readAllStandardOutput();
+            const auto verdict = check_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+            if (verdict != gtp::Probe::waiting) decide(verdict == gtp::Probe::engine);
+        });
+        // Standard error is read and dropped, so that the program never waits on it.
+        QObject::connect(&process, &QProcess::readyReadStandardError, &process,
+                         [this] { process.readAllStandardError(); });
+        QObject::connect(&process, &QProcess::finished, &process, [this] { decide(false); });
+        QObject::connect(&process, &QProcess::errorOccurred, &process, [this](QProcess::ProcessError e) {
+            if (e == QProcess::FailedToStart) decide(false);
+        });
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, &process, [this] { decide(false); });
+        timer_.start(port_.startSeconds * 1000);
+        process.start();
+    }
+    ~Probe() { endEngine(process, group_, 0); }
+
+    // The program answered as a GTP engine (once done).
+    bool engine = false;
+    bool done = false;
+
+private:
+    void decide(bool isEngine) {
+        if (done) return;
+        done = true;
+        engine = isEngine;
+        timer_.stop();
+        // Ended once the signal that told has returned.
+        QTimer::singleShot(0, &process, [this, isEngine] {
+            endEngine(process, group_, isEngine ? port_.quitMilliseconds : 0);
+            group_ = 0;
+            port_.probed();
+        });
+    }
+
+    EnginePort& port_;
+    QProcess process;
+    QTimer timer_;
+    gtp::Probe check_;
+    qint64 group_ = 0;
 };
 
 EnginePort::EnginePort() = default;
-EnginePort::~EnginePort() { stop(); }
+EnginePort::~EnginePort() {
+    stop();
+    found_.clear();
+}
 
 QString EnginePort::findProgram(const QString& name) const {
     if (!searchFolders.isEmpty()) return QStandardPaths::findExecutable(name, searchFolders);
@@ -271,16 +373,50 @@ QString EnginePort::findProgram(const QString& name) const {
     return path.isEmpty() ? QStandardPaths::findExecutable(name) : path;
 }
 
+QString EnginePort::findTyped(const QString& program) const {
+    if (program.contains(QLatin1Char('/'))) return program;
+    QString path;
+    if (!searchFolders.isEmpty()) {
+        path = QStandardPaths::findExecutable(program, searchFolders);
+    } else {
+        path = QStandardPaths::findExecutable(program);
+        if (path.isEmpty()) path = QStandardPaths::findExecutable(program, {QStringLiteral("/usr/games")});
+    }
+    return path.isEmpty() ? program : path;
+}
+
+void EnginePort::findInstalled() {
+    found_.clear();
+    searched_ = false;
+    const QString gnugo = findProgram(QStringLiteral("gnugo"));
+    if (!gnugo.isEmpty()) {
+        Found f;
+        for (int level : {1, 5, 10})
+            f.offers.push_back({"GNU Go (レベル " + std::to_string(level) + ")",
+                                (quoted(gnugo) + QStringLiteral(" --mode gtp --level %1").arg(level))
+                                    .toStdString()});
+        f.probe = std::make_unique<Probe>(*this, QStringList{gnugo, QStringLiteral("--mode"), QStringLiteral("gtp")});
+        found_.push_back(std::move(f));
+    }
+    const QString pachi = findProgram(QStringLiteral("pachi"));
+    if (!pachi.isEmpty()) {
+        Found f;
+        f.offers.push_back({"Pachi", quoted(pachi).toStdString()});
+        f.probe = std::make_unique<Probe>(*this, QStringList{pachi});
+        found_.push_back(std::move(f));
+    }
+    if (found_.empty()) searched_ = true;
+}
+
+void EnginePort::probed() {
+    searched_ = std::all_of(found_.begin(), found_.end(), [](const Found& f) { return f.probe->done; });
+    if (onInstalled) onInstalled();
+}
+
 std::vector<EngineOffer> EnginePort::installed() {
     std::vector<EngineOffer> offers;
-    const QString gnugo = findProgram(QStringLiteral("gnugo"));
-    if (!gnugo.isEmpty())
-        for (int level : {1, 5, 10})
-            offers.push_back({"GNU Go (レベル " + std::to_string(level) + ")",
-                              (quoted(gnugo) + QStringLiteral(" --mode gtp --level %1").arg(level))
-                                  .toStdString()});
-    const QString pachi = findProgram(QStringLiteral("pachi"));
-    if (!pachi.isEmpty()) offers.push_back({"Pachi", quoted(pachi).toStdString()});
+    for (const Found& f : found_)
+        if (f.probe->done && f.probe->engine) offers.insert(offers.end(), f.offers.begin(), f.offers.end());
     return offers;
 }
 
@@ -428,9 +564,13 @@ EngineMove EnginePort::genmove(const rules::History& position, int colour,
     tick.start();
 
     EngineMove result{EngineMove::failed, 0, 0, {}};
+    // An engine started for this move that fails before any answer is no GTP engine.
+    const bool starting = !session_ || !session_->running();
     auto finish = [&](EngineMove r) {
         tick.stop();
         busy_ = false;
+        if (r.kind == EngineMove::failed && starting && !cancelled_ && (!session_ || !session_->answered))
+            r.notAnEngine = true;
         if (r.kind == EngineMove::failed || r.kind == EngineMove::cancelled || endAfterWait_ ||
             cancelled_)
             endSession(broken_grace_ms);
@@ -486,6 +626,19 @@ std::optional<std::string> EnginePort::check(const std::string& command) {
     if (busy_) return std::string("エンジンはまだ前の手を考えています。");
     busy_ = true;
     cancelled_ = false;
+    // The check may take up to the engine's start time: the pointer says the program is
+    // busy at once, and a window says what it waits for if it takes longer.
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    QProgressDialog progress(QStringLiteral("エンジンが GTP で答えるかどうか確かめています..."),
+                             QStringLiteral("中止"), 0, 0, QApplication::activeWindow());
+    progress.setWindowTitle(QStringLiteral("その他のエンジン"));
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setMinimumDuration(std::numeric_limits<int>::max());
+    QTimer showLater;
+    showLater.setSingleShot(true);
+    QObject::connect(&showLater, &QTimer::timeout, &progress, [&progress] { progress.show(); });
+    QObject::connect(&progress, &QProgressDialog::canceled, &progress, [this] { cancel(); });
+    showLater.start(500);
     Session s(*this);
     auto answer = [&]() -> std::optional<std::string> {
         if (auto message = s.start(command)) return message->toStdString();
@@ -503,6 +656,9 @@ std::optional<std::string> EnginePort::check(const std::string& command) {
         return std::nullopt;
     }();
     s.end(answer ? broken_grace_ms : quitMilliseconds);
+    showLater.stop();
+    progress.hide();
+    QApplication::restoreOverrideCursor();
     busy_ = false;
     cancelled_ = false;
     if (endAfterWait_) {

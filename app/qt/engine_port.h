@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,9 +29,18 @@ public:
     EnginePort(const EnginePort&) = delete;
     EnginePort& operator=(const EnginePort&) = delete;
 
-    // GNU Go at three levels when `gnugo` is in /usr/games or on PATH, then Pachi when
-    // `pachi` is on PATH; each command starts the program by its full path.
+    // The engines findInstalled() has found that answered as GTP engines: GNU Go at
+    // three levels when `gnugo` is in /usr/games or on PATH, then Pachi when `pachi` is;
+    // each command starts the program by its full path. Empty until they have answered.
     std::vector<EngineOffer> installed() override;
+    // Looks for the programs installed() offers and asks each, in the background, for
+    // protocol_version and name: one that answers both as a GTP engine is offered, one
+    // that says anything else, ends or takes longer than startSeconds is not. Each
+    // program is ended again once it has answered; onInstalled is called then.
+    void findInstalled();
+    std::function<void()> onInstalled;
+    // True once every program findInstalled() found has answered or failed.
+    bool searched() const { return searched_; }
     void use(const std::string& command) override;
     bool engineInUse() override;
     std::optional<std::string> check(const std::string& command) override;
@@ -68,16 +78,29 @@ public:
     // default level took over 6 on some, too close to the time the game allows.
     QString judgeOptions = QStringLiteral("--mode gtp --level 1");
 
-    // The process id of the running engine, or 0 when none runs.
+    // The process id of the running engine, or 0 when none runs. It leads a process
+    // group of its own: whatever it starts is ended with it.
     qint64 enginePid() const;
 
 private:
     class Session;
     friend class Session;
+    class Probe;
+    friend class Probe;
+    // A program found installed, the engines it offers and the question put to it.
+    struct Found {
+        std::vector<EngineOffer> offers;
+        std::unique_ptr<Probe> probe;
+    };
+    // A probe has come to its answer.
+    void probed();
 
     // The program `name` in the search folders (or /usr/games, then PATH); empty when
     // there is none.
     QString findProgram(const QString& name) const;
+    // The program a typed command line names: a name without a slash is looked for on
+    // PATH, then in /usr/games (or in the search folders); as it is when not found.
+    QString findTyped(const QString& program) const;
     // Starts the chosen engine unless it runs, set up for a board of `size` lines; a
     // message when it cannot be used.
     std::optional<std::string> ensureSession(int size);
@@ -95,6 +118,8 @@ private:
 
     std::string command_;
     std::unique_ptr<Session> session_;
+    std::vector<Found> found_;
+    bool searched_ = false;
     // A genmove, check or deadStones is under way: the port must not be torn down under it.
     bool busy_ = false;
     bool cancelled_ = false;

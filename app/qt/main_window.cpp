@@ -21,6 +21,7 @@
 
 #include "app/board_size.h"
 #include "app/kifu.h"
+#include "app/opponent.h"
 #include "app/qt/canvas_widget.h"
 #include "app/qt/picture_cache.h"
 #include "app/tolvan.h"
@@ -338,6 +339,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         QTimer::singleShot(0, this, [this] {
             loadSound();
             if (PictureCache* pictures = pictureCache()) pictures->writeKept();
+            // The engines found installed are offered once they have answered.
+            engines_.onInstalled = [this] {
+                menu_->setEngines(engines_.installed());
+                if (!ended()) tickOpponentChoice(*game_);
+            };
+            engines_.findInstalled();
         });
     }
     if (computerTurn_ && event->type() == QEvent::KeyPress &&

@@ -19,18 +19,20 @@ struct Item {
 
 }  // namespace
 
+void MenuBarPort::connectCommand(QAction* a, const QString& name) {
+    QObject::connect(a, &QAction::triggered, a, [this, a, name](bool) {
+        // The game owns the check marks: undo the toggle Qt made on the click, so the
+        // command sees the state from before it and sets the mark itself.
+        if (a->isCheckable()) {
+            QSignalBlocker block(a);
+            a->setChecked(!a->isChecked());
+        }
+        if (onCommand) onCommand(name.toStdString());
+    });
+}
+
 MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines) {
-    auto command = [this](QAction* a, const QString& name) {
-        QObject::connect(a, &QAction::triggered, a, [this, a, name](bool) {
-            // The game owns the check marks: undo the toggle Qt made on the click, so the
-            // command sees the state from before it and sets the mark itself.
-            if (a->isCheckable()) {
-                QSignalBlocker block(a);
-                a->setChecked(!a->isChecked());
-            }
-            if (onCommand) onCommand(name.toStdString());
-        });
-    };
+    auto command = [this](QAction* a, const QString& name) { connectCommand(a, name); };
     auto addItem = [&](auto* parent, const Item& item) {
         QString name = QString::fromLatin1(item.name);
         QAction* a = new QAction(QString::fromUtf8(item.caption), parent);
@@ -95,11 +97,9 @@ MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines)
     // any other engine by its command line.
     QMenu* tuyosa = addMenu(option, "COM_TUYOSA", "COMの強さ");
     addItem(tuyosa, {"COM_HYOUJUN", "標準", true, true});
-    for (std::size_t i = 0; i < engines.size(); ++i) {
-        const std::string name = "COM_ENGINE_" + std::to_string(i + 1);
-        addItem(tuyosa, {name.c_str(), engines[i].label.c_str(), true});
-    }
-    tuyosa->addSeparator();
+    engines_ = tuyosa;
+    enginesEnd_ = tuyosa->addSeparator();
+    setEngines(engines);
     addItem(tuyosa, {"COM_SONOTA", "その他のエンジン...", true});
     // The window's size: board cells of 21, 28, 35, 42 and 63 pixels.
     QMenu* ookisa = addMenu(option, "BAN_OOKISA", "表示の大きさ");
@@ -111,6 +111,21 @@ MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines)
     QMenu* sonota = addMenu(bar, "SONOTA", "その他");
     addItem(sonota, {"KAISETU", "解説"});
     addItem(sonota, {"VER", "バージョン情報"});
+}
+
+void MenuBarPort::setEngines(const std::vector<EngineOffer>& engines) {
+    for (int i = 1; i <= engineCount_; ++i)
+        delete actions_.take(QStringLiteral("COM_ENGINE_%1").arg(i));
+    engineCount_ = static_cast<int>(engines.size());
+    for (int i = 1; i <= engineCount_; ++i) {
+        const QString name = QStringLiteral("COM_ENGINE_%1").arg(i);
+        QAction* a = new QAction(QString::fromStdString(engines[static_cast<std::size_t>(i - 1)].label), engines_);
+        a->setObjectName(name);
+        a->setCheckable(true);
+        engines_->insertAction(enginesEnd_, a);
+        actions_.insert(name, a);
+        connectCommand(a, name);
+    }
 }
 
 QAction* MenuBarPort::action(const std::string& item) const {

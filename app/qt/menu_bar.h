@@ -9,6 +9,7 @@
 #include "platform/port.h"
 
 class QAction;
+class QMenu;
 class QMenuBar;
 
 namespace tolvan {
@@ -27,8 +28,18 @@ public:
     // The item's action, or null for a name the bar does not have.
     QAction* action(const std::string& item) const;
 
+    // COMの強さ offers these engines from now on, unticked.
+    void setEngines(const std::vector<EngineOffer>& engines);
+
 private:
+    // Calls onCommand with `name` when `a` is triggered.
+    void connectCommand(QAction* a, const QString& name);
+
     QHash<QString, QAction*> actions_;
+    QMenu* engines_ = nullptr;
+    // The separator above その他のエンジン...: the engines go before it.
+    QAction* enginesEnd_ = nullptr;
+    int engineCount_ = 0;
 };
 
 }  // namespace tolvan

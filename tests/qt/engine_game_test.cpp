@@ -276,6 +276,9 @@ TEST_F(EngineGame, EscapeAsTheEnginesAnswerArrivesEndsTheProgram) {
 // own rules (an illegal one would fall back with a message), and the position stays one
 // where every chain has a liberty.
 TEST_F(EngineGame, AGameAgainstGnuGo) {
+    // The engines found installed are offered once they have answered, after the
+    // window's first picture.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return window->engines().searched(); }, 30000));
     std::string level1;
     for (const EngineOffer& o : window->engines().installed())
         if (o.label == "GNU Go (レベル 1)") level1 = o.command;

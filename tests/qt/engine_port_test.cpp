@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -141,11 +142,13 @@ protected:
     }
 
     // The engine fails with a message that holds each of `says`, and is gone afterwards.
+    // `notAnEngine`: the program never answered as a GTP engine.
     void expectFailure(const std::string& command, const rules::History& position,
-                       const std::vector<std::string>& says) {
+                       const std::vector<std::string>& says, bool notAnEngine = false) {
         port->use(command);
         const EngineMove m = ask(position, 1);
         EXPECT_EQ(m.kind, EngineMove::failed) << command;
+        EXPECT_EQ(m.notAnEngine, notAnEngine) << command;
         for (const std::string& part : says)
             EXPECT_NE(m.failure.find(part), std::string::npos) << command << "\n" << m.failure;
         EXPECT_EQ(port->enginePid(), 0) << command;
@@ -260,16 +263,16 @@ TEST_F(QtEnginePortTest, TheWindowLivesWhileTheEngineThinks) {
 TEST_F(QtEnginePortTest, EveryFailureIsReportedAndEndsTheEngine) {
     const rules::History position = game({"b D16"});
     expectFailure("/nonexistent/engine --mode gtp", position,
-                  {"エンジン「/nonexistent/engine」を起動できません。"});
+                  {"エンジン「/nonexistent/engine」を起動できません。"}, true);
     expectFailure("", position, {"エンジンが選ばれていません"});
     // What the engine said on its standard error follows.
     expectFailure(fake("--exit-now --stderr \"no network file\""), position,
-                  {"エンジンが終了しました。", "no network file"});
+                  {"エンジンが終了しました。", "no network file"}, true);
     expectFailure(fake("--die-at 1"), position, {"エンジンが終了しました。", "dying at genmove 1"});
     expectFailure(fake("--garbage"), position,
                   {"エンジンの答えが読めません：I would rather not say"});
     expectFailure(fake("--answer Z99"), position, {"エンジンの答えが読めません：Z99"});
-    expectFailure(fake("--banner Welcome"), position, {"エンジンの答えが読めません：Welcome"});
+    expectFailure(fake("--banner Welcome"), position, {"エンジンの答えが読めません：Welcome"}, true);
     // A move the engine refuses: the game and the engine disagree about the rules. The
     // point is named as the board names it (GTP D16 is the board's D4).
     expectFailure(fake(), game({"b D16", "w D16"}),
@@ -373,6 +376,13 @@ TEST_F(QtEnginePortTest, CheckAcceptsAGtpEngineAndSaysWhyNot) {
         << *chatty;
     const auto empty = port->check("  ");
     ASSERT_TRUE(empty);
+    const auto open = port->check("sh -c 'exec true");
+    ASSERT_TRUE(open);
+    EXPECT_EQ(*open, "コマンドの引用符（' や \"）が閉じていません。");
+    // A program named without a path is looked for where the installed ones are.
+    port->searchFolders = {dir.path()};
+    installGnuGo("exec " + fake());
+    EXPECT_EQ(port->check("gnugo --mode gtp"), std::nullopt);
     EXPECT_TRUE(newChildren().empty());
     // Checking leaves the engine in use alone.
     port->use(fake());
@@ -474,13 +484,23 @@ TEST_F(QtEnginePortTest, DeadStonesTooLateOrCancelledAreNoneAndLeaveNoEngine) {
     }
 }
 
-TEST_F(QtEnginePortTest, InstalledEnginesAreFoundInTheSearchFolders) {
-    auto program = [](const QString& path, bool executable) {
+// Programs found installed are offered once they have answered protocol_version and
+// name as GTP engines do; a program of the same name that is no engine is not.
+TEST_F(QtEnginePortTest, InstalledEnginesAreOfferedOnlyWhenTheyAnswerGtp) {
+    auto program = [](const QString& path, const std::string& script, bool executable) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("#!/bin/sh\nexit 0\n");
+        f.write(("#!/bin/sh\n" + script + "\n").c_str());
         f.close();
         if (executable) f.setPermissions(f.permissions() | QFile::ExeOwner);
+    };
+    auto search = [this] {
+        int told = 0;
+        port->onInstalled = [&told] { ++told; };
+        port->findInstalled();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return port->searched(); }, 30000));
+        port->onInstalled = nullptr;
+        return told;
     };
     const QString games = dir.filePath(QStringLiteral("my games"));
     const QString bin = dir.filePath(QStringLiteral("bin"));
@@ -488,27 +508,93 @@ TEST_F(QtEnginePortTest, InstalledEnginesAreFoundInTheSearchFolders) {
     ASSERT_TRUE(QDir().mkpath(bin));
 
     port->searchFolders = {bin};
-    EXPECT_TRUE(port->installed().empty());
-    program(bin + "/gnugo", false);  // not a program
+    program(bin + "/gnugo", "exec " + fake(), false);  // not a program
+    EXPECT_EQ(search(), 0);
     EXPECT_TRUE(port->installed().empty());
 
-    program(games + "/gnugo", true);
-    program(bin + "/pachi", true);
+    program(games + "/gnugo", "exec " + fake(), true);
+    // Another game of the same name: it says something that is no GTP reply.
+    program(bin + "/pachi", "echo 'Pachi el marciano'; exec sleep 100", true);
     port->searchFolders = {games, bin};
+    EXPECT_EQ(search(), 2);
     const auto offers = port->installed();
-    ASSERT_EQ(offers.size(), 4u);
+    ASSERT_EQ(offers.size(), 3u);
     const std::string gnugo = "\"" + (games + "/gnugo").toStdString() + "\"";
-    EXPECT_EQ(offers[0].label, "GNU Go (レベル 1)");
-    EXPECT_EQ(offers[0].command, gnugo + " --mode gtp --level 1");
-    EXPECT_EQ(offers[1].label, "GNU Go (レベル 5)");
-    EXPECT_EQ(offers[1].command, gnugo + " --mode gtp --level 5");
-    EXPECT_EQ(offers[2].label, "GNU Go (レベル 10)");
-    EXPECT_EQ(offers[2].command, gnugo + " --mode gtp --level 10");
-    EXPECT_EQ(offers[3].label, "Pachi");
-    EXPECT_EQ(offers[3].command, (bin + "/pachi").toStdString());
-    // The quoted path starts the program.
-    EXPECT_EQ(QProcess::splitCommand(QString::fromStdString(offers[0].command)).first(),
-              games + "/gnugo");
+    for (std::size_t i = 0; i < 3; ++i) {
+        const std::string level = std::to_string(i == 0 ? 1 : i == 1 ? 5 : 10);
+        EXPECT_EQ(offers[i].label, "GNU Go (レベル " + level + ")");
+        EXPECT_EQ(offers[i].command, gnugo + " --mode gtp --level " + level);
+    }
+    EXPECT_EQ(received(), (std::vector<std::string>{"protocol_version", "name", "quit"}));
+    // The offered command starts the program.
+    port->use(offers[0].command);
+    EXPECT_EQ(ask(game({}), 1).kind, EngineMove::stone);
+}
+
+// True while the process runs; one that has ended but is not reaped does not.
+bool runs(int pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    if (!std::getline(in, stat)) return kill(pid, 0) == 0;
+    const auto close = stat.rfind(')');
+    return close != std::string::npos && stat.substr(close + 2, 1) != "Z";
+}
+
+// An engine behind a wrapper that leaves a child of its own running: however the
+// engine is ended, its child goes with it.
+TEST_F(QtEnginePortTest, WhatAnEngineStartedEndsWithIt) {
+    const std::string pidFile = dir.filePath(QStringLiteral("child")).toStdString();
+    auto wrapped = [&](const std::string& options) {
+        return "sh -c 'sleep 100 >/dev/null 2>&1 & echo $! > \"" + pidFile + "\"; exec " + fake(options) + "'";
+    };
+    const struct {
+        const char* how;
+        std::function<void()> end;
+    } cases[] = {
+        {"quit", [&] {
+             port->use(wrapped(""));
+             ASSERT_EQ(ask(game({}), 1).kind, EngineMove::stone);
+             port->stop();
+         }},
+        {"the end of the port", [&] {
+             port->use(wrapped(""));
+             ASSERT_EQ(ask(game({}), 1).kind, EngineMove::stone);
+             port = std::make_unique<EnginePort>();
+         }},
+        {"a failure", [&] {
+             port->use(wrapped("--die-at 1"));
+             EXPECT_EQ(ask(game({}), 1).kind, EngineMove::failed);
+         }},
+        {"the time limit", [&] {
+             port->genmoveSeconds = 1;
+             port->use(wrapped("--slow 30"));
+             EXPECT_EQ(ask(game({}), 1).kind, EngineMove::failed);
+             port->genmoveSeconds = 60;
+         }},
+        {"Escape", [&] {
+             port->use(wrapped("--slow 30"));
+             QTimer::singleShot(300, [this] { port->cancel(); });
+             EXPECT_EQ(ask(game({}), 1).kind, EngineMove::cancelled);
+         }},
+        {"the check", [&] { EXPECT_EQ(port->check(wrapped("")), std::nullopt); }},
+        {"the question put to a program found installed", [&] {
+             port->searchFolders = {dir.path()};
+             installGnuGo("exec " + wrapped(""));
+             port->findInstalled();
+             ASSERT_TRUE(QTest::qWaitFor([this] { return port->searched(); }, 30000));
+             EXPECT_EQ(port->installed().size(), 3u);
+         }},
+    };
+    for (const auto& c : cases) {
+        std::remove(pidFile.c_str());
+        c.end();
+        std::ifstream in(pidFile);
+        int child = 0;
+        ASSERT_TRUE(in >> child) << c.how;
+        EXPECT_FALSE(runs(child)) << c.how;
+        EXPECT_EQ(port->enginePid(), 0) << c.how;
+        kill(child, SIGKILL);
+    }
 }
 
 TEST_F(QtEnginePortTest, GnuGoPlaysAgainstUs) {

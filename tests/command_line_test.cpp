@@ -1,0 +1,46 @@
+// Engine command lines: split as a shell splits them, and words quoted so that they
+// split back whole.
+#include "engine/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace tolvan::engine {
+namespace {
+
+TEST(EngineCommandLine, SplitsAsAShellWouldWithoutExpandingAnything) {
+    using Words = std::vector<std::string>;
+    const struct {
+        const char* line;
+        std::optional<Words> words;
+    } cases[] = {
+        {"gnugo --mode gtp", Words{"gnugo", "--mode", "gtp"}},
+        {" \ta \t b\n", Words{"a", "b"}},
+        {"", Words{}},
+        {"sh -c 'sleep 100'", Words{"sh", "-c", "sleep 100"}},
+        {R"(sh -c "echo \"hi\" \$HOME \x \\")", Words{"sh", "-c", R"(echo "hi" $HOME \x \)"}},
+        {R"('a\b "c"')", Words{R"(a\b "c")"}},
+        {R"(my\ games/gnugo \'x)", Words{"my games/gnugo", "'x"}},
+        {R"('it'\''s')", Words{"it's"}},
+        {R"(a'b'"c"d)", Words{"abcd"}},
+        {"'' \"\"", Words{"", ""}},
+        {"x\\\ny \"p\\\nq\"", Words{"xy", "pq"}},
+        {"$HOME ~/cfg *.cfg", Words{"$HOME", "~/cfg", "*.cfg"}},
+        {"end\\", Words{"end\\"}},
+        {"sh -c 'sleep 100", std::nullopt},
+        {"\"open", std::nullopt},
+        {R"("a\")", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(splitCommandLine(c.line), c.words) << c.line;
+}
+
+TEST(EngineCommandLine, AQuotedWordSplitsBackWhole) {
+    for (const char* word : {"/usr/games/gnugo", "my games/gnugo", "it's", R"(a"b$c\d`e)", "", "tab\there",
+                             "semi;colon", "~home"})
+        EXPECT_EQ(splitCommandLine(quoteWord(word)), std::vector<std::string>{word}) << word;
+    // The forms the settings file has kept stay as they were.
+    EXPECT_EQ(quoteWord("/usr/games/gnugo"), "/usr/games/gnugo");
+    EXPECT_EQ(quoteWord("/my games/gnugo"), "\"/my games/gnugo\"");
+}
+
+}  // namespace
+}  // namespace tolvan::engine
