@@ -10,7 +10,9 @@ void Tolvan::PASU_Click() {
     }
     if (MsgBox("パスしますか？", Buttons::YesNo, "パスの確認") != Answer::Yes) return;
     s.hint_active = flag_off;
-    if (s.move_no == s.record.stones()) s.record.pass();
+    // A pass takes a stepped-back game up from the position shown.
+    s.record_mode = flag_off;
+    recordPass(s);
     s.turn = static_cast<i16>(-s.turn);
 
     bool gameOver = false;
