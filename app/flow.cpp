@@ -50,6 +50,12 @@ void Tolvan::HANTEI_Click() {
         confirmCounting(*this);
         return;
     }
+    // Counted with dead stones, the judgement asked for in a game is the count at the end
+    // of a game: its phase opens as after two passes.
+    if (s.turn != no_side && countsDeadStones(*this)) {
+        startCounting(*this);
+        return;
+    }
     対局_判定();
     // The position comes back as it was shown: the numbers and the last stone's mark.
     if (checked("BANGOU")) 描画_全手順番号(s.move_no - 1);
