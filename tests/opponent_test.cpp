@@ -154,19 +154,15 @@ TEST_F(Opponents, TheEngineSeesHandicapStonesAndThePositionShown) {
 TEST_F(Opponents, PlayTakenUpBehindAPassGoesOnFromThePositionShown) {
     const fs::path file = fs::temp_directory_path() / ("tolvan-behind-pass-" + std::to_string(getpid()) + ".sgf");
     std::ofstream(file) << "(;SZ[9];B[cc];W[gg];B[gc];W[];B[cg];W[ee];B[ec])";
-    struct Case {
-        bool engine;
-        bool opened;  // the 9-line record above, else a pass in a game on 19 lines
+    // asked: what the engine is asked when play is taken up; none for the built-in player.
+    const struct Case {
         std::string asked;
-    } cases[] = {
-        {false, false, ""},
-        {true, false, "genmove w after B4,4 (0 setup)"},
-        {false, true, ""},
-        {true, true, "genmove w after B3,3 (0 setup)"},
-    };
+        bool opened;  // the 9-line record above, else a pass in a game on 19 lines
+    } cases[] = {{"", false}, {"genmove w after B4,4 (0 setup)", false}, {"", true}, {"genmove w after B3,3 (0 setup)", true}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.engine ? "engine" : "built-in") + (c.opened ? ", opened" : ", played"));
-        g.MenuClick(c.engine ? "COM_ENGINE_1" : "COM_HYOUJUN");
+        const bool engine = !c.asked.empty();
+        SCOPED_TRACE(std::string(engine ? "engine" : "built-in") + (c.opened ? ", opened" : ", played"));
+        g.MenuClick(engine ? "COM_ENGINE_1" : "COM_HYOUJUN");
         g.MenuClick(boardLinesItem(19));
         g.MenuClick("SAISYO");
         g.MenuClick("SENTE");
@@ -188,13 +184,10 @@ TEST_F(Opponents, PlayTakenUpBehindAPassGoesOnFromThePositionShown) {
         press(5, 5);  // takes the game up: the computer, white, moves
         EXPECT_EQ(s.move_no, 2);
         EXPECT_EQ(s.turn, stone_black);
-        if (c.engine) EXPECT_EQ(f.fake.lines(c.asked).size(), 1u) << f.fake.dump();
+        if (engine) EXPECT_EQ(f.fake.lines(c.asked).size(), 1u) << f.fake.dump();
         press(5, 5);  // black, and the computer answers
         EXPECT_EQ(s.board[5][5], stone_black);
-        EXPECT_EQ(s.record.stones(), 4);
-        const std::string kept = sgf::write(recordOfGame(g, "", 0, std::nullopt));
-        EXPECT_EQ(kept.find("B[]"), std::string::npos) << kept;
-        EXPECT_EQ(kept.find("W[]"), std::string::npos) << kept;
+        EXPECT_EQ(recordOfGame(g, "", 0, std::nullopt).moves.size(), 4u) << "four stones, no pass";
     }
     fs::remove(file);
 }
