@@ -123,7 +123,7 @@ void Tolvan::com_ban() {
         pf.window.computerTurn(false);
         MsgBox("パスします", Buttons::OK, "COMパス");
         s.com_passed = flag_on;
-        if (s.move_no == s.record.stones()) s.record.pass();
+        recordPass(s);
         s.turn = static_cast<i16>(-s.turn);
         MsgBox("あなたの番です", Buttons::OK, " ");
         return;

@@ -25,10 +25,11 @@ std::string label(const GameState& s, int colour) {
     return colour == s.man_side ? "MAN" : "COM";
 }
 
-// The two lines of the status area that tell what to do while counting, wiped.
+// The two lines of the status area that tell what to do while counting, wiped across
+// the panel: their small texts reach past the notice's four cells.
 void clearStatus(Tolvan& g) {
     for (int j : {11, 13})
-        for (int i = 21; i <= 24; ++i) g.描画_背景絵(g.s.background, panelColumn(g.s, i), j);
+        for (int i = 21; i <= 26; ++i) g.描画_背景絵(g.s.background, panelColumn(g.s, i), j);
 }
 
 // The board while counting: living stones as they are, dead stones with a cross in the
@@ -63,11 +64,17 @@ void drawCounting(Tolvan& g) {
     g.pf.canvas.refresh();
 }
 
-// The status area as it was, and the board as it stands, with its marks.
+// The status area as it was, and the board as it stands, with its marks: the numbers
+// when they are shown and the last stone's mark.
 void redrawPlay(Tolvan& g) {
+    const GameState& s = g.s;
     clearStatus(g);
     g.描画_盤();
-    if (g.checked("BANGOU")) g.描画_全手順番号(g.s.move_no - 1);
+    if (g.checked("BANGOU")) g.描画_全手順番号(s.move_no - 1);
+    if (s.move_no > 0) {
+        const rules::Move m = recordedMove(s, s.move_no - 1);
+        if (s.board[m.at.x][m.at.y] != stone_empty) g.描画_打駒印(m.at.x, m.at.y, mark_color);
+    }
 }
 
 void askToGoOn(Tolvan& g) {

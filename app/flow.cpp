@@ -10,7 +10,9 @@ void Tolvan::PASU_Click() {
     }
     if (MsgBox("パスしますか？", Buttons::YesNo, "パスの確認") != Answer::Yes) return;
     s.hint_active = flag_off;
-    if (s.move_no == s.record.stones()) s.record.pass();
+    // A pass takes a stepped-back game up from the position shown.
+    s.record_mode = flag_off;
+    recordPass(s);
     s.turn = static_cast<i16>(-s.turn);
 
     bool gameOver = false;
@@ -46,6 +48,12 @@ void Tolvan::PASU_Click() {
 void Tolvan::HANTEI_Click() {
     if (counting.active) {
         confirmCounting(*this);
+        return;
+    }
+    // Counted with dead stones, the judgement asked for in a game is the count at the end
+    // of a game: its phase opens as after two passes.
+    if (s.turn != no_side && countsDeadStones(*this)) {
+        startCounting(*this);
         return;
     }
     対局_判定();

@@ -15,7 +15,7 @@ namespace tolvan {
 namespace fs = std::filesystem;
 
 void keepGame(Tolvan& g) {
-    if (g.kept.folder.empty() || g.s.record.stones() == 0) return;
+    if (g.kept.folder.empty() || !playedInThisWindow(g)) return;
     std::optional<std::string> why;
     std::error_code ec;
     fs::create_directories(g.kept.folder, ec);

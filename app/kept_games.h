@@ -1,4 +1,4 @@
-// Kept games: every game that ends with at least one move on record is written as SGF
+// Kept games: every game in which a move or a pass was made is written as SGF
 // into a folder of kept games, so that nothing a player did is lost when the board is
 // cleared, another record is opened or the program ends.
 #pragma once
@@ -20,9 +20,9 @@ struct KeptGames {
 // Writes the game's whole record (with its result when it was judged) into
 // `game.kept.folder`, named by the date and time ("2026-12-07_1532.sgf", then
 // "2026-12-07_1532-2.sgf" ... when taken, never over another), each name claimed as the
-// file appears, whole or not at all. Nothing
-// for a record without a move, or when there is no folder. A failure is told once per
-// run and play goes on.
+// file appears, whole or not at all. Nothing when no stone or pass was made in this
+// window (a record opened and left as it was), or when there is no folder. A failure is
+// told once per run and play goes on.
 void keepGame(Tolvan& game);
 
 }  // namespace tolvan

@@ -63,6 +63,14 @@ bool samePlay(const sgf::Record& a, const sgf::Record& b) {
     return true;
 }
 
+// Whether `game` is `opened` with moves added after its end (or none).
+bool continues(const sgf::Record& game, const sgf::Record& opened) {
+    if (game.moves.size() < opened.moves.size()) return false;
+    sgf::Record start = game;
+    start.moves.resize(opened.moves.size());
+    return samePlay(start, opened);
+}
+
 void setInfo(sgf::Record& r, const std::string& id, const std::string& value) {
     for (auto& [key, v] : r.info)
         if (key == id) {
@@ -93,27 +101,40 @@ namespace {
 // The setup and the first `moves` moves of the record, with the passes that the record
 // keeps no trace of: a move of the colour that just moved had the other colour's pass
 // before it. `passes` more follow the last, alternating from the side after it.
-sgf::Record playOf(const GameState& s, int moves, int passes) {
+sgf::Record playOf(const rules::History& h, int moves, int passes) {
     sgf::Record r;
-    r.size = s.record.size();
-    const rules::Board& setup = s.record.setup();
+    r.size = h.size();
+    const rules::Board& setup = h.setup();
     r.black_setup = stonesOf(setup, stone_black);
     r.white_setup = stonesOf(setup, stone_white);
-    for (const rules::Node& n : rules::sequence(s.record, moves, passes))
+    for (const rules::Node& n : rules::sequence(h, moves, passes))
         r.moves.push_back({n.colour, n.pass, n.pass ? sgf::Point{} : sgf::Point{n.at.x, n.at.y}, {}});
     return r;
 }
 }  // namespace
 
+bool playedInThisWindow(const Tolvan& game) {
+    const rules::History& h = game.s.record;
+    if (const auto& opened = game.kifu.opened) {
+        // The file as the game took it up, compared by the same means as the game's own.
+        const auto replayed = replayRecord(*opened);
+        if (const auto* r = std::get_if<ReplayedRecord>(&replayed); r && r->history.size() == h.size()) {
+            const rules::History& o = r->history;
+            return !samePlay(playOf(h, h.stones(), h.passesAtEnd()), playOf(o, o.stones(), o.passesAtEnd()));
+        }
+    }
+    return h.stones() > 0 || h.passesAtEnd() > 0;
+}
+
 sgf::Record positionOfGame(const Tolvan& game) {
     const GameState& s = game.s;
-    return playOf(s, s.move_no, s.move_no == s.record.stones() ? s.record.passesAtEnd() : 0);
+    return playOf(s.record, s.move_no, s.move_no == s.record.stones() ? s.record.passesAtEnd() : 0);
 }
 
 sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
                          const std::optional<Players>& players) {
     const GameState& s = game.s;
-    sgf::Record r = playOf(s, s.record.stones(), s.record.passesAtEnd());
+    sgf::Record r = playOf(s.record, s.record.stones(), s.record.passesAtEnd());
 
     char km[32];
     std::snprintf(km, sizeof km, "%g", komi);
@@ -135,14 +156,17 @@ sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double ko
             if (m.colour != o.colour || m.pass != o.pass || !(m.at == o.at)) break;
             r.moves[i].comment = o.comment;
         }
-        // The players and their ranks are the file's while every move is: once a move of
-        // this game's players is in, their names stand alone.
+        // The players, their ranks, the komi and the date are the file's while its moves
+        // are: a game continued from its end is still that game. Once one of its moves is
+        // changed, this game's players' names stand alone. The result holds only while
+        // nothing was added.
         const bool unchanged = samePlay(r, *opened);
+        const bool continued = continues(r, *opened);
         for (const auto& [id, value] : opened->info) {
             if (id == "AP" || id == "HA") continue;
             const bool players = id == "PB" || id == "PW" || id == "BR" || id == "WR";
-            const bool gameInfo = players || id == "RE" || id == "KM" || id == "DT";
-            if (gameInfo && !unchanged) continue;
+            if ((players || id == "KM" || id == "DT") && !continued) continue;
+            if (id == "RE" && !unchanged) continue;
             setInfo(r, id, value);
         }
     }

@@ -40,10 +40,15 @@ struct Players {
 // passes made after the last move, KM, DT, the players when given, HA for a black
 // handicap and RE when the last judgement judged this record. Information and comments
 // of a record opened from a file on a board of this size are kept where they still
-// hold: the comments of the moves it still shares, the root's comment, and PB, PW, BR,
-// WR, RE, KM and DT while no move has changed.
+// hold: the comments of the moves it still shares, the root's comment, PB, PW, BR, WR,
+// KM and DT while the game is the file's with moves added after its end, and RE while
+// nothing has changed.
 sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
                          const std::optional<Players>& players);
+
+// Whether a stone or a pass was made in this window: the record differs from the file
+// it was opened from, or, when none was opened, holds a stone or a pass.
+bool playedInThisWindow(const Tolvan& game);
 
 // The game up to the position shown, as an engine is to see it: the setup stones, the
 // moves before it with the passes between them, and the passes after it when it is the

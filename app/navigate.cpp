@@ -29,7 +29,8 @@ void Tolvan::hintForPerson() {
     }
 }
 
-// 戻: one move back. Only the points that differ from the stored position are redrawn.
+// 戻: one move back. Only the points that differ from the stored position are redrawn;
+// the turn and the passes are the position's, whatever passes were stepped back over.
 void Tolvan::MODORU_Click() {
     // While counting, 戻 goes back to play at the position that was being counted.
     if (counting.active) {
@@ -47,7 +48,7 @@ void Tolvan::MODORU_Click() {
         return;
     }
     s.move_no = static_cast<i16>(s.move_no - 1);
-    s.turn = static_cast<i16>(-s.turn);
+    followPosition(s);
 
     const rules::Board& stored = s.record.after(std::min<int>(s.move_no, s.record.stones()));
     for (int x = 1; x <= s.size; ++x)
@@ -82,7 +83,7 @@ void Tolvan::MODORU_Click() {
     dsPlay(s.sound_stone);
 }
 
-// 進: one move forward along the record.
+// 進: one move forward along the record, to the position's turn and passes.
 void Tolvan::SUSUMU_Click() {
     s.record_mode = flag_on;
     if (s.move_no >= s.record.stones()) {
@@ -94,7 +95,6 @@ void Tolvan::SUSUMU_Click() {
         s.hint_active = flag_off;
         pf.canvas.paintPicture(Pic::SINAN_MODE, panelTwips(s, 7000), 1000);
     }
-    s.turn = static_cast<i16>(-s.turn);
     if (s.move_no > 0) {
         const rules::Move m = recordedMove(s, s.move_no - 1);
         描画_石(m.at.x, m.at.y, m.colour);
@@ -104,6 +104,7 @@ void Tolvan::SUSUMU_Click() {
     s.last_y = static_cast<i16>(next.at.y);
     s.last_side = static_cast<i16>(next.colour);
     s.move_no = static_cast<i16>(s.move_no + 1);
+    followPosition(s);
     描画_手数(s.move_no);
 
     const rules::Board& stored = s.record.after(s.move_no);

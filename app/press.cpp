@@ -23,16 +23,15 @@ void Tolvan::MouseDown(double X, double Y) {
         return;
     }
 
-    // The first press after stepping through the record takes the game up again.
+    // The first press after stepping through the record takes the game up again from the
+    // position shown, with its side to move: the computer answers when it is its turn
+    // (and hands the turn over itself), and two people are told whose turn it is.
     if (s.record_mode == flag_on) {
         s.record_mode = flag_off;
         if (s.turn == s.com_side && s.play_mode == mode_com) {
             com_ban();
-            s.turn = s.man_side;
-        } else if (s.turn == s.com_side && s.play_mode == mode_man) {
-            MsgBox("後手の番です", Buttons::OK, "再開");
-        } else if (s.turn == s.man_side && s.play_mode == mode_man) {
-            MsgBox("先手の番です", Buttons::OK, "再開");
+        } else if (s.play_mode == mode_man) {
+            MsgBox(s.turn == stone_black ? "先手の番です" : "後手の番です", Buttons::OK, "再開");
         }
         return;
     }

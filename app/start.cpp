@@ -15,6 +15,18 @@ void beginComputerGame(Tolvan& g, const char* blackLabel, const char* whiteLabel
     g.描画_石ハマ(blackLabel, whiteLabel);
     g.s.play_mode = mode_com;
 }
+
+// In a game in progress the person takes the colour chosen and the position keeps its
+// side to move: the computer answers at once when it is its turn.
+void takeSide(Tolvan& g, int person) {
+    GameState& s = g.s;
+    s.man_side = static_cast<i16>(person);
+    s.com_side = static_cast<i16>(-person);
+    if (s.turn == s.com_side)
+        g.com_ban();
+    else if (s.turn == s.man_side)
+        g.MsgBox("MANの番です", Buttons::OK, "対局");
+}
 }  // namespace
 
 // 先手: the person plays black against the computer.
@@ -25,13 +37,8 @@ void Tolvan::SENTE_Click() {
         s.com_side = stone_white;
         s.turn = s.man_side;
         MsgBox("MANの番です", Buttons::OK, " ");
-    } else if (s.turn == s.man_side) {
-        s.man_side = stone_black;
-        s.com_side = stone_white;
-        s.turn = stone_black;
-        MsgBox("MANの番です", Buttons::OK, "対局");
-    } else if (s.turn == s.com_side) {
-        com_ban();
+    } else {
+        takeSide(*this, stone_black);
     }
 }
 
@@ -43,10 +50,8 @@ void Tolvan::GOTE_Click() {
         s.com_side = stone_black;
         s.turn = stone_black;
         com_ban();
-    } else if (s.turn == s.man_side) {
-        MsgBox("MANの番です", Buttons::OK, "対局");
-    } else if (s.turn == s.com_side) {
-        com_ban();
+    } else {
+        takeSide(*this, stone_white);
     }
 }
 

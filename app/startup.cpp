@@ -43,8 +43,9 @@ void Tolvan::Form_Load() {
 
 // Resets the game: no game, no handicap, empty board stored as slot 0, full redraw.
 void Tolvan::初期設定() {
-    // The game that is cleared away is kept first.
+    // The game that is cleared away is kept first; a file it came from is done with.
     keepGame(*this);
+    kifu.opened.reset();
     counting = Counting{};
     kifu.engine.clear();
     s.handicap_level = 0;

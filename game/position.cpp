@@ -29,6 +29,30 @@ rules::Move recordedMove(const GameState& s, int k) {
     return k >= 0 && k < s.record.stones() ? s.record.stone(k) : rules::Move{};
 }
 
+int sideToMove(const rules::History& record, int n) {
+    const int stones = record.stones();
+    if (stones == 0 || n < 0 || n > stones) return no_side;
+    auto afterPasses = [](int colour, int passes) { return passes % 2 == 0 ? colour : -colour; };
+    if (n == stones) return afterPasses(-record.stone(n - 1).colour, record.passesAtEnd());
+    if (n == 0) return afterPasses(record.stone(0).colour, record.passesBefore(0));
+    return -record.stone(n - 1).colour;
+}
+
+void followPosition(GameState& s) {
+    if (s.turn == no_side) return;
+    if (const int side = sideToMove(s.record, s.move_no); side != no_side) s.turn = static_cast<i16>(side);
+    const bool passed = s.move_no == s.record.stones() && s.record.passesAtEnd() > 0;
+    // The side that passed last is the one not to move.
+    const bool computerPassed = s.play_mode == mode_com && -s.turn == s.com_side;
+    s.com_passed = passed && computerPassed ? flag_on : flag_off;
+    s.man_passed = passed && !computerPassed ? flag_on : flag_off;
+}
+
+void recordPass(GameState& s) {
+    s.record.truncate(s.move_no);
+    s.record.pass();
+}
+
 std::string pointLabel(rules::Point p) {
     return std::string(1, static_cast<char>('A' + p.x - 1)) + std::to_string(p.y);
 }

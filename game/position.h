@@ -24,6 +24,23 @@ rules::Board positionOf(const GameState& s, bool passes);
 // Move k + 1 of the record; no stone (colour and point 0) for a k outside it.
 rules::Move recordedMove(const GameState& s, int k);
 
+// The colour to move at the position after n stones of the record, and whether the
+// passes made there stand: at the end of the record each pass made after the last stone
+// hands the move on; at an earlier position the move is the side's that was to play after
+// the stone on top (at the start, the first stone's side before the passes ahead of it),
+// and the passes ahead of the next stone are stepped back over. no_side for an empty record.
+int sideToMove(const rules::History& record, int n);
+
+// Turn and the passes of the turn as the position shown has them (sideToMove at
+// move_no): what 戻 and 進 leave for the game to be taken up from. The last pass at the
+// end of the record is the computer's or the person's by its colour against the computer,
+// and anyone's between two people. A game that is not running stays so.
+void followPosition(GameState& s);
+
+// A pass made at the position shown: the stones after it are dropped, as the next stone
+// would drop them, and the pass follows the stone on top.
+void recordPass(GameState& s);
+
 // A point as the board's labels name it: the column's letter from A (I included) and the
 // row's number counted from the top, "D16" for (4, 16).
 std::string pointLabel(rules::Point p);

@@ -89,6 +89,8 @@ TEST_F(Counted, BackToPlayPutsTheStonesBack) {
     EXPECT_EQ(s.move_no, 0);
     press(10, 10);  // the game goes on
     EXPECT_EQ(s.board[10][10], stone_black);
+    g.MenuClick("HANTEI");  // asked for in the game: the count, not the fill
+    EXPECT_TRUE(g.counting.active);
 }
 
 TEST_F(Counted, ResigningEndsTheGameWithTheResultKept) {

@@ -96,6 +96,13 @@ TEST_F(GameEnd, FinishedGamesAreKeptInTheirFolder) {
     g.MenuClick("TAIMAN");
     g.MenuClick("SAISYO");
     EXPECT_TRUE(kept().empty()) << "no move, nothing kept";
+    fs::create_directories(folder.parent_path());
+    const fs::path file = folder.parent_path() / "opened.sgf";
+    std::ofstream(file) << "(;SZ[19];B[dd];W[pp];B[];W[dp])";
+    f.fake.files_chosen.push_back(file.string());
+    g.MenuClick("KIFU_HIRAKU");
+    g.MenuClick("SAISYO");
+    EXPECT_TRUE(kept().empty()) << "a record opened and left as it was";
 
     g.MenuClick("TAIMAN");
     press(4, 4);

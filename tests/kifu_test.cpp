@@ -453,8 +453,17 @@ TEST_F(Kifu, WhatTheFileSaysIsKeptWhereItStillHolds) {
                              "DT[1846-09-11]", "C[耳赤の一局]", ";B[qd]C[一手目]", "AP[Tolvan:1.0]"})
         EXPECT_NE(kept.find(part), std::string::npos) << part << "\n" << kept;
 
+    // Continued from its end, it is still that game, without the result.
+    press(16, 16);  // takes the game up
+    press(16, 16);  // white's second move
+    save(again);
+    const std::string continued = readText(again);
+    EXPECT_NE(continued.find("KM[6.5]DT[1846-09-11]PB[本因坊秀策]PW[井上因碩]\nBR[四段]WR[八段]"), std::string::npos) << continued;
+    EXPECT_EQ(continued.find("RE["), std::string::npos) << continued;
+
     // A move of our own: the game is no longer that game, nor are the players those of
     // the file (no rank of theirs under the new names), but its moves' comments stay.
+    g.MODORU_Click();
     g.MODORU_Click();
     press(10, 10);  // takes the game up
     press(10, 10);  // black's third move elsewhere

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/board_lines.h"
 #include "app/opponent.h"
 #include "fake_platform.h"
 
@@ -153,6 +154,50 @@ TEST_F(Opponents, TheEngineSeesHandicapStonesAndThePositionShown) {
     press(10, 10);  // takes the game up; white is to move
     EXPECT_EQ(f.fake.lines("genmove w after B4,4 (2 setup)").size(), 1u) << f.fake.dump();
     EXPECT_EQ(s.board[10][4], stone_white);
+}
+
+// Stepped back over a pass and taken up, against the built-in player and an engine: the
+// side to move is the position's, the computer moves on its turn, and the record holds
+// only the stones and passes that were made.
+TEST_F(Opponents, PlayTakenUpBehindAPassGoesOnFromThePositionShown) {
+    const fs::path file = fs::temp_directory_path() / ("tolvan-behind-pass-" + std::to_string(getpid()) + ".sgf");
+    std::ofstream(file) << "(;SZ[9];B[cc];W[gg];B[gc];W[];B[cg];W[ee];B[ec])";
+    // asked: what the engine is asked when play is taken up; none for the built-in player.
+    const struct Case {
+        std::string asked;
+        bool opened;  // the 9-line record above, else a pass in a game on 19 lines
+    } cases[] = {{"", false}, {"genmove w after B4,4 (0 setup)", false}, {"", true}, {"genmove w after B3,3 (0 setup)", true}};
+    for (const Case& c : cases) {
+        const bool engine = !c.asked.empty();
+        SCOPED_TRACE(std::string(engine ? "engine" : "built-in") + (c.opened ? ", opened" : ", played"));
+        g.MenuClick(engine ? "COM_ENGINE_1" : "COM_HYOUJUN");
+        g.MenuClick(boardLinesItem(19));
+        g.MenuClick("SAISYO");
+        g.MenuClick("SENTE");
+        f.fake.engine_moves = {{EngineMove::stone, 8, 8, {}}, {EngineMove::stone, 2, 8, {}},
+                               {EngineMove::stone, 7, 7, {}}};
+        if (c.opened) {
+            f.fake.files_chosen.push_back(file.string());
+            g.MenuClick("KIFU_HIRAKU");  // white to move: the computer answers
+            for (int k = 0; k < 6; ++k) g.MODORU_Click();
+        } else {
+            press(4, 4);
+            g.MenuClick("PASU");  // the computer answers with a stone
+            g.MODORU_Click();
+            g.MODORU_Click();
+        }
+        ASSERT_EQ(s.move_no, 1);
+        EXPECT_EQ(s.turn, stone_white);
+        f.fake.clear();
+        press(5, 5);  // takes the game up: the computer, white, moves
+        EXPECT_EQ(s.move_no, 2);
+        EXPECT_EQ(s.turn, stone_black);
+        if (engine) EXPECT_EQ(f.fake.lines(c.asked).size(), 1u) << f.fake.dump();
+        press(5, 5);  // black, and the computer answers
+        EXPECT_EQ(s.board[5][5], stone_black);
+        EXPECT_EQ(recordOfGame(g, "", 0, std::nullopt).moves.size(), 4u) << "four stones, no pass";
+    }
+    fs::remove(file);
 }
 
 TEST_F(Opponents, TheEnginesResignationEndsTheGameWithTheUsualQuestion) {
