@@ -60,7 +60,9 @@ struct ReplayProblem {
         too_many,  // more moves than the game's record holds
         setup,     // setup stones on one point, or without a liberty
     } kind = setup;
-    int move = 0;  // the node's move number, passes counted; 0 for the setup
+    // The node's move number, passes counted; for setup, the moves before it (0 for the
+    // setup before the first move).
+    int move = 0;
 };
 
 // A record replayed through the rules, ready to be taken up: its history (the setup
