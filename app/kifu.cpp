@@ -390,7 +390,7 @@ void openKifuFile(Tolvan& g, const std::string& path) {
     if (const auto* p = std::get_if<ReplayProblem>(&replayed)) return refuse(describeProblem(*p));
 
     if (g.s.turn != no_side &&
-        g.MsgBox("対局中の棋譜は消えます。\r棋譜を開いてよろしいですか？", Buttons::YesNo, "棋譜を開く") !=
+        g.MsgBox(replacedGameNotice(g) + "棋譜を開いてよろしいですか？", Buttons::YesNo, "棋譜を開く") !=
             Answer::Yes)
         return;
     takeUpReplayed(g, std::get<ReplayedRecord>(replayed), record);

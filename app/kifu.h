@@ -32,7 +32,8 @@ struct Players {
     std::string white;
 };
 
-// The game's whole record as SGF: the board's size, the setup stones, every stored move
+// The game's whole record as SGF: the board's size, the setup stones (and the points set
+// after a stone, as a setup node after its move), every stored move
 // (not only up to the position shown), a pass between two moves of one colour and the
 // passes made after the last move, KM, DT, the players when given, HA for a black
 // handicap and RE when the last judgement judged this record. Information and comments

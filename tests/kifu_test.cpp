@@ -353,11 +353,13 @@ TEST_F(Kifu, APathThatIsNotARecordFileIsRefusedWithItsCause) {
 TEST_F(Kifu, ARunningGameIsReplacedOnlyWhenThePersonSaysSo) {
     const std::string file = folder.file("d.sgf");
     writeText(file, "(;PB[本因坊]PW[井山];B[dd];W[pp];B[dp])");
+    g.kept.folder = folder.file("games");
     g.TAIMAN_Click();
     press(10, 10);
     f.fake.answers.push_back(Answer::No);
     open(g, f.fake, file);
-    EXPECT_EQ(messages().back(), "msg [棋譜を開く] 対局中の棋譜は消えます。\r棋譜を開いてよろしいですか？ (yes/no)");
+    EXPECT_EQ(messages().back(), "msg [棋譜を開く] 対局中の棋譜は次のフォルダに自動で保存されます。\r" +
+                                     g.kept.folder + "\r\r棋譜を開いてよろしいですか？ (yes/no)");
     EXPECT_EQ(s.board[10][10], stone_black);
     EXPECT_EQ(s.move_no, 1);
 
