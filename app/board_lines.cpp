@@ -54,7 +54,7 @@ void chooseBoardLines(Tolvan& g, const std::string& item) {
     for (int n : board_lines) {
         if (item != boardLinesItem(n)) continue;
         if (g.s.turn != no_side &&
-            g.MsgBox("対局中の棋譜は消えます。\r碁盤を替えてよろしいですか？", Buttons::YesNo, "碁盤") !=
+            g.MsgBox(replacedGameNotice(g) + "碁盤を替えてよろしいですか？", Buttons::YesNo, "碁盤") !=
                 Answer::Yes)
             return;
         keepGame(g);

@@ -35,4 +35,9 @@ void keepGame(Tolvan& g) {
              Buttons::OK, "棋譜の自動保存");
 }
 
+std::string replacedGameNotice(const Tolvan& g) {
+    if (g.kept.folder.empty()) return "対局中の棋譜は消えます。\r";
+    return "対局中の棋譜は次のフォルダに自動で保存されます。\r" + g.kept.folder + "\r\r";
+}
+
 }  // namespace tolvan

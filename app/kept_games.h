@@ -25,4 +25,9 @@ struct KeptGames {
 // told once per run and play goes on.
 void keepGame(Tolvan& game);
 
+// What becomes of a running game that another record or another board replaces, for
+// the question asked first: the folder it is kept in, or, without one, that it is lost.
+// Ends with the line break before the question.
+std::string replacedGameNotice(const Tolvan& game);
+
 }  // namespace tolvan

@@ -50,10 +50,18 @@ std::vector<sgf::Point> sorted(std::vector<sgf::Point> v) {
     return v;
 }
 
+bool sameSetup(const sgf::Setup& a, const sgf::Setup& b) {
+    return a.after == b.after && sorted(a.black) == sorted(b.black) && sorted(a.white) == sorted(b.white) &&
+           sorted(a.empty) == sorted(b.empty);
+}
+
 // The setup and the moves without comments, to compare records by their play alone.
 bool samePlay(const sgf::Record& a, const sgf::Record& b) {
     if (a.size != b.size) return false;
     if (sorted(a.black_setup) != sorted(b.black_setup) || sorted(a.white_setup) != sorted(b.white_setup))
+        return false;
+    if (!std::equal(a.later_setup.begin(), a.later_setup.end(), b.later_setup.begin(), b.later_setup.end(),
+                    sameSetup))
         return false;
     if (a.moves.size() != b.moves.size()) return false;
     for (std::size_t i = 0; i < a.moves.size(); ++i) {
@@ -98,17 +106,29 @@ Players playersOfGame(const Tolvan& game) {
 }
 
 namespace {
-// The setup and the first `moves` moves of the record, with the passes that the record
+// The setup and the first `moves` stones of the record, with the passes that the record
 // keeps no trace of: a move of the colour that just moved had the other colour's pass
-// before it. `passes` more follow the last, alternating from the side after it.
+// before it. `passes` more follow the last, alternating from the side after it. Points
+// set after a stone follow it as a setup node.
 sgf::Record playOf(const rules::History& h, int moves, int passes) {
     sgf::Record r;
     r.size = h.size();
-    const rules::Board& setup = h.setup();
-    r.black_setup = stonesOf(setup, stone_black);
-    r.white_setup = stonesOf(setup, stone_white);
-    for (const rules::Node& n : rules::sequence(h, moves, passes))
+    r.black_setup = stonesOf(h.setup(), stone_black);
+    r.white_setup = stonesOf(h.setup(), stone_white);
+    int stone = 0;
+    for (const rules::Node& n : rules::sequence(h, moves, passes)) {
         r.moves.push_back({n.colour, n.pass, n.pass ? sgf::Point{} : sgf::Point{n.at.x, n.at.y}, {}});
+        if (n.pass) continue;
+        const std::vector<rules::Placed>& placed = h.placedAfter(stone++);
+        if (placed.empty()) continue;
+        sgf::Setup& t = r.later_setup.emplace_back();
+        t.after = static_cast<int>(r.moves.size());
+        for (const rules::Placed& p : placed)
+            (p.colour == stone_black   ? t.black
+             : p.colour == stone_white ? t.white
+                                       : t.empty)
+                .push_back({p.at.x, p.at.y});
+    }
     return r;
 }
 }  // namespace
@@ -127,8 +147,8 @@ bool playedInThisWindow(const Tolvan& game) {
 }
 
 sgf::Record positionOfGame(const Tolvan& game) {
-    const GameState& s = game.s;
-    return playOf(s.record, s.move_no, s.move_no == s.record.stones() ? s.record.passesAtEnd() : 0);
+    const rules::History h = rules::upTo(game.s.record, game.s.move_no);
+    return playOf(h, h.stones(), h.passesAtEnd());
 }
 
 sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
@@ -207,7 +227,22 @@ std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& reco
     const int count = nodes < 0 ? static_cast<int>(record.moves.size())
                                 : std::min(nodes, static_cast<int>(record.moves.size()));
     rules::History& h = result.history;
+    // The later setup that stands before move i + 1 (after i moves), in the order of
+    // the record: it changes the position after the stone before it.
+    std::size_t next_setup = 0;
+    auto setupBefore = [&](int i) -> bool {
+        for (; next_setup < record.later_setup.size() && record.later_setup[next_setup].after <= i; ++next_setup) {
+            const sgf::Setup& t = record.later_setup[next_setup];
+            std::vector<rules::Placed> points;
+            for (const auto& [list, colour] : {std::pair{&t.black, stone_black}, std::pair{&t.white, stone_white},
+                                               std::pair{&t.empty, stone_empty}})
+                for (const sgf::Point& p : *list) points.push_back({{p.x, p.y}, colour});
+            if (!h.place(points)) return false;
+        }
+        return true;
+    };
     for (int i = 0; i < count; ++i) {
+        if (!setupBefore(i)) return ReplayProblem{ReplayProblem::setup, i};
         const sgf::Move& m = record.moves[i];
         const int number = i + 1;
         // The other colour, unless PL after the move says who.
@@ -226,6 +261,7 @@ std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& reco
         }
         h.play(m.colour, m.at.x, m.at.y);
     }
+    if (!setupBefore(count)) return ReplayProblem{ReplayProblem::setup, count};
     return result;
 }
 
@@ -265,14 +301,13 @@ std::string describeProblem(const sgf::Error& e) {
     switch (e.problem) {
     case sgf::Problem::not_sgf: return "SGF形式の棋譜ではありません。";
     case sgf::Problem::syntax: return "棋譜の書き方に誤りがあります。";
-    case sgf::Problem::board_size: return "19路盤の棋譜ではありません。";
+    case sgf::Problem::board_size: return "9路盤、13路盤、19路盤の棋譜だけを開けます。";
     case sgf::Problem::game: return "囲碁の棋譜ではありません。";
     case sgf::Problem::text: return "棋譜の文字が読み取れません（文字コードが分かりません）。";
     case sgf::Problem::charset: return "棋譜の文字コードには対応していません。";
     case sgf::Problem::bad_point:
         return e.move > 0 ? at + "の位置が盤の外です。" : "置石の位置が盤の外です。";
     case sgf::Problem::two_moves: return at + "に黒と白の手が両方あります。";
-    case sgf::Problem::setup_later: return at + "で石が置き直されています。対局の途中の置石は読めません。";
     case sgf::Problem::too_large: return "ファイルが大きすぎます。";
     }
     return "棋譜を読めません。";
@@ -286,7 +321,8 @@ std::string describeProblem(const ReplayProblem& p) {
     case ReplayProblem::ko: return at + "はコウをすぐに取り返しています。";
     case ReplayProblem::too_many:
         return "手数が多すぎます（" + std::to_string(max_moves) + "手までです）。";
-    case ReplayProblem::setup: return "置石の並べ方に誤りがあります。";
+    case ReplayProblem::setup:
+        return p.move > 0 ? at + "の後の置石の並べ方に誤りがあります。" : "置石の並べ方に誤りがあります。";
     }
     return "棋譜を読めません。";
 }
@@ -377,7 +413,7 @@ void openKifuFile(Tolvan& g, const std::string& path) {
     if (const auto* p = std::get_if<ReplayProblem>(&replayed)) return refuse(describeProblem(*p));
 
     if (g.s.turn != no_side &&
-        g.MsgBox("対局中の棋譜は消えます。\r棋譜を開いてよろしいですか？", Buttons::YesNo, "棋譜を開く") !=
+        g.MsgBox(replacedGameNotice(g) + "棋譜を開いてよろしいですか？", Buttons::YesNo, "棋譜を開く") !=
             Answer::Yes)
         return;
     takeUpReplayed(g, std::get<ReplayedRecord>(replayed), record);

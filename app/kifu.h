@@ -35,7 +35,8 @@ struct Players {
     std::string white;
 };
 
-// The game's whole record as SGF: the board's size, the setup stones, every stored move
+// The game's whole record as SGF: the board's size, the setup stones (and the points set
+// after a stone, as a setup node after its move), every stored move
 // (not only up to the position shown), a pass between two moves of one colour and the
 // passes made after the last move, KM, DT, the players when given, HA for a black
 // handicap and RE when the last judgement judged this record. Information and comments
@@ -68,7 +69,9 @@ struct ReplayProblem {
         too_many,  // more moves than the game's record holds
         setup,     // setup stones on one point, or without a liberty
     } kind = setup;
-    int move = 0;  // the node's move number, passes counted; 0 for the setup
+    // The node's move number, passes counted; for setup, the moves before it (0 for the
+    // setup before the first move).
+    int move = 0;
 };
 
 // A record replayed through the rules, ready to be taken up: its history (the setup

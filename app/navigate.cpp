@@ -29,6 +29,18 @@ void Tolvan::hintForPerson() {
     }
 }
 
+namespace {
+// The prisoners of a stored position, on the panel when they change: stones a record
+// sets or clears outside play are no prisoners.
+void showStoredPrisoners(Tolvan& g, const rules::Board& stored) {
+    const int black = stored.prisoners(stone_black), white = stored.prisoners(stone_white);
+    if (black == g.s.black_captures && white == g.s.white_captures) return;
+    g.s.black_captures = static_cast<i16>(black);
+    g.s.white_captures = static_cast<i16>(white);
+    g.描画_取得駒数(g.s.black_captures, g.s.white_captures);
+}
+}  // namespace
+
 // 戻: one move back. Only the points that differ from the stored position are redrawn;
 // the turn and the passes are the position's, whatever passes were stepped back over.
 void Tolvan::MODORU_Click() {
@@ -60,12 +72,10 @@ void Tolvan::MODORU_Click() {
             } else {
                 // A stone the undone move had captured comes back.
                 描画_石(x, y, h);
-                if (h == stone_white) s.black_captures = static_cast<i16>(s.black_captures - 1);
-                if (h == stone_black) s.white_captures = static_cast<i16>(s.white_captures - 1);
-                描画_取得駒数(s.black_captures, s.white_captures);
             }
             s.board[x][y] = h;
         }
+    showStoredPrisoners(*this, stored);
 
     if (s.move_no > 0) {
         const rules::Move m = recordedMove(s, s.move_no - 1);
@@ -115,15 +125,14 @@ void Tolvan::SUSUMU_Click() {
             if (h == stone_empty) {
                 // A stone the replayed move captures.
                 描画_桝(x, y);
-                if (s.board[x][y] == stone_white) s.black_captures = static_cast<i16>(s.black_captures + 1);
-                if (s.board[x][y] == stone_black) s.white_captures = static_cast<i16>(s.white_captures + 1);
-                描画_取得駒数(s.black_captures, s.white_captures);
             } else {
                 描画_石(x, y, h);
-                描画_打駒印(x, y, mark_color);
+                // The move's stone has the mark; a stone the record sets does not.
+                if (x == s.last_x && y == s.last_y) 描画_打駒印(x, y, mark_color);
             }
             s.board[x][y] = h;
         }
+    showStoredPrisoners(*this, stored);
 
     if (s.last_side == s.com_side) hintForPerson();
     if (checked("BANGOU")) 描画_全手順番号(s.move_no - 1);

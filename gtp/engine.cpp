@@ -641,7 +641,8 @@ Engine::Reply Engine::loadSgf(const std::vector<std::string>& args) {
         static const char* const kinds[] = {"a stone on an occupied point", "suicide",
                                             "an immediate ko retake", "more moves than the record holds",
                                             "setup stones that cannot stand"};
-        std::string at = problem->move > 0 ? " at move " + std::to_string(problem->move) : "";
+        const char* where = problem->kind == ReplayProblem::setup ? " after move " : " at move ";
+        std::string at = problem->move > 0 ? where + std::to_string(problem->move) : "";
         return failure("cannot load file: " + std::string(kinds[problem->kind]) + at);
     }
     const ReplayedRecord& game = std::get<ReplayedRecord>(replayed);

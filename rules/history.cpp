@@ -1,17 +1,22 @@
 #include "rules/history.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace tolvan::rules {
 
 History::History(int size) {
     moves_.reserve(capacity);
     positions_.reserve(capacity + 1);
     passesBefore_.reserve(capacity);
+    placed_.reserve(capacity);
     positions_.push_back(Board(size));
 }
 
 void History::reset(const Board& setup) {
     moves_.clear();
     passesBefore_.clear();
+    placed_.clear();
     positions_.clear();
     positions_.push_back(setup);
     passesAtEnd_ = 0;
@@ -38,6 +43,7 @@ bool History::store(int n, const Move& move, const Board& after) {
     truncate(n);
     if (full()) return false;
     passesBefore_.push_back(passesAtEnd_);
+    placed_.emplace_back();
     moves_.push_back(move);
     positions_.push_back(after);
     passesAtEnd_ = 0;
@@ -54,6 +60,26 @@ bool History::undo() {
     moves_.pop_back();
     positions_.pop_back();
     passesBefore_.pop_back();
+    placed_.pop_back();
+    return true;
+}
+
+bool History::place(const std::vector<Placed>& points) {
+    Board b = positions_.back();
+    for (const Placed& p : points) {
+        if (!b.onBoard(p.at.x, p.at.y)) return false;
+        b.put(p.at.x, p.at.y, p.colour);
+    }
+    for (int x = 1; x <= b.size(); ++x)
+        for (int y = 1; y <= b.size(); ++y)
+            if (b.at(x, y) != empty && b.liberties(x, y) == 0) return false;
+    positions_.back() = b;
+    if (moves_.empty()) return true;
+    std::vector<Placed>& kept = placed_.back();
+    for (const Placed& p : points) {
+        std::erase_if(kept, [&](const Placed& q) { return q.at == p.at; });
+        kept.push_back(p);
+    }
     return true;
 }
 
@@ -61,12 +87,15 @@ void History::truncate(int n) {
     if (n < 0 || n >= stones()) return;
     passesAtEnd_ = 0;
     moves_.resize(n);
+    placed_.resize(n);
     positions_.erase(positions_.begin() + n + 1, positions_.end());
     passesBefore_.resize(n);
 }
 
 void History::reverse() {
     for (Move& m : moves_) m.colour = -m.colour;
+    for (auto& points : placed_)
+        for (Placed& p : points) p.colour = -p.colour;
     for (Board& b : positions_) b.reverse();
 }
 
@@ -85,7 +114,18 @@ std::vector<Node> sequence(const History& record, int n, int passes) {
 History upTo(const History& record, int n) {
     History h = record;
     h.truncate(n);
-    return h;
+    int from = 0;  // the last stone with points set after it
+    for (int k = 0; k < h.stones(); ++k)
+        if (!h.placedAfter(k).empty()) from = k + 1;
+    if (from == 0) return h;
+    History rebased(h.size());
+    rebased.reset(h.after(from));
+    for (int k = from; k < h.stones(); ++k) {
+        for (int p = 0; p < h.passesBefore(k); ++p) rebased.pass();
+        rebased.store(rebased.stones(), h.stone(k), h.after(k + 1));
+    }
+    for (int p = 0; p < h.passesAtEnd(); ++p) rebased.pass();
+    return rebased;
 }
 
 }  // namespace tolvan::rules

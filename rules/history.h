@@ -1,6 +1,9 @@
 // The history of one game: the position before the first move (its setup stones, such
 // as a handicap), then the stones played in order, each with the position after it, and
-// the passes between and after them. Stepping back and forward, taking a game up again
+// the passes between and after them. A record may also put and clear stones outside
+// play after a stone (a teaching record's setup): that change is part of the position
+// stored after the stone, and is kept with the stone so that the record can be written
+// again. Stepping back and forward, taking a game up again
 // from an earlier position, game records and the GTP engine all read and write it.
 #pragma once
 
@@ -14,6 +17,13 @@ namespace tolvan::rules {
 struct Move {
     int colour = empty;
     Point at;
+};
+
+// A point set outside play: a stone of `colour` put on it, or, for empty, cleared.
+struct Placed {
+    Point at;
+    int colour = empty;
+    friend bool operator==(const Placed&, const Placed&) = default;
 };
 
 class History {
@@ -62,6 +72,15 @@ public:
     void replace(int n, const Board& position) { positions_[n] = position; }
     // A pass at the end of the record.
     void pass() { ++passesAtEnd_; }
+    // Sets points outside play at the end of the record: what stood on each is replaced,
+    // nothing is taken, the prisoners stay. Before the first stone this changes the
+    // setup; after it, the position stored after the last stone, and the change is kept
+    // with that stone (placedAfter). Refused (false, nothing changed) when a point is off
+    // the board or a chain is left without a liberty.
+    bool place(const std::vector<Placed>& points);
+    // The points set after stone k, 0-based, and before the next stone: each point once,
+    // in the order of its last change.
+    const std::vector<Placed>& placedAfter(int k) const { return placed_[k]; }
     // Takes back the last thing done: a pass at the end, or else the last stone.
     // False when there is nothing to take back.
     bool undo();
@@ -74,6 +93,7 @@ private:
     std::vector<Move> moves_;
     std::vector<Board> positions_;  // positions_[n]: after n stones
     std::vector<int> passesBefore_;
+    std::vector<std::vector<Placed>> placed_;  // placed_[k]: set after stone k
     int passesAtEnd_ = 0;
 };
 
@@ -90,7 +110,9 @@ struct Node {
 std::vector<Node> sequence(const History& record, int n, int passes);
 
 // The record up to the position after n stones, as an engine is to see it: the stones
-// after n are dropped, and so are the passes after the end unless n is the end.
+// after n are dropped, and so are the passes after the end unless n is the end. When
+// points were set after a stone up to n, the position after the last such stone is the
+// setup, and only the stones after it follow: moves alone cannot reach that position.
 History upTo(const History& record, int n);
 
 }  // namespace tolvan::rules

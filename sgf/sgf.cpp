@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <iconv.h>
+#include <limits>
 #include <optional>
 #include <unordered_set>
 
@@ -312,33 +313,49 @@ std::string quoted(std::string_view raw) {
 // ---------------------------------------------------------------------------------
 // The game tree
 
-// Setup stones of the root. A point is held once: a point given to both colours goes
-// to the last, and each colour keeps the order in which its points first came.
-class Setup {
+// Setup stones gathered over one or more nodes: a stone put (black +1, white -1) or a
+// point cleared. A point is held once: its last change counts, and each kind keeps the
+// order in which its points first came.
+class Gathered {
 public:
-    void add(int colour, Point p) {
-        Cell& c = cells_[(p.y - 1) * largest + (p.x - 1)];
-        if (c.colour == colour) return;
-        c.colour = colour;
+    static constexpr int cleared = 2;
+
+    void add(int change, Point p) {
+        const int i = (p.y - 1) * largest + (p.x - 1);
+        Cell& c = cells_[i];
+        if (c.change == change) return;
+        if (c.change == 0) touched_.push_back(i);
+        c.change = change;
         c.order = ++count_;
     }
-    void into(Record& r) const {
-        std::vector<std::pair<int, int>> placed;  // order, cell
-        for (int i = 0; i < largest * largest; ++i)
-            if (cells_[i].colour != 0) placed.emplace_back(cells_[i].order, i);
+    bool any() const { return !touched_.empty(); }
+    // The stones put, by colour, and the points cleared when `empty` is given.
+    void into(std::vector<Point>& black, std::vector<Point>& white, std::vector<Point>* empty) const {
+        std::vector<std::pair<long, int>> placed;  // order, cell
+        for (int i : touched_) placed.emplace_back(cells_[i].order, i);
         std::sort(placed.begin(), placed.end());
         for (const auto& [order, i] : placed) {
             const Point p{i % largest + 1, i / largest + 1};
-            (cells_[i].colour > 0 ? r.black_setup : r.white_setup).push_back(p);
+            const int change = cells_[i].change;
+            if (change == cleared) {
+                if (empty) empty->push_back(p);
+            } else {
+                (change > 0 ? black : white).push_back(p);
+            }
         }
+    }
+    void clear() {
+        for (int i : touched_) cells_[i] = Cell{};
+        touched_.clear();
     }
 
 private:
     struct Cell {
-        int colour = 0;
+        int change = 0;
         long order = 0;
     };
     std::array<Cell, largest * largest> cells_{};
+    std::vector<int> touched_;
     long count_ = 0;
 };
 
@@ -378,6 +395,7 @@ public:
             if (c == ';') {
                 if (auto e = readNode(main_line, root)) return *e;
                 root = false;
+                if (too_much_) return too_much();
             } else if (c == '(') {
                 // Followed while on the main line: this is the first variation.
                 skipSpace();
@@ -392,7 +410,9 @@ public:
                 return syntax(std::string("unexpected ") + quoted(std::string_view(&c, 1)));
             }
         }
-        setup_.into(record_);
+        setup_.into(record_.black_setup, record_.white_setup, nullptr);
+        flushLater();
+        if (too_much_) return too_much();
         return std::move(record_);
     }
 
@@ -402,6 +422,9 @@ private:
     }
 
     static Error syntax(std::string detail) { return Error{Problem::syntax, 0, std::move(detail)}; }
+    static Error too_much() {
+        return Error{Problem::too_large, 0, "more than " + std::to_string(max_setup_points) + " setup points"};
+    }
 
     // Reads the properties of one node, after its ";", and interprets them when the node
     // is on the main line (`keep`).
@@ -432,7 +455,6 @@ private:
 
     // One value of a property of a node on the main line.
     void take(Node& node, bool root, const std::string& id, int index, std::string_view raw) {
-        const int number = static_cast<int>(record_.moves.size()) + 1;
         const bool setup = id == "AB" || id == "AW" || id == "AE";
         if (id == "B" || id == "W") {
             if (node.moves++ == 0) {
@@ -442,8 +464,9 @@ private:
         } else if (!root) {
             if (id == "C" && !node.comment) node.comment = raw;
             if (id == "PL" && index == 0 && !node.next) node.next = colourOf(raw);
-            if (setup && !node.other) {
-                node.other = Error{Problem::setup_later, number, id + " after the first node"};
+            if (setup && !laterSetup(id, raw) && !node.other) {
+                const std::string detail = "setup point off the board: " + quoted(raw);
+                node.other = Error{Problem::bad_point, 0, detail};
             }
         } else if (id == "GM") {
             if (index == 0 && trim(raw) != "1" && !node.game) {
@@ -453,7 +476,8 @@ private:
             if (index == 0 && !std::exchange(node.sized, true)) {
                 record_.size = boardSize(trim(raw));
                 if (record_.size == 0)
-                    node.size = Error{Problem::board_size, 0, "board size " + quoted(raw)};
+                    node.size = Error{Problem::board_size, 0,
+                                      "board size " + quoted(raw) + ", not 9, 13 or 19"};
             }
         } else if (id == "AB" || id == "AW") {
             if (!addSetup(node, id == "AB" ? 1 : -1, raw) && !node.other) {
@@ -525,10 +549,48 @@ private:
         return true;
     }
 
+    // One value of AB, AW or AE in a node after the root: before the first move it joins
+    // the root's setup, after it the setup gathered since the last move. False when a
+    // corner is off the board.
+    bool laterSetup(const std::string& id, std::string_view raw) {
+        if (trim(raw).empty()) return true;
+        const auto [first, second] = splitCompose(raw);
+        const auto a = point(first, record_.size);
+        const auto b = second ? point(*second, record_.size) : a;
+        if (!a || !b) return false;
+        const int change = id == "AB" ? 1 : id == "AW" ? -1 : Gathered::cleared;
+        const int after = static_cast<int>(record_.moves.size());
+        if (after > 0 && after != later_after_) {
+            flushLater();
+            later_after_ = after;
+        }
+        Gathered& into = after == 0 ? setup_ : later_;
+        for (int y = std::min(a->y, b->y); y <= std::max(a->y, b->y); ++y)
+            for (int x = std::min(a->x, b->x); x <= std::max(a->x, b->x); ++x)
+                into.add(change, Point{x, y});
+        return true;
+    }
+
+    // The setup gathered since the last move, as the record's next later setup.
+    void flushLater() {
+        if (!later_.any()) return;
+        sgf::Setup s;
+        s.after = later_after_;
+        later_.into(s.black, s.white, &s.empty);
+        later_.clear();
+        later_points_ += s.black.size() + s.white.size() + s.empty.size();
+        if (later_points_ > max_setup_points) too_much_ = true;
+        record_.later_setup.push_back(std::move(s));
+    }
+
     std::string_view s_;
     std::size_t pos_ = 0;
     Record record_;
-    Setup setup_;
+    Gathered setup_;  // the root's, with the nodes before the first move
+    Gathered later_;  // since the last move, after the first one
+    int later_after_ = 0;
+    std::size_t later_points_ = 0;
+    bool too_much_ = false;
     // The information entries by identifier, held as their indexes so that a root of
     // very many properties costs little more than its entries.
     struct IdHash {
@@ -621,7 +683,30 @@ std::string write(const Record& record) {
         if (any) out += '\n';
     }
     int on_line = 0;
-    for (const Move& m : record.moves) {
+    // The later setup after the moves it follows, each as a node on a line of its own.
+    std::size_t setup = 0;
+    auto setupUpTo = [&](int moves) {
+        for (; setup < record.later_setup.size() && record.later_setup[setup].after <= moves; ++setup) {
+            const Setup& t = record.later_setup[setup];
+            std::string node;
+            for (const auto& [id, points] : {std::pair{"AB", &t.black}, std::pair{"AW", &t.white},
+                                             std::pair{"AE", &t.empty}}) {
+                bool any = false;
+                for (const Point& p : *points) {
+                    if (!onBoard(p, record.size)) continue;
+                    if (!std::exchange(any, true)) node += id;
+                    node += '[' + coordinates(p) + ']';
+                }
+            }
+            if (node.empty()) continue;
+            if (on_line != 0) out += '\n';
+            out += ';' + node + '\n';
+            on_line = 0;
+        }
+    };
+    for (std::size_t i = 0; i < record.moves.size(); ++i) {
+        setupUpTo(static_cast<int>(i));
+        const Move& m = record.moves[i];
         out += m.colour > 0 ? ";B[" : ";W[";
         // A stone off the board cannot be written: it goes as a pass, keeping the count.
         if (!m.pass && onBoard(m.at, record.size)) out += coordinates(m.at);
@@ -638,6 +723,8 @@ std::string write(const Record& record) {
             on_line = 0;
         }
     }
+    // What follows the last move, and anything said to follow moves the record lacks.
+    setupUpTo(std::numeric_limits<int>::max());
     if (on_line != 0) out += '\n';
     out += ")\n";
     return out;

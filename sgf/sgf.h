@@ -33,16 +33,31 @@ struct Move {
     bool operator==(const Move&) const = default;
 };
 
+// Setup after the first move (AB, AW and AE of the nodes between two moves, or of a
+// move's own node): stones put on points and points cleared outside play, whatever stood
+// there, before the next move. Each point is in one list at most.
+struct Setup {
+    int after = 0;  // the moves of the main line before it, passes counted; 1 or more
+    std::vector<Point> black;
+    std::vector<Point> white;
+    std::vector<Point> empty;
+    bool operator==(const Setup&) const = default;
+};
+
 // A game as SGF holds it, all text in UTF-8 without control characters other than line
 // breaks and tabs.
 struct Record {
     // SZ: the lines of the board each way, 19, 13 or 9; 19 when the file does not say.
     int size = 19;
-    // AB and AW of the root node: the position before the first move.
+    // AB and AW of the root node, and of the nodes before the first move: the position
+    // before the first move.
     std::vector<Point> black_setup;
     std::vector<Point> white_setup;
     // The main line from the first move on, passes included.
     std::vector<Move> moves;
+    // The setup between the moves, in the order of the main line: one for each place
+    // between two moves (or after the last) where the nodes change the position.
+    std::vector<Setup> later_setup;
     // The root's game information, in the order read or to be written: the property's
     // identifier and its value, for AP, PB, PW, RE, KM, DT, HA, PL, C, GN, EV and any
     // other property of the root with one value. FF, GM, CA, SZ, AB, AW and AE are not
@@ -64,8 +79,7 @@ enum class Problem {
     charset,      // CA names a charset the reader cannot decode, and the text is not UTF-8
     bad_point,    // a move or setup point that is not on the board
     two_moves,    // a node with both B and W
-    setup_later,  // AB, AW or AE after the root node, which a game record cannot hold
-    too_large,    // more than max_bytes of input
+    too_large,    // more than max_bytes of input, or more setup than max_setup_points
 };
 
 struct Error {
@@ -79,6 +93,9 @@ struct Error {
 
 // Files larger than this are refused unread.
 constexpr std::size_t max_bytes = 8u << 20;
+// The most setup points after the first move that a record may hold in all: "AE[aa:ss]"
+// stands for 361 of them, and no real record comes near.
+constexpr std::size_t max_setup_points = 1u << 20;
 
 // Reads the main line of the first game tree in `bytes`: the first variation is
 // followed at every branching, the others are skipped. A file cut off after a whole
@@ -87,12 +104,15 @@ constexpr std::size_t max_bytes = 8u << 20;
 // the text is not valid UTF-8 and decodes as Shift_JIS, then EUC-JP; a charset CA names
 // that the reader cannot decode is taken for UTF-8 when the text is. B[] and W[], and
 // B[tt] and W[tt] (off every board read), are passes. Every point must be on the board SZ gives.
-// Compressed point lists ("aa:cc") are expanded. Never crashes, hangs or allocates more
+// Compressed point lists ("aa:cc") are expanded. Setup in the nodes before the first move
+// joins the root's (AE there clears a point the root set); later setup between the same
+// two moves is gathered into one, the last change of a point counting. Never crashes, hangs or allocates more
 // than a small multiple of the input.
 std::variant<Record, Error> read(std::string_view bytes);
 
 // Writes the record as one game tree in UTF-8:
-//   (;FF[4]GM[1]CA[UTF-8]SZ[size] + info in its order + AB + AW + one node per move)
+//   (;FF[4]GM[1]CA[UTF-8]SZ[size] + info in its order + AB + AW + one node per move, and
+//   one node of AB, AW and AE for each later setup, after the moves it follows)
 // with "]" and "\" escaped in text values, and no control characters in them but line
 // breaks and tabs (the reader drops them too). Reading the result gives the record back.
 std::string write(const Record& record);

@@ -730,6 +730,15 @@ TEST(GtpRecord, PrintsAndLoadsGameRecords) {
     std::ofstream(bad) << "(;SZ[7];B[dd])";
     EXPECT_EQ(f.fail("loadsgf " + bad).rfind("cannot load file", 0), 0u);
     EXPECT_EQ(f.ok("list_stones b"), stones);
+
+    // Stones put and cleared after the first move: before move 3 with the setup that
+    // stands before it, or whole.
+    const std::string setup = (dir / "setup.sgf").string();
+    std::ofstream(setup) << "(;SZ[9];B[aa];W[ee];AE[aa]AB[bb];B[cc];AW[dd])";
+    EXPECT_EQ(f.ok("loadsgf " + setup + " 3"), "black");
+    EXPECT_EQ(f.ok("list_stones b") + " / " + f.ok("list_stones w"), "B8 / E5");
+    EXPECT_EQ(f.ok("loadsgf " + setup), "white");
+    EXPECT_EQ(f.ok("list_stones b") + " / " + f.ok("list_stones w"), "B8 C7 / D6 E5");
     fs::remove_all(dir);
 }
 

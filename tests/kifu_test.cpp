@@ -298,7 +298,8 @@ TEST_F(Kifu, AFileThatCannotBeUsedChangesNothingAndSaysWhy) {
     const int moves = s.move_no, turn = s.turn;
     const std::vector<std::pair<std::string, std::string>> files = {
         {"This is a letter, not a game.", "SGF形式の棋譜ではありません。"},
-        {"(;GM[1]SZ[7];B[cc])", "19路盤の棋譜ではありません。"},
+        {"(;GM[1]SZ[25];B[cc])", "9路盤、13路盤、19路盤の棋譜だけを開けます。"},
+        {"(;SZ[9];B[ba];W[ca];AW[bb][aa];B[ee])", "2手目の後の置石の並べ方に誤りがあります。"},
         {"(;SZ[19];B[dd];W[pp];B[dd])", "3手目は石のある所に打たれています。"},
         {"(;AB[ba][ab];W[aa])", "1手目は自殺点に打たれています。"},
         {"(;SZ[19];B[dd];W[pp];B[zz])", "3手目の位置が盤の外です。"},
@@ -389,11 +390,13 @@ TEST_F(Kifu, WhatIsSavedOpensAgainUpToTheReadingLimit) {
 TEST_F(Kifu, ARunningGameIsReplacedOnlyWhenThePersonSaysSo) {
     const std::string file = folder.file("d.sgf");
     writeText(file, "(;PB[本因坊]PW[井山];B[dd];W[pp];B[dp])");
+    g.kept.folder = folder.file("games");
     g.TAIMAN_Click();
     press(10, 10);
     f.fake.answers.push_back(Answer::No);
     open(g, f.fake, file);
-    EXPECT_EQ(messages().back(), "msg [棋譜を開く] 対局中の棋譜は消えます。\r棋譜を開いてよろしいですか？ (yes/no)");
+    EXPECT_EQ(messages().back(), "msg [棋譜を開く] 対局中の棋譜は次のフォルダに自動で保存されます。\r" +
+                                     g.kept.folder + "\r\r棋譜を開いてよろしいですか？ (yes/no)");
     EXPECT_EQ(s.board[10][10], stone_black);
     EXPECT_EQ(s.move_no, 1);
 
@@ -438,6 +441,62 @@ TEST_F(Kifu, AnOpenedGameIsSteppedThroughAndTakenUpAsAfterStepping) {
     EXPECT_EQ(s.record_mode, flag_off);
     EXPECT_EQ(s.move_no, 6);
     EXPECT_EQ(s.turn, stone_black);
+}
+
+// The stones of the board shown, "Baa Wba ..." row by row, and the prisoners.
+std::string shown(const GameState& s) {
+    std::string out;
+    for (int y = 1; y <= s.size; ++y)
+        for (int x = 1; x <= s.size; ++x)
+            if (s.board[x][y] != stone_empty)
+                out += std::string(s.board[x][y] == stone_black ? "B" : "W") + char('a' + x - 1) +
+                       char('a' + y - 1) + " ";
+    return out + std::to_string(s.black_captures) + ":" + std::to_string(s.white_captures);
+}
+
+// Records that put and clear stones after the first move: 戻 from the end and 進 back
+// show the position after each stone with the setup that follows it (a stone cleared is
+// no prisoner), and the record saved and opened again shows the same positions.
+TEST_F(Kifu, SetupAfterTheFirstMoveIsSteppedThroughAndSavedAgain) {
+    const struct {
+        const char* record;
+        std::vector<std::string> positions;  // before the first stone, then after each
+    } cases[] = {
+        // AE after a stone clears it; AB in a later node puts a stone on a white one.
+        {"(;SZ[9];B[aa];W[ba];AE[aa];B[cc];W[ee];AB[ee])",
+         {"0:0", "Baa 0:0", "Wba 0:0", "Wba Bcc 0:0", "Wba Bcc Bee 0:0"}},
+        // Setup in a move's node stands before that move; a set stone can be captured.
+        {"(;SZ[9]AB[ii];B[ee];AW[aa]AE[ii]W[ii];B[ab];W[hh];B[ba])",
+         {"Bii 0:0", "Waa Bee 0:0", "Waa Bee Wii 0:0", "Waa Bab Bee Wii 0:0", "Waa Bab Bee Whh Wii 0:0",
+          "Bba Bab Bee Whh Wii 1:0"}},
+        // Setup after a pass, at the end of the record.
+        {"(;SZ[13];B[cc];W[];B[gg];AE[cc]AB[aa:ba];W[])", {"0:0", "Bcc 0:0", "Baa Bba Bgg 0:0"}},
+    };
+    int k = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.record);
+        const std::string file = folder.file("setup" + std::to_string(++k) + ".sgf");
+        writeText(file, c.record);
+        for (const std::string& opened : {file, file + ".again"}) {
+            f.fake.clear();
+            open(g, f.fake, opened);
+            ASSERT_TRUE(messages().empty() || messages().back().find("開けません") == std::string::npos)
+                << messages().back();
+            std::vector<std::string> back{shown(s)};
+            while (s.move_no > 0) {
+                g.MODORU_Click();
+                back.insert(back.begin(), shown(s));
+            }
+            EXPECT_EQ(back, c.positions) << opened;
+            std::vector<std::string> forward{shown(s)};
+            while (s.move_no < s.record.stones()) {
+                g.SUSUMU_Click();
+                forward.push_back(shown(s));
+            }
+            EXPECT_EQ(forward, c.positions) << opened;
+            if (opened == file) save(file + ".again");
+        }
+    }
 }
 
 TEST_F(Kifu, WhatTheFileSaysIsKeptWhereItStillHolds) {

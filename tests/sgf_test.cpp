@@ -80,6 +80,17 @@ TEST(SgfRoundTrip, RandomRecordsComeBackUnchanged) {
             r.moves.push_back({pick(2) ? 1 : -1, pass, at, pick(4) ? "" : text(),
                                pick(5) ? 0 : (pick(2) ? 1 : -1)});
         }
+        for (int after = 1; after <= static_cast<int>(r.moves.size()); ++after) {
+            if (pick(4)) continue;
+            sgf::Setup& t = r.later_setup.emplace_back();
+            t.after = after;
+            bool set[19][19] = {};
+            for (int n = 1 + pick(5); n > 0; --n) {
+                const Point p{1 + pick(r.size), 1 + pick(r.size)};
+                if (!std::exchange(set[p.x - 1][p.y - 1], true))
+                    std::array{&t.black, &t.white, &t.empty}[pick(3)]->push_back(p);
+            }
+        }
         for (const char* id : {"PB", "PW", "KM", "RE", "DT", "C", "GN", "EV", "HA", "PL", "XYZ"})
             if (pick(2)) r.info.emplace_back(id, pick(3) ? "山田 " + text() : text());
         std::shuffle(r.info.begin(), r.info.end(), rng);
@@ -166,6 +177,16 @@ TEST(SgfFiles, VariationsPassesOldIdentifiersAndCompressedLists) {
     EXPECT_EQ(r.black_setup, (Points{{1, 1}, {2, 1}, {3, 1}, {1, 2}, {2, 2}, {3, 2}, {1, 3},
                                      {2, 3}, {3, 3}, {19, 19}}));
     EXPECT_EQ(r.white_setup, (Points{{16, 16}, {17, 16}, {16, 17}, {17, 17}, {5, 1}, {5, 2}}));
+
+    // Setup in later nodes: before the first move it joins the root's; between two moves
+    // (in nodes of its own and in the next move's node) it is one setup, the last change
+    // of a point counting.
+    r = readOk("(;AB[aa][bb];AE[aa]AW[cc];B[dd];AB[ee:ef];AE[dd]AW[aa];W[ff]AE[ee];B[gg];AB[hh])");
+    EXPECT_EQ(r.black_setup, (Points{{2, 2}}));
+    EXPECT_EQ(r.white_setup, (Points{{3, 3}}));
+    EXPECT_EQ(movesOf(r), "B dd W ff B gg");
+    EXPECT_EQ(r.later_setup, (std::vector<sgf::Setup>{{1, {{5, 6}}, {{1, 1}}, {{4, 4}, {5, 5}}},
+                                                 {3, {{8, 8}}, {}, {}}}));
 }
 
 TEST(SgfText, EscapesLineBreaksAndWhiteSpace) {
@@ -251,8 +272,7 @@ TEST(SgfBadInput, EachProblem) {
         {"(;SZ[9];B[aa];W[ja])", Problem::bad_point, 2},
         {"(;B[aa];W[bb]B[cc])", Problem::two_moves, 2},
         {"(;;B[aa][bb])", Problem::two_moves, 1},
-        {"(;;B[aa];AB[cc];W[dd])", Problem::setup_later, 2},
-        {"(;;B[aa];W[bb]AE[aa])", Problem::setup_later, 2},
+        {"(;SZ[9];B[aa];AE[aa:ja];W[bb])", Problem::bad_point, 0},
         {"(;" + std::string(max_bytes, ' ') + ")", Problem::too_large, 0},
     };
     for (const auto& c : cases) {

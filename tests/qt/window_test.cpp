@@ -503,7 +503,10 @@ TEST_F(QtWindowTest, ADroppedRecordIsOpenedAsTheMenuOpensIt) {
     const std::string path = settingsDir.filePath("dropped.sgf").toStdString();
     const std::vector<Case> cases = {
         {"dropped.sgf", "(;GM[1]SZ[19];B[dd];W[pp])", false, {}, 2},
-        {"dropped.sgf", "(;GM[1]SZ[19];B[dd];W[pp])", true, {"対局中の棋譜は消えます。\r棋譜を開いてよろしいですか？"}, 2},
+        {"dropped.sgf", "(;GM[1]SZ[19];B[dd];W[pp])", true, 
+         {"対局中の棋譜は次のフォルダに自動で保存されます。\r" + window->game().kept.folder +
+          "\r\r棋譜を開いてよろしいですか？"},
+         2},
         {"dropped.sgf", "no record", false, {"「" + path + "」を開けません。\r\rSGF形式の棋譜ではありません。"}, 0},
         {"dropped.txt", "(;GM[1]SZ[19];B[dd];W[pp])", false, {}, 0},
     };
