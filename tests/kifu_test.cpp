@@ -477,7 +477,7 @@ TEST_F(Kifu, SetupAfterTheFirstMoveIsSteppedThroughAndSavedAgain) {
         SCOPED_TRACE(c.record);
         const std::string file = folder.file("setup" + std::to_string(++k) + ".sgf");
         writeText(file, c.record);
-        for (const std::string& opened : {file, file + ".again"}) {
+        for (const std::string& opened : {file, file + ".again.sgf"}) {
             f.fake.clear();
             open(g, f.fake, opened);
             ASSERT_TRUE(messages().empty() || messages().back().find("開けません") == std::string::npos)
@@ -494,7 +494,7 @@ TEST_F(Kifu, SetupAfterTheFirstMoveIsSteppedThroughAndSavedAgain) {
                 forward.push_back(shown(s));
             }
             EXPECT_EQ(forward, c.positions) << opened;
-            if (opened == file) save(file + ".again");
+            if (opened == file) save(file + ".again.sgf");
         }
     }
 }
