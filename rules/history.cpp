@@ -103,7 +103,13 @@ std::vector<Node> sequence(const History& record, int n, int passes) {
     std::vector<Node> out;
     for (int k = 0; k < n && k < record.stones(); ++k) {
         const Move& m = record.stone(k);
-        if (k > 0 && record.stone(k - 1).colour == m.colour) out.push_back({-m.colour, true, {}});
+        // The passes made before the stone, and one more when they leave the colour that
+        // just played to move again: the record of a game set up by other means may
+        // hold two stones of one colour with no pass between.
+        int p = record.passesBefore(k);
+        if (k > 0 && (p % 2 == 0) == (record.stone(k - 1).colour == m.colour)) ++p;
+        // The last pass is the other colour's.
+        for (int i = 0; i < p; ++i) out.push_back({(p - i) % 2 == 1 ? -m.colour : m.colour, true, {}});
         out.push_back({m.colour, false, m.at});
     }
     int colour = n > 0 && n <= record.stones() ? -record.stone(n - 1).colour : black;

@@ -104,8 +104,8 @@ struct Node {
     Point at;
 };
 
-// The first n stones of the record as moves told in order: a pass of the other colour
-// stands between two stones of one colour, and `passes` passes follow the last stone,
+// The first n stones of the record as moves told in order, with the passes made between
+// them: a pass of the other colour stands between two stones of one colour, and `passes` passes follow the last stone,
 // alternating from the colour after it (black when there is none).
 std::vector<Node> sequence(const History& record, int n, int passes);
 

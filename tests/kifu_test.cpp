@@ -240,6 +240,14 @@ TEST_F(Kifu, WhatIsWrittenNamesThePlayersHandicapAndPasses) {
     EXPECT_EQ(movesOf(passes), ";B[dd];W[];B[pd]");
     EXPECT_EQ(passes.get("PB"), "先手");
     EXPECT_EQ(passes.get("PW"), "後手");
+
+    // Passes between two stones of alternating colours (play taken up after both passed)
+    // stay where they were made.
+    g.SAISYO_Click();
+    writeText(file, "(;SZ[9];B[cc];W[];B[];W[gg];B[];W[];B[];B[ee])");
+    open(g, f.fake, file);
+    save(file);
+    EXPECT_EQ(movesOf(savedRecord(file)), ";B[cc];W[];B[];W[gg];B[];W[];B[];W[];B[ee]");
 }
 
 TEST_F(Kifu, SavingWhileSteppingBackSavesTheWholeRecord) {
