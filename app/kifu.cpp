@@ -31,13 +31,6 @@ namespace fs = std::filesystem;
 constexpr const char* kifu_filter = "棋譜 (*.sgf)";
 constexpr const char* application = "Tolvan:1.0";
 
-// The stones of one colour of a position, as setup points.
-std::vector<sgf::Point> stonesOf(const rules::Board& board, int colour) {
-    std::vector<sgf::Point> out;
-    for (const rules::Point& p : board.stonesOf(colour)) out.push_back({p.x, p.y});
-    return out;
-}
-
 bool hasStones(const GameState& s) {
     for (int x = 1; x <= s.size; ++x)
         for (int y = 1; y <= s.size; ++y)
@@ -45,8 +38,8 @@ bool hasStones(const GameState& s) {
     return false;
 }
 
-std::vector<sgf::Point> sorted(std::vector<sgf::Point> v) {
-    std::sort(v.begin(), v.end(), [](sgf::Point p, sgf::Point q) { return p.y != q.y ? p.y < q.y : p.x < q.x; });
+std::vector<rules::Point> sorted(std::vector<rules::Point> v) {
+    std::sort(v.begin(), v.end(), [](rules::Point p, rules::Point q) { return p.y != q.y ? p.y < q.y : p.x < q.x; });
     return v;
 }
 
@@ -113,11 +106,11 @@ namespace {
 sgf::Record playOf(const rules::History& h, int moves, int passes) {
     sgf::Record r;
     r.size = h.size();
-    r.black_setup = stonesOf(h.setup(), stone_black);
-    r.white_setup = stonesOf(h.setup(), stone_white);
+    r.black_setup = h.setup().stonesOf(stone_black);
+    r.white_setup = h.setup().stonesOf(stone_white);
     int stone = 0;
     for (const rules::Node& n : rules::sequence(h, moves, passes)) {
-        r.moves.push_back({n.colour, n.pass, n.pass ? sgf::Point{} : sgf::Point{n.at.x, n.at.y}, {}});
+        r.moves.push_back({n.colour, n.pass, n.pass ? rules::Point{} : n.at, {}});
         if (n.pass) continue;
         const std::vector<rules::Placed>& placed = h.placedAfter(stone++);
         if (placed.empty()) continue;
@@ -211,7 +204,7 @@ std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& reco
             if (setup.at(x, y) != stone_empty && setup.liberties(x, y) == 0)
                 return ReplayProblem{ReplayProblem::setup, 0};
 
-    ReplayedRecord result;
+    ReplayedRecord result{rules::History(record.size)};
     result.history.reset(setup);
     // Who moves first: the first move says so; without moves, PL, or white after a
     // black handicap, or else black.
@@ -236,7 +229,7 @@ std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& reco
             std::vector<rules::Placed> points;
             for (const auto& [list, colour] : {std::pair{&t.black, stone_black}, std::pair{&t.white, stone_white},
                                                std::pair{&t.empty, stone_empty}})
-                for (const sgf::Point& p : *list) points.push_back({{p.x, p.y}, colour});
+                for (const rules::Point& p : *list) points.push_back({p, colour});
             if (!h.place(points)) return false;
         }
         return true;

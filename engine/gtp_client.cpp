@@ -25,31 +25,12 @@ std::string_view trimSpaces(std::string_view s) {
 
 }  // namespace
 
-std::string vertexName(Point p, int size) {
-    const char column = static_cast<char>(p.x <= 8 ? 'A' + p.x - 1 : 'A' + p.x);  // no I
-    return column + std::to_string(size + 1 - p.y);
-}
-
-std::optional<Point> parseVertex(std::string_view text, int size) {
-    const std::string v = lower(text);
-    if (v.size() < 2 || v.size() > 4) return std::nullopt;
-    const char c = v[0];
-    if (c < 'a' || c > 'z' || c == 'i') return std::nullopt;
-    int row = 0;
-    for (std::size_t k = 1; k < v.size(); ++k) {
-        if (!std::isdigit(static_cast<unsigned char>(v[k]))) return std::nullopt;
-        row = row * 10 + (v[k] - '0');
-    }
-    const int x = c < 'i' ? c - 'a' + 1 : c - 'a';
-    return Point{x, size + 1 - row};
-}
-
 std::optional<GeneratedMove> parseGeneratedMove(std::string_view text, int size) {
     const std::string word = lower(trimSpaces(text));
     if (word == "pass") return GeneratedMove{GeneratedMove::pass, {}};
     if (word == "resign") return GeneratedMove{GeneratedMove::resign, {}};
     const auto p = parseVertex(word, size);
-    if (!p || p->x < 1 || p->x > size || p->y < 1 || p->y > size) return std::nullopt;
+    if (!p) return std::nullopt;
     return GeneratedMove{GeneratedMove::stone, *p};
 }
 

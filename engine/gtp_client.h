@@ -12,21 +12,16 @@
 #include <string>
 #include <string_view>
 
-#include "sgf/sgf.h"
+#include "rules/geometry.h"
 
 namespace tolvan::gtp {
 
 // A board point, x the column from the left and y the row from the top, 1..size.
-using Point = sgf::Point;
+using Point = rules::Point;
 
-// A vertex as GTP writes it on a board of `size` lines: column letter from A without I,
-// row counted from the bottom.
-std::string vertexName(Point p, int size = 19);
-
-// Reads a vertex ("D4", "q16", case-insensitive) on a board of `size` lines. nullopt for
-// text that is no vertex; a well-formed vertex off the board comes back with coordinates
-// outside 1..size. "pass" is not a vertex here.
-std::optional<Point> parseVertex(std::string_view text, int size = 19);
+// Vertices are named and read as the rules name points.
+using rules::parseVertex;
+using rules::vertexName;
 
 // What an engine answered to genmove.
 struct GeneratedMove {
@@ -37,7 +32,7 @@ struct GeneratedMove {
 
 // Reads the answer to genmove: a vertex on the board of `size` lines, "pass" or "resign"
 // (any case), with nothing else around it but spaces. nullopt for anything else.
-std::optional<GeneratedMove> parseGeneratedMove(std::string_view text, int size = 19);
+std::optional<GeneratedMove> parseGeneratedMove(std::string_view text, int size);
 
 // One complete reply of an engine.
 struct Reply {

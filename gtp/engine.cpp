@@ -632,7 +632,7 @@ Engine::Reply Engine::loadSgf(const std::vector<std::string>& args) {
             const auto p = boardPoint(args[1], record.size);
             if (!p) return failure("invalid coordinate");
             for (std::size_t i = 0; i < record.moves.size() && nodes < 0; ++i)
-                if (!record.moves[i].pass && record.moves[i].at == sgf::Point{p->x, p->y})
+                if (!record.moves[i].pass && record.moves[i].at == *p)
                     nodes = static_cast<int>(i);
         }
     }

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "rules/geometry.h"
+
 namespace tolvan::rules {
 
 constexpr int black = 1;
@@ -16,12 +18,6 @@ constexpr int white = -1;
 constexpr int empty = 0;
 constexpr int min_size = 2;
 constexpr int max_size = 25;
-
-struct Point {
-    int x = 0;
-    int y = 0;
-    friend bool operator==(Point, Point) = default;
-};
 
 // Why a stone may or may not go on a point.
 enum class Why {
@@ -38,7 +34,7 @@ using Chain = std::vector<Point>;
 class Board {
 public:
     // An empty board of the given size (clamped to 2..25).
-    explicit Board(int size = 19);
+    explicit Board(int size);
 
     int size() const { return size_; }
     bool onBoard(int x, int y) const { return x >= 1 && x <= size_ && y >= 1 && y <= size_; }

@@ -33,7 +33,7 @@ public:
 
     // An empty record on an empty board of the given size. Room for every position is
     // taken at once, so playing never allocates.
-    explicit History(int size = 19);
+    explicit History(int size);
 
     int size() const { return positions_.front().size(); }
 

@@ -16,7 +16,7 @@ namespace tolvan::rules {
 // A colour code for every point of a board.
 class PointMap {
 public:
-    explicit PointMap(int size = 19) : size_(size) {}
+    explicit PointMap(int size) : size_(size) {}
     int size() const { return size_; }
     int at(int x, int y) const { return cells_[(y - 1) * size_ + (x - 1)]; }
     void set(int x, int y, int v) { cells_[(y - 1) * size_ + (x - 1)] = static_cast<std::int8_t>(v); }

@@ -22,15 +22,18 @@ std::string Record::get(const std::string& id) const {
     return {};
 }
 
+using rules::Point;
+
 namespace {
 
 // The largest board read: setup stones are gathered on a grid of its size before the
 // root's SZ is known, and checked against it when the root ends.
-constexpr int largest = 19;
+constexpr int largest = rules::largest_offered;
 
-// SZ's value as a board read: 19, 13 or 9, written "n" or "n:n". 0 for any other.
+// SZ's value as a board read: one of the sizes offered, written "n" or "n:n". 0 for any
+// other.
 int boardSize(std::string_view v) {
-    for (int n : {19, 13, 9}) {
+    for (int n : rules::offered_sizes) {
         const std::string side = std::to_string(n);
         if (v == side || v == side + ":" + side) return n;
     }

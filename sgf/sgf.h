@@ -1,8 +1,8 @@
 // Game records in the Smart Game Format (SGF, FF[1] to FF[4]): one reader, text to a
 // plain record of setup stones, moves, passes and game information, and one writer, the
-// reverse. It knows nothing of the game's rules, its window or GTP: whoever reads a
-// record replays it through the game's own rules, which decide whether its moves are
-// legal.
+// reverse. Of the game's rules it knows only the board's geometry (its points and the
+// sizes offered), nothing of its window or GTP: whoever reads a record replays it through
+// the game's own rules, which decide whether its moves are legal.
 #pragma once
 
 #include <string>
@@ -11,21 +11,15 @@
 #include <variant>
 #include <vector>
 
-namespace tolvan::sgf {
+#include "rules/geometry.h"
 
-// A board point: x the column from the left, y the row from the top, both 1 up to the
-// board's size. In SGF, point "aa" is (1, 1) and "sa" is (19, 1).
-struct Point {
-    int x = 0;
-    int y = 0;
-    bool operator==(const Point&) const = default;
-};
+namespace tolvan::sgf {
 
 // One move of the main line: a stone or a pass, by black (+1) or white (-1).
 struct Move {
     int colour = 0;
     bool pass = false;
-    Point at;             // the stone's point; (0, 0) for a pass
+    rules::Point at;      // the stone's point ("aa" is (1, 1)); (0, 0) for a pass
     std::string comment;  // C of the move's node, UTF-8; empty when none
     // Who is to play after the move by PL of its node or of the nodes after it before the
     // next move (the last one): black (+1) or white (-1); 0 when no PL says.
@@ -38,9 +32,9 @@ struct Move {
 // there, before the next move. Each point is in one list at most.
 struct Setup {
     int after = 0;  // the moves of the main line before it, passes counted; 1 or more
-    std::vector<Point> black;
-    std::vector<Point> white;
-    std::vector<Point> empty;
+    std::vector<rules::Point> black;
+    std::vector<rules::Point> white;
+    std::vector<rules::Point> empty;
     bool operator==(const Setup&) const = default;
 };
 
@@ -51,8 +45,8 @@ struct Record {
     int size = 19;
     // AB and AW of the root node, and of the nodes before the first move: the position
     // before the first move.
-    std::vector<Point> black_setup;
-    std::vector<Point> white_setup;
+    std::vector<rules::Point> black_setup;
+    std::vector<rules::Point> white_setup;
     // The main line from the first move on, passes included.
     std::vector<Move> moves;
     // The setup between the moves, in the order of the main line: one for each place

@@ -98,16 +98,16 @@ TEST(GtpReplyReader, AnEndlessReplyIsGarbage) {
 
 TEST(GtpGeneratedMove, APointOnTheBoardPassOrResign) {
     using M = GeneratedMove;
-    EXPECT_EQ(parseGeneratedMove("D16"), (M{M::stone, {4, 4}}));
-    EXPECT_EQ(parseGeneratedMove(" t19 "), (M{M::stone, {19, 1}}));
-    EXPECT_EQ(parseGeneratedMove("PASS"), (M{M::pass, {}}));
-    EXPECT_EQ(parseGeneratedMove("Resign"), (M{M::resign, {}}));
+    EXPECT_EQ(parseGeneratedMove("D16", 19), (M{M::stone, {4, 4}}));
+    EXPECT_EQ(parseGeneratedMove(" t19 ", 19), (M{M::stone, {19, 1}}));
+    EXPECT_EQ(parseGeneratedMove("PASS", 19), (M{M::pass, {}}));
+    EXPECT_EQ(parseGeneratedMove("Resign", 19), (M{M::resign, {}}));
     for (const char* bad : {"", "Z99", "U1", "A20", "A0", "D4 D5", "passe", "I4", "= D4"})
-        EXPECT_FALSE(parseGeneratedMove(bad)) << bad;
+        EXPECT_FALSE(parseGeneratedMove(bad, 19)) << bad;
     // Every point of the board, named as the engine names it, comes back.
     for (int x = 1; x <= 19; ++x)
         for (int y = 1; y <= 19; ++y)
-            EXPECT_EQ(parseGeneratedMove(vertexName({x, y})), (M{M::stone, {x, y}}));
+            EXPECT_EQ(parseGeneratedMove(vertexName({x, y}, 19), 19), (M{M::stone, {x, y}}));
     // On the smaller boards rows count up from their own bottom line, both ways, and a
     // vertex off them is no move.
     using Case = std::tuple<const char*, int, std::optional<M>>;

@@ -220,10 +220,10 @@ TEST_F(Kifu, WhatIsWrittenNamesThePlayersHandicapAndPasses) {
     EXPECT_EQ(r.get("PW"), "あなた");
     EXPECT_EQ(r.get("HA"), "2");
     EXPECT_EQ(r.get("RE"), "") << "not judged";
-    EXPECT_EQ(r.black_setup, (std::vector<sgf::Point>{{4, 10}, {10, 10}}));
+    EXPECT_EQ(r.black_setup, (std::vector<rules::Point>{{4, 10}, {10, 10}}));
     EXPECT_TRUE(r.white_setup.empty());
     ASSERT_GE(r.moves.size(), 3u);
-    EXPECT_EQ(r.moves[1].at, (sgf::Point{17, 17}));
+    EXPECT_EQ(r.moves[1].at, (rules::Point{17, 17}));
     EXPECT_EQ(r.moves[1].colour, stone_white);
 
     // Two moves of one colour have the other colour's pass between them; a pass after

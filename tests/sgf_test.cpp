@@ -15,6 +15,7 @@ namespace tolvan::sgf {
 namespace {
 
 using Info = std::vector<std::pair<std::string, std::string>>;
+using rules::Point;
 using Points = std::vector<Point>;
 
 std::string dataFile(const std::string& name) {

@@ -75,7 +75,7 @@ rules::History game(const std::vector<std::string>& moves, int size = 19) {
 
 // A setup board with these black and white stones.
 rules::Board setup(const std::vector<gtp::Point>& black, const std::vector<gtp::Point>& white) {
-    rules::Board b;
+    rules::Board b(19);
     for (const gtp::Point& p : black) b.put(p.x, p.y, rules::black);
     for (const gtp::Point& p : white) b.put(p.x, p.y, rules::white);
     return b;
@@ -642,7 +642,7 @@ TEST_F(QtEnginePortTest, GnuGoJudgesTheDeadStonesOfAFinishedGame) {
     if (!QFileInfo(QStringLiteral("/usr/games/gnugo")).isExecutable())
         GTEST_SKIP() << "GNU Go is not installed";
     port->searchFolders = {QStringLiteral("/usr/games")};
-    rules::Board board;
+    rules::Board board(19);
     const std::set<std::pair<int, int>> eyes{{3, 3}, {9, 2},  {16, 3},  {3, 8},  {17, 8},
                                              {3, 17}, {9, 18}, {17, 17}, {3, 12}, {17, 13}};
     for (int y = 1; y <= 19; ++y)
@@ -654,7 +654,7 @@ TEST_F(QtEnginePortTest, GnuGoJudgesTheDeadStonesOfAFinishedGame) {
     board.put(12, 14, rules::black);
     // The game ended by two passes on that board.
     auto passedOut = [](const rules::Board& b) {
-        rules::History h;
+        rules::History h(b.size());
         h.reset(b);
         h.pass();
         h.pass();
