@@ -3,6 +3,7 @@
 
 #include "app/kept_games.h"
 #include "app/tolvan.h"
+#include "rules/geometry.h"
 
 namespace tolvan {
 
@@ -12,23 +13,17 @@ constexpr const char* lines_prefix = "GOBAN_";
 
 }  // namespace
 
-bool isBoardLines(int lines) {
-    for (int n : board_lines)
-        if (n == lines) return true;
-    return false;
-}
-
 std::string boardLinesItem(int lines) { return lines_prefix + std::to_string(lines); }
 
 bool isBoardLinesItem(const std::string& item) {
-    for (int n : board_lines)
+    for (int n : rules::offered_sizes)
         if (item == boardLinesItem(n)) return true;
     return false;
 }
 
 void setBoardLines(Tolvan& g, int lines) {
     GameState& s = g.s;
-    for (int n : board_lines) g.pf.menu.setChecked(boardLinesItem(n), n == lines);
+    for (int n : rules::offered_sizes) g.pf.menu.setChecked(boardLinesItem(n), n == lines);
     if (s.size == lines) return;
     // The computer's preferred corner, chosen at the last reset, moves to the same corner
     // of the new board.
@@ -51,7 +46,7 @@ void setBoardLines(Tolvan& g, int lines) {
 }
 
 void chooseBoardLines(Tolvan& g, const std::string& item) {
-    for (int n : board_lines) {
+    for (int n : rules::offered_sizes) {
         if (item != boardLinesItem(n)) continue;
         if (g.s.turn != no_side &&
             g.MsgBox(replacedGameNotice(g) + "碁盤を替えてよろしいですか？", Buttons::YesNo, "碁盤") !=
@@ -67,7 +62,7 @@ void chooseBoardLines(Tolvan& g, const std::string& item) {
 }
 
 void applyBoardLines(Tolvan& g) {
-    setBoardLines(g, isBoardLines(g.prefs.board_lines) ? g.prefs.board_lines : 19);
+    setBoardLines(g, rules::isOfferedSize(g.prefs.board_lines) ? g.prefs.board_lines : 19);
 }
 
 }  // namespace tolvan

@@ -9,13 +9,7 @@ namespace tolvan {
 
 class Tolvan;
 
-// The boards offered, in the menu's order.
-constexpr int board_lines[] = {19, 13, 9};
-
-// Whether `lines` is one of the boards offered.
-bool isBoardLines(int lines);
-
-// The menu item of a board ("GOBAN_19" ...), and whether an item is one of them.
+// The menu item of a board (one of rules::offered_sizes, in the menu's order) ("GOBAN_19" ...), and whether an item is one of them.
 std::string boardLinesItem(int lines);
 bool isBoardLinesItem(const std::string& item);
 

@@ -1,39 +1,9 @@
 // Handicap stones before the first move: level h < 0 puts -h black stones on the board,
 // h > 0 puts h white stones, on fixed points in a fixed order.
 #include "app/tolvan.h"
+#include "rules/geometry.h"
 
 namespace tolvan {
-
-namespace {
-
-const int handicap_points[14][2] = {
-    {0, 0},   {10, 10}, {4, 10}, {16, 10}, {4, 4},  {10, 4}, {16, 4},
-    {4, 16},  {10, 16}, {16, 16}, {7, 7},  {13, 7}, {7, 13}, {13, 13},
-};
-
-// The most stones of either colour a board of n lines takes: its star points.
-int mostStones(int n) { return n == 19 ? 13 : n == 13 ? 9 : 5; }
-
-// The point of the k-th stone on a board of n lines. The 13-line board takes the first
-// nine points of the 19-line board on its own star points; the 9-line board its centre
-// and 3-3 points, in the order the 19-line board takes its centre and corners.
-void handicapPoint(int n, int k, int& x, int& y) {
-    static const int nine[6][2] = {{0, 0}, {5, 5}, {3, 3}, {7, 3}, {3, 7}, {7, 7}};
-    if (n == 9) {
-        x = nine[k][0];
-        y = nine[k][1];
-        return;
-    }
-    x = handicap_points[k][0];
-    y = handicap_points[k][1];
-    if (n == 13) {
-        auto line = [](int v) { return v == 4 ? 4 : v == 10 ? 7 : 10; };
-        x = line(x);
-        y = line(y);
-    }
-}
-
-}  // namespace
 
 namespace {
 // The refusals shared by △ and ▽, in their order; ▽ also refuses in review.
@@ -54,7 +24,9 @@ void handicapStep(Tolvan& g, int delta) {
         return;
     }
     const int h = s.handicap_level + delta;
-    const int most = mostStones(s.size);
+    // The level's points on this board; as many stones of either colour as there are.
+    const std::vector<rules::Point> points = rules::levelHandicapPoints(s.size);
+    const int most = static_cast<int>(points.size());
     if (h >= -most && h <= most) {
         s.handicap_level = static_cast<i16>(h);
         g.描画_ハンデレベル(h);
@@ -62,8 +34,7 @@ void handicapStep(Tolvan& g, int delta) {
         // stone of the level just left.
         const bool adds = delta > 0 ? h >= 1 : h <= -1;
         const int k = adds ? (h > 0 ? h : -h) : (delta > 0 ? 1 - h : h + 1);
-        int x = 0, y = 0;
-        handicapPoint(s.size, k, x, y);
+        const auto [x, y] = points[k - 1];
         if (adds) {
             s.board[x][y] = h > 0 ? stone_white : stone_black;
             g.描画_石(x, y, s.board[x][y]);

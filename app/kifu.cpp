@@ -15,7 +15,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/board_lines.h"
 #include "app/kept_games.h"
 #include "app/tolvan.h"
 #include "files/read.h"
@@ -190,7 +189,7 @@ sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double ko
 
 std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& record, int nodes) {
     // The board of the record's size, one the game plays on (the reader reads no other).
-    if (!isBoardLines(record.size)) return ReplayProblem{ReplayProblem::setup, 0};
+    if (!rules::isOfferedSize(record.size)) return ReplayProblem{ReplayProblem::setup, 0};
     // The setup: no point twice, and no chain without a liberty.
     rules::Board setup(record.size);
     for (const auto* stones : {&record.black_setup, &record.white_setup})

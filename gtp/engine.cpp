@@ -13,6 +13,7 @@
 #include "files/read.h"
 #include "files/write.h"
 #include "game/position.h"
+#include "rules/geometry.h"
 #include "rules/judgement.h"
 
 namespace tolvan::gtp {
@@ -43,14 +44,6 @@ const char* const analyze_commands =
 // A komi beyond this is no komi any game is played with.
 constexpr double max_komi = 1000;
 
-// The handicap points GTP fixes, in the order stones are added: on 19x19 D4 Q16 D16 Q4
-// D10 Q10 K4 K16 K10, as lines from the left and rows from the top, each the low line
-// (the fourth, on 9x9 the third), the high one (the same from the other edge) or the
-// middle one.
-enum Line { low, high, mid };
-const Line fixed_points[9][2] = {{low, high}, {high, low}, {low, low},  {high, high}, {low, mid},
-                                 {high, mid}, {mid, high}, {mid, low}, {mid, mid}};
-
 std::string lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
@@ -64,16 +57,16 @@ int parseColour(const std::string& text) {
     return 0;
 }
 
-// A vertex on a board of n lines: nothing for text that is no vertex, or a vertex off
-// the board.
-std::optional<Point> boardPoint(const std::string& text, int n) {
-    auto p = parseVertex(text, n);
-    if (!p || p->x < 1 || p->x > n || p->y < 1 || p->y > n) return std::nullopt;
+// A point of a board of n lines: nothing for a pass, for text that is no vertex, or for
+// a vertex off the board.
+std::optional<rules::Point> boardPoint(const std::string& text, int n) {
+    auto p = rules::parseVertex(text, n);
+    if (!p || p->x == 0) return std::nullopt;
     return p;
 }
 
 // The vertex of point (x, y) of a board of n lines.
-std::string vertexOf(int x, int y, int n) { return vertexName({x, y}, n); }
+std::string vertexOf(int x, int y, int n) { return rules::vertexName({x, y}, n); }
 
 bool parseInt(const std::string& text, int& out) {
     if (text.empty() || text.size() > 9) return false;
@@ -181,9 +174,9 @@ bool Engine::boardEmpty() const {
     return setup.stones(stone_black) == 0 && setup.stones(stone_white) == 0;
 }
 
-void Engine::placeSetup(const std::vector<Point>& stones) {
+void Engine::placeSetup(const std::vector<rules::Point>& stones) {
     rules::Board setup(game_->s.size);
-    for (const Point& p : stones) setup.put(p.x, p.y, stone_black);
+    for (const rules::Point& p : stones) setup.put(p.x, p.y, stone_black);
     // No stone has been played: the setup is the whole position, and passes made before
     // it stay in the record as they were.
     record().setSetup(setup);
@@ -262,7 +255,7 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     if (command == "boardsize") {
         int n = 0;
         if (args.empty() || !parseInt(args[0], n)) return failure("boardsize not an integer");
-        if (!isBoardLines(n)) return failure("unacceptable size");
+        if (!rules::isOfferedSize(n)) return failure("unacceptable size");
         setBoardLines(*game_, n);
         reset();
         return success();
@@ -405,10 +398,8 @@ Engine::Reply Engine::listStones(const std::vector<std::string>& args) {
 Engine::Reply Engine::showboard() {
     const rules::Board board = position();
     const int n = board.size();
-    const std::string columns = "   A B C D E F G H J K L M N O P Q R S T";
-    const std::string letters = columns.substr(0, 2 + 2 * n);
-    const int edge = n >= 13 ? 4 : 3, mid = (n + 1) / 2;
-    auto starLine = [&](int v) { return v == edge || v == n + 1 - edge || (n == 19 && v == mid); };
+    std::string letters = "  ";
+    for (int x = 1; x <= n; ++x) letters += " " + rules::vertexName({x, n}, n).substr(0, 1);
     std::string out = "\n" + letters + "\n";
     for (int y = 1; y <= n; ++y) {
         const int row = n + 1 - y;
@@ -417,7 +408,7 @@ Engine::Reply Engine::showboard() {
         out += label;
         for (int x = 1; x <= n; ++x) {
             const int v = board.at(x, y);
-            const bool star = (starLine(x) && starLine(y)) || (x == mid && y == mid);
+            const bool star = rules::isStarPoint(n, {x, y});
             char c = v == stone_black ? 'X' : v == stone_white ? 'O' : star ? '+' : '.';
             out += ' ';
             out += c;
@@ -454,23 +445,10 @@ Engine::Reply Engine::finalScore() {
 
 // Sets up the fixed handicap points for n stones, 2..9, and answers them.
 Engine::Reply Engine::placeHandicap(int n) {
-    // Five and seven stones are the four and six below them plus the centre point.
-    std::vector<int> order;
-    if (n == 5 || n == 7) {
-        for (int k = 0; k < n - 1; ++k) order.push_back(k);
-        order.push_back(8);
-    } else {
-        for (int k = 0; k < n; ++k) order.push_back(k);
-    }
-    const int size = game_->s.size, edge = size >= 13 ? 4 : 3;
-    const int lines[3] = {edge, size + 1 - edge, (size + 1) / 2};
-    std::vector<Point> stones;
+    const int size = game_->s.size;
+    const std::vector<rules::Point> stones = rules::fixedHandicapPoints(size, n);
     std::string out;
-    for (int k : order) {
-        const Point p{lines[fixed_points[k][0]], lines[fixed_points[k][1]]};
-        stones.push_back(p);
-        out += (out.empty() ? "" : " ") + vertexOf(p.x, p.y, size);
-    }
+    for (const rules::Point& p : stones) out += (out.empty() ? "" : " ") + vertexOf(p.x, p.y, size);
     placeSetup(stones);
     return success(out);
 }
@@ -498,11 +476,11 @@ Engine::Reply Engine::placeFreeHandicap(const std::vector<std::string>& args) {
 Engine::Reply Engine::setFreeHandicap(const std::vector<std::string>& args) {
     if (!boardEmpty()) return failure("board not empty");
     if (args.size() < 2) return failure("bad vertex list");
-    std::vector<Point> stones;
+    std::vector<rules::Point> stones;
     for (const std::string& a : args) {
         const auto p = boardPoint(a, game_->s.size);
         if (!p) return failure("bad vertex list");
-        for (const Point& q : stones)
+        for (const rules::Point& q : stones)
             if (q.x == p->x && q.y == p->y) return failure("bad vertex list");
         stones.push_back(*p);
     }

@@ -2,6 +2,7 @@
 // has its top-left corner at (board_left + i * cell_width, board_top + j * cell_height).
 #include "app/tolvan.h"
 #include "game/position.h"
+#include "rules/geometry.h"
 
 namespace tolvan {
 
@@ -9,19 +10,6 @@ namespace {
 
 double cellX(double i) { return board_left + i * cell_width; }
 double cellY(double j) { return board_top + j * cell_height; }
-
-// Whether (x, y) is a star point of a board of n lines: on 19 the 4-4 points, the sides'
-// fourth-line midpoints and the centre; on 13 the 4-4 points and the centre; on 9 the
-// 3-3 points and the centre.
-bool starPoint(int n, int x, int y) {
-    if (n == 19) {
-        auto star = [](int v) { return v == 4 || v == 10 || v == 16; };
-        return star(x) && star(y);
-    }
-    const int mid = (n + 1) / 2, edge = n >= 13 ? 4 : 3;
-    if (x == mid && y == mid) return true;
-    return (x == edge || x == n + 1 - edge) && (y == edge || y == n + 1 - edge);
-}
 
 // The tile of a board point of a board of n lines: prefix 0 = empty, 1 = black,
 // 2 = white. The edge tests come before the star-point test.
@@ -38,7 +26,7 @@ Pic tileFor(int n, int x, int y, int prefix) {
     auto byRow = [&](int first) { return t[first + (y == 1 ? 0 : y == n ? 1 : 2)]; };
     if (x == 1) return byRow(0);
     if (x == n) return byRow(3);
-    if (prefix == 0 && starPoint(n, x, y)) return Pic::KARANAKATEN;
+    if (prefix == 0 && rules::isStarPoint(n, {x, y})) return Pic::KARANAKATEN;
     return byRow(6);
 }
 
