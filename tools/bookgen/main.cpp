@@ -3,7 +3,8 @@
 //
 //   tolvan-bookgen [--show] -o <book file> <sequence files or folders>...
 //
-// Every sequence is replayed in the upper-left corner with the game's own rules. After
+// Every sequence is replayed in the upper-left corner of the 19-line board, the only one
+// the book answers on, through the rules. After
 // each move the position is written from the point of view of the side that just moved
 // (its stones "1", the other side's "2"), with the next move of the sequence as the
 // reply; the game's lookup finds the same shape in every corner and in the mirror image
@@ -36,6 +37,7 @@
 #include "app/tolvan.h"
 #include "platform/headless.h"
 #include "platform/port.h"
+#include "rules/board.h"
 
 namespace fs = std::filesystem;
 using namespace tolvan;
@@ -64,6 +66,8 @@ struct Entry {
 };
 
 constexpr int max_cell = 9;
+// The board the book answers on.
+constexpr int book_size = 19;
 
 std::string pointName(Move m) {
     return std::string{static_cast<char>('a' + m.x - 1), static_cast<char>('a' + m.y - 1)};
@@ -130,45 +134,37 @@ public:
     GameState& s() { return game->s; }
     Tolvan& g() { return *game; }
 
+    // An empty board, on the game's grid too.
     void clear() {
         for (auto& col : s().board) col.fill(stone_empty);
-        history.assign(1, s().board);
+        position = rules::Board(book_size);
     }
 
     // Why a stone of colour c cannot go on m now, or "" when it can.
-    std::string refusal(Move m, i16 c) {
+    std::string refusal(Move m, i16 c) const {
         if (m.x < 1 || m.x > max_cell || m.y < 1 || m.y > max_cell) return "off the corner";
-        if (s().board[m.x][m.y] != stone_empty) return "occupied";
-        if (!(g().調査_当たり2(m.x, m.y, c) == flag_off ||
-              g().調査_当たり(m.x, m.y, c, -c) == flag_on))
-            return "suicide";
-        if (history.size() >= 2) {
-            const Grid<i16> before = s().board;
-            place(m, c);
-            const bool ko = s().board == history[history.size() - 2];
-            s().board = before;
-            if (ko) return "an immediate ko retake";
+        switch (position.why(c, m.x, m.y)) {
+            case rules::Why::legal: return "";
+            case rules::Why::off_board: return "off the board";
+            case rules::Why::occupied: return "occupied";
+            case rules::Why::suicide: return "suicide";
+            case rules::Why::ko: return "an immediate ko retake";
         }
         return "";
     }
 
+    // Plays the stone through the rules; the game's grid, which the book's lines are
+    // read from, shows the position after it.
     void play(Move m, i16 c) {
-        place(m, c);
-        history.push_back(s().board);
+        position.play(c, m.x, m.y);
+        for (int x = 1; x <= book_size; ++x)
+            for (int y = 1; y <= book_size; ++y) s().board[x][y] = static_cast<i16>(position.at(x, y));
     }
 
 private:
-    void place(Move m, i16 c) {
-        while (g().調査_当たり(m.x, m.y, c, -c) == flag_on)
-            for (int x = 1; x <= 19; ++x)
-                for (int y = 1; y <= 19; ++y)
-                    if (s().scan_mark[x][y] == flag_on) s().board[x][y] = stone_empty;
-        s().board[m.x][m.y] = c;
-    }
-
     HeadlessPlatform platform{0};
     std::unique_ptr<Tolvan> game;
-    std::vector<Grid<i16>> history;
+    rules::Board position{book_size};
 };
 
 // The board point of (cell, line) in quadrant q (0 upper left, 1 lower left, 2 upper
@@ -178,9 +174,9 @@ Move framePoint(int q, int o, int cell, int line) {
     const int b = o == 0 ? line : cell;
     switch (q) {
         case 0: return {a, b};
-        case 1: return {b, 20 - a};
-        case 2: return {20 - b, a};
-        default: return {20 - a, 20 - b};
+        case 1: return {b, book_size + 1 - a};
+        case 2: return {book_size + 1 - b, a};
+        default: return {book_size + 1 - a, book_size + 1 - b};
     }
 }
 
