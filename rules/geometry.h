@@ -30,10 +30,10 @@ bool isOfferedSize(int size);
 bool isStarPoint(int size, Point p);
 
 // The points of the game's handicap levels on a board of `size` lines (19, 13 or 9), in
-// the order the stones are put: level k puts the first k. There are as many as the
-// board has star points. The 13-line board takes the first nine points of the 19-line
-// board on its own star points; the 9-line board its centre and 3-3 points, in the order
-// the 19-line board takes its centre and corners.
+// the order the stones are put: level k puts the first k, and there are as many levels
+// as points. The 19-line board has thirteen: its star points, then the 7-7 points. The
+// 13-line board takes the first nine on its own star points; the 9-line board its centre
+// and 3-3 points, in the order the 19-line board takes its centre and corners.
 std::vector<Point> levelHandicapPoints(int size);
 
 // The handicap points GTP fixes for `stones` stones (2..9) on a board of `size` lines,
