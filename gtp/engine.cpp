@@ -66,14 +66,14 @@ int parseColour(const std::string& text) {
 
 // A vertex on a board of n lines: nothing for text that is no vertex, or a vertex off
 // the board.
-std::optional<Point> boardPoint(const std::string& text, int n) {
-    auto p = parseVertex(text, n);
+std::optional<rules::Point> boardPoint(const std::string& text, int n) {
+    auto p = gtp_client::parseVertex(text, n);
     if (!p || p->x < 1 || p->x > n || p->y < 1 || p->y > n) return std::nullopt;
     return p;
 }
 
 // The vertex of point (x, y) of a board of n lines.
-std::string vertexOf(int x, int y, int n) { return vertexName({x, y}, n); }
+std::string vertexOf(int x, int y, int n) { return gtp_client::vertexName({x, y}, n); }
 
 bool parseInt(const std::string& text, int& out) {
     if (text.empty() || text.size() > 9) return false;
@@ -181,9 +181,9 @@ bool Engine::boardEmpty() const {
     return setup.stones(stone_black) == 0 && setup.stones(stone_white) == 0;
 }
 
-void Engine::placeSetup(const std::vector<Point>& stones) {
+void Engine::placeSetup(const std::vector<rules::Point>& stones) {
     rules::Board setup(game_->s.size);
-    for (const Point& p : stones) setup.put(p.x, p.y, stone_black);
+    for (const rules::Point& p : stones) setup.put(p.x, p.y, stone_black);
     // No stone has been played: the setup is the whole position, and passes made before
     // it stay in the record as they were.
     record().setSetup(setup);
@@ -464,10 +464,10 @@ Engine::Reply Engine::placeHandicap(int n) {
     }
     const int size = game_->s.size, edge = size >= 13 ? 4 : 3;
     const int lines[3] = {edge, size + 1 - edge, (size + 1) / 2};
-    std::vector<Point> stones;
+    std::vector<rules::Point> stones;
     std::string out;
     for (int k : order) {
-        const Point p{lines[fixed_points[k][0]], lines[fixed_points[k][1]]};
+        const rules::Point p{lines[fixed_points[k][0]], lines[fixed_points[k][1]]};
         stones.push_back(p);
         out += (out.empty() ? "" : " ") + vertexOf(p.x, p.y, size);
     }
@@ -498,11 +498,11 @@ Engine::Reply Engine::placeFreeHandicap(const std::vector<std::string>& args) {
 Engine::Reply Engine::setFreeHandicap(const std::vector<std::string>& args) {
     if (!boardEmpty()) return failure("board not empty");
     if (args.size() < 2) return failure("bad vertex list");
-    std::vector<Point> stones;
+    std::vector<rules::Point> stones;
     for (const std::string& a : args) {
         const auto p = boardPoint(a, game_->s.size);
         if (!p) return failure("bad vertex list");
-        for (const Point& q : stones)
+        for (const rules::Point& q : stones)
             if (q.x == p->x && q.y == p->y) return failure("bad vertex list");
         stones.push_back(*p);
     }

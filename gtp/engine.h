@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/tolvan.h"
-#include "engine/gtp_client.h"
+#include "gtp_client/gtp_client.h"
 #include "platform/headless.h"
 #include "rules/board.h"
 #include "rules/history.h"
@@ -88,7 +88,7 @@ private:
     // True when the board holds no stone and no move has been played.
     bool boardEmpty() const;
     // Makes `stones` the black stones set up before the first move.
-    void placeSetup(const std::vector<Point>& stones);
+    void placeSetup(const std::vector<rules::Point>& stones);
 
     HeadlessPlatform platform_;
     std::unique_ptr<Tolvan> game_;  // the state record holds every position: keep it off the stack

@@ -1,6 +1,6 @@
 // The GTP client as the window uses it: replies read out of bytes that arrive in any
 // pieces, and commands sent through a scripted transport that plays an engine.
-#include "engine/gtp_client.h"
+#include "gtp_client/gtp_client.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <tuple>
 #include <vector>
 
-namespace tolvan::gtp {
+namespace tolvan::gtp_client {
 namespace {
 
 using namespace std::chrono_literals;
@@ -241,4 +241,4 @@ TEST(GtpClient, RepliesOutOfStepAreGarbage) {
 }
 
 }  // namespace
-}  // namespace tolvan::gtp
+}  // namespace tolvan::gtp_client

@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
                 std::string occupied;
                 for (int y = 1; y <= s.size && occupied.empty(); ++y)
                     for (int x = 1; x <= s.size && occupied.empty(); ++x)
-                        if (s.board[x][y] != 0) occupied = tolvan::gtp::vertexName({x, y}, s.size);
+                        if (s.board[x][y] != 0) occupied = tolvan::gtp_client::vertexName({x, y}, s.size);
                 if (!occupied.empty()) {
                     say("=" + id + " " + occupied + "\n\n");
                     continue;

@@ -1,8 +1,8 @@
-#include "engine/gtp_client.h"
+#include "gtp_client/gtp_client.h"
 
 #include <cctype>
 
-namespace tolvan::gtp {
+namespace tolvan::gtp_client {
 
 namespace {
 
@@ -25,12 +25,12 @@ std::string_view trimSpaces(std::string_view s) {
 
 }  // namespace
 
-std::string vertexName(Point p, int size) {
+std::string vertexName(rules::Point p, int size) {
     const char column = static_cast<char>(p.x <= 8 ? 'A' + p.x - 1 : 'A' + p.x);  // no I
     return column + std::to_string(size + 1 - p.y);
 }
 
-std::optional<Point> parseVertex(std::string_view text, int size) {
+std::optional<rules::Point> parseVertex(std::string_view text, int size) {
     const std::string v = lower(text);
     if (v.size() < 2 || v.size() > 4) return std::nullopt;
     const char c = v[0];
@@ -41,7 +41,7 @@ std::optional<Point> parseVertex(std::string_view text, int size) {
         row = row * 10 + (v[k] - '0');
     }
     const int x = c < 'i' ? c - 'a' + 1 : c - 'a';
-    return Point{x, size + 1 - row};
+    return rules::Point{x, size + 1 - row};
 }
 
 std::optional<GeneratedMove> parseGeneratedMove(std::string_view text, int size) {
@@ -195,4 +195,4 @@ Probe::Verdict Probe::feed(std::string_view bytes) {
     return verdict_;
 }
 
-}  // namespace tolvan::gtp
+}  // namespace tolvan::gtp_client

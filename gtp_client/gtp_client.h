@@ -12,26 +12,23 @@
 #include <string>
 #include <string_view>
 
-#include "sgf/sgf.h"
+#include "rules/board.h"
 
-namespace tolvan::gtp {
-
-// A board point, x the column from the left and y the row from the top, 1..size.
-using Point = sgf::Point;
+namespace tolvan::gtp_client {
 
 // A vertex as GTP writes it on a board of `size` lines: column letter from A without I,
 // row counted from the bottom.
-std::string vertexName(Point p, int size = 19);
+std::string vertexName(rules::Point p, int size = 19);
 
 // Reads a vertex ("D4", "q16", case-insensitive) on a board of `size` lines. nullopt for
 // text that is no vertex; a well-formed vertex off the board comes back with coordinates
 // outside 1..size. "pass" is not a vertex here.
-std::optional<Point> parseVertex(std::string_view text, int size = 19);
+std::optional<rules::Point> parseVertex(std::string_view text, int size = 19);
 
 // What an engine answered to genmove.
 struct GeneratedMove {
     enum Kind { stone, pass, resign } kind = pass;
-    Point at;  // the stone's point; (0, 0) for pass and resign
+    rules::Point at;  // the stone's point; (0, 0) for pass and resign
     bool operator==(const GeneratedMove&) const = default;
 };
 
@@ -102,6 +99,17 @@ public:
     // what arrived to `out`. Bytes that arrived before the engine ended are delivered
     // (as data) before `closed`.
     virtual Read read(std::string& out, Deadline deadline) = 0;
+    // Makes the read under way, if any, and every later one answer `cancelled`.
+    virtual void cancel() {}
+    // Closes the engine's input, gives it `grace` to exit, then ends whatever is left of
+    // its process group; the engine is reaped.
+    virtual void end(std::chrono::milliseconds grace) { (void)grace; }
+    // True while the engine runs.
+    virtual bool running() const { return true; }
+    // Once the engine has gone: true when it crashed rather than exited.
+    virtual bool crashed() { return false; }
+    // The last lines the engine wrote on its standard error, or nothing.
+    virtual std::string errors() { return {}; }
 };
 
 // What came of one command.
@@ -160,4 +168,4 @@ private:
     Verdict verdict_ = waiting;
 };
 
-}  // namespace tolvan::gtp
+}  // namespace tolvan::gtp_client
