@@ -1,10 +1,10 @@
 // Engine command lines: split as a shell splits them, and words quoted so that they
 // split back whole.
-#include "engine/command_line.h"
+#include "gtp_client/command_line.h"
 
 #include <gtest/gtest.h>
 
-namespace tolvan::engine {
+namespace tolvan::gtp_client {
 namespace {
 
 TEST(EngineCommandLine, SplitsAsAShellWouldWithoutExpandingAnything) {
@@ -43,4 +43,4 @@ TEST(EngineCommandLine, AQuotedWordSplitsBackWhole) {
 }
 
 }  // namespace
-}  // namespace tolvan::engine
+}  // namespace tolvan::gtp_client

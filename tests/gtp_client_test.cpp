@@ -1,17 +1,20 @@
 // The GTP client as the window uses it: replies read out of bytes that arrive in any
 // pieces, and commands sent through a scripted transport that plays an engine.
-#include "engine/gtp_client.h"
+#include "gtp_client/gtp_client.h"
+#include "gtp_client/session.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <deque>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
-namespace tolvan::gtp {
+namespace tolvan::gtp_client {
 namespace {
 
 using namespace std::chrono_literals;
@@ -240,5 +243,99 @@ TEST(GtpClient, RepliesOutOfStepAreGarbage) {
     }
 }
 
+// An engine for a session: every command is answered "=" at once, but those the case
+// scripts (by their first word), whose reads take the scripted steps in turn. A cancelled
+// step is the program cancelling the session while it waits.
+class FakeEngine : public Transport {
+public:
+    std::map<std::string, std::deque<Step>> scripts;
+    std::vector<std::string> commands;
+    std::vector<Deadline> deadlines;
+    std::function<void()> whileWaiting;
+    bool crashedExit = false;
+    std::string stderrTail;
+
+    bool writeLine(const std::string& line) override {
+        const std::string command = line.substr(line.find(' ') + 1);
+        commands.push_back(command);
+        const auto script = scripts.find(command.substr(0, command.find(' ')));
+        pending_ = script != scripts.end() ? script->second : std::deque<Step>{bytes("=\n\n")};
+        return true;
+    }
+    Read read(std::string& out, Deadline deadline) override {
+        deadlines.push_back(deadline);
+        if (cancelled_) return Read::cancelled;
+        if (pending_.empty()) return Read::timeout;
+        Step s = pending_.front();
+        pending_.pop_front();
+        if (s.result == Read::cancelled) {
+            whileWaiting();
+            return cancelled_ ? Read::cancelled : Read::timeout;
+        }
+        out += s.bytes;
+        return s.result;
+    }
+    void cancel() override { cancelled_ = true; }
+    bool crashed() override { return crashedExit; }
+    std::string errors() override { return stderrTail; }
+
+private:
+    std::deque<Step> pending_;
+    bool cancelled_ = false;
+};
+
+TEST(EngineSession, AMoveOrWhyThereIsNone) {
+    const Step timeout{Transport::Read::timeout, ""}, closed{Transport::Read::closed, ""};
+    const struct {
+        std::string what;
+        std::map<std::string, std::deque<Step>> scripts;
+        std::optional<GeneratedMove> move;
+        std::string failure;
+        bool crashed = false;
+        std::string errors = "";
+    } cases[] = {
+        {"reply in pieces", {{"genmove", {bytes("="), bytes(" q"), bytes("16\r\n"), bytes("\n")}}},
+         GeneratedMove{GeneratedMove::stone, {16, 4}}, ""},
+        {"silence past the deadline", {{"genmove", {bytes("= "), timeout}}}, std::nullopt,
+         "エンジンが1秒たっても答えません。\n\nエンジンのエラー出力：\nthinking...", false, "thinking..."},
+        {"garbage", {{"genmove", {bytes("GNU Go is thinking\n")}}}, std::nullopt,
+         "エンジンの答えが読めません：GNU Go is thinking"},
+        {"no move", {{"genmove", {bytes("= Z99\n\n")}}}, std::nullopt, "エンジンの答えが読めません：Z99"},
+        {"closed pipe", {{"genmove", {closed}}}, std::nullopt, "エンジンが終了しました。"},
+        {"crash", {{"genmove", {bytes("= D"), closed}}}, std::nullopt, "エンジンが異常終了しました。", true, ""},
+        {"cancel", {{"genmove", {{Transport::Read::cancelled, ""}}}}, std::nullopt, ""},
+        {"refused stone", {{"play", {bytes("? illegal move\n\n")}}}, std::nullopt,
+         "エンジンが黒の (4,4) の手を受け付けません：illegal move"},
+        {"refused size", {{"boardsize", {bytes("? unacceptable size\n\n")}}}, std::nullopt,
+         "エンジンが 19 路盤を受け付けません：unacceptable size"},
+    };
+    for (const auto& c : cases) {
+        auto owned = std::make_unique<FakeEngine>();
+        FakeEngine& engine = *owned;
+        engine.scripts = c.scripts;
+        engine.crashedExit = c.crashed;
+        engine.stderrTail = c.errors;
+        Session session([&owned](const std::vector<std::string>&, std::chrono::milliseconds) { return std::move(owned); },
+                        [](rules::Point p) { return "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")"; });
+        session.limits.genmove = 1;
+        engine.whileWaiting = [&session] { session.cancel(); };
+        rules::History game(19);
+        game.play(rules::black, 4, 4);
+
+        const auto before = std::chrono::steady_clock::now();
+        session.setDeadline(before + 500ms);
+        std::optional<std::string> failure = session.ensure("engine --gtp", 19);
+        MoveAnswer answer{std::nullopt, failure.value_or("")};
+        if (!failure) answer = session.genmove(game, rules::white);
+        EXPECT_EQ(answer.move, c.move) << c.what;
+        EXPECT_EQ(answer.failure, c.failure) << c.what;
+        EXPECT_EQ(session.cancelled(), c.what == "cancel") << c.what;
+        // Only an answer leaves the engine in step; no wait goes past the deadline.
+        EXPECT_EQ(session.running(), c.move || c.what == "no move" || c.what.starts_with("refused"))
+            << c.what;
+        for (const auto d : engine.deadlines) EXPECT_LT(d, before + 1s) << c.what;
+    }
+}
+
 }  // namespace
-}  // namespace tolvan::gtp
+}  // namespace tolvan::gtp_client

@@ -2,9 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileInfo>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QStandardPaths>
@@ -12,20 +10,14 @@
 #include <algorithm>
 #include <chrono>
 #include <limits>
-#include <sstream>
 #include <utility>
 #include <vector>
 
-#include "engine/command_line.h"
-#include "engine/gtp_client.h"
-#include "engine/process_group.h"
 #include "game/position.h"
-
-#include <signal.h>
-#include <unistd.h>
-#ifdef __linux__
-#include <sys/prctl.h>
-#endif
+#include "gtp_client/command_line.h"
+#include "gtp_client/gtp_client.h"
+#include "gtp_client/process_group.h"
+#include "gtp_client/session.h"
 
 namespace tolvan {
 
@@ -43,43 +35,9 @@ constexpr qsizetype errors_kept = 4096;
 constexpr qsizetype errors_shown = 600;
 constexpr int error_lines_shown = 8;
 
-std::string colourName(int colour) { return colour > 0 ? "b" : "w"; }
-
-// A game as an engine is told it: the stones of the setup board, then the moves.
-struct Told {
-    rules::Board setup;
-    std::vector<rules::Node> moves;
-};
-
-Told toldOf(const rules::History& position) {
-    return {position.setup(),
-            rules::sequence(position, position.stones(), position.passesAtEnd())};
-}
-
-std::string vertex(rules::Point p, int size) { return gtp::vertexName(gtp::Point{p.x, p.y}, size); }
-
-bool sameMove(const rules::Node& a, const rules::Node& b) {
-    return a.colour == b.colour && a.pass == b.pass && (a.pass || a.at == b.at);
-}
-
-// True when `known` is where `position` was: the same setup stones, and its moves are
-// the first moves of `position`.
-bool leadsTo(const Told& known, const Told& position) {
-    if (!known.setup.sameStones(position.setup) || known.moves.size() > position.moves.size())
-        return false;
-    for (std::size_t i = 0; i < known.moves.size(); ++i)
-        if (!sameMove(known.moves[i], position.moves[i])) return false;
-    return true;
-}
-
-bool empty(const Told& t) {
-    return t.setup.stones(rules::black) == 0 && t.setup.stones(rules::white) == 0 &&
-           t.moves.empty();
-}
-
 // A path as one word of a command line.
 QString quoted(const QString& path) {
-    return QString::fromStdString(engine::quoteWord(path.toStdString()));
+    return QString::fromStdString(gtp_client::quoteWord(path.toStdString()));
 }
 
 // Sets up `process` to start `words` (the program first) as the leader of a process
@@ -88,93 +46,63 @@ void prepare(QProcess& process, QStringList words) {
     process.setProgram(words.takeFirst());
     process.setArguments(words);
     process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.setChildProcessModifier([] {
-        ::setpgid(0, 0);
-#ifdef __linux__
-        // Should this program die without ending the engine, the engine goes with it.
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-#endif
-    });
+    process.setChildProcessModifier([] { gtp_client::leadOwnGroup(); });
 }
 
 // Ends an engine started by prepare(), whose process group is `group` (0 when it never
-// started): told to quit, given graceMs, then the whole group is ended, the engine and
-// whatever it started. The engine is reaped.
+// started): its input is closed, it is given graceMs, then the whole group is ended, the
+// engine and whatever it started. The engine is reaped.
 void endEngine(QProcess& process, qint64 group, int graceMs) {
     if (process.state() != QProcess::NotRunning) {
-        process.write("quit\n");
         process.closeWriteChannel();
         process.waitForFinished(graceMs);
     }
-    engine::endProcessGroup(static_cast<int>(group), group_grace);
+    gtp_client::endProcessGroup(static_cast<int>(group), group_grace);
     if (process.state() != QProcess::NotRunning) {
         process.kill();
         process.waitForFinished(5000);
     }
 }
 
-}  // namespace
-
-// One running engine: its process, the client speaking GTP to it, and the position it
-// holds. The transport waits in a nested event loop, so the window lives meanwhile.
-class EnginePort::Session : public gtp::Transport {
+// An engine's session over a child process. A read waits in a nested event loop, so the
+// window lives meanwhile.
+class ProcessTransport : public gtp_client::Transport {
 public:
-    explicit Session(EnginePort& port) : client(*this), port_(port) {
-        QObject::connect(&process, &QProcess::readyReadStandardError, &process,
-                         [this] { keepErrors(process.readAllStandardError()); });
+    ProcessTransport() {
+        QObject::connect(&process_, &QProcess::readyReadStandardError, &process_,
+                         [this] { keepErrors(process_.readAllStandardError()); });
     }
-    ~Session() override { end(0); }
+    ~ProcessTransport() override { endEngine(process_, group_, 0); }
 
-    // Starts the command line; a message when it cannot be started.
-    std::optional<QString> start(const std::string& command) {
-        const auto split = engine::splitCommandLine(command);
-        if (!split) return QStringLiteral("コマンドの引用符（' や \"）が閉じていません。");
-        if (split->empty()) return QStringLiteral("エンジンのコマンドがありません。");
-        QStringList words;
-        for (const std::string& w : *split) words << QString::fromStdString(w);
-        program_ = words.first();
-        words.first() = port_.findTyped(program_);
-        prepare(process, words);
-        process.start();
-        if (!process.waitForStarted(port_.startSeconds * 1000)) {
-            process.kill();
-            process.waitForFinished(1000);
-            return QStringLiteral("エンジン「%1」を起動できません。").arg(program_);
+    // Starts `words`, the program's path first; false when it has not started within
+    // `limit`.
+    bool start(const QStringList& words, milliseconds limit) {
+        prepare(process_, words);
+        process_.start();
+        if (!process_.waitForStarted(static_cast<int>(limit.count()))) {
+            process_.kill();
+            process_.waitForFinished(1000);
+            return false;
         }
-        group_ = process.processId();
-        return std::nullopt;
-    }
-
-    bool running() const { return process.state() == QProcess::Running && !client.broken(); }
-
-    // Sends a command and waits for its reply at most `seconds`, and never beyond the
-    // port's deadline when it has one.
-    gtp::Outcome send(const std::string& command, int seconds) {
-        milliseconds limit(std::int64_t(seconds) * 1000);
-        if (port_.deadline_)
-            limit = std::clamp(std::chrono::ceil<milliseconds>(*port_.deadline_ -
-                                                               std::chrono::steady_clock::now()),
-                               milliseconds(0), limit);
-        gtp::Outcome o = client.send(command, limit);
-        if (o.kind == gtp::Outcome::ok || o.kind == gtp::Outcome::failure) answered = true;
-        return o;
+        group_ = process_.processId();
+        return true;
     }
 
     bool writeLine(const std::string& line) override {
-        if (process.state() != QProcess::Running) return false;
+        if (process_.state() != QProcess::Running) return false;
         const QByteArray bytes = QByteArray::fromStdString(line + "\n");
-        return process.write(bytes) == bytes.size();
+        return process_.write(bytes) == bytes.size();
     }
 
     Read read(std::string& out, Deadline deadline) override {
         for (;;) {
-            if (port_.cancelled_) return Read::cancelled;
-            const QByteArray bytes = process.readAllStandardOutput();
+            if (cancelled_) return Read::cancelled;
+            const QByteArray bytes = process_.readAllStandardOutput();
             if (!bytes.isEmpty()) {
                 out.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
                 return Read::data;
             }
-            if (process.state() != QProcess::Running) return Read::closed;
+            if (process_.state() != QProcess::Running) return Read::closed;
             const auto left = std::chrono::ceil<milliseconds>(deadline - Deadline::clock::now());
             if (left.count() <= 0) return Read::timeout;
 
@@ -190,115 +118,68 @@ public:
             timer.setSingleShot(true);
             timer.setTimerType(Qt::PreciseTimer);
             QObject::connect(&timer, &QTimer::timeout, &loop, wake);
-            QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop, wake);
-            QObject::connect(&process, &QProcess::finished, &loop, wake);
-            QObject::connect(&process, &QProcess::errorOccurred, &loop, wake);
+            QObject::connect(&process_, &QProcess::readyReadStandardOutput, &loop, wake);
+            QObject::connect(&process_, &QProcess::finished, &loop, wake);
+            QObject::connect(&process_, &QProcess::errorOccurred, &loop, wake);
             timer.start(static_cast<int>(std::min<std::int64_t>(left.count(), 1 << 30)));
-            port_.waitLoop_ = &loop;
+            loop_ = &loop;
             loop.exec();
-            port_.waitLoop_ = nullptr;
+            loop_ = nullptr;
             // Only cancel() and the application's quit end the loop otherwise: either
             // way the program is ending.
-            if (!woken) port_.cancelled_ = true;
+            if (!woken) cancelled_ = true;
         }
     }
 
-    // Tells the engine to quit, gives it graceMs, then ends its whole process group;
-    // the process is reaped either way.
-    void end(int graceMs) {
-        endEngine(process, group_, graceMs);
+    void cancel() override {
+        cancelled_ = true;
+        if (loop_) loop_->exit(1);
+    }
+
+    void end(milliseconds grace) override {
+        endEngine(process_, group_, static_cast<int>(grace.count()));
         group_ = 0;
     }
 
-    // What went wrong with a command, in Japanese, for `outcome` other than ok.
-    QString describe(const gtp::Outcome& outcome, int seconds) {
-        switch (outcome.kind) {
-            case gtp::Outcome::ok:
-            case gtp::Outcome::failure:
-                break;
-            case gtp::Outcome::gone:
-                // The exit status is known once the process has been reaped.
-                if (process.state() != QProcess::NotRunning) process.waitForFinished(1000);
-                if (process.exitStatus() == QProcess::CrashExit)
-                    return QStringLiteral("エンジンが異常終了しました。");
-                return QStringLiteral("エンジンが終了しました。");
-            case gtp::Outcome::timed_out:
-                return QStringLiteral("エンジンが%1秒たっても答えません。").arg(seconds);
-            case gtp::Outcome::garbage:
-                return QStringLiteral("エンジンの答えが読めません：%1").arg(text(outcome.text));
-            case gtp::Outcome::cancelled:
-                return QStringLiteral("エンジンを止めました。");
-        }
-        return {};
+    bool running() const override { return process_.state() == QProcess::Running; }
+
+    bool crashed() override {
+        // The exit status is known once the process has been reaped.
+        if (process_.state() != QProcess::NotRunning) process_.waitForFinished(1000);
+        return process_.exitStatus() == QProcess::CrashExit;
     }
 
-    // The last lines the engine wrote on its standard error, or nothing.
-    QString errorTail() {
-        keepErrors(process.readAllStandardError());
+    std::string errors() override {
+        keepErrors(process_.readAllStandardError());
         QString tail = QString::fromUtf8(errors_.right(errors_shown)).trimmed();
         QStringList lines = tail.split(QLatin1Char('\n'));
         if (lines.size() > error_lines_shown) lines = lines.mid(lines.size() - error_lines_shown);
-        return lines.join(QLatin1Char('\n')).trimmed();
+        return lines.join(QLatin1Char('\n')).trimmed().toStdString();
     }
 
-    // The message, followed by the engine's last words on standard error.
-    std::string withErrors(const QString& message) {
-        const QString tail = errorTail();
-        if (tail.isEmpty()) return message.toStdString();
-        return (message + QStringLiteral("\n\nエンジンのエラー出力：\n") + tail).toStdString();
-    }
-
-    // Why `command` came to nothing, its `outcome` being other than ok, with the engine's
-    // last words.
-    std::string whyNot(const std::string& command, const gtp::Outcome& outcome, int seconds) {
-        if (outcome.kind != gtp::Outcome::failure) return withErrors(describe(outcome, seconds));
-        const QString said = QString::fromStdString(outcome.text);
-        const std::string boardsize = "boardsize ";
-        if (command.rfind(boardsize, 0) == 0) {
-            const QString lines = QString::fromStdString(command.substr(boardsize.size()));
-            return withErrors(
-                QStringLiteral("エンジンが %1 路盤を受け付けません：%2").arg(lines, said));
-        }
-        // A stone is named as the board's labels name its point, not in the engine's terms.
-        std::istringstream words(command);
-        std::string verb, colour, vertex;
-        words >> verb >> colour >> vertex;
-        if (verb == "play" && vertex != "pass")
-            if (const auto p = gtp::parseVertex(vertex, size > 0 ? size : 19)) {
-                const QString stone = colour == "b" ? QStringLiteral("黒") : QStringLiteral("白");
-                return withErrors(QStringLiteral("エンジンが%1の %2 の手を受け付けません：%3")
-                                      .arg(stone, QString::fromStdString(pointLabel({p->x, p->y})), said));
-            }
-        return withErrors(QStringLiteral("エンジンが「%1」を受け付けません：%2")
-                              .arg(QString::fromStdString(command), said));
-    }
-
-    QProcess process;
-    gtp::Client client;
-    // The position the engine holds; nothing while that is unknown.
-    std::optional<Told> position;
-    // The size of the engine's board; 0 until boardsize has been taken.
-    int size = 0;
-    // The engine's name and version, once asked.
-    std::optional<std::string> name;
-    // The engine has answered a command as a GTP engine does ('=' or '?').
-    bool answered = false;
+    qint64 pid() const { return process_.state() != QProcess::NotRunning ? process_.processId() : 0; }
+    bool waiting() const { return loop_ != nullptr; }
 
 private:
     void keepErrors(const QByteArray& bytes) {
         errors_ += bytes;
         if (errors_.size() > 2 * errors_kept) errors_ = errors_.right(errors_kept);
     }
-    static QString text(const std::string& s) {
-        return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())).left(200);
-    }
 
-    EnginePort& port_;
-    QString program_;
+    QProcess process_;
     QByteArray errors_;
     // The engine's process group, once started.
     qint64 group_ = 0;
+    bool cancelled_ = false;
+    // The event loop of the read under way, if any.
+    QEventLoop* loop_ = nullptr;
 };
+
+const ProcessTransport* processOf(const gtp_client::Session* s) {
+    return s ? static_cast<const ProcessTransport*>(s->transport()) : nullptr;
+}
+
+}  // namespace
 
 // The question whether a program found installed answers as a GTP engine, asked in the
 // background: the commands are written at once, the answers read as they come.
@@ -315,12 +196,12 @@ public:
         process.setProcessEnvironment(env);
         QObject::connect(&process, &QProcess::started, &process, [this] {
             group_ = process.processId();
-            process.write(QByteArray::fromStdString(gtp::Probe::commands()));
+            process.write(QByteArray::fromStdString(gtp_client::Probe::commands()));
         });
         QObject::connect(&process, &QProcess::readyReadStandardOutput, &process, [this] {
             const QByteArray bytes = process.readAllStandardOutput();
             const auto verdict = check_.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-            if (verdict != gtp::Probe::waiting) decide(verdict == gtp::Probe::engine);
+            if (verdict != gtp_client::Probe::waiting) decide(verdict == gtp_client::Probe::engine);
         });
         // Standard error is read and dropped, so that the program never waits on it.
         QObject::connect(&process, &QProcess::readyReadStandardError, &process,
@@ -334,7 +215,10 @@ public:
         timer_.start(port_.startSeconds * 1000);
         process.start();
     }
-    ~Probe() { endEngine(process, group_, 0); }
+    ~Probe() {
+        if (process.state() != QProcess::NotRunning) process.write("quit\n");
+        endEngine(process, group_, 0);
+    }
 
     // The program answered as a GTP engine (once done).
     bool engine = false;
@@ -348,6 +232,7 @@ private:
         timer_.stop();
         // Ended once the signal that told has returned.
         QTimer::singleShot(0, &process, [this, isEngine] {
+            if (process.state() != QProcess::NotRunning) process.write("quit\n");
             endEngine(process, group_, isEngine ? port_.quitMilliseconds : 0);
             group_ = 0;
             port_.probed();
@@ -357,14 +242,34 @@ private:
     EnginePort& port_;
     QProcess process;
     QTimer timer_;
-    gtp::Probe check_;
+    gtp_client::Probe check_;
     qint64 group_ = 0;
 };
 
-EnginePort::EnginePort() = default;
+
+EnginePort::EnginePort() : session_(newSession()) {}
 EnginePort::~EnginePort() {
     stop();
     found_.clear();
+}
+
+std::unique_ptr<gtp_client::Session> EnginePort::newSession() {
+    auto starter = [this](const std::vector<std::string>& words,
+                          milliseconds limit) -> std::unique_ptr<gtp_client::Transport> {
+        QStringList list;
+        for (const std::string& w : words) list << QString::fromStdString(w);
+        list.first() = findTyped(list.first());
+        auto t = std::make_unique<ProcessTransport>();
+        if (!t->start(list, limit)) return nullptr;
+        return t;
+    };
+    auto s = std::make_unique<gtp_client::Session>(starter, [](rules::Point p) { return pointLabel(p); });
+    s->limits = limits();
+    return s;
+}
+
+gtp_client::Limits EnginePort::limits() const {
+    return {startSeconds, commandSeconds, genmoveSeconds, quitMilliseconds};
 }
 
 QString EnginePort::findProgram(const QString& name) const {
@@ -428,9 +333,13 @@ void EnginePort::use(const std::string& command) {
 bool EnginePort::engineInUse() { return !command_.empty(); }
 
 qint64 EnginePort::enginePid() const {
-    return session_ && session_->process.state() != QProcess::NotRunning
-               ? session_->process.processId()
-               : 0;
+    const ProcessTransport* t = processOf(session_.get());
+    return t ? t->pid() : 0;
+}
+
+bool EnginePort::waiting() const {
+    const ProcessTransport* t = processOf(current_);
+    return t && t->waiting();
 }
 
 void EnginePort::cancel() {
@@ -439,7 +348,7 @@ void EnginePort::cancel() {
         return;
     }
     cancelled_ = true;
-    if (waitLoop_) waitLoop_->exit(1);
+    if (current_) current_->cancel();
 }
 
 void EnginePort::stop() {
@@ -453,104 +362,30 @@ void EnginePort::stop() {
 }
 
 std::string EnginePort::engineName() {
-    if (busy_ || !session_ || !session_->running()) return {};
-    if (!session_->name) {
-        // Asked once per engine started; an engine that does not say has no name here.
-        std::string said;
-        for (const char* command : {"name", "version"}) {
-            const gtp::Outcome o = session_->send(command, commandSeconds);
-            if (o.kind != gtp::Outcome::ok || o.text.empty()) continue;
-            said += (said.empty() ? "" : " ") + o.text;
-        }
-        session_->name = said;
-    }
-    return *session_->name;
+    if (busy_) return {};
+    session_->limits = limits();
+    return session_->name();
 }
 
-void EnginePort::endSession(int graceMs) {
-    if (!session_) return;
-    session_->end(graceMs);
-    session_.reset();
+void EnginePort::endSession(int graceMs) { session_->end(graceMs); }
+
+void EnginePort::begin(gtp_client::Session& s) {
+    busy_ = true;
+    cancelled_ = false;
+    s.limits = limits();
+    current_ = &s;
 }
 
-std::optional<std::string> EnginePort::ensureSession(int size) {
-    if (session_ && session_->running()) return std::nullopt;
-    endSession(broken_grace_ms);
-    session_ = std::make_unique<Session>(*this);
-    if (auto message = session_->start(command_)) {
-        session_.reset();
-        return message->toStdString();
-    }
-    return setUp(*session_, size);
-}
-
-std::optional<std::string> EnginePort::setUp(Session& s, int size) {
-    // GTP 1 engines may not know protocol_version; any answer will do. The first
-    // answer may take the engine's loading time.
-    const struct {
-        std::string command;
-        bool must;
-    } setup[] = {{"protocol_version", false},
-                 {"boardsize " + std::to_string(size), true},
-                 {"clear_board", true},
-                 {"komi 0", false}};
-    bool first = true;
-    for (const auto& step : setup) {
-        const int seconds = first ? startSeconds : commandSeconds;
-        first = false;
-        const gtp::Outcome o = s.send(step.command, seconds);
-        if (o.kind == gtp::Outcome::ok || (o.kind == gtp::Outcome::failure && !step.must)) continue;
-        return s.whyNot(step.command, o, seconds);
-    }
-    s.size = size;
-    s.position = Told{rules::Board(size), {}};  // an empty board
-    return std::nullopt;
-}
-
-std::optional<std::string> EnginePort::bringTo(Session& s, const rules::History& history) {
-    Told position = toldOf(history);
-    const int size = history.size();
-    std::vector<std::string> commands;
-    std::size_t from = 0;
-    if (s.size == size && s.position && leadsTo(*s.position, position)) {
-        from = s.position->moves.size();
-    } else {
-        // After boardsize the engine's board may hold anything.
-        if (s.size != size) commands.push_back("boardsize " + std::to_string(size));
-        if (s.size != size || !s.position || !empty(*s.position)) commands.push_back("clear_board");
-        // Setup stones are played as moves: set_free_handicap would take black stones on
-        // an empty board only.
-        for (const auto& p : position.setup.stonesOf(rules::black))
-            commands.push_back("play b " + vertex(p, size));
-        for (const auto& p : position.setup.stonesOf(rules::white))
-            commands.push_back("play w " + vertex(p, size));
-    }
-    for (std::size_t i = from; i < position.moves.size(); ++i) {
-        const rules::Node& m = position.moves[i];
-        commands.push_back("play " + colourName(m.colour) + " " +
-                           (m.pass ? std::string("pass") : vertex(m.at, size)));
-    }
-    // Until every command has been taken the engine's position is unknown, and so is its
-    // size when it is told another.
-    s.position.reset();
-    if (s.size != size) s.size = 0;
-    for (const std::string& command : commands) {
-        const gtp::Outcome o = s.send(command, commandSeconds);
-        if (o.kind == gtp::Outcome::ok) continue;
-        if (o.kind == gtp::Outcome::cancelled) return std::string();
-        return s.whyNot(command, o, commandSeconds);
-    }
-    s.size = size;
-    s.position = std::move(position);
-    return std::nullopt;
+void EnginePort::done() {
+    if (current_ && current_->cancelled()) cancelled_ = true;
+    current_ = nullptr;
 }
 
 EngineMove EnginePort::genmove(const rules::History& position, int colour,
                                const std::function<void(int seconds)>& thinking) {
     if (busy_) return {EngineMove::failed, 0, 0, "エンジンはまだ前の手を考えています。"};
     if (command_.empty()) return {EngineMove::failed, 0, 0, "エンジンが選ばれていません。"};
-    busy_ = true;
-    cancelled_ = false;
+    begin(*session_);
     endAfterWait_ = false;
 
     // The person sees the seconds go by, from the start of the whole turn.
@@ -563,13 +398,13 @@ EngineMove EnginePort::genmove(const rules::History& position, int colour,
     });
     tick.start();
 
-    EngineMove result{EngineMove::failed, 0, 0, {}};
     // An engine started for this move that fails before any answer is no GTP engine.
-    const bool starting = !session_ || !session_->running();
+    const bool starting = !session_->running();
     auto finish = [&](EngineMove r) {
         tick.stop();
+        done();
         busy_ = false;
-        if (r.kind == EngineMove::failed && starting && !cancelled_ && (!session_ || !session_->answered))
+        if (r.kind == EngineMove::failed && starting && !cancelled_ && !session_->answered())
             r.notAnEngine = true;
         if (r.kind == EngineMove::failed || r.kind == EngineMove::cancelled || endAfterWait_ ||
             cancelled_)
@@ -580,52 +415,23 @@ EngineMove EnginePort::genmove(const rules::History& position, int colour,
         return r;
     };
 
-    if (auto message = ensureSession(position.size())) {
-        result.failure = *message;
-        return finish(result);
-    }
-    if (auto message = bringTo(*session_, position)) {
-        result.failure = *message;
-        return finish(result);
-    }
-    const std::string command = "genmove " + colourName(colour);
-    const gtp::Outcome o = session_->send(command, genmoveSeconds);
-    if (o.kind == gtp::Outcome::failure) {
-        result.failure = session_->withErrors(
-            QStringLiteral("エンジンが手を選べません：%1").arg(QString::fromStdString(o.text)));
-        return finish(result);
-    }
-    if (o.kind != gtp::Outcome::ok) {
-        result.failure = session_->withErrors(session_->describe(o, genmoveSeconds));
-        return finish(result);
-    }
-    const auto move = gtp::parseGeneratedMove(o.text, position.size());
-    if (!move) {
-        result.failure = session_->withErrors(QStringLiteral("エンジンの答えが読めません：%1")
-                                                  .arg(QString::fromStdString(o.text).left(200)));
-        return finish(result);
-    }
-    // The engine has its own move on its board now (a resignation changes nothing).
-    switch (move->kind) {
-        case gtp::GeneratedMove::stone:
-            session_->position->moves.push_back({colour, false, {move->at.x, move->at.y}});
-            result = {EngineMove::stone, move->at.x, move->at.y, {}};
-            break;
-        case gtp::GeneratedMove::pass:
-            session_->position->moves.push_back({colour, true, {}});
-            result = {EngineMove::pass, 0, 0, {}};
-            break;
-        case gtp::GeneratedMove::resign:
-            result = {EngineMove::resign, 0, 0, {}};
+    if (auto message = session_->ensure(command_, position.size()))
+        return finish({EngineMove::failed, 0, 0, *message});
+    const gtp_client::MoveAnswer a = session_->genmove(position, colour);
+    if (!a.move) return finish({EngineMove::failed, 0, 0, a.failure});
+    switch (a.move->kind) {
+        case gtp_client::GeneratedMove::stone:
+            return finish({EngineMove::stone, a.move->at.x, a.move->at.y, {}});
+        case gtp_client::GeneratedMove::pass:
+            return finish({EngineMove::pass, 0, 0, {}});
+        case gtp_client::GeneratedMove::resign:
             break;
     }
-    return finish(result);
+    return finish({EngineMove::resign, 0, 0, {}});
 }
 
 std::optional<std::string> EnginePort::check(const std::string& command) {
     if (busy_) return std::string("エンジンはまだ前の手を考えています。");
-    busy_ = true;
-    cancelled_ = false;
     // The check may take up to the engine's start time: the pointer says the program is
     // busy at once, and a window says what it waits for if it takes longer.
     QApplication::setOverrideCursor(Qt::BusyCursor);
@@ -639,23 +445,13 @@ std::optional<std::string> EnginePort::check(const std::string& command) {
     QObject::connect(&showLater, &QTimer::timeout, &progress, [&progress] { progress.show(); });
     QObject::connect(&progress, &QProgressDialog::canceled, &progress, [this] { cancel(); });
     showLater.start(500);
-    Session s(*this);
-    auto answer = [&]() -> std::optional<std::string> {
-        if (auto message = s.start(command)) return message->toStdString();
-        gtp::Outcome o = s.send("protocol_version", startSeconds);
-        if (o.kind == gtp::Outcome::failure) o = s.send("name", commandSeconds);
-        if (o.kind == gtp::Outcome::failure)
-            return s.withErrors(QStringLiteral(
-                "エンジンが GTP の「protocol_version」にも「name」にも答えません。"));
-        if (o.kind != gtp::Outcome::ok) return s.withErrors(s.describe(o, startSeconds));
-        o = s.send("boardsize 19", commandSeconds);
-        if (o.kind == gtp::Outcome::failure)
-            return s.withErrors(QStringLiteral("エンジンが 19 路盤を受け付けません：%1")
-                                    .arg(QString::fromStdString(o.text)));
-        if (o.kind != gtp::Outcome::ok) return s.withErrors(s.describe(o, commandSeconds));
-        return std::nullopt;
-    }();
-    s.end(answer ? broken_grace_ms : quitMilliseconds);
+    // A session of its own, never the port's: the engine in use is not touched.
+    const std::unique_ptr<gtp_client::Session> s = newSession();
+    begin(*s);
+    std::optional<std::string> answer = s->start(command);
+    if (!answer) answer = s->check();
+    s->end(answer ? broken_grace_ms : quitMilliseconds);
+    done();
     showLater.stop();
     progress.hide();
     QApplication::restoreOverrideCursor();
@@ -668,25 +464,6 @@ std::optional<std::string> EnginePort::check(const std::string& command) {
     return answer;
 }
 
-std::optional<std::vector<rules::Point>> EnginePort::askDead(Session& s,
-                                                            const rules::History& position) {
-    if (bringTo(s, position)) return std::nullopt;
-    const gtp::Outcome o = s.send("final_status_list dead", commandSeconds);
-    if (o.kind != gtp::Outcome::ok) return std::nullopt;
-    // One group a line, its stones apart by spaces. A word that is no stone of the
-    // position means the engine sees another game (or writes nonsense): nothing it
-    // says is taken.
-    const rules::Board end = position.end();
-    std::vector<rules::Point> dead;
-    std::istringstream words(o.text);
-    for (std::string word; words >> word;) {
-        const auto p = gtp::parseVertex(word, position.size());
-        if (!p || end.at(p->x, p->y) == rules::empty) return std::nullopt;
-        dead.push_back({p->x, p->y});
-    }
-    return dead;
-}
-
 std::vector<rules::Point> EnginePort::deadStones(const rules::History& position, int seconds) {
     if (busy_ || seconds <= 0) return {};
     const bool inUse = !command_.empty();
@@ -696,30 +473,33 @@ std::vector<rules::Point> EnginePort::deadStones(const rules::History& position,
         if (gnugo.isEmpty()) return {};
         judge = quoted(gnugo) + QLatin1Char(' ') + judgeOptions;
     }
-    busy_ = true;
-    cancelled_ = false;
     endAfterWait_ = false;
     // Every command of the whole exchange, the engine's start included, waits only up
     // to here.
-    deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
 
     std::optional<std::vector<rules::Point>> dead;
     if (inUse) {
-        if (!ensureSession(position.size())) dead = askDead(*session_, position);
+        begin(*session_);
+        session_->setDeadline(deadline);
+        if (!session_->ensure(command_, position.size())) dead = session_->deadStones(position);
+        session_->setDeadline(std::nullopt);
+        done();
         // An engine out of step (late, garbled, gone) or whose wait was cancelled is
         // ended, as after a failed genmove; one that only refused a command runs on.
-        if (cancelled_ || endAfterWait_ || !session_ || !session_->running())
-            endSession(broken_grace_ms);
+        if (cancelled_ || endAfterWait_ || !session_->running()) endSession(broken_grace_ms);
     } else {
         // A session of its own, never the port's: the engine in use is not touched.
-        Session s(*this);
-        if (!s.start(judge.toStdString()) && !setUp(s, position.size()))
-            dead = askDead(s, position);
-        s.end(dead && !cancelled_ ? quitMilliseconds : broken_grace_ms);
+        const std::unique_ptr<gtp_client::Session> s = newSession();
+        begin(*s);
+        s->setDeadline(deadline);
+        if (!s->start(judge.toStdString()) && !s->setUp(position.size()))
+            dead = s->deadStones(position);
+        done();
+        s->end(dead && !cancelled_ ? quitMilliseconds : broken_grace_ms);
         if (endAfterWait_) endSession(broken_grace_ms);
     }
     const bool cancelled = cancelled_;
-    deadline_.reset();
     busy_ = false;
     cancelled_ = false;
     endAfterWait_ = false;

@@ -1,5 +1,5 @@
 // The computer's opponent engines in the Qt program: other Go programs found installed,
-// run with QProcess and spoken to in GTP through the core's client.
+// run with QProcess, each in a session of the GTP client.
 #pragma once
 
 #include <QStringList>
@@ -12,9 +12,12 @@
 
 #include "platform/port.h"
 
-class QEventLoop;
-
 namespace tolvan {
+
+namespace gtp_client {
+class Session;
+struct Limits;
+}  // namespace gtp_client
 
 // One engine at a time, started at the first genmove after use() chose it and kept
 // running between moves; it learns only the moves it has not seen yet. While it thinks
@@ -62,7 +65,7 @@ public:
     void cancel();
     // True while a genmove, check or deadStones waits for an engine (the event loop runs
     // inside it).
-    bool waiting() const { return waitLoop_ != nullptr; }
+    bool waiting() const;
 
     // The folders searched for installed engines; empty means /usr/games, then PATH.
     QStringList searchFolders;
@@ -83,8 +86,6 @@ public:
     qint64 enginePid() const;
 
 private:
-    class Session;
-    friend class Session;
     class Probe;
     friend class Probe;
     // A program found installed, the engines it offers and the question put to it.
@@ -101,33 +102,26 @@ private:
     // The program a typed command line names: a name without a slash is looked for on
     // PATH, then in /usr/games (or in the search folders); as it is when not found.
     QString findTyped(const QString& program) const;
-    // Starts the chosen engine unless it runs, set up for a board of `size` lines; a
-    // message when it cannot be used.
-    std::optional<std::string> ensureSession(int size);
-    // Sets up a started engine: protocol, an empty board of `size` lines, komi 0. A
-    // message when it refuses or fails.
-    std::optional<std::string> setUp(Session& s, int size);
-    // Brings a running engine to `position`, on a board of the position's size (a new
-    // size starts the engine's game over); a message when it refuses or fails.
-    std::optional<std::string> bringTo(Session& s, const rules::History& position);
-    // The engine's answer to final_status_list dead in `position`, the stones it names
-    // as points; nothing when it fails or answers anything but stones of the position.
-    std::optional<std::vector<rules::Point>> askDead(Session& s, const rules::History& position);
+    // A session whose engines run as child processes, with the port's time limits.
+    std::unique_ptr<gtp_client::Session> newSession();
+    gtp_client::Limits limits() const;
+    // A genmove, check or deadStones starts waiting on `s`, and is over.
+    void begin(gtp_client::Session& s);
+    void done();
     // Ends the running engine, giving it `graceMs` after quit.
     void endSession(int graceMs);
 
     std::string command_;
-    std::unique_ptr<Session> session_;
+    // The session of the engine in use.
+    std::unique_ptr<gtp_client::Session> session_;
     std::vector<Found> found_;
     bool searched_ = false;
     // A genmove, check or deadStones is under way: the port must not be torn down under it.
     bool busy_ = false;
     bool cancelled_ = false;
     bool endAfterWait_ = false;
-    // The event loop of the wait under way, if any.
-    QEventLoop* waitLoop_ = nullptr;
-    // When set, no command waits beyond this moment, whatever its own time limit.
-    std::optional<std::chrono::steady_clock::time_point> deadline_;
+    // The session the wait under way is on, if any.
+    gtp_client::Session* current_ = nullptr;
 };
 
 }  // namespace tolvan

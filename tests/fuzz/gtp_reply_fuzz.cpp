@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/gtp_client.h"
+#include "gtp_client/gtp_client.h"
 
 namespace {
 
-using namespace tolvan::gtp;
+using namespace tolvan::gtp_client;
 
 void check(bool ok, const char* what) {
     if (ok) return;

@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/gtp_client.h"
+#include "gtp_client/gtp_client.h"
 #include "qt_support.h"
 
 namespace tolvan {
@@ -54,7 +54,7 @@ std::set<int> children() {
 
 // Adds a stone to the end of the record. A stone the rules refuse is stored all the
 // same, on an unchanged board: the engine is to judge it.
-void add(rules::History& r, int colour, gtp::Point at) {
+void add(rules::History& r, int colour, rules::Point at) {
     if (!r.play(colour, at.x, at.y)) r.store(r.stones(), {colour, {at.x, at.y}}, r.end());
 }
 
@@ -68,16 +68,16 @@ rules::History game(const std::vector<std::string>& moves, int size = 19) {
         if (where == "pass")
             r.pass();
         else
-            add(r, colour, *gtp::parseVertex(where, size));
+            add(r, colour, *gtp_client::parseVertex(where, size));
     }
     return r;
 }
 
 // A setup board with these black and white stones.
-rules::Board setup(const std::vector<gtp::Point>& black, const std::vector<gtp::Point>& white) {
+rules::Board setup(const std::vector<rules::Point>& black, const std::vector<rules::Point>& white) {
     rules::Board b(19);
-    for (const gtp::Point& p : black) b.put(p.x, p.y, rules::black);
-    for (const gtp::Point& p : white) b.put(p.x, p.y, rules::white);
+    for (const rules::Point& p : black) b.put(p.x, p.y, rules::black);
+    for (const rules::Point& p : white) b.put(p.x, p.y, rules::white);
     return b;
 }
 
@@ -401,7 +401,7 @@ const std::vector<std::string> toldEnded{"protocol_version", "boardsize 19", "cl
 
 std::set<std::string> names(const std::vector<rules::Point>& points, int size = 19) {
     std::set<std::string> out;
-    for (const rules::Point& p : points) out.insert(gtp::vertexName({p.x, p.y}, size));
+    for (const rules::Point& p : points) out.insert(gtp_client::vertexName({p.x, p.y}, size));
     return out;
 }
 
@@ -610,10 +610,10 @@ TEST_F(QtEnginePortTest, GnuGoPlaysAgainstUs) {
         ASSERT_EQ(m.kind, EngineMove::stone) << m.failure;
         std::printf("GNU Go level 1: %lld ms for move %zu\n",
                     static_cast<long long>(timer.elapsed()), movesOf(position).size() + 1);
-        const gtp::Point at{m.x, m.y};
+        const rules::Point at{m.x, m.y};
         for (const auto& earlier : movesOf(position))
             EXPECT_FALSE(!earlier.pass && earlier.at == (rules::Point{at.x, at.y}));
-        EXPECT_FALSE(at == (gtp::Point{4, 16}));
+        EXPECT_FALSE(at == (rules::Point{4, 16}));
         add(position, -1, at);
         position.pass();
     }

@@ -14,10 +14,7 @@
 
 #include "rules/geometry.h"
 
-namespace tolvan::gtp {
-
-// A board point, x the column from the left and y the row from the top, 1..size.
-using Point = rules::Point;
+namespace tolvan::gtp_client {
 
 // Vertices are named and read as the rules name points.
 using rules::parseVertex;
@@ -26,7 +23,7 @@ using rules::vertexName;
 // What an engine answered to genmove.
 struct GeneratedMove {
     enum Kind { stone, pass, resign } kind = pass;
-    Point at;  // the stone's point; (0, 0) for pass and resign
+    rules::Point at;  // the stone's point; (0, 0) for pass and resign
     bool operator==(const GeneratedMove&) const = default;
 };
 
@@ -97,6 +94,17 @@ public:
     // what arrived to `out`. Bytes that arrived before the engine ended are delivered
     // (as data) before `closed`.
     virtual Read read(std::string& out, Deadline deadline) = 0;
+    // Makes the read under way, if any, and every later one answer `cancelled`.
+    virtual void cancel() {}
+    // Closes the engine's input, gives it `grace` to exit, then ends whatever is left of
+    // its process group; the engine is reaped.
+    virtual void end(std::chrono::milliseconds grace) { (void)grace; }
+    // True while the engine runs.
+    virtual bool running() const { return true; }
+    // Once the engine has gone: true when it crashed rather than exited.
+    virtual bool crashed() { return false; }
+    // The last lines the engine wrote on its standard error, or nothing.
+    virtual std::string errors() { return {}; }
 };
 
 // What came of one command.
@@ -155,4 +163,4 @@ private:
     Verdict verdict_ = waiting;
 };
 
-}  // namespace tolvan::gtp
+}  // namespace tolvan::gtp_client

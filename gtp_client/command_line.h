@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tolvan::engine {
+namespace tolvan::gtp_client {
 
 // The words of `line`, split at unquoted spaces, tabs and newlines. Inside single quotes
 // every character stands for itself; inside double quotes a backslash keeps its meaning
@@ -22,4 +22,4 @@ std::optional<std::vector<std::string>> splitCommandLine(std::string_view line);
 // it holds nothing a shell treats specially, otherwise in quotes.
 std::string quoteWord(std::string_view word);
 
-}  // namespace tolvan::engine
+}  // namespace tolvan::gtp_client

@@ -5,7 +5,12 @@
 
 #include <chrono>
 
-namespace tolvan::engine {
+namespace tolvan::gtp_client {
+
+// Called in a new child process before it runs the engine: the child leads a process
+// group of its own, and on Linux dies with its parent should the parent die without
+// ending it. Async-signal-safe.
+void leadOwnGroup();
 
 // True while a process of the group `group` runs. One that has ended but has not been
 // reaped yet does not count: its parent may be slow to reap it, or may never.
@@ -16,4 +21,4 @@ bool groupRuns(int group);
 // `grace`. Returns once none of it runs, or soon after SIGKILL.
 void endProcessGroup(int group, std::chrono::milliseconds grace);
 
-}  // namespace tolvan::engine
+}  // namespace tolvan::gtp_client

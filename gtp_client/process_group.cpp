@@ -1,6 +1,10 @@
-#include "engine/process_group.h"
+#include "gtp_client/process_group.h"
 
 #include <signal.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include <filesystem>
 #include <fstream>
@@ -10,7 +14,7 @@
 #include <system_error>
 #include <thread>
 
-namespace tolvan::engine {
+namespace tolvan::gtp_client {
 
 namespace {
 
@@ -42,6 +46,13 @@ std::optional<bool> runsByProc(int group) {
 
 }  // namespace
 
+void leadOwnGroup() {
+    ::setpgid(0, 0);
+#ifdef __linux__
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+#endif
+}
+
 bool groupRuns(int group) {
     if (group <= 0) return false;
     if (const auto runs = runsByProc(group)) return *runs;
@@ -65,4 +76,4 @@ void endProcessGroup(int group, std::chrono::milliseconds grace) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
-}  // namespace tolvan::engine
+}  // namespace tolvan::gtp_client

@@ -1,6 +1,6 @@
-#include "engine/command_line.h"
+#include "gtp_client/command_line.h"
 
-namespace tolvan::engine {
+namespace tolvan::gtp_client {
 
 namespace {
 
@@ -74,4 +74,4 @@ std::string quoteWord(std::string_view word) {
     return out + "'";
 }
 
-}  // namespace tolvan::engine
+}  // namespace tolvan::gtp_client

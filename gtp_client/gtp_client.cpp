@@ -1,8 +1,8 @@
-#include "engine/gtp_client.h"
+#include "gtp_client/gtp_client.h"
 
 #include <cctype>
 
-namespace tolvan::gtp {
+namespace tolvan::gtp_client {
 
 namespace {
 
@@ -176,4 +176,4 @@ Probe::Verdict Probe::feed(std::string_view bytes) {
     return verdict_;
 }
 
-}  // namespace tolvan::gtp
+}  // namespace tolvan::gtp_client
