@@ -1,5 +1,5 @@
-// The point test, the count of a captured chain, the saved board and the stored
-// positions of the game record.
+// The point test, the count of a captured chain, the saved board, and a stone played
+// into the game record and taken up by the board.
 #include <algorithm>
 
 #include "app/tolvan.h"
