@@ -143,11 +143,11 @@ void Tolvan::com_ban() {
 
     numberPreviousMove();
 
-    // Every person's chain left without a liberty goes, one chain at a time; then the
-    // stone enters the record.
-    removeCapturedChains(bx, by, t);
+    // The stone enters the record; every person's chain it left without a liberty goes,
+    // one chain at a time, then the move is counted and the turn passes.
+    removeCapturedChains(playMove(bx, by, t), t);
     recordMove(bx, by, t);
-    storeMove(bx, by, t);
+    showPlayedMove();
 
     hintForPerson();
     pf.window.computerTurn(false);

@@ -1,6 +1,7 @@
 // Handicap stones before the first move: level h < 0 puts -h black stones on the board,
 // h > 0 puts h white stones, on fixed points in a fixed order.
 #include "app/tolvan.h"
+#include "game/position.h"
 #include "rules/geometry.h"
 
 namespace tolvan {
@@ -35,17 +36,17 @@ void handicapStep(Tolvan& g, int delta) {
         const bool adds = delta > 0 ? h >= 1 : h <= -1;
         const int k = adds ? (h > 0 ? h : -h) : (delta > 0 ? 1 - h : h + 1);
         const auto [x, y] = points[k - 1];
-        if (adds) {
-            s.board[x][y] = h > 0 ? stone_white : stone_black;
-            g.描画_石(x, y, s.board[x][y]);
-        } else {
-            s.board[x][y] = stone_empty;
-            g.描画_桝(x, y);
-        }
-        g.dsPlay(s.sound_stone);
         // The stones stand before the first move: the record's first position holds them,
         // so stepping back to the start and saving the record keep them.
-        g.調査_保存(0);
+        rules::Board setup = s.record.setup();
+        setup.put(x, y, adds ? (h > 0 ? stone_white : stone_black) : stone_empty);
+        s.record.setSetup(setup);
+        boardFromRecord(s);
+        if (adds)
+            g.描画_石(x, y, s.board[x][y]);
+        else
+            g.描画_桝(x, y);
+        g.dsPlay(s.sound_stone);
     }
     s.handicap_set = flag_on;
 }

@@ -30,14 +30,14 @@ void Tolvan::hintForPerson() {
 }
 
 namespace {
-// The prisoners of a stored position, on the panel when they change: stones a record
-// sets or clears outside play are no prisoners.
-void showStoredPrisoners(Tolvan& g, const rules::Board& stored) {
-    const int black = stored.prisoners(stone_black), white = stored.prisoners(stone_white);
-    if (black == g.s.black_captures && white == g.s.white_captures) return;
-    g.s.black_captures = static_cast<i16>(black);
-    g.s.white_captures = static_cast<i16>(white);
-    g.描画_取得駒数(g.s.black_captures, g.s.white_captures);
+// The board and the prisoners take the stored position shown; the prisoners are drawn
+// on the panel when they change (stones a record sets or clears outside play are no
+// prisoners).
+void takeStoredPosition(Tolvan& g) {
+    const int black = g.s.black_captures, white = g.s.white_captures;
+    boardFromRecord(g.s);
+    if (black != g.s.black_captures || white != g.s.white_captures)
+        g.描画_取得駒数(g.s.black_captures, g.s.white_captures);
 }
 }  // namespace
 
@@ -73,9 +73,8 @@ void Tolvan::MODORU_Click() {
                 // A stone the undone move had captured comes back.
                 描画_石(x, y, h);
             }
-            s.board[x][y] = h;
         }
-    showStoredPrisoners(*this, stored);
+    takeStoredPosition(*this);
 
     if (s.move_no > 0) {
         const rules::Move m = recordedMove(s, s.move_no - 1);
@@ -130,9 +129,8 @@ void Tolvan::SUSUMU_Click() {
                 // The move's stone has the mark; a stone the record sets does not.
                 if (x == s.last_x && y == s.last_y) 描画_打駒印(x, y, mark_color);
             }
-            s.board[x][y] = h;
         }
-    showStoredPrisoners(*this, stored);
+    takeStoredPosition(*this);
 
     if (s.last_side == s.com_side) hintForPerson();
     if (checked("BANGOU")) 描画_全手順番号(s.move_no - 1);

@@ -69,8 +69,8 @@ void Tolvan::MouseDown(double X, double Y) {
     }
 
     const int t = s.turn;
-    // The rules answer for the position on the board; a pass made after the end of the
-    // record lifts the ko, since the retake then repeats no position.
+    // The rules answer for the position shown; a pass made after the end of the record
+    // lifts the ko, since the retake then repeats no position.
     const rules::Why why = positionOf(s, true).why(t, x, y);
     if (why == rules::Why::suicide) {
         dsPlay(s.sound_forbidden);
@@ -99,8 +99,8 @@ void Tolvan::MouseDown(double X, double Y) {
 
     numberPreviousMove();
     recordMove(x, y, t);
-    removeCapturedChains(x, y, t);
-    storeMove(x, y, t);
+    removeCapturedChains(playMove(x, y, t), t);
+    showPlayedMove();
 
     if (s.play_mode == mode_com) com_ban();
 }

@@ -98,11 +98,16 @@ public:
     void numberPreviousMove();
     // Makes a stone of t on (x, y) the last move and shows the new move count.
     void recordMove(int x, int y, int t);
-    // Puts the stone on the board, enters it in the record with the new position and
-    // passes the turn; the moves that had been stepped back over are dropped.
-    void storeMove(int x, int y, int t);
-    // Removes and counts every chain of -t captured by a stone of t on (x, y).
-    void removeCapturedChains(int x, int y, int t);
+    // Plays a stone of t on (x, y) into the record at the position shown, dropping the
+    // moves that had been stepped back over, and returns the chains it took. The board
+    // still shows the position before it. The rules have allowed the stone.
+    std::vector<rules::Chain> playMove(int x, int y, int t);
+    // Removes from the board, one chain at a time, the chains a stone of t took, showing
+    // the prisoners after each.
+    void removeCapturedChains(const std::vector<rules::Chain>& taken, int t);
+    // The position shown moves on to the stone just played: the board and the prisoners
+    // are the record's, the turn passes and the passes before it are forgotten.
+    void showPlayedMove();
     // true when a stone of t may go on (x, y) by every rule of play, as the rules answer
     // for the position stored.
     bool legalMove(int x, int y, int t);

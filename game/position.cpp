@@ -1,6 +1,8 @@
 // The game's position as the rules see it, and a record taken up as the game.
 #include "game/position.h"
 
+#include <algorithm>
+
 #include "app/board_lines.h"
 #include "app/tolvan.h"
 
@@ -17,12 +19,18 @@ rules::Board boardOf(const GameState& s) {
 }
 
 rules::Board positionOf(const GameState& s, bool passes) {
-    rules::Board b = boardOf(s);
-    // The ko rule looks back only from a stored position after a move.
-    if (s.move_no >= 1 && s.move_no <= s.record.stones())
-        b.setLastMove({s.last_x, s.last_y}, s.record.after(s.move_no - 1));
-    if (passes && s.move_no == s.record.stones() && s.record.passesAtEnd() > 0) b.pass();
+    const int n = std::min<int>(s.move_no, s.record.stones());
+    rules::Board b = s.record.after(n);
+    if (passes && n == s.record.stones() && s.record.passesAtEnd() > 0) b.pass();
     return b;
+}
+
+void boardFromRecord(GameState& s) {
+    const rules::Board& shown = s.record.after(std::min<int>(s.move_no, s.record.stones()));
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y) s.board[x][y] = static_cast<i16>(shown.at(x, y));
+    s.black_captures = static_cast<i16>(shown.prisoners(stone_black));
+    s.white_captures = static_cast<i16>(shown.prisoners(stone_white));
 }
 
 rules::Move recordedMove(const GameState& s, int k) {
@@ -68,16 +76,12 @@ void takeUpRecord(Tolvan& game, const rules::History& record, int toMove) {
         s.record = record;
     }
     const int n = s.record.stones();
-    const rules::Board& end = s.record.after(n);
-    for (int x = 1; x <= s.size; ++x)
-        for (int y = 1; y <= s.size; ++y) s.board[x][y] = static_cast<i16>(end.at(x, y));
     s.move_no = static_cast<i16>(n);
+    boardFromRecord(s);
     const rules::Move last = n > 0 ? s.record.stone(n - 1) : rules::Move{};
     s.last_x = static_cast<i16>(last.at.x);
     s.last_y = static_cast<i16>(last.at.y);
     s.last_side = static_cast<i16>(last.colour);
-    s.black_captures = static_cast<i16>(end.prisoners(stone_black));
-    s.white_captures = static_cast<i16>(end.prisoners(stone_white));
     s.turn = static_cast<i16>(toMove);
 
     s.handicap_level = 0;

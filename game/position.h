@@ -15,11 +15,14 @@ class Tolvan;
 // The stones of the board and the prisoners, with no last move.
 rules::Board boardOf(const GameState& s);
 
-// The position on the board as the rules see it: its stones and prisoners, and for the
-// ko rule the last stone (last_x, last_y) with the stored position before it. With
-// `passes`, a pass made after the end of the record, while the board shows that end,
-// lifts the ko.
+// The position shown (after move_no stones) as the record stores it: its stones, its
+// prisoners and what the ko rule knows of its last stone. With `passes`, a pass made
+// after the end of the record, while the board shows that end, lifts the ko.
 rules::Board positionOf(const GameState& s, bool passes);
+
+// The board grid and the prisoner counters take the position shown from the record: the
+// one way the game's own copy of the position follows the record.
+void boardFromRecord(GameState& s);
 
 // Move k + 1 of the record; no stone (colour and point 0) for a k outside it.
 rules::Move recordedMove(const GameState& s, int k);

@@ -1,5 +1,5 @@
-// The point test, the count of a captured chain, the saved board and the stored
-// positions of the game record.
+// The point test, the count of a captured chain, the saved board, and a stone played
+// into the game record and taken up by the board.
 #include <algorithm>
 
 #include "app/tolvan.h"
@@ -65,35 +65,35 @@ void Tolvan::recordMove(int x, int y, int t) {
     描画_手数(s.move_no + 1);
 }
 
-// The stone enters the record at the position shown, with the board after it; the
-// moves that had been stepped back over are dropped, and earlier passes are forgotten.
-void Tolvan::storeMove(int x, int y, int t) {
-    s.board[x][y] = static_cast<i16>(t);
-    rules::Board after = boardOf(s);
-    after.setLastMove({x, y}, s.record.after(std::min<int>(s.move_no, s.record.stones())));
-    s.record.store(s.move_no, rules::Move{t, {x, y}}, after);
+std::vector<rules::Chain> Tolvan::playMove(int x, int y, int t) {
+    std::vector<rules::Chain> taken;
+    s.record.truncate(s.move_no);
+    s.record.play(t, x, y, &taken);
+    return taken;
+}
+
+// scan_mark holds each chain as it goes, for 描画_当駒消去 and 調査_取得数; the prisoners
+// shown count on from the position before the stone.
+void Tolvan::removeCapturedChains(const std::vector<rules::Chain>& taken, int t) {
+    const rules::Board& before = s.record.after(std::min<int>(s.move_no, s.record.stones()));
+    int black = before.prisoners(stone_black), white = before.prisoners(stone_white);
+    for (const rules::Chain& chain : taken) {
+        for (auto& column : s.scan_mark) column.fill(0);
+        for (const rules::Point& p : chain) s.scan_mark[p.x][p.y] = flag_on;
+        描画_当駒消去();
+        (t == stone_black ? black : white) += 調査_取得数();
+        描画_取得駒数(black, white);
+    }
+}
+
+void Tolvan::showPlayedMove() {
     s.move_no = static_cast<i16>(s.move_no + 1);
+    boardFromRecord(s);
     s.turn = static_cast<i16>(-s.turn);
     // A stone ends any run of passes: the game ends only when the two players pass one
     // after the other.
     s.com_passed = flag_off;
     s.man_passed = flag_off;
-}
-
-// Removes every chain of -t that a stone of t on (x, y) leaves without a liberty, one
-// chain at a time in the order the rules give them, adding each to t's prisoners and
-// showing the counts after each. scan_mark holds each chain as it goes.
-void Tolvan::removeCapturedChains(int x, int y, int t) {
-    for (const rules::Chain& chain : boardOf(s).takenBy(t, x, y)) {
-        for (auto& column : s.scan_mark) column.fill(0);
-        for (const rules::Point& p : chain) s.scan_mark[p.x][p.y] = flag_on;
-        描画_当駒消去();
-        if (t == stone_black)
-            s.black_captures = static_cast<i16>(s.black_captures + 調査_取得数());
-        else if (t == stone_white)
-            s.white_captures = static_cast<i16>(s.white_captures + 調査_取得数());
-        描画_取得駒数(s.black_captures, s.white_captures);
-    }
 }
 
 // true when a stone of t may go on (x, y) by every rule of play, on the position as

@@ -107,7 +107,7 @@ struct GameState {
     // The window font's bold flag; move numbers switch it off while they are written.
     bool font_bold = true;
 
-    // The position and the working grids.
+    // The position shown, as the record has it (boardFromRecord), and the working grids.
     Grid<i16> board{};
     Grid<i16> board_saved{};
     Grid<i16> scan_mark{};

@@ -569,6 +569,7 @@ TEST_F(Computer, ReversalHandsThePersonsPositionToTheComputer) {
     ASSERT_EQ(s.turn, stone_black);
     s.black_captures = 2;
     s.white_captures = 1;
+    g.調査_保存(s.move_no);  // the record keeps the counts
     const auto before = s.board;
     f.fake.clear();
     g.GYAKUTEN_Click();

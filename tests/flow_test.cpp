@@ -198,6 +198,7 @@ TEST_F(Flow, ReversalTwiceInATwoPersonGame) {
     press(6, 6);
     s.black_captures = 2;
     s.white_captures = 1;
+    g.調査_保存(s.move_no);  // the record keeps the counts
     const std::string before = boardText(s);
     f.fake.clear();
     g.MenuClick("GYAKUTEN");
