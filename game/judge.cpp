@@ -1,8 +1,8 @@
 // The judgement: each colour in turn fills every point it can reach, capturing the
 // enemy chains that run out of liberties; a side's area is what the other fails to take.
 // The rules judge; the game shows their answer.
-#include "app/tolvan.h"
-#include "app/counting.h"
+#include "game/tolvan.h"
+#include "game/counting.h"
 #include "game/position.h"
 #include "rules/judgement.h"
 

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "app/board_lines.h"
-#include "app/tolvan.h"
+#include "game/board_lines.h"
+#include "game/tolvan.h"
 
 namespace tolvan {
 

@@ -2,7 +2,7 @@
 // into the game record and taken up by the board.
 #include <algorithm>
 
-#include "app/tolvan.h"
+#include "game/tolvan.h"
 #include "game/position.h"
 
 namespace tolvan {

@@ -2,7 +2,7 @@
 // directional sweeps, repeated until a sweep finds a liberty or a cycle marks nothing.
 #include <type_traits>
 
-#include "app/tolvan.h"
+#include "game/tolvan.h"
 
 namespace tolvan {
 

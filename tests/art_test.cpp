@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "art/artwork.h"
+#include "window/art/artwork.h"
 
 namespace tolvan::art {
 namespace {

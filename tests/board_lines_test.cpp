@@ -9,7 +9,7 @@
 #include <iterator>
 #include <regex>
 
-#include "app/board_lines.h"
+#include "game/board_lines.h"
 #include "fake_platform.h"
 
 namespace tolvan::testing {

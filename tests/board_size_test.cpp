@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/board_size.h"
+#include "game/board_size.h"
 #include "fake_platform.h"
 
 namespace tolvan::testing {

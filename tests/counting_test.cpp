@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/kifu.h"
+#include "game/kifu.h"
 #include "fake_platform.h"
 
 namespace tolvan::testing {

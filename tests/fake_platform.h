@@ -20,7 +20,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "app/tolvan.h"
+#include "game/tolvan.h"
 #include "platform/port.h"
 
 namespace tolvan::testing {

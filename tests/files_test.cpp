@@ -12,8 +12,8 @@
 #include <thread>
 #include <variant>
 
-#include "files/read.h"
-#include "files/write.h"
+#include "records/read.h"
+#include "records/write.h"
 #include "hostile_files.h"
 
 namespace tolvan::testing {

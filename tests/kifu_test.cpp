@@ -16,7 +16,7 @@
 
 #include "fake_platform.h"
 #include "hostile_files.h"
-#include "sgf/sgf.h"
+#include "records/sgf.h"
 
 namespace tolvan::testing {
 namespace {

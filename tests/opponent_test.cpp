@@ -8,8 +8,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/board_lines.h"
-#include "app/opponent.h"
+#include "game/board_lines.h"
+#include "game/opponent.h"
 #include "fake_platform.h"
 
 namespace tolvan::testing {

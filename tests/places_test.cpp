@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/places.h"
+#include "game/places.h"
 #include "fake_platform.h"
 
 namespace tolvan::testing {

@@ -9,7 +9,7 @@
 #include <random>
 #include <string>
 
-#include "sgf/sgf.h"
+#include "records/sgf.h"
 
 namespace tolvan::sgf {
 namespace {

@@ -22,7 +22,7 @@
 #include "fake_platform.h"
 #include "hostile_files.h"
 #include "platform/deferred_sound.h"
-#include "sound/refusals.h"
+#include "game/sound/refusals.h"
 
 namespace tolvan::testing {
 namespace {

@@ -6,7 +6,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
-#include "art/artwork.h"
+#include "window/art/artwork.h"
 
 namespace tolvan::art {
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/tolvan.h"
+#include "game/tolvan.h"
 #include "platform/headless.h"
 
 namespace tolvan {

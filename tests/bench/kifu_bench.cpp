@@ -12,8 +12,8 @@
 #include <string>
 #include <variant>
 
-#include "app/kifu.h"
-#include "app/tolvan.h"
+#include "game/kifu.h"
+#include "game/tolvan.h"
 #include "platform/headless.h"
 
 namespace tolvan {

@@ -10,7 +10,7 @@
 #include <variant>
 #include <vector>
 
-#include "sgf/sgf.h"
+#include "records/sgf.h"
 
 namespace tolvan {
 namespace {

@@ -31,7 +31,7 @@
 #include <string>
 #include <thread>
 
-#include "gtp/engine.h"
+#include "gtp_server/engine.h"
 #include "rules/geometry.h"
 
 namespace {
@@ -138,10 +138,10 @@ int main(int argc, char** argv) {
     if (!o.banner.empty()) say(o.banner + "\n");
 
     std::FILE* log = o.log.empty() ? nullptr : std::fopen(o.log.c_str(), "a");
-    tolvan::gtp::Engine::Options engineOptions;
+    tolvan::gtp_server::Engine::Options engineOptions;
     engineOptions.book = o.book;
     engineOptions.second = 0;
-    tolvan::gtp::Engine engine(engineOptions);
+    tolvan::gtp_server::Engine engine(engineOptions);
 
     int genmoves = 0;
     for (;;) {

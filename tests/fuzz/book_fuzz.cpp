@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/tolvan.h"
+#include "game/tolvan.h"
 #include "fuzz/position_check.h"
 #include "fuzz/scratch.h"
 #include "platform/headless.h"

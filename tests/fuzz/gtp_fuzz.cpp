@@ -17,7 +17,7 @@
 #include <string>
 
 #include "fuzz/position_check.h"
-#include "gtp/engine.h"
+#include "gtp_server/engine.h"
 
 namespace {
 
@@ -85,10 +85,10 @@ void fail(const std::string& line, const std::string& response, const std::strin
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    gtp::Engine::Options options;
+    gtp_server::Engine::Options options;
     options.book = bookFile();
     options.second = 7;
-    auto engine = std::make_unique<gtp::Engine>(options);
+    auto engine = std::make_unique<gtp_server::Engine>(options);
 
     static Files files;
     files.enter();

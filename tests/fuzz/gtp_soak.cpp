@@ -13,7 +13,7 @@
 #include <string>
 
 #include "fuzz/position_check.h"
-#include "gtp/engine.h"
+#include "gtp_server/engine.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ struct Counts {
 
 class Soak {
 public:
-    Soak(gtp::Engine& e, Counts& c, long game) : e_(e), c_(c), game_(game) {}
+    Soak(gtp_server::Engine& e, Counts& c, long game) : e_(e), c_(c), game_(game) {}
 
     // Sends one command and checks the response and the position; false on a problem.
     bool send(const std::string& command, std::string* answer = nullptr) {
@@ -58,7 +58,7 @@ public:
     bool ok() const { return ok_; }
 
 private:
-    gtp::Engine& e_;
+    gtp_server::Engine& e_;
     Counts& c_;
     long game_;
     bool ok_ = true;
@@ -71,10 +71,10 @@ std::string vertex(int x, int y, int size) {
 
 // One game on `size` lines; false at the first problem.
 bool playGame(const std::string& book, int size, Random& rnd, Counts& c, long number) {
-    gtp::Engine::Options options;
+    gtp_server::Engine::Options options;
     options.book = book;
     options.second = rnd.below(60);
-    gtp::Engine engine(options);
+    gtp_server::Engine engine(options);
     Soak g(engine, c, number);
 
     if (!g.send("boardsize " + std::to_string(size)) || !g.send("clear_board")) return false;

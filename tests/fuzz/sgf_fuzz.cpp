@@ -8,9 +8,9 @@
 #include <string_view>
 #include <variant>
 
-#include "app/kifu.h"
+#include "game/kifu.h"
 #include "fuzz/position_check.h"
-#include "sgf/sgf.h"
+#include "records/sgf.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tolvan;

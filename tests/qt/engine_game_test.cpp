@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "app/qt/canvas_widget.h"
-#include "app/qt/engine_port.h"
-#include "app/qt/main_window.h"
-#include "app/tolvan.h"
+#include "window/canvas_widget.h"
+#include "window/engine_port.h"
+#include "window/main_window.h"
+#include "game/tolvan.h"
 #include "qt_support.h"
 
 namespace tolvan {

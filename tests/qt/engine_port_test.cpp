@@ -1,6 +1,6 @@
 // The engine port of the Qt program against a real process: the fake engine (the game's
 // own GTP engine behind options that make it misbehave) and, when installed, GNU Go.
-#include "app/qt/engine_port.h"
+#include "window/engine_port.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -6,7 +6,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 
-#include "app/qt/picture_cache.h"
+#include "window/picture_cache.h"
 
 namespace tolvan {
 namespace {

@@ -6,7 +6,7 @@
 #include <QColor>
 #include <QPoint>
 
-#include "app/qt/canvas_widget.h"
+#include "window/canvas_widget.h"
 #include "game/state.h"
 
 namespace tolvan {

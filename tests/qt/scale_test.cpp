@@ -23,11 +23,11 @@
 #include <map>
 #include <string>
 
-#include "app/board_size.h"
-#include "app/qt/canvas_widget.h"
-#include "app/qt/main_window.h"
-#include "app/qt/version_window.h"
-#include "app/tolvan.h"
+#include "game/board_size.h"
+#include "window/canvas_widget.h"
+#include "window/main_window.h"
+#include "window/version_window.h"
+#include "game/tolvan.h"
 #include "qt_support.h"
 
 namespace tolvan {

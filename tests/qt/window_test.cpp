@@ -28,11 +28,11 @@
 #include <string>
 #include <vector>
 
-#include "app/qt/canvas_widget.h"
-#include "app/qt/dialogs.h"
-#include "app/qt/main_window.h"
-#include "app/qt/version_window.h"
-#include "app/tolvan.h"
+#include "window/canvas_widget.h"
+#include "window/dialogs.h"
+#include "window/main_window.h"
+#include "window/version_window.h"
+#include "game/tolvan.h"
 #include "qt_support.h"
 
 namespace tolvan {

@@ -15,7 +15,7 @@
 #include <cstring>
 #include <string>
 
-#include "art/artwork.h"
+#include "window/art/artwork.h"
 
 namespace {
 

@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "app/tolvan.h"
+#include "game/tolvan.h"
 #include "platform/headless.h"
 #include "platform/port.h"
 #include "rules/board.h"

@@ -1,0 +1,186 @@
+// The count with dead stones at the end of a game, resignation, and the result message.
+#include "game/counting.h"
+
+#include <algorithm>
+
+#include "game/kifu.h"
+#include "game/tolvan.h"
+#include "rules/judgement.h"
+
+namespace tolvan {
+
+namespace {
+
+// How long a Go program may take to propose the dead stones.
+constexpr int proposal_seconds = 10;
+
+bool isDead(const Counting& c, rules::Point p) {
+    return std::find(c.dead.begin(), c.dead.end(), p) != c.dead.end();
+}
+
+// The label of a colour in the result's title: 先手 and 後手 between two people,
+// MAN and COM against the computer.
+std::string label(const GameState& s, int colour) {
+    if (s.play_mode == mode_man) return colour == stone_black ? "先手" : "後手";
+    return colour == s.man_side ? "MAN" : "COM";
+}
+
+// The two lines of the status area that tell what to do while counting, wiped across
+// the panel: their small texts reach past the notice's four cells.
+void clearStatus(Tolvan& g) {
+    for (int j : {11, 13})
+        for (int i = 21; i <= 26; ++i) g.描画_背景絵(g.s.background, panelColumn(g.s, i), j);
+}
+
+// The board while counting: living stones as they are, dead stones with a cross in the
+// colour of the side that takes them, and every empty point's owner as a small dot in
+// its colour; points of nobody stay plain. The status area says what to do.
+void drawCounting(Tolvan& g) {
+    const GameState& s = g.s;
+    const rules::Board position = boardOf(s);
+    const rules::Count c = rules::count(position, g.counting.dead);
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y) {
+            const int stone = position.at(x, y), owner = c.owner.at(x, y);
+            if (stone != stone_empty && isDead(g.counting, {x, y})) {
+                g.描画_石(x, y, stone);
+                g.pf.canvas.textCentred(board_left + x * cell_width + 150,
+                                        board_top + y * cell_height + 150, "×", 12,
+                                        stone == stone_black ? color_white : color_black, true);
+            } else if (stone != stone_empty) {
+                g.描画_石(x, y, stone);
+            } else if (owner != stone_empty) {
+                g.描画_桝(x, y);
+                g.描画_打駒印(x, y, owner == stone_black ? color_black : color_white);
+            } else {
+                g.描画_桝(x, y);
+            }
+        }
+    clearStatus(g);
+    g.描画_文字列(panelColumn(g.s, 21.1), 11.1, "死に石をクリック", color_black, 9);
+    g.描画_文字列(panelColumn(g.s, 21), 11, "死に石をクリック", color_white, 9);
+    g.描画_文字列(panelColumn(g.s, 21.1), 13.1, "Enter:確定 戻:再開", color_black, 9);
+    g.描画_文字列(panelColumn(g.s, 21), 13, "Enter:確定 戻:再開", color_white, 9);
+    g.pf.canvas.refresh();
+}
+
+// The status area as it was, and the board as it stands, with its marks: the numbers
+// when they are shown and the last stone's mark.
+void redrawPlay(Tolvan& g) {
+    const GameState& s = g.s;
+    clearStatus(g);
+    g.描画_盤();
+    if (g.checked("BANGOU")) g.描画_全手順番号(s.move_no - 1);
+    if (s.move_no > 0) {
+        const rules::Move m = recordedMove(s, s.move_no - 1);
+        if (s.board[m.at.x][m.at.y] != stone_empty) g.描画_打駒印(m.at.x, m.at.y, mark_color);
+    }
+}
+
+void askToGoOn(Tolvan& g) {
+    if (g.MsgBox("続けますか", Buttons::YesNo, "対局") == Answer::Yes)
+        g.初期設定();
+    else
+        g.終了();
+}
+
+}  // namespace
+
+bool isEndingItem(const std::string& item) { return item == ending_fill_item || item == ending_count_item; }
+
+void chooseEnding(Tolvan& g, const std::string& item) {
+    g.prefs.count_dead_stones = item == ending_count_item;
+    applyEnding(g);
+    g.書込_環境設定ファイル();
+}
+
+void applyEnding(Tolvan& g) {
+    g.pf.menu.setChecked(ending_fill_item, !g.prefs.count_dead_stones);
+    g.pf.menu.setChecked(ending_count_item, g.prefs.count_dead_stones);
+}
+
+bool countsDeadStones(Tolvan& g) {
+    return g.pf.opponent.engineInUse() || g.checked(ending_count_item);
+}
+
+void startCounting(Tolvan& g) {
+    GameState& s = g.s;
+    g.描画_文字列(panelColumn(g.s, 21), 11, "計算中", color_white, 12);
+    g.pf.canvas.refresh();
+    g.counting.active = true;
+    g.counting.dead.clear();
+    // The proposal counts only where a stone stands.
+    for (const rules::Point& p : g.pf.opponent.deadStones(rules::upTo(s.record, s.move_no), proposal_seconds))
+        if (p.x >= 1 && p.x <= s.size && p.y >= 1 && p.y <= s.size && s.board[p.x][p.y] != stone_empty &&
+            !isDead(g.counting, p))
+            g.counting.dead.push_back(p);
+    drawCounting(g);
+}
+
+void countingPress(Tolvan& g, int x, int y) {
+    GameState& s = g.s;
+    if (x < 1 || x > s.size || y < 1 || y > s.size || s.board[x][y] == stone_empty) {
+        g.dsPlay(s.sound_forbidden);
+        return;
+    }
+    const bool dead = !isDead(g.counting, {x, y});
+    for (const rules::Point& p : rules::area(boardOf(s), {x, y})) {
+        auto& d = g.counting.dead;
+        d.erase(std::remove(d.begin(), d.end(), p), d.end());
+        if (dead) d.push_back(p);
+    }
+    g.dsPlay(s.sound_stone);
+    drawCounting(g);
+}
+
+void confirmCounting(Tolvan& g) {
+    const rules::Count c = rules::count(boardOf(g.s), g.counting.dead);
+    g.counting.active = false;
+    clearStatus(g);
+    showResult(g, c.black_territory, c.black_prisoners, c.white_territory, c.white_prisoners);
+    askToGoOn(g);
+}
+
+void leaveCounting(Tolvan& g) {
+    g.counting.active = false;
+    g.counting.dead.clear();
+    redrawPlay(g);
+}
+
+void noteResignation(Tolvan& g, int loser) {
+    g.kifu.result = loser == stone_black ? "W+R" : "B+R";
+    g.kifu.judged = recordOfGame(g, "", 0, std::nullopt);
+}
+
+void resign(Tolvan& g) {
+    GameState& s = g.s;
+    if (s.turn == no_side) {
+        g.MsgBox("「対局」で始めて下さい", Buttons::OK, "投了");
+        return;
+    }
+    if (g.MsgBox("投了しますか？", Buttons::YesNo, "投了") != Answer::Yes) return;
+    if (g.counting.active) leaveCounting(g);
+    // Against the computer the person resigns; between two people, the side to move.
+    const int loser = s.play_mode == mode_com ? s.man_side : s.turn;
+    noteResignation(g, loser);
+    const std::string text = s.play_mode == mode_com
+                                 ? "あなたは投了しました。COMの勝ちです。"
+                                 : label(s, loser) + "は投了しました。" + label(s, -loser) + "の勝ちです。";
+    g.MsgBox(text, Buttons::OK, "投了");
+    askToGoOn(g);
+}
+
+void showResult(Tolvan& g, int A, int blackPrisoners, int W, int whitePrisoners) {
+    const GameState& s = g.s;
+    const int black = A + blackPrisoners, white = W + whitePrisoners;
+    const std::string prompt = "黒[" + std::to_string(A) + "]+ﾊﾏ(" + std::to_string(blackPrisoners) +
+                               ")   白[" + std::to_string(W) + "]+ﾊﾏ(" +
+                               std::to_string(whitePrisoners) + (black > white ? ") " : ")");
+    const std::string title = black > white   ? label(s, stone_black) + "の勝ち！！"
+                              : black < white ? label(s, stone_white) + "の勝ち！！"
+                                              : "引き分け！！";
+    noteJudgement(g, black, white);
+    g.MsgBox(prompt, Buttons::OK, title);
+}
+
+}  // namespace tolvan

@@ -1,0 +1,421 @@
+// Game records: the game as SGF, SGF replayed through the game's rules, and the window's
+// save and open commands.
+#include "game/kifu.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "game/kept_games.h"
+#include "game/tolvan.h"
+#include "records/read.h"
+#include "records/write.h"
+#include "game/position.h"
+
+namespace tolvan {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kifu_filter = "棋譜 (*.sgf)";
+constexpr const char* application = "Tolvan:1.0";
+
+bool hasStones(const GameState& s) {
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y)
+            if (s.board[x][y] != stone_empty) return true;
+    return false;
+}
+
+std::vector<rules::Point> sorted(std::vector<rules::Point> v) {
+    std::sort(v.begin(), v.end(), [](rules::Point p, rules::Point q) { return p.y != q.y ? p.y < q.y : p.x < q.x; });
+    return v;
+}
+
+bool sameSetup(const sgf::Setup& a, const sgf::Setup& b) {
+    return a.after == b.after && sorted(a.black) == sorted(b.black) && sorted(a.white) == sorted(b.white) &&
+           sorted(a.empty) == sorted(b.empty);
+}
+
+// The setup and the moves without comments, to compare records by their play alone.
+bool samePlay(const sgf::Record& a, const sgf::Record& b) {
+    if (a.size != b.size) return false;
+    if (sorted(a.black_setup) != sorted(b.black_setup) || sorted(a.white_setup) != sorted(b.white_setup))
+        return false;
+    if (!std::equal(a.later_setup.begin(), a.later_setup.end(), b.later_setup.begin(), b.later_setup.end(),
+                    sameSetup))
+        return false;
+    if (a.moves.size() != b.moves.size()) return false;
+    for (std::size_t i = 0; i < a.moves.size(); ++i) {
+        const sgf::Move &m = a.moves[i], &n = b.moves[i];
+        if (m.colour != n.colour || m.pass != n.pass || !(m.at == n.at)) return false;
+    }
+    return true;
+}
+
+// Whether `game` is `opened` with moves added after its end (or none).
+bool continues(const sgf::Record& game, const sgf::Record& opened) {
+    if (game.moves.size() < opened.moves.size()) return false;
+    sgf::Record start = game;
+    start.moves.resize(opened.moves.size());
+    return samePlay(start, opened);
+}
+
+void setInfo(sgf::Record& r, const std::string& id, const std::string& value) {
+    for (auto& [key, v] : r.info)
+        if (key == id) {
+            v = value;
+            return;
+        }
+    r.info.emplace_back(id, value);
+}
+
+std::string quoted(const std::string& path) { return "「" + path + "」"; }
+
+}  // namespace
+
+Players playersOfGame(const Tolvan& game) {
+    const GameState& s = game.s;
+    if (s.play_mode == mode_com) {
+        // The engine that played the computer's moves by its own name, even when it has
+        // ended or is busy by now; else the engine in use; else the game.
+        std::string engine = game.kifu.engine;
+        if (engine.empty() && game.pf.opponent.engineInUse()) engine = game.pf.opponent.engineName();
+        const std::string person = "あなた", computer = engine.empty() ? "Tolvan（コンピュータ）" : engine;
+        return s.man_side == stone_black ? Players{person, computer} : Players{computer, person};
+    }
+    return {"先手", "後手"};
+}
+
+namespace {
+// The setup and the first `moves` stones of the record, with the passes that the record
+// keeps no trace of: a move of the colour that just moved had the other colour's pass
+// before it. `passes` more follow the last, alternating from the side after it. Points
+// set after a stone follow it as a setup node.
+sgf::Record playOf(const rules::History& h, int moves, int passes) {
+    sgf::Record r;
+    r.size = h.size();
+    r.black_setup = h.setup().stonesOf(stone_black);
+    r.white_setup = h.setup().stonesOf(stone_white);
+    int stone = 0;
+    for (const rules::Node& n : rules::sequence(h, moves, passes)) {
+        r.moves.push_back({n.colour, n.pass, n.pass ? rules::Point{} : n.at, {}});
+        if (n.pass) continue;
+        const std::vector<rules::Placed>& placed = h.placedAfter(stone++);
+        if (placed.empty()) continue;
+        sgf::Setup& t = r.later_setup.emplace_back();
+        t.after = static_cast<int>(r.moves.size());
+        for (const rules::Placed& p : placed)
+            (p.colour == stone_black   ? t.black
+             : p.colour == stone_white ? t.white
+                                       : t.empty)
+                .push_back({p.at.x, p.at.y});
+    }
+    return r;
+}
+}  // namespace
+
+bool playedInThisWindow(const Tolvan& game) {
+    const rules::History& h = game.s.record;
+    if (const auto& opened = game.kifu.opened) {
+        // The file as the game took it up, compared by the same means as the game's own.
+        const auto replayed = replayRecord(*opened);
+        if (const auto* r = std::get_if<ReplayedRecord>(&replayed); r && r->history.size() == h.size()) {
+            const rules::History& o = r->history;
+            return !samePlay(playOf(h, h.stones(), h.passesAtEnd()), playOf(o, o.stones(), o.passesAtEnd()));
+        }
+    }
+    return h.stones() > 0 || h.passesAtEnd() > 0;
+}
+
+sgf::Record positionOfGame(const Tolvan& game) {
+    const rules::History h = rules::upTo(game.s.record, game.s.move_no);
+    return playOf(h, h.stones(), h.passesAtEnd());
+}
+
+sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
+                         const std::optional<Players>& players) {
+    const GameState& s = game.s;
+    sgf::Record r = playOf(s.record, s.record.stones(), s.record.passesAtEnd());
+
+    char km[32];
+    std::snprintf(km, sizeof km, "%g", komi);
+    r.info = {{"AP", application}, {"KM", km}, {"DT", today}};
+    if (players) {
+        r.info.emplace_back("PB", players->black);
+        r.info.emplace_back("PW", players->white);
+    }
+    if (!r.black_setup.empty() && r.white_setup.empty() && r.black_setup.size() >= 2)
+        r.info.emplace_back("HA", std::to_string(r.black_setup.size()));
+    if (!game.kifu.result.empty() && samePlay(r, game.kifu.judged))
+        r.info.emplace_back("RE", game.kifu.result);
+
+    // What a file that was opened says, where it still holds: nothing once the game is
+    // on a board of another size.
+    if (const auto& opened = game.kifu.opened; opened && opened->size == r.size) {
+        for (std::size_t i = 0; i < r.moves.size() && i < opened->moves.size(); ++i) {
+            const sgf::Move &m = r.moves[i], &o = opened->moves[i];
+            if (m.colour != o.colour || m.pass != o.pass || !(m.at == o.at)) break;
+            r.moves[i].comment = o.comment;
+        }
+        // The players, their ranks, the komi and the date are the file's while its moves
+        // are: a game continued from its end is still that game. Once one of its moves is
+        // changed, this game's players' names stand alone. The result holds only while
+        // nothing was added.
+        const bool unchanged = samePlay(r, *opened);
+        const bool continued = continues(r, *opened);
+        for (const auto& [id, value] : opened->info) {
+            if (id == "AP" || id == "HA") continue;
+            const bool players = id == "PB" || id == "PW" || id == "BR" || id == "WR";
+            if ((players || id == "KM" || id == "DT") && !continued) continue;
+            if (id == "RE" && !unchanged) continue;
+            setInfo(r, id, value);
+        }
+    }
+    return r;
+}
+
+// ---- Replaying a record ---------------------------------------------------------------
+
+std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& record, int nodes) {
+    // The board of the record's size, one the game plays on (the reader reads no other).
+    if (!rules::isOfferedSize(record.size)) return ReplayProblem{ReplayProblem::setup, 0};
+    // The setup: no point twice, and no chain without a liberty.
+    rules::Board setup(record.size);
+    for (const auto* stones : {&record.black_setup, &record.white_setup})
+        for (const auto& p : *stones) {
+            if (!setup.onBoard(p.x, p.y) || setup.at(p.x, p.y) != stone_empty)
+                return ReplayProblem{ReplayProblem::setup, 0};
+            setup.put(p.x, p.y, stones == &record.black_setup ? stone_black : stone_white);
+        }
+    for (int x = 1; x <= setup.size(); ++x)
+        for (int y = 1; y <= setup.size(); ++y)
+            if (setup.at(x, y) != stone_empty && setup.liberties(x, y) == 0)
+                return ReplayProblem{ReplayProblem::setup, 0};
+
+    ReplayedRecord result{rules::History(record.size)};
+    result.history.reset(setup);
+    // Who moves first: the first move says so; without moves, PL, or white after a
+    // black handicap, or else black.
+    const std::string pl = record.get("PL");
+    result.toMove = stone_black;
+    if (!record.moves.empty())
+        result.toMove = record.moves.front().colour;
+    else if (pl == "W" || pl == "w")
+        result.toMove = stone_white;
+    else if (pl.empty() && !record.black_setup.empty() && record.white_setup.empty())
+        result.toMove = stone_white;
+
+    const int count = nodes < 0 ? static_cast<int>(record.moves.size())
+                                : std::min(nodes, static_cast<int>(record.moves.size()));
+    rules::History& h = result.history;
+    // The later setup that stands before move i + 1 (after i moves), in the order of
+    // the record: it changes the position after the stone before it.
+    std::size_t next_setup = 0;
+    auto setupBefore = [&](int i) -> bool {
+        for (; next_setup < record.later_setup.size() && record.later_setup[next_setup].after <= i; ++next_setup) {
+            const sgf::Setup& t = record.later_setup[next_setup];
+            std::vector<rules::Placed> points;
+            for (const auto& [list, colour] : {std::pair{&t.black, stone_black}, std::pair{&t.white, stone_white},
+                                               std::pair{&t.empty, stone_empty}})
+                for (const rules::Point& p : *list) points.push_back({p, colour});
+            if (!h.place(points)) return false;
+        }
+        return true;
+    };
+    for (int i = 0; i < count; ++i) {
+        if (!setupBefore(i)) return ReplayProblem{ReplayProblem::setup, i};
+        const sgf::Move& m = record.moves[i];
+        const int number = i + 1;
+        // The other colour, unless PL after the move says who.
+        result.toMove = m.next != 0 ? m.next : -m.colour;
+        if (m.pass) {
+            h.pass();
+            continue;
+        }
+        if (h.full()) return ReplayProblem{ReplayProblem::too_many, number};
+        switch (h.why(m.colour, m.at.x, m.at.y)) {
+        case rules::Why::legal: break;
+        case rules::Why::suicide: return ReplayProblem{ReplayProblem::suicide, number};
+        case rules::Why::ko: return ReplayProblem{ReplayProblem::ko, number};
+        case rules::Why::off_board:
+        case rules::Why::occupied: return ReplayProblem{ReplayProblem::occupied, number};
+        }
+        h.play(m.colour, m.at.x, m.at.y);
+    }
+    if (!setupBefore(count)) return ReplayProblem{ReplayProblem::setup, count};
+    return result;
+}
+
+void takeUpReplayed(Tolvan& game, const ReplayedRecord& replayed, const sgf::Record& opened) {
+    GameState& s = game.s;
+    const bool running = s.turn != no_side;
+    keepGame(game);
+    takeUpRecord(game, replayed.history, replayed.toMove);
+    s.record_mode = flag_on;
+    if (!running) {
+        s.play_mode = mode_man;
+        s.man_side = stone_black;
+        s.com_side = stone_white;
+    }
+    game.kifu.opened = opened;
+    game.kifu.result.clear();
+    game.画面_再描画();
+    // In a game against the computer whose turn it is, the computer answers at once, as
+    // after any other change of position.
+    if (running && s.play_mode == mode_com && s.turn == s.com_side) {
+        s.record_mode = flag_off;
+        game.com_ban();
+    }
+}
+
+// ---- Files ----------------------------------------------------------------------------
+
+std::optional<std::string> readFileWhole(const std::string& path, std::string& why) {
+    auto read = files::readWhole(path, sgf::max_bytes);
+    if (auto* bytes = std::get_if<std::string>(&read)) return std::move(*bytes);
+    why = files::japanese(std::get<files::Failure>(read));
+    return std::nullopt;
+}
+
+std::string describeProblem(const sgf::Error& e) {
+    const std::string at = std::to_string(e.move) + "手目";
+    switch (e.problem) {
+    case sgf::Problem::not_sgf: return "SGF形式の棋譜ではありません。";
+    case sgf::Problem::syntax: return "棋譜の書き方に誤りがあります。";
+    case sgf::Problem::board_size: return "9路盤、13路盤、19路盤の棋譜だけを開けます。";
+    case sgf::Problem::game: return "囲碁の棋譜ではありません。";
+    case sgf::Problem::text: return "棋譜の文字が読み取れません（文字コードが分かりません）。";
+    case sgf::Problem::charset: return "棋譜の文字コードには対応していません。";
+    case sgf::Problem::bad_point:
+        return e.move > 0 ? at + "の位置が盤の外です。" : "置石の位置が盤の外です。";
+    case sgf::Problem::two_moves: return at + "に黒と白の手が両方あります。";
+    case sgf::Problem::too_large: return "ファイルが大きすぎます。";
+    }
+    return "棋譜を読めません。";
+}
+
+std::string describeProblem(const ReplayProblem& p) {
+    const std::string at = std::to_string(p.move) + "手目";
+    switch (p.kind) {
+    case ReplayProblem::occupied: return at + "は石のある所に打たれています。";
+    case ReplayProblem::suicide: return at + "は自殺点に打たれています。";
+    case ReplayProblem::ko: return at + "はコウをすぐに取り返しています。";
+    case ReplayProblem::too_many:
+        return "手数が多すぎます（" + std::to_string(max_moves) + "手までです）。";
+    case ReplayProblem::setup:
+        return p.move > 0 ? at + "の後の置石の並べ方に誤りがあります。" : "置石の並べ方に誤りがあります。";
+    }
+    return "棋譜を読めません。";
+}
+
+// ---- The window's commands ------------------------------------------------------------
+
+namespace {
+
+bool hasSgfExtension(const std::string& file) {
+    const std::string ext = fs::path(file).extension().string();
+    return ext.size() == 4 && std::equal(ext.begin(), ext.end(), ".sgf", [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
+}
+
+// The folder last used, else the kept games' folder once it exists, else the folder
+// the program was started from.
+std::string startFolder(Tolvan& g) {
+    if (!g.prefs.kifu_folder.empty()) return g.prefs.kifu_folder;
+    std::error_code ec;
+    if (!g.kept.folder.empty() && fs::is_directory(g.kept.folder, ec)) return g.kept.folder;
+    return g.s.start_dir;
+}
+
+// The folder of the chosen file is where the dialogs start next time, in this run and
+// the next ones.
+void rememberFolder(Tolvan& g, const std::string& file) {
+    const std::string folder = fs::path(file).parent_path().string();
+    if (folder.empty() || folder == g.prefs.kifu_folder) return;
+    g.prefs.kifu_folder = folder;
+    g.書込_環境設定ファイル();
+}
+
+}  // namespace
+
+// 棋譜を保存: the whole record, whatever position is shown, in a file of the person's
+// choice. Nothing to save is said so; a file that could not be written is named.
+void saveKifu(Tolvan& g) {
+    const GameState& s = g.s;
+    if (s.record.stones() == 0 && !hasStones(s)) {
+        g.MsgBox("保存する棋譜がありません（盤に石がありません）。", Buttons::OK, "棋譜の保存");
+        return;
+    }
+    const auto chosen = g.pf.dialogs.chooseFile(FileChoice::Save, "棋譜を保存", startFolder(g), kifu_filter);
+    if (!chosen) return;
+    rememberFolder(g, *chosen);
+    // A name typed without the extension gets it. The dialog asked before replacing the
+    // name as typed, not this one: the game asks.
+    const std::string file = hasSgfExtension(*chosen) ? *chosen : *chosen + ".sgf";
+    if (file != *chosen) {
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(file, ec)) &&
+            g.MsgBox(quoted(file) + "は既にあります。\r置き換えてよろしいですか？", Buttons::YesNo, "棋譜の保存") !=
+                Answer::Yes)
+            return;
+    }
+    const sgf::Record record = recordOfGame(g, g.pf.clock.today(), 0, playersOfGame(g));
+    // Never larger than a record the game opens: what it saves, it opens again.
+    if (const auto why = files::writeWhole(file, sgf::write(record), sgf::max_bytes))
+        g.MsgBox(quoted(file) + "に棋譜を保存できませんでした。\r\r" + files::japanese(*why), Buttons::OK,
+                 "棋譜の保存");
+}
+
+// 棋譜を開く: a file is read and replayed whole before anything changes; a file that
+// cannot be used is explained and changes nothing. A running game is replaced only when
+// the person says so.
+void openKifu(Tolvan& g) {
+    const auto file = g.pf.dialogs.chooseFile(FileChoice::Open, "棋譜を開く", startFolder(g), kifu_filter);
+    if (!file) return;
+    rememberFolder(g, *file);
+    openKifuFile(g, *file);
+}
+
+void openKifuFile(Tolvan& g, const std::string& path) {
+    const std::string* file = &path;
+    auto refuse = [&](const std::string& why) {
+        g.dsPlay(g.s.sound_forbidden);
+        g.MsgBox(quoted(*file) + "を開けません。\r\r" + why, Buttons::OK, "棋譜を開く");
+    };
+
+    std::string why;
+    const auto bytes = readFileWhole(*file, why);
+    if (!bytes) return refuse(why);
+    auto read = sgf::read(*bytes);
+    if (const auto* e = std::get_if<sgf::Error>(&read)) return refuse(describeProblem(*e));
+    const sgf::Record& record = std::get<sgf::Record>(read);
+    auto replayed = replayRecord(record);
+    if (const auto* p = std::get_if<ReplayProblem>(&replayed)) return refuse(describeProblem(*p));
+
+    if (g.s.turn != no_side &&
+        g.MsgBox(replacedGameNotice(g) + "棋譜を開いてよろしいですか？", Buttons::YesNo, "棋譜を開く") !=
+            Answer::Yes)
+        return;
+    takeUpReplayed(g, std::get<ReplayedRecord>(replayed), record);
+}
+
+void noteJudgement(Tolvan& g, int black, int white) {
+    g.kifu.result = black > white   ? "B+" + std::to_string(black - white)
+                    : white > black ? "W+" + std::to_string(white - black)
+                                    : "0";
+    g.kifu.judged = recordOfGame(g, "", 0, std::nullopt);
+}
+
+}  // namespace tolvan

@@ -1,0 +1,115 @@
+// Game records (棋譜): the game as an SGF record, a record replayed through the game's
+// own rules and taken up as the game, and the window's commands that save and open
+// them. The format itself is sgf/; this is where it meets the game.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "rules/history.h"
+#include "records/sgf.h"
+
+namespace tolvan {
+
+class Tolvan;
+
+// What the game-record commands remember between commands.
+struct KifuMemo {
+    // The record as opened from a file: its information and comments are written again
+    // when the same game is saved. Empty when the game was not opened from a file.
+    std::optional<sgf::Record> opened;
+    // The result of the last judgement ("B+12", "W+3", "0") and the record it judged: a
+    // save writes the result while the record is still that one.
+    std::string result;
+    sgf::Record judged;
+    // The name of the engine that played the computer's last move in this game, as it
+    // told it then; empty when none has played.
+    std::string engine;
+};
+
+// Who the record names as black and white.
+struct Players {
+    std::string black;
+    std::string white;
+};
+
+// The game's whole record as SGF: the board's size, the setup stones (and the points set
+// after a stone, as a setup node after its move), every stored move
+// (not only up to the position shown), a pass between two moves of one colour and the
+// passes made after the last move, KM, DT, the players when given, HA for a black
+// handicap and RE when the last judgement judged this record. Information and comments
+// of a record opened from a file on a board of this size are kept where they still
+// hold: the comments of the moves it still shares, the root's comment, PB, PW, BR, WR,
+// KM and DT while the game is the file's with moves added after its end, and RE while
+// nothing has changed.
+sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
+                         const std::optional<Players>& players);
+
+// Whether a stone or a pass was made in this window: the record differs from the file
+// it was opened from, or, when none was opened, holds a stone or a pass.
+bool playedInThisWindow(const Tolvan& game);
+
+// The game up to the position shown, as an engine is to see it: the setup stones, the
+// moves before it with the passes between them, and the passes after it when it is the
+// end of the record.
+sgf::Record positionOfGame(const Tolvan& game);
+
+// The players as the window names them: the person and the computer in a game against
+// the computer, 先手 and 後手 in a game of two people.
+Players playersOfGame(const Tolvan& game);
+
+// Why a record cannot be taken up.
+struct ReplayProblem {
+    enum Kind {
+        occupied,  // a stone on a point that holds one
+        suicide,   // a stone without a liberty that takes nothing
+        ko,        // a ko taken back at once
+        too_many,  // more moves than the game's record holds
+        setup,     // setup stones on one point, or without a liberty
+    } kind = setup;
+    // The node's move number, passes counted; for setup, the moves before it (0 for the
+    // setup before the first move).
+    int move = 0;
+};
+
+// A record replayed through the rules, ready to be taken up: its history (the setup
+// stones from the file, every stone, the passes) and the colour to move after it (the
+// other colour than the last move's, or the one PL names after it).
+struct ReplayedRecord {
+    rules::History history;
+    int toMove = 1;
+};
+
+// Replays the setup and the first `nodes` moves (all when negative), passes counted, on a
+// board of the record's size, and checks every stone as the game checks a stone played
+// on the board.
+std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& record, int nodes = -1);
+
+// Replaces the game with the replayed one, in the record-stepping mode at its last
+// position: the board's size, the board, every stored position, the prisoners and the
+// colour to move come from the record; handicap, reversal, passes and hint start
+// afresh. A game that was running keeps its mode and sides; otherwise it is a game of
+// two people. The window is redrawn whole. `opened` is remembered for the next save.
+void takeUpReplayed(Tolvan& game, const ReplayedRecord& replayed, const sgf::Record& opened);
+
+// Reads a whole file of at most sgf::max_bytes; nothing when it cannot be read, is
+// larger or is not an ordinary file (a folder, a pipe, a device), with the reason in
+// Japanese in `why`.
+std::optional<std::string> readFileWhole(const std::string& path, std::string& why);
+
+// Japanese explanations of a record that cannot be used, for message boxes.
+std::string describeProblem(const sgf::Error& error);
+std::string describeProblem(const ReplayProblem& problem);
+
+// The window's commands: 棋譜を保存... and 棋譜を開く...
+void saveKifu(Tolvan& game);
+void openKifu(Tolvan& game);
+// 棋譜を開く for a file already chosen (on the command line, dropped on the window).
+void openKifuFile(Tolvan& game, const std::string& path);
+
+// Notes the result of a judgement of the game as it stands (black's and white's totals).
+void noteJudgement(Tolvan& game, int black, int white);
+
+}  // namespace tolvan

@@ -1,0 +1,659 @@
+#include "gtp_server/engine.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <sstream>
+
+#include "game/board_lines.h"
+#include "records/read.h"
+#include "records/write.h"
+#include "game/position.h"
+#include "rules/geometry.h"
+#include "rules/judgement.h"
+
+namespace tolvan::gtp_server {
+
+namespace {
+
+const char* const command_names[] = {
+    "protocol_version",    "name",                 "version",
+    "known_command",       "list_commands",        "quit",
+    "boardsize",           "clear_board",          "komi",
+    "play",                "genmove",              "undo",
+    "list_stones",         "showboard",            "captures",
+    "final_score",         "final_status_list",    "fixed_handicap",
+    "place_free_handicap", "set_free_handicap",    "time_settings",
+    "time_left",           "kgs-time_settings",    "gogui-analyze_commands",
+    "tolvan-point_scores", "tolvan-owners",       "loadsgf",
+    "printsgf",            "tolvan-count_score",   "reg_genmove",
+};
+
+// What a GoGui-style controller offers to show, one "type/label/command" a line.
+const char* const analyze_commands =
+    "sboard/Tolvan Point Scores Black/tolvan-point_scores black\n"
+    "sboard/Tolvan Point Scores White/tolvan-point_scores white\n"
+    "cboard/Tolvan Owners/tolvan-owners\n"
+    "plist/Tolvan Dead Stones/final_status_list dead\n"
+    "string/Tolvan Count/tolvan-count_score";
+
+// A komi beyond this is no komi any game is played with.
+constexpr double max_komi = 1000;
+
+std::string lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// A colour argument: 1 for black, -1 for white, 0 for anything else.
+int parseColour(const std::string& text) {
+    const std::string c = lower(text);
+    if (c == "b" || c == "black") return stone_black;
+    if (c == "w" || c == "white") return stone_white;
+    return 0;
+}
+
+// A point of a board of n lines: nothing for a pass, for text that is no vertex, or for
+// a vertex off the board.
+std::optional<rules::Point> boardPoint(const std::string& text, int n) {
+    auto p = rules::parseVertex(text, n);
+    if (!p || p->x == 0) return std::nullopt;
+    return p;
+}
+
+// The vertex of point (x, y) of a board of n lines.
+std::string vertexOf(int x, int y, int n) { return rules::vertexName({x, y}, n); }
+
+bool parseInt(const std::string& text, int& out) {
+    if (text.empty() || text.size() > 9) return false;
+    std::size_t i = text[0] == '-' || text[0] == '+' ? 1 : 0;
+    if (i == text.size()) return false;
+    for (std::size_t k = i; k < text.size(); ++k)
+        if (!std::isdigit(static_cast<unsigned char>(text[k]))) return false;
+    out = std::stoi(text);
+    return true;
+}
+
+// GTP's int: an unsigned number up to 2^31 - 1, digits only.
+bool parseCount(const std::string& text) {
+    if (text.empty() || text.size() > 10) return false;
+    for (char c : text)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    return std::stoll(text) <= 2147483647LL;
+}
+
+bool allCounts(const std::vector<std::string>& args, std::size_t from) {
+    for (std::size_t k = from; k < args.size(); ++k)
+        if (!parseCount(args[k])) return false;
+    return true;
+}
+
+// A score difference: a whole number without decimals, otherwise as short as exact.
+std::string scoreNumber(double v) {
+    char buf[64];
+    if (v == std::floor(v))
+        std::snprintf(buf, sizeof buf, "%.0f", v);
+    else
+        std::snprintf(buf, sizeof buf, "%.10g", v);
+    return buf;
+}
+
+// A result as final_score answers it: the winner's letter and the margin, or 0.
+std::string scoreText(double black, double white) {
+    if (black > white) return "B+" + scoreNumber(black - white);
+    if (white > black) return "W+" + scoreNumber(white - black);
+    return "0";
+}
+
+// The count of `position` with the stones on `vertices` dead, as final_score answers:
+// territory and prisoners, the dead stones taken as prisoners, komi to white. A vertex
+// without a stone names nothing; nothing comes back when one is no point of the board.
+std::optional<std::string> countScore(const rules::Board& position,
+                                      const std::vector<std::string>& vertices, double komi) {
+    std::vector<rules::Point> dead;
+    for (const std::string& v : vertices) {
+        const auto p = boardPoint(v, position.size());
+        if (!p) return std::nullopt;
+        dead.push_back({p->x, p->y});
+    }
+    const rules::Count c = rules::count(position, dead);
+    return scoreText(c.black(), c.white() + komi);
+}
+
+// The n rows of n entries of a board of n lines, the top row first, as board-shaped
+// analysis answers are written.
+template <class Entry>
+std::string boardText(int n, Entry entry) {
+    std::string out;
+    for (int y = 1; y <= n; ++y) {
+        if (y > 1) out += "\n";
+        for (int x = 1; x <= n; ++x) out += (x > 1 ? " " : "") + entry(x, y);
+    }
+    return out;
+}
+
+}  // namespace
+
+Engine::Engine(const Options& options)
+    : platform_(options.second), game_(std::make_unique<Tolvan>(platform_.port())) {
+    // The parts of the window's start-up a game without a window needs: the book and the
+    // reset. The settings file is left alone, so no Tolvan.ini is read or written here.
+    game_->s.start_dir = platform_.currentDir();
+    game_->book_file = options.book;
+    game_->定石ファイル読込();
+    game_->初期設定();
+}
+
+void Engine::reset() {
+    game_->初期設定();
+    record().reset(rules::Board(game_->s.size));
+}
+
+void Engine::show(int toMove) { takeUpRecord(*game_, record(), toMove); }
+
+void Engine::computerTurn(int colour) {
+    show(colour);
+    GameState& s = game_->s;
+    s.play_mode = mode_com;
+    s.com_side = static_cast<i16>(colour);
+    s.man_side = static_cast<i16>(-colour);
+    s.record_mode = flag_off;
+    // GTP decides when the game is over; a pass of the computer must not be taken for
+    // the second pass that ends the game.
+    s.man_passed = flag_off;
+    s.com_passed = flag_off;
+}
+
+bool Engine::boardEmpty() const {
+    if (game_->s.record.stones() != 0) return false;
+    const rules::Board& setup = game_->s.record.setup();
+    return setup.stones(stone_black) == 0 && setup.stones(stone_white) == 0;
+}
+
+void Engine::placeSetup(const std::vector<rules::Point>& stones) {
+    rules::Board setup(game_->s.size);
+    for (const rules::Point& p : stones) setup.put(p.x, p.y, stone_black);
+    // No stone has been played: the setup is the whole position, and passes made before
+    // it stay in the record as they were.
+    record().setSetup(setup);
+    show(stone_white);
+}
+
+namespace {
+// The words of a command line: control characters go, tabs become spaces, and a comment
+// runs to the end of the line.
+std::vector<std::string> commandWords(const std::string& raw) {
+    std::string line;
+    for (char c : raw) {
+        if (c == '#') break;
+        if (c == '\t') c = ' ';
+        if (static_cast<unsigned char>(c) < 32 || c == 127) continue;
+        line += c;
+    }
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;) words.push_back(w);
+    return words;
+}
+
+bool isId(const std::string& word) {
+    return std::all_of(word.begin(), word.end(),
+                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+}
+}  // namespace
+
+std::string Engine::execute(const std::string& raw) {
+    const std::vector<std::string> words = commandWords(raw);
+    if (words.empty()) return {};
+
+    std::string id;
+    std::size_t first = 0;
+    if (isId(words[0])) {
+        id = words[0];
+        first = 1;
+    }
+    if (first >= words.size()) return "?" + id + " missing command\n\n";
+
+    // Command names are case sensitive; only colours and vertices are not.
+    const std::string& command = words[first];
+    const std::vector<std::string> args(words.begin() + static_cast<long>(first) + 1, words.end());
+    const Reply r = dispatch(command, args);
+    return (r.ok ? "=" : "?") + id + " " + r.text + "\n\n";
+}
+
+std::string Engine::executeTruncated(const std::string& beginning) {
+    if (beginning.find('#') != std::string::npos) return execute(beginning);
+    // The last word kept may be cut short, so an id counts only with a word after it.
+    const std::vector<std::string> words = commandWords(beginning);
+    const std::string id = words.size() >= 2 && isId(words[0]) ? words[0] : "";
+    return "?" + id + " line too long\n\n";
+}
+
+Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std::string>& args) {
+    if (command == "protocol_version") return success("2");
+    if (command == "name") return success("Tolvan");
+    if (command == "version") return success("1.0");
+    if (command == "known_command") {
+        if (args.empty()) return failure("missing argument");
+        for (const char* name : command_names)
+            if (args[0] == name) return success("true");
+        return success("false");
+    }
+    if (command == "list_commands") {
+        std::string out;
+        for (const char* name : command_names) out += std::string(out.empty() ? "" : "\n") + name;
+        return success(out);
+    }
+    if (command == "quit") {
+        quit_ = true;
+        return success();
+    }
+    if (command == "boardsize") {
+        int n = 0;
+        if (args.empty() || !parseInt(args[0], n)) return failure("boardsize not an integer");
+        if (!rules::isOfferedSize(n)) return failure("unacceptable size");
+        setBoardLines(*game_, n);
+        reset();
+        return success();
+    }
+    if (command == "clear_board") {
+        reset();
+        return success();
+    }
+    if (command == "komi") {
+        if (args.empty()) return failure("komi not a float");
+        const char* text = args[0].c_str();
+        char* end = nullptr;
+        const double k = std::strtod(text, &end);
+        if (end == text || *end != '\0') return failure("komi not a float");
+        // A number, but none a game is played with (and too long to score with).
+        if (!std::isfinite(k) || std::fabs(k) > max_komi) return failure("syntax error");
+        komi_ = k;
+        return success();
+    }
+    if (command == "play") return play(args);
+    if (command == "genmove") return genmove(args);
+    if (command == "reg_genmove") return regGenmove(args);
+    if (command == "undo") return undo();
+    if (command == "list_stones") return listStones(args);
+    if (command == "showboard") return showboard();
+    if (command == "captures") return captures(args);
+    if (command == "final_score") return finalScore();
+    if (command == "final_status_list") return finalStatusList(args);
+    if (command == "tolvan-count_score") {
+        const auto score = countScore(position(), args, komi_);
+        return score ? success(*score) : failure("invalid coordinate");
+    }
+    if (command == "loadsgf") return loadSgf(args);
+    if (command == "printsgf") return printSgf(args);
+    if (command == "fixed_handicap") return fixedHandicap(args);
+    if (command == "place_free_handicap") return placeFreeHandicap(args);
+    if (command == "set_free_handicap") return setFreeHandicap(args);
+    // The computer answers at once whatever the clock; the settings are only checked.
+    if (command == "time_settings") {
+        if (args.size() != 3 || !allCounts(args, 0)) return failure("syntax error");
+        return success();
+    }
+    if (command == "time_left") {
+        if (args.size() != 3 || parseColour(args[0]) == 0 || !allCounts(args, 1))
+            return failure("syntax error");
+        return success();
+    }
+    if (command == "kgs-time_settings") return kgsTimeSettings(args);
+    if (command == "gogui-analyze_commands") return success(analyze_commands);
+    if (command == "tolvan-point_scores") return pointScores(args);
+    if (command == "tolvan-owners") return owners();
+    return failure("unknown command");
+}
+
+// A stone goes into the record when the rules allow it there and the record has room;
+// a refused stone changes nothing.
+Engine::Reply Engine::play(const std::vector<std::string>& args) {
+    if (args.size() < 2) return failure("invalid color or coordinate");
+    const int colour = parseColour(args[0]);
+    if (colour == 0) return failure("invalid color or coordinate");
+    if (lower(args[1]) == "pass") {
+        record().pass();
+        show(-colour);
+        return success();
+    }
+    const auto p = boardPoint(args[1], game_->s.size);
+    // A vertex off the board is no vertex of this game: a syntax error, not a refused move.
+    if (!p) return failure("invalid color or coordinate");
+    if (record().why(colour, p->x, p->y) != rules::Why::legal) return failure("illegal move");
+    // A legal stone the record has no room for breaks no rule: the record is full.
+    if (!record().play(colour, p->x, p->y)) return failure("record full");
+    show(-colour);
+    return success();
+}
+
+// The computer player moves for the given colour as in a game against the person, on
+// the game taken up from the record; its stone enters the record as the game plays it.
+Engine::Reply Engine::genmove(const std::vector<std::string>& args) {
+    if (args.empty()) return failure("invalid color");
+    const int colour = parseColour(args[0]);
+    if (colour == 0) return failure("invalid color");
+
+    // A full record takes no further stone.
+    if (record().full()) {
+        record().pass();
+        return success("pass");
+    }
+    computerTurn(colour);
+    const int stones = record().stones(), passes = record().passesAtEnd();
+    game_->com_ban();
+    if (record().stones() > stones) {
+        const rules::Move move = record().stone(record().stones() - 1);
+        show(-colour);
+        return success(vertexOf(move.at.x, move.at.y, game_->s.size));
+    }
+    // The computer passed; the record counts the pass once, whether or not the game's
+    // own pass already did.
+    if (record().passesAtEnd() == passes) record().pass();
+    show(-colour);
+    return success("pass");
+}
+
+// The move genmove would answer, found on the game as it is and then forgotten: the
+// game (its record, the position shown, whose turn) is put back as it was.
+Engine::Reply Engine::regGenmove(const std::vector<std::string>& args) {
+    const auto kept = std::make_unique<GameState>(game_->s);
+    const Reply r = genmove(args);
+    game_->s = *kept;
+    return r;
+}
+
+// Takes back the last pass or stone of the record: stones it took come back, and the
+// passes before the stone are again the passes at the end.
+Engine::Reply Engine::undo() {
+    const bool stone = record().passesAtEnd() == 0 && record().stones() > 0;
+    // Whoever moved last is to move again.
+    const int mover = stone ? record().stone(record().stones() - 1).colour : -game_->s.turn;
+    if (!record().undo()) return failure("cannot undo");
+    show(mover);
+    return success();
+}
+
+Engine::Reply Engine::listStones(const std::vector<std::string>& args) {
+    if (args.empty()) return failure("invalid color");
+    const int colour = parseColour(args[0]);
+    if (colour == 0) return failure("invalid color");
+    const rules::Board board = position();
+    const int n = board.size();
+    std::string out;
+    for (int y = 1; y <= n; ++y)
+        for (int x = 1; x <= n; ++x)
+            if (board.at(x, y) == colour) out += (out.empty() ? "" : " ") + vertexOf(x, y, n);
+    return success(out);
+}
+
+// The board with the columns' letters above and below and the rows' numbers beside it,
+// the star points as the game draws them: on 19x19 the 4-4 points, the sides' midpoints
+// on the fourth line and the centre; on 13x13 the 4-4 points and the centre; on 9x9 the
+// 3-3 points and the centre.
+Engine::Reply Engine::showboard() {
+    const rules::Board board = position();
+    const int n = board.size();
+    std::string letters = "  ";
+    for (int x = 1; x <= n; ++x) letters += " " + rules::vertexName({x, n}, n).substr(0, 1);
+    std::string out = "\n" + letters + "\n";
+    for (int y = 1; y <= n; ++y) {
+        const int row = n + 1 - y;
+        char label[16];
+        std::snprintf(label, sizeof label, "%2d", row);
+        out += label;
+        for (int x = 1; x <= n; ++x) {
+            const int v = board.at(x, y);
+            const bool star = rules::isStarPoint(n, {x, y});
+            char c = v == stone_black ? 'X' : v == stone_white ? 'O' : star ? '+' : '.';
+            out += ' ';
+            out += c;
+        }
+        out += ' ';
+        out += label;
+        const std::string black = std::to_string(board.prisoners(stone_black));
+        const std::string white = std::to_string(board.prisoners(stone_white));
+        if (y == 1) out += "    Black (X) prisoners: " + black;
+        if (y == 2) out += "    White (O) prisoners: " + white;
+        if (y == 3) out += "    Moves: " + std::to_string(record().stones());
+        out += "\n";
+    }
+    out += letters;
+    return success(out);
+}
+
+Engine::Reply Engine::captures(const std::vector<std::string>& args) {
+    if (args.empty()) return failure("invalid color");
+    const int colour = parseColour(args[0]);
+    if (colour == 0) return failure("invalid color");
+    return success(std::to_string(position().prisoners(colour)));
+}
+
+// The game's judgement: each side's area by the fills plus its prisoners, komi to white.
+Engine::Reply Engine::finalScore() {
+    const rules::Board board = position();
+    const rules::Judgement judged = rules::judge(board);
+    const double black = judged.black_area + board.prisoners(stone_black);
+    const double white = judged.white_area + board.prisoners(stone_white) + komi_;
+    return success(scoreText(black, white));
+}
+
+
+// Sets up the fixed handicap points for n stones, 2..9, and answers them.
+Engine::Reply Engine::placeHandicap(int n) {
+    const int size = game_->s.size;
+    const std::vector<rules::Point> stones = rules::fixedHandicapPoints(size, n);
+    std::string out;
+    for (const rules::Point& p : stones) out += (out.empty() ? "" : " ") + vertexOf(p.x, p.y, size);
+    placeSetup(stones);
+    return success(out);
+}
+
+Engine::Reply Engine::fixedHandicap(const std::vector<std::string>& args) {
+    int n = 0;
+    if (args.empty() || !parseInt(args[0], n)) return failure("handicap not an integer");
+    if (n < 2 || n > 9) return failure("invalid number of stones");
+    if (!boardEmpty()) return failure("board not empty");
+    return placeHandicap(n);
+}
+
+// The engine's own choice is the fixed points. Any count from two up to one less than
+// the points of the board is a valid request; beyond the nine points of the pattern the
+// engine places nine, fewer than asked, as GTP allows for a count that high.
+Engine::Reply Engine::placeFreeHandicap(const std::vector<std::string>& args) {
+    int n = 0;
+    if (args.empty() || !parseInt(args[0], n)) return failure("handicap not an integer");
+    const int size = game_->s.size;
+    if (n < 2 || n > size * size - 1) return failure("invalid number of stones");
+    if (!boardEmpty()) return failure("board not empty");
+    return placeHandicap(std::min(n, 9));
+}
+
+Engine::Reply Engine::setFreeHandicap(const std::vector<std::string>& args) {
+    if (!boardEmpty()) return failure("board not empty");
+    if (args.size() < 2) return failure("bad vertex list");
+    std::vector<rules::Point> stones;
+    for (const std::string& a : args) {
+        const auto p = boardPoint(a, game_->s.size);
+        if (!p) return failure("bad vertex list");
+        for (const rules::Point& q : stones)
+            if (q.x == p->x && q.y == p->y) return failure("bad vertex list");
+        stones.push_back(*p);
+    }
+    const std::size_t size = game_->s.size;
+    if (stones.size() >= size * size) return failure("bad vertex list");
+    placeSetup(stones);
+    return success();
+}
+
+// KGS's clock: none, absolute main, byoyomi main period count, canadian main period stones.
+Engine::Reply Engine::kgsTimeSettings(const std::vector<std::string>& args) {
+    if (args.empty()) return failure("syntax error");
+    const std::string& system = args[0];
+    std::size_t numbers = 0;
+    if (system == "none")
+        numbers = 0;
+    else if (system == "absolute")
+        numbers = 1;
+    else if (system == "byoyomi" || system == "canadian")
+        numbers = 3;
+    else
+        return failure("syntax error");
+    if (args.size() != numbers + 1 || !allCounts(args, 1)) return failure("syntax error");
+    return success();
+}
+
+// A stone is alive when the judgement gives its point to its own colour. A stone the
+// judgement gives to nobody (the other colour's fill took it) is in seki when a stone of
+// the other colour that it touches or shares a liberty with is given to nobody too, so
+// that each fill takes the other's stones; otherwise it is dead.
+Engine::Reply Engine::finalStatusList(const std::vector<std::string>& args) {
+    if (args.size() != 1) return failure("syntax error");
+    const std::string& status = args[0];
+    if (status != "alive" && status != "dead" && status != "seki") return failure("syntax error");
+    const rules::Board board = position();
+    const rules::PointMap owner = rules::judge(board).owner;
+    const int n = board.size();
+    const int steps[4][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}};
+    auto nobodys = [&](int x, int y, int colour) {
+        return board.onBoard(x, y) && board.at(x, y) == colour && owner.at(x, y) == stone_empty;
+    };
+    auto seki = [&](int x, int y) {
+        const int other = -board.at(x, y);
+        for (const rules::Point& p : board.chain(x, y))
+            for (const auto& d : steps) {
+                const int qx = p.x + d[0], qy = p.y + d[1];
+                if (nobodys(qx, qy, other)) return true;
+                if (!board.onBoard(qx, qy) || board.at(qx, qy) != stone_empty) continue;
+                for (const auto& e : steps)
+                    if (nobodys(qx + e[0], qy + e[1], other)) return true;
+            }
+        return false;
+    };
+    std::string out;
+    for (int y = 1; y <= n; ++y)
+        for (int x = 1; x <= n; ++x) {
+            const int stone = board.at(x, y);
+            if (stone == stone_empty) continue;
+            const char* is = owner.at(x, y) == stone ? "alive" : seki(x, y) ? "seki" : "dead";
+            if (status == is) out += (out.empty() ? "" : " ") + vertexOf(x, y, n);
+        }
+    return success(out);
+}
+
+// The computer player's score of every empty point for the given colour, as it scores
+// the points at its turn; occupied points are left blank. The game is set up as genmove
+// sets it up for the computer's turn. What the scoring leaves behind in the game (the
+// sides, the analysis grids, the chain marks) changes nothing later: every command that
+// uses the game takes it up from the record again first, and the computer player fills
+// its grids afresh on every turn.
+Engine::Reply Engine::pointScores(const std::vector<std::string>& args) {
+    if (args.size() != 1) return failure("invalid color");
+    const int colour = parseColour(args[0]);
+    if (colour == 0) return failure("invalid color");
+
+    computerTurn(colour);
+    GameState& s = game_->s;
+    game_->調査_碁盤();
+    const std::string out = boardText(s.size, [&](int x, int y) -> std::string {
+        if (s.board[x][y] != stone_empty) return "\"\"";
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.1f", game_->調査_得点(x, y));
+        return buf;
+    });
+    return success(out);
+}
+
+// The owner of every point by the judgement, as the colour to show on it; blank where
+// the judgement gives the point to nobody.
+Engine::Reply Engine::owners() {
+    const rules::Board board = position();
+    const rules::PointMap owner = rules::judge(board).owner;
+    return success(boardText(board.size(), [&](int x, int y) -> std::string {
+        return owner.at(x, y) == stone_black   ? "black"
+               : owner.at(x, y) == stone_white ? "white"
+                                               : "\"\"";
+    }));
+}
+
+// Loads a game record, as far as before the given move number (passes counted) or the
+// first move on the given vertex, as GNU Go does; the record is replayed through the
+// game's rules and refused whole when any move breaks them. Answers the colour to move.
+Engine::Reply Engine::loadSgf(const std::vector<std::string>& args) {
+    if (args.empty() || args.size() > 2) return failure("syntax error");
+    // Only an ordinary file of a record's size is read; a missing file is simply not there.
+    const auto file = files::readWhole(args[0], sgf::max_bytes);
+    if (const auto* f = std::get_if<files::Failure>(&file)) {
+        if (f->problem == files::Problem::too_large) return failure("cannot load file: " + files::english(*f));
+        if (f->problem == files::Problem::cannot_open && f->error == ENOENT) return failure("cannot open file");
+        return failure("cannot open file: " + files::english(*f));
+    }
+    const std::string* bytes = std::get_if<std::string>(&file);
+    auto read = sgf::read(*bytes);
+    if (const auto* e = std::get_if<sgf::Error>(&read))
+        return failure("cannot load file: " + e->detail +
+                       (e->move > 0 ? " at move " + std::to_string(e->move) : std::string()));
+    const sgf::Record& record = std::get<sgf::Record>(read);
+
+    int nodes = -1;
+    if (args.size() == 2) {
+        int n = 0;
+        if (parseInt(args[1], n)) {
+            if (n < 1) return failure("syntax error");
+            nodes = n - 1;
+        } else {
+            // A vertex of the record's board, whatever the board now.
+            const auto p = boardPoint(args[1], record.size);
+            if (!p) return failure("invalid coordinate");
+            for (std::size_t i = 0; i < record.moves.size() && nodes < 0; ++i)
+                if (!record.moves[i].pass && record.moves[i].at == *p)
+                    nodes = static_cast<int>(i);
+        }
+    }
+    auto replayed = replayRecord(record, nodes);
+    if (const auto* problem = std::get_if<ReplayProblem>(&replayed)) {
+        static const char* const kinds[] = {"a stone on an occupied point", "suicide",
+                                            "an immediate ko retake", "more moves than the record holds",
+                                            "setup stones that cannot stand"};
+        const char* where = problem->kind == ReplayProblem::setup ? " after move " : " at move ";
+        std::string at = problem->move > 0 ? where + std::to_string(problem->move) : "";
+        return failure("cannot load file: " + std::string(kinds[problem->kind]) + at);
+    }
+    const ReplayedRecord& game = std::get<ReplayedRecord>(replayed);
+    // The loaded record becomes the engine's history on a board of its size (and the
+    // file is remembered for printsgf); the game shows its end, with no record stepping.
+    setBoardLines(*game_, record.size);
+    reset();
+    takeUpReplayed(*game_, game, record);
+    game_->s.record_mode = flag_off;
+    show(game.toMove);
+    // The file's komi, when it is one a game is played with.
+    const std::string km = record.get("KM");
+    char* end = nullptr;
+    const double k = std::strtod(km.c_str(), &end);
+    if (!km.empty() && *end == '\0' && std::isfinite(k) && std::fabs(k) <= max_komi) komi_ = k;
+    return success(game.toMove == stone_black ? "black" : "white");
+}
+
+// Writes the game as SGF: to the file given, or as the response.
+Engine::Reply Engine::printSgf(const std::vector<std::string>& args) {
+    if (args.size() > 1) return failure("syntax error");
+    std::string text = sgf::write(recordOfGame(*game_, platform_.today(), komi_, std::nullopt));
+    if (args.size() == 1) {
+        // Never larger than loadsgf reads; never over a device, a pipe or a folder.
+        if (const auto why = files::writeWhole(args[0], text, sgf::max_bytes))
+            return failure("cannot write file: " + files::english(*why));
+        return success();
+    }
+    // A response ends at its first empty line: comments keep their text, not their
+    // empty lines.
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    for (std::size_t at; (at = text.find("\n\n")) != std::string::npos;) text.erase(at, 1);
+    return success(text);
+}
+
+}  // namespace tolvan::gtp_server

@@ -1,0 +1,104 @@
+// tolvan-gtp: the game's computer player and rules behind the Go Text Protocol, read
+// from standard input and answered on standard output.
+//
+//   tolvan-gtp [--book PATH] [--second N]
+//
+//   --book PATH   the opening book (default: Tolvan.定石 beside this program, else in
+//                 the data folder of its installation, else in the current directory)
+//   --second N    the second of the clock, 0..59, that seeds the computer's opening at
+//                 every new game (default: the real clock)
+//
+// Without a book (the file missing or holding no lines) the computer still plays, and
+// says so on standard error.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#include "game/places.h"
+#include "gtp_server/engine.h"
+#include "gtp_server/lines.h"
+
+namespace {
+
+constexpr const char* book_name = "Tolvan.定石";
+
+void usage(std::FILE* to) {
+    std::fprintf(to,
+                 "usage: tolvan-gtp [--book PATH] [--second N]\n"
+                 "  --book PATH  the opening book (default: %s beside this program, else in\n"
+                 "               the data folder of its installation, else in the current\n"
+                 "               directory)\n"
+                 "  --second N   the second of the clock, 0..59, that seeds the computer's\n"
+                 "               opening at every new game (default: the real clock)\n"
+                 "The Go Text Protocol is read from standard input and answered on standard\n"
+                 "output.\n",
+                 book_name);
+}
+
+// The book beside the program, else in the data folder of an installation, else in the
+// current directory, so that a controller may start the engine from anywhere.
+std::string defaultBook() { return tolvan::placesOfThisProgram().dataFile(book_name); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    tolvan::gtp_server::Engine::Options options;
+    bool bookGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--book" && i + 1 < argc) {
+            options.book = argv[++i];
+            bookGiven = true;
+        } else if (a == "--second" && i + 1 < argc) {
+            const std::string v = argv[++i];
+            char* end = nullptr;
+            const long n = std::strtol(v.c_str(), &end, 10);
+            if (v.empty() || *end != '\0' || n < 0 || n > 59) {
+                std::fprintf(stderr, "tolvan-gtp: --second takes a number from 0 to 59\n");
+                return 2;
+            }
+            options.second = static_cast<int>(n);
+        } else if (a == "--help" || a == "-h") {
+            usage(stdout);
+            return 0;
+        } else {
+            usage(stderr);
+            return 2;
+        }
+    }
+
+    // The protocol owns standard output: anything else that writes there goes to
+    // standard error instead, so that it cannot break a response.
+    const int protocol_fd = dup(STDOUT_FILENO);
+    if (protocol_fd < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        std::perror("tolvan-gtp");
+        return 1;
+    }
+    std::FILE* out = fdopen(protocol_fd, "w");
+    if (!out) {
+        std::perror("tolvan-gtp");
+        return 1;
+    }
+
+    if (!bookGiven) options.book = defaultBook();
+    tolvan::gtp_server::Engine engine(options);
+    if (engine.game().s.joseki_count == 0)
+        std::fprintf(stderr, "tolvan-gtp: no opening book in %s; playing without one\n",
+                     options.book.c_str());
+    // A line beyond the bound is read to its end but not kept, and answered as refused.
+    std::string line;
+    for (tolvan::gtp_server::LineRead r; (r = tolvan::gtp_server::readLine(std::cin, line)) != tolvan::gtp_server::LineRead::end;) {
+        const std::string response = r == tolvan::gtp_server::LineRead::whole ? engine.execute(line)
+                                                                         : engine.executeTruncated(line);
+        if (response.empty()) continue;
+        std::fwrite(response.data(), 1, response.size(), out);
+        std::fflush(out);
+        if (engine.quitting()) break;
+    }
+    std::fclose(out);
+    return 0;
+}
