@@ -1,6 +1,6 @@
 // Game records (棋譜): the game as an SGF record, a record replayed through the game's
 // own rules and taken up as the game, and the window's commands that save and open
-// them. The format itself is sgf/; this is where it meets the game.
+// them. The format itself is records/sgf.*; this is where it meets the game.
 #pragma once
 
 #include <optional>

@@ -1,9 +1,9 @@
 // Tolvan: the game behind the main window. It owns the game state record and reaches
 // the outside world only through the platform port. Every procedure of the game is a
-// member: the rules as the game applies them (game/, which asks rules/), the computer
-// player (ai/), the drawing (render/), the settings (settings/), the sound wrappers
-// (sound/), help (help/) and the command handlers (app/). The Qt window calls the
-// handlers; the tests call them the same way.
+// member, its body in game/: the rules as the game applies them (which ask rules/), the
+// computer player (game/ai/), the drawing (game/render/), the settings (game/settings.cpp,
+// over settings/), the sound wrappers (game/sound/), help (game/help.cpp) and the
+// command handlers. The Qt window calls the handlers; the tests call them the same way.
 #pragma once
 
 #include <string>
@@ -51,7 +51,7 @@ public:
     // Where finished games are kept.
     KeptGames kept;
 
-    // ---- Events of the main window (app/events.cpp) -------------------------------
+    // ---- Events of the main window (events.cpp) -------------------------------------
     // The window's load handler: the whole start-up.
     void Form_Load();
     // A press of any mouse button at (X, Y) twips.
@@ -63,7 +63,7 @@ public:
     // A menu command by its item's upper-case name ("SENTE", "PASU" ...).
     void MenuClick(const std::string& item);
 
-    // ---- Start-up and shutdown (app/startup.cpp) ----------------------------------
+    // ---- Start-up and shutdown (startup.cpp) ----------------------------------------
     // Resets the game: no game, empty board, slot 0 stored, window redrawn.
     void 初期設定();
     // Frees the sounds and closes the sound library.
@@ -73,7 +73,7 @@ public:
     // 終了処理, then the end of the program.
     void 終了();
 
-    // ---- Group and liberty scan (game/scan.cpp) -----------------------------------
+    // ---- Group and liberty scan (scan.cpp) ------------------------------------------
     // flag_on when a neighbour of (x, y) on the board holds v.
     i16 調査_四方状態(int x, int y, int v);
     // One sweep of the chain scan for colour c: new marks, or -1 on a liberty.
@@ -87,7 +87,7 @@ public:
     // then holds that chain.
     i16 調査_当たり(int x, int y, int c, int o);
 
-    // ---- Placement, capture and the record (game/record.cpp) ----------------------
+    // ---- Placement, capture and the record (record.cpp) -----------------------------
     i16 調査_置けるか(int x, int y);
     int 調査_取得数();
     void 碁盤_一時待避();
@@ -112,7 +112,7 @@ public:
     // for the position stored.
     bool legalMove(int x, int y, int t);
 
-    // ---- Pass, game end and the judgement (game/judge.cpp, app/flow.cpp) ----------
+    // ---- Pass, game end and the judgement (judge.cpp, flow.cpp) ---------------------
     void 調査_判定(int a, int b);
     void 対局_判定();
     // Black's and white's areas by the fills, with the owners in judge_map and the
@@ -121,7 +121,7 @@ public:
     void PASU_Click();
     void HANTEI_Click();
 
-    // ---- Handicap (app/handicap.cpp) ------------------------------------------------
+    // ---- Handicap (handicap.cpp) ----------------------------------------------------
     void LEBEL_UP_Click();
     void LEBEL_DOWN_Click();
 
@@ -142,7 +142,7 @@ public:
     void 取得_座標(const std::string& rest, int orientation, int& x, int& y);
     void 取得_定石MAN座標(int px, int py, int& x, int& y);
 
-    // ---- Play commands (app/) -------------------------------------------------------
+    // ---- Play commands (press.cpp, navigate.cpp, reverse.cpp, start.cpp) ------------
     void SENTE_Click();
     void GOTE_Click();
     void TAIMAN_Click();
@@ -174,7 +174,7 @@ public:
     void 描画_ハンデレベル(int level);
     void 描画_ハンデ文字列(double x, double y, int level, int colour, double size);
 
-    // ---- Settings and options (settings/settings.cpp) -------------------------------
+    // ---- Settings and options (settings.cpp) ----------------------------------------
     void 読込_環境設定ファイル();
     void 書込_環境設定ファイル();
     void チェック設定(int kind);
@@ -195,7 +195,7 @@ public:
     void dsStop(i32 sound);
     void dsFree(i32 sound);
 
-    // ---- Help and version (help/help.cpp) -------------------------------------------
+    // ---- Help and version (help.cpp) ------------------------------------------------
     void KAISETU_Click();
     void VER_Click();
 

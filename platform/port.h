@@ -1,6 +1,6 @@
 // The platform port: everything the game needs from the outside world, and no more.
 // The game, the computer player, the drawing and the settings talk only to these
-// interfaces; the Qt window implements them in app/qt, the tests with a recording fake.
+// interfaces; the Qt window implements them in window/, the tests with a recording fake.
 #pragma once
 
 #include <cstdint>

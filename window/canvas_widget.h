@@ -60,7 +60,7 @@ public:
     // the size it would have with board cells of `cell` device pixels at ratio `dpr`
     // around a board of `lines` lines.
     QSize logicalSize() const;
-    static QSize logicalSizeAt(int cell, double dpr, int lines = 19);
+    static QSize logicalSizeAt(int cell, double dpr, int lines);
     // Twips to device pixels: the left or top edge of what starts at t.
     int toPixels(double twips) const { return px(twips); }
 
