@@ -5,6 +5,7 @@
 #include "game/board_lines.h"
 #include "game/board_size.h"
 #include "game/opponent.h"
+#include "game/take_back.h"
 #include "game/tolvan.h"
 
 namespace tolvan {
@@ -32,18 +33,20 @@ void Tolvan::MenuClick(const std::string& item) {
         {"BGM", &Tolvan::BGM_Click},           {"KAISETU", &Tolvan::KAISETU_Click},
         {"VER", &Tolvan::VER_Click},
     };
-    // The game-record commands live in a module of their own.
+    // The game-record commands and 待った live in modules of their own.
     static const std::map<std::string, void (*)(Tolvan&)> records = {
         {"KIFU_HOZON", &saveKifu},
         {"KIFU_HIRAKU", &openKifu},
         {"TOURYOU", &resign},
+        {"MATTA", &takeBack},
     };
-    // While counting, 勝敗判定 confirms and 戻 goes back to play (their handlers see to
-    // that); a command that changes the game first puts the stones back.
+    // While counting, 勝敗判定 confirms, 戻 goes back to play and 待った is refused (their
+    // handlers see to that); a command that changes the game first puts the stones back.
     static const std::map<std::string, bool> keepsCounting = {
         {"HANTEI", true}, {"MODORU", true}, {"SYUURYO", true}, {"TOURYOU", true},
         {"MIDORI", true}, {"TAKE", true},   {"BANGOU", true},  {"SINAN", true},
         {"BGM", true},    {"KAISETU", true}, {"VER", true},    {"KIFU_HOZON", true},
+        {"MATTA", true},
     };
     if (counting.active && !keepsCounting.count(item) && !isEndingItem(item) &&
         !isBoardSizeItem(item))

@@ -1,6 +1,7 @@
 // Stepping back and forward through the stored positions of the game.
 #include <algorithm>
 
+#include "game/navigate.h"
 #include "game/tolvan.h"
 #include "game/position.h"
 
@@ -61,35 +62,39 @@ void Tolvan::MODORU_Click() {
     }
     s.move_no = static_cast<i16>(s.move_no - 1);
     followPosition(s);
+    showSteppedBack(*this);
+}
 
+void showSteppedBack(Tolvan& g) {
+    GameState& s = g.s;
     const rules::Board& stored = s.record.after(std::min<int>(s.move_no, s.record.stones()));
     for (int x = 1; x <= s.size; ++x)
         for (int y = 1; y <= s.size; ++y) {
             const i16 h = static_cast<i16>(stored.at(x, y));
             if (s.board[x][y] == h) continue;
             if (h == stone_empty) {
-                描画_桝(x, y);
+                g.描画_桝(x, y);
             } else {
                 // A stone the undone move had captured comes back.
-                描画_石(x, y, h);
+                g.描画_石(x, y, h);
             }
         }
-    takeStoredPosition(*this);
+    takeStoredPosition(g);
 
     if (s.move_no > 0) {
         const rules::Move m = recordedMove(s, s.move_no - 1);
-        描画_石(m.at.x, m.at.y, m.colour);
-        描画_打駒印(m.at.x, m.at.y, mark_color);
+        g.描画_石(m.at.x, m.at.y, m.colour);
+        g.描画_打駒印(m.at.x, m.at.y, mark_color);
         s.last_x = static_cast<i16>(m.at.x);
         s.last_y = static_cast<i16>(m.at.y);
         s.last_side = static_cast<i16>(m.colour);
     }
     if (s.last_x >= 1 && s.last_x <= s.size && s.last_y >= 1 && s.last_y <= s.size &&
         s.board[s.last_x][s.last_y] == s.com_side)
-        hintForPerson();
-    描画_手数(s.move_no);
-    if (checked("BANGOU")) 描画_全手順番号(s.move_no - 1);
-    dsPlay(s.sound_stone);
+        g.hintForPerson();
+    g.描画_手数(s.move_no);
+    if (g.checked("BANGOU")) g.描画_全手順番号(s.move_no - 1);
+    g.dsPlay(s.sound_stone);
 }
 
 // 進: one move forward along the record, to the position's turn and passes.

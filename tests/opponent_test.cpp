@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "game/board_lines.h"
@@ -275,6 +276,86 @@ TEST_F(Opponents, ALongThinkShowsTheSecondsAndACancelPlaysNothing) {
     press(4, 16);
     EXPECT_EQ(s.move_no, 3) << "the person's stone only";
     EXPECT_TRUE(messages().empty());
+}
+
+// 待った takes back the person's last move, stone or pass, with all that followed it:
+// the record, the board and the turn are as before that move, and an engine is asked its
+// next move in that position. Where there is nothing to take back, nothing changes.
+TEST_F(Opponents, TakingBackDropsThePersonsLastMoveAndTheAnswer) {
+    const auto moves = [](const rules::History& h) {
+        std::string out;
+        for (const auto& m : rules::sequence(h, h.stones(), h.passesAtEnd()))
+            out += std::string(m.colour > 0 ? "B" : "W") +
+                   (m.pass ? "-" : std::to_string(m.at.x) + "," + std::to_string(m.at.y)) + " ";
+        return out;
+    };
+    const EngineMove pass{EngineMove::pass, 0, 0, {}};
+    const auto stone = [](int x, int y) { return EngineMove{EngineMove::stone, x, y, {}}; };
+    // before: the game up to the position to come back to; last: the person's last move,
+    // answered; refused: the message when there is nothing to take back.
+    const struct Case {
+        const char* name;
+        bool engine;
+        std::function<void(Opponents&)> before, last;
+        std::string refused = {};
+    } cases[] = {
+        {"built-in, a stone", false, [](Opponents& t) { t.g.SENTE_Click(); t.press(4, 4); },
+         [](Opponents& t) { t.press(10, 10); }},
+        {"built-in, a pass", false, [](Opponents& t) { t.g.SENTE_Click(); t.press(4, 4); },
+         [](Opponents& t) { t.g.MenuClick("PASU"); }},
+        {"engine, answered by a pass", true,
+         [&](Opponents& t) { t.f.fake.engine_moves = {stone(16, 16), pass}; t.g.SENTE_Click(); t.press(4, 4); },
+         [](Opponents& t) { t.press(4, 16); }},
+        {"engine, after its pass", true,
+         [&](Opponents& t) { t.f.fake.engine_moves = {pass, stone(16, 16)}; t.g.SENTE_Click(); t.press(4, 4); },
+         [](Opponents& t) { t.press(4, 16); }},
+        {"engine, the person's pass", true,
+         [&](Opponents& t) { t.f.fake.engine_moves = {stone(16, 16), stone(10, 10)}; t.g.SENTE_Click(); t.press(4, 4); },
+         [](Opponents& t) { t.g.MenuClick("PASU"); }},
+        {"engine, a capture", true,
+         [&](Opponents& t) {
+             t.f.fake.engine_moves = {stone(2, 1), stone(16, 16), stone(1, 2)};
+             t.g.SENTE_Click();
+             t.press(1, 1);
+             t.press(4, 4);
+         },
+         [](Opponents& t) { t.press(4, 16); }},
+        {"no game", false, [](Opponents&) {}, [](Opponents&) {}, "「対局」で始めて下さい"},
+        {"two people", false, [](Opponents& t) { t.g.TAIMAN_Click(); t.press(4, 4); t.press(16, 16); },
+         [](Opponents&) {}, "待ったはCOMとの対局でだけできます"},
+        {"only the computer's stone", true,
+         [&](Opponents& t) { t.f.fake.engine_moves = {stone(16, 16)}; t.g.GOTE_Click(); },
+         [](Opponents&) {}, "待ったする手がありません"},
+        {"stepped back", false,
+         [](Opponents& t) { t.g.SENTE_Click(); t.press(4, 4); t.g.MODORU_Click(); },
+         [](Opponents&) {}, "棋譜を見ている間は待ったできません"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g.MenuClick(c.engine ? "COM_ENGINE_1" : "COM_HYOUJUN");
+        g.初期設定();
+        c.before(*this);
+        const std::string movesBefore = moves(s.record), boardBefore = boardText(s);
+        const int turnBefore = s.turn;
+        c.last(*this);
+        if (c.refused.empty()) ASSERT_NE(moves(s.record), movesBefore);
+        f.fake.clear();
+        g.MenuClick("MATTA");
+        EXPECT_EQ(messages(), c.refused.empty() ? std::vector<std::string>{}
+                                                : std::vector<std::string>{"msg [待った] " + c.refused});
+        EXPECT_EQ(moves(s.record), movesBefore);
+        EXPECT_EQ(boardText(s), boardBefore);
+        EXPECT_EQ(s.turn, turnBefore);
+        if (!c.refused.empty() || s.turn == no_side) continue;
+        EXPECT_EQ(s.move_no, s.record.stones());
+        // The game goes on from there.
+        f.fake.engine_moves = {stone(10, 4)};
+        f.fake.clear();
+        press(3, 3);
+        EXPECT_EQ(s.board[3][3], stone_black);
+        EXPECT_EQ(s.turn, stone_black);
+        if (c.engine) EXPECT_TRUE(f.fake.has("genmove w after " + movesBefore + "B3,3 (0 setup)")) << f.fake.dump();
+    }
 }
 
 }  // namespace
