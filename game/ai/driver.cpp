@@ -1,6 +1,7 @@
 // The computer's turn: analyse the board once, answer from the opening book when it
 // knows the position, otherwise score every admissible point and play the best one, or
 // pass when there is none. The stone is played exactly as a person's stone is.
+#include "game/ai/choice.h"
 #include "game/opponent.h"
 #include "game/tolvan.h"
 #include "game/position.h"
@@ -21,6 +22,62 @@ void Tolvan::調査_碁盤() {
         }
 }
 
+BuiltinChoice builtinChoice(Tolvan& g) {
+    GameState& s = g.s;
+    BuiltinChoice c;
+    g.調査_碁盤();
+    // A full record takes no further move.
+    if (s.move_no >= max_moves) return c;
+    bool fromBook = false;
+
+    // The book answers the last recorded move when it completes a known corner shape.
+    // An answer that the rules would refuse is ignored and the point scored as usual.
+    if (s.move_no > 0) {
+        const rules::Move last = recordedMove(s, s.move_no - 1);
+        const int px = last.at.x, py = last.at.y;
+        int qx = px, qy = py;
+        if (g.調査_定石有無(qx, qy) == flag_on) {
+            g.取得_定石MAN座標(px, py, qx, qy);
+            if (g.legalMove(qx, qy, s.turn)) {
+                c.x = qx;
+                c.y = qy;
+                c.best = 1000;
+                fromBook = true;
+            }
+        }
+    }
+
+    if (!fromBook) {
+        const int t = s.turn;
+        const rules::Board position = positionOf(s, false);
+        for (int x = 1; x <= s.size; ++x)
+            for (int y = 1; y <= s.size; ++y) {
+                if (s.board[x][y] != stone_empty) continue;
+                // An own eye is filled only to save a group the person could capture there.
+                if (s.atari_map_man[x][y] == flag_off && s.neighbour_count[x][y] <= 4) continue;
+                // A capture of the person's last stone is skipped when the person could
+                // take back at once with the captured stones still standing: more than the
+                // ko rule refuses, the computer keeps out of every such fight.
+                if (g.調査_当たり(x, y, t, -t) == flag_on && s.scan_mark[s.last_x][s.last_y] == flag_on) {
+                    s.board[x][y] = static_cast<i16>(t);
+                    const i16 retake = g.調査_当たり(s.last_x, s.last_y, -t, t);
+                    s.board[x][y] = stone_empty;
+                    if (retake != flag_off) continue;
+                }
+                const double sc = g.調査_得点(x, y);
+                // Only points the rules allow: never suicide, never a ko taken back at once.
+                // Asked only of a point that would be the best so far, which gives the
+                // best of the allowed points at a fraction of the cost.
+                if (sc > c.best && position.legal(t, x, y)) {
+                    c.best = sc;
+                    c.x = x;
+                    c.y = y;
+                }
+            }
+    }
+    return c;
+}
+
 // The computer's turn; turn is the computer's colour on entry and the person's after.
 // Either a stone is played and recorded (with the person's hint looked up), or the
 // computer passes with two messages. The window hears when the turn begins and ends.
@@ -39,7 +96,6 @@ void Tolvan::com_ban() {
     int bx = 0, by = 0;
     // A full record takes no further move: the computer passes.
     const bool recordFull = s.move_no >= max_moves;
-    bool fromBook = false;
 
     // An engine chosen in COMの強さ answers instead of the built-in player, which takes
     // over this move when the engine fails.
@@ -52,56 +108,12 @@ void Tolvan::com_ban() {
     if (engine.kind == EngineTurn::stone) {
         bx = engine.x;
         by = engine.y;
-        best = 1000;
-        fromBook = true;  // played as it stands, like a book reply
+        best = 1000;  // played as it stands, like a book reply
     } else if (engine.kind == EngineTurn::builtin) {
-        調査_碁盤();
-    }
-
-    // The book answers the last recorded move when it completes a known corner shape.
-    // An answer that the rules would refuse is ignored and the point scored as usual.
-    if (!recordFull && engine.kind == EngineTurn::builtin && s.move_no > 0) {
-        const rules::Move last = recordedMove(s, s.move_no - 1);
-        const int px = last.at.x, py = last.at.y;
-        int qx = px, qy = py;
-        if (調査_定石有無(qx, qy) == flag_on) {
-            取得_定石MAN座標(px, py, qx, qy);
-            if (legalMove(qx, qy, s.turn)) {
-                bx = qx;
-                by = qy;
-                best = 1000;
-                fromBook = true;
-            }
-        }
-    }
-
-    if (!recordFull && !fromBook && engine.kind == EngineTurn::builtin) {
-        const int t = s.turn;
-        const rules::Board position = positionOf(s, false);
-        for (int x = 1; x <= s.size; ++x)
-            for (int y = 1; y <= s.size; ++y) {
-                if (s.board[x][y] != stone_empty) continue;
-                // An own eye is filled only to save a group the person could capture there.
-                if (s.atari_map_man[x][y] == flag_off && s.neighbour_count[x][y] <= 4) continue;
-                // A capture of the person's last stone is skipped when the person could
-                // take back at once with the captured stones still standing: more than the
-                // ko rule refuses, the computer keeps out of every such fight.
-                if (調査_当たり(x, y, t, -t) == flag_on && s.scan_mark[s.last_x][s.last_y] == flag_on) {
-                    s.board[x][y] = static_cast<i16>(t);
-                    const i16 retake = 調査_当たり(s.last_x, s.last_y, -t, t);
-                    s.board[x][y] = stone_empty;
-                    if (retake != flag_off) continue;
-                }
-                const double sc = 調査_得点(x, y);
-                // Only points the rules allow: never suicide, never a ko taken back at once.
-                // Asked only of a point that would be the best so far, which gives the
-                // best of the allowed points at a fraction of the cost.
-                if (sc > best && position.legal(t, x, y)) {
-                    best = sc;
-                    bx = x;
-                    by = y;
-                }
-            }
+        const BuiltinChoice choice = builtinChoice(*this);
+        best = choice.best;
+        bx = choice.x;
+        by = choice.y;
     }
 
     for (int c = 21; c <= 24; ++c) 描画_背景絵(s.background, panelColumn(s, c), 11);
