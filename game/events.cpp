@@ -4,6 +4,7 @@
 
 #include "game/board_lines.h"
 #include "game/board_size.h"
+#include "game/hint.h"
 #include "game/opponent.h"
 #include "game/take_back.h"
 #include "game/tolvan.h"
@@ -12,6 +13,7 @@ namespace tolvan {
 
 void Tolvan::KeyDown(int key) {
     if (ended) return;
+    clearHint(*this);
     if (key == 27) 終了();
     // Enter confirms the count at the end of a game.
     if (key == 13 && counting.active) confirmCounting(*this);
@@ -21,6 +23,7 @@ void Tolvan::Form_Unload() { 終了(); }
 
 void Tolvan::MenuClick(const std::string& item) {
     if (ended) return;
+    clearHint(*this);
     static const std::map<std::string, void (Tolvan::*)()> handlers = {
         {"TAIMAN", &Tolvan::TAIMAN_Click},     {"SENTE", &Tolvan::SENTE_Click},
         {"GOTE", &Tolvan::GOTE_Click},         {"SAISYO", &Tolvan::SAISYO_Click},
@@ -33,12 +36,13 @@ void Tolvan::MenuClick(const std::string& item) {
         {"BGM", &Tolvan::BGM_Click},           {"KAISETU", &Tolvan::KAISETU_Click},
         {"VER", &Tolvan::VER_Click},
     };
-    // The game-record commands and 待った live in modules of their own.
+    // The game-record commands, 待った and ヒント live in modules of their own.
     static const std::map<std::string, void (*)(Tolvan&)> records = {
         {"KIFU_HOZON", &saveKifu},
         {"KIFU_HIRAKU", &openKifu},
         {"TOURYOU", &resign},
         {"MATTA", &takeBack},
+        {"HINTO", &showHint},
     };
     // While counting, 勝敗判定 confirms, 戻 goes back to play and 待った is refused (their
     // handlers see to that); a command that changes the game first puts the stones back.

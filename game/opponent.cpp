@@ -86,19 +86,20 @@ void tickOpponentChoice(Tolvan& g) {
     tick(g, g.pf.opponent.engineInUse() ? itemOf(g, g.prefs.engine_command) : opponent_builtin_item);
 }
 
+void showThinking(Tolvan& g, int seconds) {
+    if (seconds < 3) return;
+    // 「中」 reaches into the seconds' cells: the notice is written again on fresh tiles.
+    for (int c = 21; c <= 24; ++c) g.描画_背景絵(g.s.background, panelColumn(g.s, c), 11);
+    g.描画_文字列(panelColumn(g.s, 21.1), 11.1, "思考中", color_black, 12);
+    g.描画_文字列(panelColumn(g.s, 21), 11, "思考中", color_white, 12);
+    g.描画_文字列(panelColumn(g.s, 23.45), 11.35, std::to_string(seconds) + "秒", color_black, 9);
+    g.描画_文字列(panelColumn(g.s, 23.35), 11.25, std::to_string(seconds) + "秒", color_white, 9);
+    g.pf.canvas.refresh();
+}
+
 EngineTurn askEngine(Tolvan& g) {
     GameState& s = g.s;
-    // After a few seconds the notice says how long the engine has been thinking.
-    auto thinking = [&g](int seconds) {
-        if (seconds < 3) return;
-        // 「中」 reaches into the seconds' cells: the notice is written again on fresh tiles.
-        for (int c = 21; c <= 24; ++c) g.描画_背景絵(g.s.background, panelColumn(g.s, c), 11);
-        g.描画_文字列(panelColumn(g.s, 21.1), 11.1, "思考中", color_black, 12);
-        g.描画_文字列(panelColumn(g.s, 21), 11, "思考中", color_white, 12);
-        g.描画_文字列(panelColumn(g.s, 23.45), 11.35, std::to_string(seconds) + "秒", color_black, 9);
-        g.描画_文字列(panelColumn(g.s, 23.35), 11.25, std::to_string(seconds) + "秒", color_white, 9);
-        g.pf.canvas.refresh();
-    };
+    auto thinking = [&g](int seconds) { showThinking(g, seconds); };
     const EngineMove m = g.pf.opponent.genmove(rules::upTo(s.record, s.move_no), s.turn, thinking);
     // The record names the engine that played, whatever becomes of it before the end.
     if (m.kind == EngineMove::stone || m.kind == EngineMove::pass || m.kind == EngineMove::resign)

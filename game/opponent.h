@@ -38,6 +38,9 @@ struct EngineTurn {
     int y = 0;
 };
 
+// After a few seconds of an engine's thought, the panel's 思考中 says how many.
+void showThinking(Tolvan& game, int seconds);
+
 // Asks the engine in use for the computer's move in the game as it stands, showing how
 // long it has been thinking. A stone the rules refuse, or an engine that fails, is
 // explained in a message box, the choice falls back to 標準 for the rest of the run,

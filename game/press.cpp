@@ -1,6 +1,7 @@
 // The person's move: a press of any mouse button on the window.
 #include <cmath>
 
+#include "game/hint.h"
 #include "game/tolvan.h"
 #include "game/position.h"
 
@@ -8,6 +9,7 @@ namespace tolvan {
 
 void Tolvan::MouseDown(double X, double Y) {
     if (ended) return;
+    clearHint(*this);
     const int x = static_cast<int>(std::floor((X - board_left) / cell_width));
     const int y = static_cast<int>(std::floor((Y - board_top) / cell_height));
 

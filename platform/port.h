@@ -210,6 +210,14 @@ public:
     // once a second with the seconds waited.
     virtual EngineMove genmove(const rules::History& position, int colour,
                                const std::function<void(int seconds)>& thinking) = 0;
+    // The move an engine would choose for `colour` in `position`, without playing it:
+    // the engine in use when there is one, otherwise GNU Go when it is installed, started
+    // for this alone. `thinking` as with genmove; the wait may be cancelled (cancelled).
+    // failed when no engine can say; the caller then asks the built-in player.
+    virtual EngineMove suggest(const rules::History& /*position*/, int /*colour*/,
+                               const std::function<void(int seconds)>& /*thinking*/) {
+        return {};
+    }
     // The stones that are dead in `position` at the end of a game, as a Go program
     // judges them: the engine in use when there is one, otherwise GNU Go when it is
     // installed, started for this alone. Nothing when none can say within `seconds`;

@@ -338,7 +338,9 @@ TEST_F(Opponents, TakingBackDropsThePersonsLastMoveAndTheAnswer) {
         const std::string movesBefore = moves(s.record), boardBefore = boardText(s);
         const int turnBefore = s.turn;
         c.last(*this);
-        if (c.refused.empty()) ASSERT_NE(moves(s.record), movesBefore);
+        if (c.refused.empty()) {
+            ASSERT_NE(moves(s.record), movesBefore);
+        }
         f.fake.clear();
         g.MenuClick("MATTA");
         EXPECT_EQ(messages(), c.refused.empty() ? std::vector<std::string>{}
@@ -354,7 +356,9 @@ TEST_F(Opponents, TakingBackDropsThePersonsLastMoveAndTheAnswer) {
         press(3, 3);
         EXPECT_EQ(s.board[3][3], stone_black);
         EXPECT_EQ(s.turn, stone_black);
-        if (c.engine) EXPECT_TRUE(f.fake.has("genmove w after " + movesBefore + "B3,3 (0 setup)")) << f.fake.dump();
+        if (c.engine) {
+            EXPECT_TRUE(f.fake.has("genmove w after " + movesBefore + "B3,3 (0 setup)")) << f.fake.dump();
+        }
     }
 }
 

@@ -179,6 +179,17 @@ const ProcessTransport* processOf(const gtp_client::Session* s) {
     return s ? static_cast<const ProcessTransport*>(s->transport()) : nullptr;
 }
 
+// An engine's answer to a move asked for, as the port gives it.
+EngineMove moveOf(const gtp_client::MoveAnswer& a) {
+    if (!a.move) return {EngineMove::failed, 0, 0, a.failure};
+    switch (a.move->kind) {
+        case gtp_client::GeneratedMove::stone: return {EngineMove::stone, a.move->at.x, a.move->at.y, {}};
+        case gtp_client::GeneratedMove::pass: return {EngineMove::pass, 0, 0, {}};
+        case gtp_client::GeneratedMove::resign: break;
+    }
+    return {EngineMove::resign, 0, 0, {}};
+}
+
 }  // namespace
 
 // The question whether a program found installed answers as a GTP engine, asked in the
@@ -417,17 +428,51 @@ EngineMove EnginePort::genmove(const rules::History& position, int colour,
 
     if (auto message = session_->ensure(command_, position.size()))
         return finish({EngineMove::failed, 0, 0, *message});
-    const gtp_client::MoveAnswer a = session_->genmove(position, colour);
-    if (!a.move) return finish({EngineMove::failed, 0, 0, a.failure});
-    switch (a.move->kind) {
-        case gtp_client::GeneratedMove::stone:
-            return finish({EngineMove::stone, a.move->at.x, a.move->at.y, {}});
-        case gtp_client::GeneratedMove::pass:
-            return finish({EngineMove::pass, 0, 0, {}});
-        case gtp_client::GeneratedMove::resign:
-            break;
+    return finish(moveOf(session_->genmove(position, colour)));
+}
+
+EngineMove EnginePort::suggest(const rules::History& position, int colour,
+                               const std::function<void(int seconds)>& thinking) {
+    if (busy_) return {};
+    endAfterWait_ = false;
+    suggesting_ = true;
+    int seconds = 0;
+    QTimer tick;
+    tick.setInterval(1000);
+    QObject::connect(&tick, &QTimer::timeout, [&seconds, &thinking] {
+        ++seconds;
+        if (thinking) thinking(seconds);
+    });
+    tick.start();
+
+    EngineMove answer;
+    if (!command_.empty()) {
+        begin(*session_);
+        if (!session_->ensure(command_, position.size())) answer = moveOf(session_->regGenmove(position, colour));
+        done();
+        // An engine out of step (late, garbled, gone) or whose wait was cancelled is
+        // ended, as after a failed genmove; one that only refused a command runs on.
+        if (cancelled_ || endAfterWait_ || !session_->running()) endSession(broken_grace_ms);
     }
-    return finish({EngineMove::resign, 0, 0, {}});
+    const QString gnugo = findProgram(QStringLiteral("gnugo"));
+    if (answer.kind == EngineMove::failed && !cancelled_ && !endAfterWait_ && !gnugo.isEmpty()) {
+        // A session of its own, never the port's: the engine in use is not touched.
+        const std::unique_ptr<gtp_client::Session> s = newSession();
+        begin(*s);
+        const QString command = quoted(gnugo) + QLatin1Char(' ') + hintOptions;
+        if (!s->start(command.toStdString()) && !s->setUp(position.size()))
+            answer = moveOf(s->regGenmove(position, colour));
+        done();
+        s->end(answer.kind != EngineMove::failed && !cancelled_ ? quitMilliseconds : broken_grace_ms);
+        if (endAfterWait_) endSession(broken_grace_ms);
+    }
+    tick.stop();
+    if (cancelled_) answer = {EngineMove::cancelled, 0, 0, {}};
+    busy_ = false;
+    cancelled_ = false;
+    endAfterWait_ = false;
+    suggesting_ = false;
+    return answer;
 }
 
 std::optional<std::string> EnginePort::check(const std::string& command) {

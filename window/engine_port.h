@@ -55,6 +55,15 @@ public:
     // included, must be over within `seconds`: a late, failed or unreadable answer gives
     // no stone. Waits like genmove: the window lives, and cancel() ends the wait.
     std::vector<rules::Point> deadStones(const rules::History& position, int seconds) override;
+    // reg_genmove, asked of the engine in use, brought to `position`; when there is none
+    // or it gives no move, of GNU Go (found as installed() finds it), started for this
+    // alone with hintOptions and ended again. Waits like genmove, showing the seconds;
+    // cancel() ends the wait (the answer is then `cancelled`).
+    EngineMove suggest(const rules::History& position, int colour,
+                       const std::function<void(int seconds)>& thinking) override;
+    // True while suggest() waits for an engine: a press on the board or Escape is to
+    // cancel it, and nothing else of the game is to be done meanwhile.
+    bool suggesting() const { return suggesting_; }
     void stop() override;
     std::string engineName() override;
 
@@ -80,6 +89,9 @@ public:
     // judges a finished 19 x 19 game in about 2 seconds at most, start included; its
     // default level took over 6 on some, too close to the time the game allows.
     QString judgeOptions = QStringLiteral("--mode gtp --level 1");
+    // GNU Go's options when it is started only to suggest a move: its own level, which
+    // answers on 19 x 19 in about a second.
+    QString hintOptions = QStringLiteral("--mode gtp");
 
     // The process id of the running engine, or 0 when none runs. It leads a process
     // group of its own: whatever it starts is ended with it.
@@ -120,6 +132,7 @@ private:
     bool busy_ = false;
     bool cancelled_ = false;
     bool endAfterWait_ = false;
+    bool suggesting_ = false;
     // The session the wait under way is on, if any.
     gtp_client::Session* current_ = nullptr;
 };

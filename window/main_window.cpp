@@ -137,7 +137,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
         if (ended()) return;
         // While an engine thinks, the commands that leave the game alone stay usable.
         const bool harmless = item == "KAISETU" || item == "VER" || item == "BGM";
-        if (computerTurn_ && !(harmless && engines_.waiting())) return;
+        if ((computerTurn_ || engines_.suggesting()) && !(harmless && engines_.waiting())) return;
         game_->MenuClick(item);
     };
     clock_.beforeWait = [this] {
@@ -246,7 +246,7 @@ void MainWindow::screenChanged() {
 }
 
 void MainWindow::openRecord(const QString& path) {
-    if (ended() || computerTurn_) return;
+    if (ended() || computerTurn_ || engines_.suggesting()) return;
     openKifuFile(*game_, path.toStdString());
 }
 
@@ -347,6 +347,28 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             engines_.findInstalled();
         });
     }
+    // While an engine is asked for a hint, a press on the board or Escape cancels the
+    // question, and any other press on the board or key goes nowhere.
+    if (engines_.suggesting() && !QApplication::activePopupWidget() && !QApplication::activeModalWidget()) {
+        const bool onBoard = widget == canvas_ || canvas_->isAncestorOf(widget);
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) engines_.cancel();
+            return true;
+        case QEvent::MouseButtonPress:
+            if (onBoard) engines_.cancel();
+            return onBoard;
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            return onBoard;
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+            return true;
+        default:
+            return false;
+        }
+    }
     if (computerTurn_ && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !QApplication::activePopupWidget() &&
         !QApplication::activeModalWidget()) {
@@ -397,7 +419,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     // Closed while an engine thinks: the engine goes with the window.
-    if (computerTurn_) engines_.cancel();
+    if (computerTurn_ || engines_.suggesting()) engines_.cancel();
     // A close from endProgram, or after the end: let it through.
     if (!ended()) {
         game_->Form_Unload();

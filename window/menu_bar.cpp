@@ -71,6 +71,7 @@ MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines)
     addItem(kyokumen, {"SAISYO", "最初"});
     addItem(kyokumen, {"GYAKUTEN", "逆転"});
     addItem(kyokumen, {"MATTA", "待った"});
+    addItem(kyokumen, {"HINTO", "ヒント"});
 
     addItem(bar, {"MODORU", "戻"});
     addItem(bar, {"SUSUMU", "進"});

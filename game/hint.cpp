@@ -1,0 +1,107 @@
+// ヒント: a move suggested by an engine or by the built-in player, shown as a mark.
+#include "game/hint.h"
+
+#include <map>
+#include <memory>
+
+#include "game/ai/choice.h"
+#include "game/opponent.h"
+#include "game/position.h"
+#include "game/tolvan.h"
+#include "platform/headless.h"
+
+namespace tolvan {
+
+namespace {
+
+// The point marked on each game's board, until the mark goes.
+std::map<const Tolvan*, rules::Point>& marks() {
+    static std::map<const Tolvan*, rules::Point> shown;
+    return shown;
+}
+
+// The built-in player's move for `colour` in the game as it stands, found on a copy of the
+// game that plays nowhere and with the sides exchanged as needed, so that the game itself
+// is untouched. No point (0, 0) for a pass.
+rules::Point builtinMove(const Tolvan& g, int colour) {
+    HeadlessPlatform nowhere(0);
+    auto copy = std::make_unique<Tolvan>(nowhere.port());
+    copy->s = g.s;
+    copy->s.turn = static_cast<i16>(colour);
+    copy->s.com_side = static_cast<i16>(colour);
+    copy->s.man_side = static_cast<i16>(-colour);
+    const BuiltinChoice c = builtinChoice(*copy);
+    if (c.best <= 0) return {};
+    return {c.x, c.y};
+}
+
+}  // namespace
+
+void showHint(Tolvan& g) {
+    GameState& s = g.s;
+    if (s.turn == no_side) {
+        g.MsgBox("「対局」で始めて下さい", Buttons::OK, "ヒント");
+        return;
+    }
+    if (s.play_mode == mode_com && s.turn != s.man_side) {
+        g.MsgBox("COMの番です", Buttons::OK, "ヒント");
+        return;
+    }
+    if (s.move_no >= max_moves) {
+        g.MsgBox("これ以上は打てません", Buttons::OK, "ヒント");
+        return;
+    }
+    const int colour = s.turn;
+
+    // While an engine thinks, the panel says so, with the seconds after a few.
+    bool noticed = false;
+    auto thinking = [&g, &noticed](int seconds) {
+        if (!noticed) {
+            g.描画_文字列(panelColumn(g.s, 21.1), 11.1, "思考中", color_black, 12);
+            g.描画_文字列(panelColumn(g.s, 21), 11, "思考中", color_white, 12);
+            g.pf.canvas.refresh();
+            noticed = true;
+        }
+        showThinking(g, seconds);
+    };
+    const EngineMove m = g.pf.opponent.suggest(rules::upTo(s.record, s.move_no), colour, thinking);
+    if (g.ended) return;
+    if (noticed) {
+        for (int c = 21; c <= 24; ++c) g.描画_背景絵(s.background, panelColumn(s, c), 11);
+    }
+    if (m.kind == EngineMove::cancelled) return;
+
+    rules::Point at;
+    if (m.kind == EngineMove::stone && positionOf(s, true).why(colour, m.x, m.y) == rules::Why::legal) {
+        at = {m.x, m.y};
+    } else if (m.kind == EngineMove::pass || m.kind == EngineMove::resign) {
+        g.MsgBox(m.kind == EngineMove::pass ? "パスが良いでしょう" : "良い手がありません", Buttons::OK, "ヒント");
+        return;
+    } else {
+        // No engine, or none with a move the rules allow: the built-in player's choice.
+        at = builtinMove(g, colour);
+        if (at.x == 0) {
+            g.MsgBox("パスが良いでしょう", Buttons::OK, "ヒント");
+            return;
+        }
+    }
+    // A small stone of the side to move, with the mark of the last move on it.
+    const double cx = board_left + at.x * cell_width + 150, cy = board_top + at.y * cell_height + 150;
+    g.pf.canvas.circle(cx, cy, 90, colour == stone_black ? color_black : color_white);
+    g.描画_打駒印(at.x, at.y, mark_color);
+    g.pf.canvas.refresh();
+    marks()[&g] = at;
+}
+
+void clearHint(Tolvan& g) {
+    const auto it = marks().find(&g);
+    if (it == marks().end()) return;
+    const rules::Point at = it->second;
+    marks().erase(it);
+    if (at.x <= g.s.size && at.y <= g.s.size && g.s.board[at.x][at.y] == stone_empty) {
+        g.描画_桝(at.x, at.y);
+        g.pf.canvas.refresh();
+    }
+}
+
+}  // namespace tolvan
