@@ -27,7 +27,7 @@ constexpr double sure_owner = 0.9;
 
 // The playouts for a board of n lines: more on a small board, fewer on a large one, so
 // that any board takes a fraction of a second.
-int playoutsFor(int n) { return n <= 9 ? 2000 : n <= 13 ? 1400 : 1000; }
+int playoutsFor(int n) { return std::clamp(720000 / (n * n), 1000, 4000); }
 
 constexpr int dx[4] = {-1, 1, 0, 0};
 constexpr int dy[4] = {0, 0, -1, 1};
