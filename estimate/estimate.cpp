@@ -17,17 +17,19 @@ namespace tolvan::estimate {
 
 namespace {
 
-// A chain whose stones the games give to the other side, on average, beyond this is dead.
+// A chain whose stones the games give to the other side, on average, beyond this is dead;
+// beyond the second, surely dead.
 constexpr double dead_below = 0.0;
+constexpr double surely_dead = 0.5;
 // A point of an open region that does not touch the other side counts for a side when the
 // games give it to that side at least this much.
-constexpr double open_owner = 0.6;
+constexpr double open_owner = 0.35;
 // A point of an open region is sure beyond this.
 constexpr double sure_owner = 0.9;
 
 // The playouts for a board of n lines: more on a small board, fewer on a large one, so
 // that any board takes a fraction of a second.
-int playoutsFor(int n) { return std::clamp(720000 / (n * n), 1000, 4000); }
+int playoutsFor(int n) { return std::clamp(540000 / (n * n), 750, 3000); }
 
 constexpr int dx[4] = {-1, 1, 0, 0};
 constexpr int dy[4] = {0, 0, -1, 1};
@@ -155,42 +157,69 @@ Estimate estimatePosition(const rules::Board& position, double komi) {
     e.komi = komi;
     auto colourAt = [&](const rules::Board& b, int i) { const rules::Point p = g.point(i); return b.at(p.x, p.y); };
 
-    // The owners over the random games, the unconditional groups fixed.
+    // The owners over the random games from a board, the unconditional groups fixed.
     const std::vector<int> fixed = unconditional(position);
-    const PlayoutBoard start(position);
-    PlayoutBoard::Marks kept;
-    for (int i = 0; i < cells; ++i)
-        if (fixed[i]) kept.set(start.point(g.point(i).x, g.point(i).y));
     Random random{seedOf(position)};
-    const int playouts = playoutsFor(n);
-    std::vector<int> sum(static_cast<std::size_t>(cells), 0);
-    for (int k = 0; k < playouts; ++k) {
-        PlayoutBoard b = start;
-        b.playOut(k % 2 ? rules::white : rules::black, random, kept);
-        for (int i = 0; i < cells; ++i) sum[i] += b.ownerAtEnd(start.point(g.point(i).x, g.point(i).y));
-    }
-    for (int i = 0; i < cells; ++i) e.ownership[i] = fixed[i] ? fixed[i] : static_cast<double>(sum[i]) / playouts;
+    auto owners = [&](const rules::Board& from) {
+        const PlayoutBoard start(from);
+        PlayoutBoard::Marks kept;
+        for (int i = 0; i < cells; ++i)
+            if (fixed[i]) kept.set(start.point(g.point(i).x, g.point(i).y));
+        const int playouts = playoutsFor(n);
+        std::vector<int> sum(static_cast<std::size_t>(cells), 0);
+        for (int k = 0; k < playouts; ++k) {
+            PlayoutBoard b = start;
+            b.playOut(k % 2 ? rules::white : rules::black, random, kept);
+            for (int i = 0; i < cells; ++i) sum[i] += b.ownerAtEnd(start.point(g.point(i).x, g.point(i).y));
+        }
+        std::vector<double> o(static_cast<std::size_t>(cells));
+        for (int i = 0; i < cells; ++i) o[i] = fixed[i] ? fixed[i] : static_cast<double>(sum[i]) / playouts;
+        return o;
+    };
+    e.ownership = owners(position);
 
-    // The dead chains, off the board.
+    // How surely each chain is its own colour's, on average over its stones.
     std::vector<int> chainOf;
     const int chains = label(g, chainOf, [&](int i) { return colourAt(position, i) != rules::empty; },
                              [&](int a, int b) { return colourAt(position, a) == colourAt(position, b); });
-    std::vector<double> owned(static_cast<std::size_t>(chains), 0.0);
-    std::vector<int> stones(static_cast<std::size_t>(chains), 0), colour(static_cast<std::size_t>(chains), 0);
+    auto chainOwners = [&](const std::vector<double>& ownership) {
+        std::vector<double> owned(static_cast<std::size_t>(chains), 0.0);
+        std::vector<int> stones(static_cast<std::size_t>(chains), 0);
+        for (int i = 0; i < cells; ++i) {
+            if (chainOf[i] < 0) continue;
+            owned[chainOf[i]] += colourAt(position, i) * ownership[i];
+            ++stones[chainOf[i]];
+        }
+        for (int x = 0; x < chains; ++x) owned[x] /= stones[x];
+        return owned;
+    };
+    std::vector<double> owned = chainOwners(e.ownership);
     std::vector<char> sure(static_cast<std::size_t>(chains), 0);
+    for (int i = 0; i < cells; ++i)
+        if (chainOf[i] >= 0) sure[chainOf[i]] |= fixed[i] == colourAt(position, i);
+
+    // Chains the games leave in doubt are looked at again with the surely dead ones off
+    // the board, as they will be when the game is counted.
+    rules::Board cleared = position;
+    bool doubt = false;
     for (int i = 0; i < cells; ++i) {
-        if (chainOf[i] < 0) continue;
-        const int c = colourAt(position, i);
-        colour[chainOf[i]] = c;
-        owned[chainOf[i]] += c * e.ownership[i];
-        ++stones[chainOf[i]];
-        sure[chainOf[i]] |= fixed[i] == c;
+        const int x = chainOf[i];
+        if (x < 0 || sure[x]) continue;
+        doubt |= std::abs(owned[x]) < surely_dead;
+        if (owned[x] <= -surely_dead) cleared.put(g.point(i).x, g.point(i).y, rules::empty);
     }
+    if (doubt) {
+        const std::vector<double> again = chainOwners(owners(cleared));
+        for (int x = 0; x < chains; ++x)
+            if (std::abs(owned[x]) < surely_dead) owned[x] = again[x];
+    }
+
+    // The dead chains, off the board.
     rules::Board after = position;
     std::vector<char> dead(static_cast<std::size_t>(cells), 0);
     for (int i = 0; i < cells; ++i) {
         const int x = chainOf[i];
-        if (x < 0 || sure[x] || owned[x] / stones[x] >= dead_below) continue;
+        if (x < 0 || sure[x] || owned[x] >= dead_below) continue;
         dead[i] = 1;
         const rules::Point p = g.point(i);
         after.put(p.x, p.y, rules::empty);

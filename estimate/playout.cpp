@@ -162,11 +162,17 @@ bool PlayoutBoard::selfAtari(int colour, int p) const {
 }
 
 void PlayoutBoard::playOut(int first, Random& random, const Marks& fixed) {
-    int colour = first, passes = 0;
+    int colour = first, passes = 0, last = 0;
     for (int moves = 0; passes < 2 && moves < 3 * size_ * size_; ++moves) {
-        // Points are drawn at random; one that will not do goes to the end of the list
-        // for this move.
-        int left = empties_, chosen = 0;
+        // A stone just played and left with one liberty is taken at once.
+        int chosen = 0;
+        if (last && cell_[last] == -colour && inAtari(head_[last])) {
+            const int liberty = libSum_[head_[last]] / libs_[head_[last]];
+            if (!fixed.test(liberty) && legal(colour, liberty)) chosen = liberty;
+        }
+        // Otherwise points are drawn at random; one that will not do goes to the end of
+        // the list for this move.
+        int left = chosen ? 0 : empties_;
         while (left > 0) {
             const int i = random.below(left);
             const int p = empty_[i];
@@ -186,6 +192,7 @@ void PlayoutBoard::playOut(int first, Random& random, const Marks& fixed) {
             pass();
             ++passes;
         }
+        last = chosen;
         colour = -colour;
     }
 }

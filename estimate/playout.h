@@ -50,8 +50,9 @@ public:
 
     // Plays random moves to the end, `first` moving first, on no point of `fixed`: each
     // side plays anywhere legal except into its own eye and except a move that leaves a
-    // chain of three stones or more with a single liberty and takes nothing. It ends when
-    // both pass in turn, or after enough moves for any game.
+    // chain of three stones or more with a single liberty and takes nothing; a stone just
+    // played and left with one liberty is taken at once. It ends when both pass in turn,
+    // or after enough moves for any game.
     void playOut(int first, Random& random, const Marks& fixed);
     // After playOut: a stone's colour, or for an empty point the colour of all its
     // neighbours (empty when they differ).

@@ -53,10 +53,14 @@ TEST(EstimateTest, PositionsWrittenAsText) {
             }
         const Estimate e = estimatePosition(b, 6.5);
         EXPECT_EQ(e.dead, dead);
-        if (c.black_territory >= 0) EXPECT_EQ(e.black_territory, c.black_territory);
-        if (c.white_territory >= 0) EXPECT_EQ(e.white_territory, c.white_territory);
+        if (c.black_territory >= 0) {
+            EXPECT_EQ(e.black_territory, c.black_territory);
+            EXPECT_EQ(e.white_territory, c.white_territory);
+        }
         EXPECT_EQ(e.settled, c.settled);
-        if (c.sure.x) EXPECT_EQ(e.ownershipAt(c.sure), b.at(c.sure.x, c.sure.y));
+        if (c.sure.x) {
+            EXPECT_EQ(e.ownershipAt(c.sure), b.at(c.sure.x, c.sure.y));
+        }
         // The same position gives the same estimate.
         EXPECT_EQ(estimatePosition(b, 6.5).ownership, e.ownership);
     }
