@@ -12,6 +12,7 @@
 #include "game/board_lines.h"
 #include "records/read.h"
 #include "records/write.h"
+#include "estimate/estimate.h"
 #include "game/position.h"
 #include "rules/geometry.h"
 #include "rules/judgement.h"
@@ -31,6 +32,7 @@ const char* const command_names[] = {
     "time_left",           "kgs-time_settings",    "gogui-analyze_commands",
     "tolvan-point_scores", "tolvan-owners",       "loadsgf",
     "printsgf",            "tolvan-count_score",   "reg_genmove",
+    "estimate_score",      "tolvan-estimate_dead", "tolvan-ownership",
 };
 
 // What a GoGui-style controller offers to show, one "type/label/command" a line.
@@ -134,6 +136,16 @@ std::string boardText(int n, Entry entry) {
         for (int x = 1; x <= n; ++x) out += (x > 1 ? " " : "") + entry(x, y);
     }
     return out;
+}
+
+// How surely a point is black's (1) or white's (-1), to two decimals without trailing zeros.
+std::string ownershipText(double v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%.2f", v);
+    std::string s = buf;
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+    return s == "-0" ? "0" : s;
 }
 
 }  // namespace
@@ -287,6 +299,20 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     if (command == "tolvan-count_score") {
         const auto score = countScore(position(), args, komi_);
         return score ? success(*score) : failure("invalid coordinate");
+    }
+    if (command == "estimate_score") {
+        const estimate::Estimate e = estimate::estimatePosition(position(), komi_);
+        return success(scoreText(e.black(), e.white() + komi_));
+    }
+    if (command == "tolvan-estimate_dead") {
+        const estimate::Estimate e = estimate::estimatePosition(position(), komi_);
+        std::string out;
+        for (const rules::Point& p : e.dead) out += (out.empty() ? "" : " ") + vertexOf(p.x, p.y, game_->s.size);
+        return success(out);
+    }
+    if (command == "tolvan-ownership") {
+        const estimate::Estimate e = estimate::estimatePosition(position(), komi_);
+        return success(boardText(e.owner.size(), [&](int x, int y) { return ownershipText(e.ownershipAt({x, y})); }));
     }
     if (command == "loadsgf") return loadSgf(args);
     if (command == "printsgf") return printSgf(args);

@@ -193,7 +193,8 @@ TEST(GtpProtocol, AdministrativeCommands) {
                           "set_free_handicap", "place_free_handicap", "final_status_list",
                           "time_settings", "time_left", "kgs-time_settings",
                           "gogui-analyze_commands", "tolvan-point_scores", "tolvan-owners",
-                          "tolvan-count_score", "reg_genmove"}) {
+                          "tolvan-count_score", "reg_genmove", "estimate_score",
+                          "tolvan-estimate_dead", "tolvan-ownership"}) {
         EXPECT_TRUE(listed.count(c)) << c;
         EXPECT_EQ(e.ok(std::string("known_command ") + c), "true");
     }
@@ -602,6 +603,34 @@ TEST(GtpScore, CountScoreTakesTheNamedStonesOffAndCountsTerritory) {
     // Counting takes nothing off the board.
     EXPECT_EQ(words(status.ok("final_status_list dead")), (Stones{"B17", "R3"}));
     EXPECT_EQ(status.ok("captures b"), "0");
+}
+
+// The estimate on the settled board with a seki: the dead stone in each room, the score
+// as the count with them taken off and komi to white, each point's owner as a number.
+TEST(GtpScore, EstimateAnswersOnASettledBoard) {
+    REQUIRE_ENGINE();
+    GtpProcess e;
+    for (const std::string& m : sekiGame()) e.ok("play " + m);
+    e.ok("komi 6.5");
+    const struct {
+        const char* command;
+        const char* at;  // the entries of a board-shaped answer on these points, or all of it
+        const char* answer;
+    } cases[] = {
+        {"estimate_score", "", "W+6.5"},
+        {"tolvan-estimate_dead", "", "F11 O11"},
+        {"tolvan-ownership", "A1 F11 K19 T1", "1 1 0 -1"},
+    };
+    for (const auto& c : cases) {
+        std::string answer = e.ok(c.command);
+        if (*c.at) {
+            auto entries = boardEntries(answer);
+            EXPECT_EQ(entries.size(), 361u);
+            answer.clear();
+            for (const auto& v : words(c.at)) answer += (answer.empty() ? "" : " ") + entries[v];
+        }
+        EXPECT_EQ(answer, c.answer) << c.command;
+    }
 }
 
 // The analysis a GoGui-style controller is offered runs. Without a book the computer

@@ -1,0 +1,212 @@
+#include "estimate/playout.h"
+
+namespace tolvan::estimate {
+
+PlayoutBoard::PlayoutBoard(const rules::Board& position) : size_(position.size()) {
+    const int w = size_ + 2;
+    for (int p = 0; p < w * w; ++p) cell_[p] = edge;
+    for (int y = 1; y <= size_; ++y)
+        for (int x = 1; x <= size_; ++x) {
+            cell_[point(x, y)] = rules::empty;
+            addEmpty(point(x, y));
+        }
+    // The stones go on one at a time, as plays that take nothing: a position's chains all
+    // have a liberty, so none is taken.
+    for (int y = 1; y <= size_; ++y)
+        for (int x = 1; x <= size_; ++x)
+            if (const int c = position.at(x, y); c != rules::empty) play(c, point(x, y));
+    ko_ = 0;
+}
+
+void PlayoutBoard::addEmpty(int p) {
+    emptyAt_[p] = static_cast<std::int16_t>(empties_);
+    empty_[empties_++] = static_cast<std::int16_t>(p);
+}
+
+void PlayoutBoard::removeEmpty(int p) {
+    const int last = empty_[--empties_];
+    empty_[emptyAt_[p]] = static_cast<std::int16_t>(last);
+    emptyAt_[last] = emptyAt_[p];
+}
+
+bool PlayoutBoard::legal(int colour, int p) const {
+    if (cell_[p] != rules::empty) return false;
+    if (p == ko_ && colour == koColour_) return false;
+    for (int k = 0; k < 4; ++k) {
+        const int q = neighbour(p, k);
+        const int v = cell_[q];
+        if (v == rules::empty) return true;
+        if (v == edge) continue;
+        const bool atari = inAtari(head_[q]);
+        if (v == colour ? !atari : atari) return true;
+    }
+    return false;
+}
+
+void PlayoutBoard::merge(int into, int from) {
+    int p = from;
+    do {
+        head_[p] = static_cast<std::int16_t>(into);
+        p = next_[p];
+    } while (p != from);
+    std::swap(next_[into], next_[from]);
+    stones_[into] = static_cast<std::int16_t>(stones_[into] + stones_[from]);
+    libs_[into] = static_cast<std::int16_t>(libs_[into] + libs_[from]);
+    libSum_[into] += libSum_[from];
+    libSquares_[into] += libSquares_[from];
+}
+
+int PlayoutBoard::take(int chain) {
+    const int taken = stones_[chain];
+    int p = chain;
+    do {
+        cell_[p] = rules::empty;
+        addEmpty(p);
+        p = next_[p];
+    } while (p != chain);
+    do {
+        for (int k = 0; k < 4; ++k) {
+            const int q = neighbour(p, k);
+            if (cell_[q] == rules::black || cell_[q] == rules::white) addLiberty(head_[q], p);
+        }
+        p = next_[p];
+    } while (p != chain);
+    return taken;
+}
+
+void PlayoutBoard::play(int colour, int p) {
+    cell_[p] = static_cast<std::int8_t>(colour);
+    head_[p] = next_[p] = static_cast<std::int16_t>(p);
+    stones_[p] = 1;
+    libs_[p] = 0, libSum_[p] = 0, libSquares_[p] = 0;
+    removeEmpty(p);
+    for (int k = 0; k < 4; ++k)
+        if (cell_[neighbour(p, k)] == rules::empty) addLiberty(p, neighbour(p, k));
+    int taken = 0, takenAt = 0;
+    for (int k = 0; k < 4; ++k) {
+        const int q = neighbour(p, k);
+        const int v = cell_[q];
+        if (v == edge || v == rules::empty) continue;
+        const int chain = head_[q];
+        removeLiberty(chain, p);
+        if (v == colour) {
+            const int mine = head_[p];
+            if (chain != mine) {
+                // The larger chain keeps its head.
+                if (stones_[chain] >= stones_[mine])
+                    merge(chain, mine);
+                else
+                    merge(mine, chain);
+            }
+        } else if (libs_[chain] == 0) {
+            takenAt = chain;
+            taken += take(chain);
+        }
+    }
+    const int mine = head_[p];
+    ko_ = 0;
+    if (taken == 1 && stones_[mine] == 1 && inAtari(mine)) ko_ = takenAt, koColour_ = -colour;
+}
+
+bool PlayoutBoard::ownEye(int colour, int p) const {
+    for (int k = 0; k < 4; ++k) {
+        const int v = cell_[neighbour(p, k)];
+        if (v != colour && v != edge) return false;
+    }
+    // A corner point of the eye held by the other side makes it false: one on the edge,
+    // two in the middle.
+    const int w = size_ + 2;
+    const int corners[4] = {p - w - 1, p - w + 1, p + w - 1, p + w + 1};
+    int bad = 0, atEdge = 0;
+    for (int q : corners) {
+        if (cell_[q] == edge)
+            atEdge = 1;
+        else if (cell_[q] == -colour)
+            ++bad;
+    }
+    return bad + atEdge < 2;
+}
+
+// Whether the stone, taking nothing, leaves its chain of three stones or more with one
+// liberty at most.
+bool PlayoutBoard::selfAtari(int colour, int p) const {
+    int found[2] = {0, 0}, count = 0, stones = 1;
+    auto add = [&](int q) {
+        if (q != p && q != found[0] && count < 2) found[count++] = q;
+    };
+    for (int k = 0; k < 4; ++k) {
+        const int q = neighbour(p, k);
+        if (cell_[q] == rules::empty) add(q);
+        else if (cell_[q] == -colour && inAtari(head_[q])) return false;
+    }
+    if (count >= 2) return false;
+    int seen[4], chains = 0;
+    for (int k = 0; k < 4; ++k) {
+        const int q = neighbour(p, k);
+        if (cell_[q] != colour) continue;
+        const int chain = head_[q];
+        bool again = false;
+        for (int i = 0; i < chains; ++i) again |= seen[i] == chain;
+        if (again) continue;
+        seen[chains++] = chain;
+        stones += stones_[chain];
+        int s = chain;
+        do {
+            for (int j = 0; j < 4; ++j)
+                if (cell_[neighbour(s, j)] == rules::empty) add(neighbour(s, j));
+            if (count >= 2) return false;
+            s = next_[s];
+        } while (s != chain);
+    }
+    return stones >= 3;
+}
+
+void PlayoutBoard::playOut(int first, Random& random, const Marks& fixed) {
+    int colour = first, passes = 0, last = 0;
+    for (int moves = 0; passes < 2 && moves < 3 * size_ * size_; ++moves) {
+        // A stone just played and left with one liberty is taken at once.
+        int chosen = 0;
+        if (last && cell_[last] == -colour && inAtari(head_[last])) {
+            const int liberty = libSum_[head_[last]] / libs_[head_[last]];
+            if (!fixed.test(liberty) && legal(colour, liberty)) chosen = liberty;
+        }
+        // Otherwise points are drawn at random; one that will not do goes to the end of
+        // the list for this move.
+        int left = chosen ? 0 : empties_;
+        while (left > 0) {
+            const int i = random.below(left);
+            const int p = empty_[i];
+            if (!fixed.test(p) && !ownEye(colour, p) && legal(colour, p) && !selfAtari(colour, p)) {
+                chosen = p;
+                break;
+            }
+            --left;
+            const int last = empty_[left];
+            empty_[i] = static_cast<std::int16_t>(last), emptyAt_[last] = static_cast<std::int16_t>(i);
+            empty_[left] = static_cast<std::int16_t>(p), emptyAt_[p] = static_cast<std::int16_t>(left);
+        }
+        if (chosen) {
+            play(colour, chosen);
+            passes = 0;
+        } else {
+            pass();
+            ++passes;
+        }
+        last = chosen;
+        colour = -colour;
+    }
+}
+
+int PlayoutBoard::ownerAtEnd(int p) const {
+    if (cell_[p] != rules::empty) return cell_[p];
+    int owner = rules::empty;
+    for (int k = 0; k < 4; ++k) {
+        const int v = cell_[neighbour(p, k)];
+        if (v == edge) continue;
+        if (v == rules::empty || (owner != rules::empty && v != owner)) return rules::empty;
+        owner = v;
+    }
+    return owner;
+}
+
+}  // namespace tolvan::estimate
