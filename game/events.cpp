@@ -4,6 +4,7 @@
 
 #include "game/board_lines.h"
 #include "game/board_size.h"
+#include "game/komi.h"
 #include "game/opponent.h"
 #include "game/tolvan.h"
 
@@ -46,7 +47,7 @@ void Tolvan::MenuClick(const std::string& item) {
         {"BGM", true},    {"KAISETU", true}, {"VER", true},    {"KIFU_HOZON", true},
     };
     if (counting.active && !keepsCounting.count(item) && !isEndingItem(item) &&
-        !isBoardSizeItem(item))
+        !isBoardSizeItem(item) && !isKomiItem(item))
         leaveCounting(*this);
     auto it = handlers.find(item);
     if (it != handlers.end()) (this->*(it->second))();
@@ -56,6 +57,7 @@ void Tolvan::MenuClick(const std::string& item) {
     if (isBoardSizeItem(item)) chooseBoardSize(*this, item);
     if (isBoardLinesItem(item)) chooseBoardLines(*this, item);
     if (isEndingItem(item)) chooseEnding(*this, item);
+    if (isKomiItem(item)) chooseKomi(*this, item);
 }
 
 }  // namespace tolvan

@@ -529,16 +529,17 @@ TEST_F(Kifu, WhatTheFileSaysIsKeptWhereItStillHolds) {
     EXPECT_EQ(continued.find("RE["), std::string::npos) << continued;
 
     // A move of our own: the game is no longer that game, nor are the players those of
-    // the file (no rank of theirs under the new names), but its moves' comments stay.
+    // the file (no rank of theirs under the new names), but its moves' comments stay,
+    // and so does its komi, which the game was played with.
     g.MODORU_Click();
     g.MODORU_Click();
     press(10, 10);  // takes the game up
     press(10, 10);  // black's third move elsewhere
     save(again);
     const std::string changed = readText(again);
-    for (const char* part : {"RE[", "KM[6.5]", "DT[1846", "PB[本因坊", "BR[", "WR["})
+    for (const char* part : {"RE[", "DT[1846", "PB[本因坊", "BR[", "WR["})
         EXPECT_EQ(changed.find(part), std::string::npos) << part << "\n" << changed;
-    for (const char* part : {"C[耳赤の一局]", ";B[qd]C[一手目]", "KM[0]", "DT[2026-12-07]", "PB[先手]"})
+    for (const char* part : {"C[耳赤の一局]", ";B[qd]C[一手目]", "KM[6.5]", "DT[2026-12-07]", "PB[先手]"})
         EXPECT_NE(changed.find(part), std::string::npos) << part << "\n" << changed;
 }
 

@@ -55,6 +55,8 @@ public:
     // included, must be over within `seconds`: a late, failed or unreadable answer gives
     // no stone. Waits like genmove: the window lives, and cancel() ends the wait.
     std::vector<rules::Point> deadStones(const rules::History& position, int seconds) override;
+    // Every session, the one in use and the ones started for one question, plays with it.
+    void setKomi(double komi) override;
     void stop() override;
     std::string engineName() override;
 
@@ -112,6 +114,7 @@ private:
     void endSession(int graceMs);
 
     std::string command_;
+    double komi_ = 0;
     // The session of the engine in use.
     std::unique_ptr<gtp_client::Session> session_;
     std::vector<Found> found_;
