@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "game/kifu.h"
+#include "game/komi.h"
 #include "game/tolvan.h"
 #include "rules/judgement.h"
 
@@ -172,10 +173,13 @@ void resign(Tolvan& g) {
 
 void showResult(Tolvan& g, int A, int blackPrisoners, int W, int whitePrisoners) {
     const GameState& s = g.s;
-    const int black = A + blackPrisoners, white = W + whitePrisoners;
+    const double komi = komiOf(g);
+    const double black = A + blackPrisoners, white = W + whitePrisoners + komi;
+    // White's komi, when the game has one, follows white's prisoners.
     const std::string prompt = "黒[" + std::to_string(A) + "]+ﾊﾏ(" + std::to_string(blackPrisoners) +
-                               ")   白[" + std::to_string(W) + "]+ﾊﾏ(" +
-                               std::to_string(whitePrisoners) + (black > white ? ") " : ")");
+                               ")   白[" + std::to_string(W) + "]+ﾊﾏ(" + std::to_string(whitePrisoners) +
+                               (komi != 0 ? ")+ｺﾐ(" + komiText(komi) : std::string()) +
+                               (black > white ? ") " : ")");
     const std::string title = black > white   ? label(s, stone_black) + "の勝ち！！"
                               : black < white ? label(s, stone_white) + "の勝ち！！"
                                               : "引き分け！！";

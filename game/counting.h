@@ -51,7 +51,8 @@ void resign(Tolvan& game);
 void noteResignation(Tolvan& game, int loser);
 
 // The result as the judgement shows it: black's area A and prisoners, white's area W and
-// prisoners, in one message box titled with the winner; the result is kept for the record.
+// prisoners and the game's komi, in one message box titled with the winner; the result
+// is kept for the record.
 void showResult(Tolvan& game, int A, int blackPrisoners, int W, int whitePrisoners);
 
 }  // namespace tolvan

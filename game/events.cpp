@@ -5,6 +5,7 @@
 #include "game/board_lines.h"
 #include "game/board_size.h"
 #include "game/hint.h"
+#include "game/komi.h"
 #include "game/opponent.h"
 #include "game/take_back.h"
 #include "game/tolvan.h"
@@ -53,7 +54,7 @@ void Tolvan::MenuClick(const std::string& item) {
         {"MATTA", true},
     };
     if (counting.active && !keepsCounting.count(item) && !isEndingItem(item) &&
-        !isBoardSizeItem(item))
+        !isBoardSizeItem(item) && !isKomiItem(item))
         leaveCounting(*this);
     auto it = handlers.find(item);
     if (it != handlers.end()) (this->*(it->second))();
@@ -63,6 +64,7 @@ void Tolvan::MenuClick(const std::string& item) {
     if (isBoardSizeItem(item)) chooseBoardSize(*this, item);
     if (isBoardLinesItem(item)) chooseBoardLines(*this, item);
     if (isEndingItem(item)) chooseEnding(*this, item);
+    if (isKomiItem(item)) chooseKomi(*this, item);
 }
 
 }  // namespace tolvan

@@ -16,6 +16,7 @@
 #include <iterator>
 
 #include "game/kept_games.h"
+#include "game/komi.h"
 #include "game/tolvan.h"
 #include "records/read.h"
 #include "records/write.h"
@@ -148,9 +149,7 @@ sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double ko
     const GameState& s = game.s;
     sgf::Record r = playOf(s.record, s.record.stones(), s.record.passesAtEnd());
 
-    char km[32];
-    std::snprintf(km, sizeof km, "%g", komi);
-    r.info = {{"AP", application}, {"KM", km}, {"DT", today}};
+    r.info = {{"AP", application}, {"KM", komiText(komi)}, {"DT", today}};
     if (players) {
         r.info.emplace_back("PB", players->black);
         r.info.emplace_back("PW", players->white);
@@ -270,6 +269,9 @@ void takeUpReplayed(Tolvan& game, const ReplayedRecord& replayed, const sgf::Rec
     }
     game.kifu.opened = opened;
     game.kifu.result.clear();
+    // The record's komi holds for its game; without one, the menu's.
+    s.record_komi = komiOfRecord(opened.get("KM"));
+    tellKomi(game);
     game.画面_再描画();
     // In a game against the computer whose turn it is, the computer answers at once, as
     // after any other change of position.
@@ -371,7 +373,7 @@ void saveKifu(Tolvan& g) {
                 Answer::Yes)
             return;
     }
-    const sgf::Record record = recordOfGame(g, g.pf.clock.today(), 0, playersOfGame(g));
+    const sgf::Record record = recordOfGame(g, g.pf.clock.today(), komiOf(g), playersOfGame(g));
     // Never larger than a record the game opens: what it saves, it opens again.
     if (const auto why = files::writeWhole(file, sgf::write(record), sgf::max_bytes))
         g.MsgBox(quoted(file) + "に棋譜を保存できませんでした。\r\r" + files::japanese(*why), Buttons::OK,
@@ -411,9 +413,9 @@ void openKifuFile(Tolvan& g, const std::string& path) {
     takeUpReplayed(g, std::get<ReplayedRecord>(replayed), record);
 }
 
-void noteJudgement(Tolvan& g, int black, int white) {
-    g.kifu.result = black > white   ? "B+" + std::to_string(black - white)
-                    : white > black ? "W+" + std::to_string(white - black)
+void noteJudgement(Tolvan& g, double black, double white) {
+    g.kifu.result = black > white   ? "B+" + komiText(black - white)
+                    : white > black ? "W+" + komiText(white - black)
                                     : "0";
     g.kifu.judged = recordOfGame(g, "", 0, std::nullopt);
 }

@@ -109,7 +109,8 @@ void openKifu(Tolvan& game);
 // 棋譜を開く for a file already chosen (on the command line, dropped on the window).
 void openKifuFile(Tolvan& game, const std::string& path);
 
-// Notes the result of a judgement of the game as it stands (black's and white's totals).
-void noteJudgement(Tolvan& game, int black, int white);
+// Notes the result of a judgement of the game as it stands (black's and white's totals,
+// the komi in white's).
+void noteJudgement(Tolvan& game, double black, double white);
 
 }  // namespace tolvan

@@ -33,6 +33,7 @@ void Tolvan::読込_環境設定ファイル() {
         if (r->board_size) prefs.board_size = *r->board_size;
         if (r->count_dead_stones) prefs.count_dead_stones = *r->count_dead_stones;
         if (r->board_lines) prefs.board_lines = *r->board_lines;
+        if (r->komi) prefs.komi = *r->komi;
         prefs.other_lines = std::move(r->other_lines);
         return;
     }

@@ -4,6 +4,7 @@
 #include "game/board_lines.h"
 #include "game/board_size.h"
 #include "game/kept_games.h"
+#include "game/komi.h"
 #include "game/opponent.h"
 #include "game/tolvan.h"
 
@@ -38,6 +39,7 @@ void Tolvan::Form_Load() {
     applyBoardSize(*this);
     applyBoardLines(*this);
     applyEnding(*this);
+    applyKomi(*this);
     初期設定();
 }
 
@@ -46,6 +48,8 @@ void Tolvan::初期設定() {
     // The game that is cleared away is kept first; a file it came from is done with.
     keepGame(*this);
     kifu.opened.reset();
+    s.record_komi.reset();
+    tellKomi(*this);
     counting = Counting{};
     kifu.engine.clear();
     s.handicap_level = 0;

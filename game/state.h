@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <cstdint>
 #include <string>
 
@@ -120,6 +121,9 @@ struct GameState {
     // before the opponent's last move is the position on the board, so the next stone
     // may take a ko back at once. A saved record ends with these passes.
     rules::History record{19};
+    // The komi an opened record names (KM): it holds for that game, whatever the menu's
+    // choice, until a new game starts. Nothing for a game begun in the window.
+    std::optional<double> record_komi;
 
     // The computer player's analysis grids, filled once per computer turn.
     Grid<i16> atari_map_com{};

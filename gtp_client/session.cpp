@@ -1,6 +1,7 @@
 #include "gtp_client/session.h"
 
 #include <algorithm>
+#include <charconv>
 #include <sstream>
 #include <utility>
 
@@ -35,6 +36,13 @@ std::string leftChars(const std::string& s, std::size_t units) {
         i = std::min(s.size(), i + len);
     }
     return s.substr(0, i);
+}
+
+// The komi command, its number as printf's %g writes it, whatever the locale.
+std::string komiCommand(double komi) {
+    char text[32];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, komi, std::chars_format::general, 6);
+    return "komi " + (error == std::errc() ? std::string(text, end) : std::string("0"));
 }
 
 }  // namespace
@@ -74,6 +82,7 @@ void Session::end(int graceMs) {
     position_.reset();
     size_ = 0;
     name_.reset();
+    toldKomi_.reset();
     answered_ = false;
 }
 
@@ -159,7 +168,7 @@ std::optional<std::string> Session::setUp(int size) {
     } setup[] = {{"protocol_version", false},
                  {"boardsize " + std::to_string(size), true},
                  {"clear_board", true},
-                 {"komi 0", false}};
+                 {komiCommand(komi_), false}};
     bool first = true;
     for (const auto& step : setup) {
         const int seconds = first ? limits.start : limits.command;
@@ -170,6 +179,7 @@ std::optional<std::string> Session::setUp(int size) {
     }
     size_ = size;
     position_ = Told{rules::Board(size), {}};  // an empty board
+    toldKomi_ = komi_;
     return std::nullopt;
 }
 
@@ -187,6 +197,14 @@ std::optional<std::string> Session::bringTo(const rules::History& history) {
         return true;
     };
     const auto vertex = [size](rules::Point p) { return vertexName(p, size); };
+    // A komi chosen since the engine was set up; an engine that refuses it plays on.
+    if (toldKomi_ && *toldKomi_ != komi_) {
+        const std::string command = komiCommand(komi_);
+        const Outcome o = send(command, limits.command);
+        if (o.kind == Outcome::cancelled) return std::string();
+        if (o.kind != Outcome::ok && o.kind != Outcome::failure) return whyNot(command, o, limits.command);
+        toldKomi_ = komi_;
+    }
     std::vector<std::string> commands;
     std::size_t from = 0;
     if (size_ == size && position_ && leadsTo(*position_)) {

@@ -62,7 +62,10 @@ public:
     // to protocol_version (or, failing that, name) and takes boardsize 19. A message
     // when it does not.
     std::optional<std::string> check();
-    // Sets up a started engine: protocol, an empty board of `size` lines, komi 0.
+    // The komi white is given from now on (0 until set): setUp tells it, and bringTo
+    // tells an engine set up with another.
+    void setKomi(double komi) { komi_ = komi; }
+    // Sets up a started engine: protocol, an empty board of `size` lines, the komi.
     std::optional<std::string> setUp(int size);
     // Brings the engine to `position`, telling it only the moves it has not seen; a
     // message when it refuses or fails (empty when the wait was cancelled).
@@ -115,6 +118,9 @@ private:
     std::optional<std::string> name_;
     bool answered_ = false;
     bool cancelled_ = false;
+    double komi_ = 0;
+    // The komi the engine was told; nothing before setUp.
+    std::optional<double> toldKomi_;
     std::optional<std::chrono::steady_clock::time_point> deadline_;
 };
 

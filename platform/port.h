@@ -203,8 +203,11 @@ public:
     // checks that it answers GTP on a 19 x 19 board; nothing when
     // it does, otherwise what went wrong (in Japanese). The engine is ended again.
     virtual std::optional<std::string> check(const std::string& command) = 0;
+    // The komi white is given in the games the engines are asked about from now on;
+    // 0 until it is set.
+    virtual void setKomi(double komi) {}
     // The engine's move for `colour` (+1 black, -1 white) in `position`, the game so
-    // far (komi 0): the stones of its setup board, then its moves as rules::sequence
+    // far (with the komi set): the stones of its setup board, then its moves as rules::sequence
     // tells them, passes at the end included. The engine is brought to that position
     // first. The window stays alive while the engine thinks; `thinking` is called about
     // once a second with the seconds waited.

@@ -161,6 +161,8 @@ std::optional<SettingsRead> readSettingsFile(const std::string& file) {
                              keyBoardSize = shiftJis("盤の大きさ"), green = shiftJis("緑"),
                              keyEnding = shiftJis("終局の判定"), keyLines = shiftJis("碁盤"),
                              countDead = shiftJis("死に石を指定して数える"),
+                             keyKomi = shiftJis("コミ"), komi65 = shiftJis("6目半"),
+                             komi75 = shiftJis("7目半"),
                              bamboo = shiftJis("竹");
     Converter decode("UTF-8", "CP932");
     // A value that is not "ON" switches off, provided it is text at all.
@@ -199,6 +201,8 @@ std::optional<SettingsRead> readSettingsFile(const std::string& file) {
                 if (value == std::to_string(n) + shiftJis("路")) r.board_lines = n;
         } else if (key == keyEnding) {
             r.count_dead_stones = value == countDead;
+        } else if (key == keyKomi) {
+            r.komi = value == komi65 ? 6.5 : value == komi75 ? 7.5 : 0;
         } else if (key == keyMusic) {
             if (auto v = onOff(value)) {
                 r.music = v;
@@ -224,6 +228,8 @@ bool writeSettingsFile(const std::string& file, const OptionMarks& marks, const 
     if (prefs.board_size != 100) writeLine(out, "盤の大きさ=" + std::to_string(prefs.board_size));
     if (prefs.count_dead_stones) writeLine(out, "終局の判定=死に石を指定して数える");
     if (prefs.board_lines != 19) writeLine(out, "碁盤=" + std::to_string(prefs.board_lines) + "路");
+    if (prefs.komi == 6.5) writeLine(out, "コミ=6目半");
+    if (prefs.komi == 7.5) writeLine(out, "コミ=7目半");
     return writeSettings(file, out, prefs.other_lines);
 }
 

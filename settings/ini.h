@@ -28,6 +28,8 @@ struct SettingsRead {
     std::optional<std::string> kifu_folder, engine_command;
     std::optional<int> board_size, board_lines;
     std::optional<bool> count_dead_stones;
+    // コミ: 6.5 or 7.5; any other value is 0 (なし).
+    std::optional<double> komi;
     // The lines that name no key of the game, byte for byte and in their order.
     std::vector<std::string> other_lines;
 };

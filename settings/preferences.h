@@ -23,6 +23,8 @@ struct Preferences {
     // 終局の判定: a game that ends by two passes is counted with dead stones marked,
     // instead of the game's own judgement by filling.
     bool count_dead_stones = false;
+    // コミ: the points white is given, 0 (なし), 6.5 (6目半) or 7.5 (7目半).
+    double komi = 0;
     // The lines of the file that name no key of the game (a later version's, a blank
     // line, a line without "="), byte for byte and in their order: the file is written
     // with them after the game's own lines.

@@ -79,6 +79,49 @@ TEST_F(Counted, TheProposalIsMarkedAPressChangesTheWholeAreaAndTheCountIsConfirm
     EXPECT_EQ(recordOfGame(g, "", 0, std::nullopt).get("RE"), "W+169");
 }
 
+// The komi goes to white in both judgements, in the message and in the result kept for
+// the record. Black lives on columns 1..5 with two eyes, white on columns 16..19 with
+// two: the fill gives them 80 and 75, the count their two eyes each.
+TEST_F(Counted, KomiIsWhitesInTheMessageAndTheResult) {
+    g.settings_file = ini.string();
+    struct Case {
+        const char* ending;
+        const char* komi;
+        const char* message;
+        const char* result;
+    } cases[] = {
+        {ending_fill_item, "KOMI_NASI", "msg [先手の勝ち！！] 黒[80]+ﾊﾏ(7)   白[75]+ﾊﾏ(3) ", "B+9"},
+        {ending_fill_item, "KOMI_6MOKUHAN", "msg [先手の勝ち！！] 黒[80]+ﾊﾏ(7)   白[75]+ﾊﾏ(3)+ｺﾐ(6.5) ", "B+2.5"},
+        {ending_count_item, "KOMI_NASI", "msg [先手の勝ち！！] 黒[2]+ﾊﾏ(7)   白[2]+ﾊﾏ(3) ", "B+4"},
+        {ending_count_item, "KOMI_6MOKUHAN", "msg [後手の勝ち！！] 黒[2]+ﾊﾏ(7)   白[2]+ﾊﾏ(3)+ｺﾐ(6.5)", "W+2.5"},
+    };
+    std::vector<std::string> rows;
+    for (int y = 1; y <= 19; ++y) {
+        std::string r = y == 5 || y == 10 ? "X.XX" : "XXXX";
+        r += y <= 4 ? "X" : ".";
+        r += std::string(10, '.');
+        rows.push_back(r + (y == 5 || y == 10 ? "OO.O" : y == 19 ? ".OOO" : "OOOO"));
+    }
+    for (const Case& c : cases) {
+        g.初期設定();
+        g.MenuClick(c.ending);
+        g.MenuClick(c.komi);
+        g.TAIMAN_Click();
+        setBoard(s, rows);
+        s.black_captures = 7;
+        s.white_captures = 3;
+        f.fake.answers = {Answer::OK, Answer::No};
+        f.fake.clear();
+        g.MenuClick("HANTEI");  // the fill judges, or the count begins and is confirmed
+        if (g.counting.active) g.MenuClick("HANTEI");
+        const auto shown = messages();
+        ASSERT_FALSE(shown.empty()) << c.ending << c.komi;
+        EXPECT_EQ(shown[0], c.message) << c.ending << c.komi;
+        EXPECT_EQ(g.kifu.result, c.result) << c.ending << c.komi;
+        g.ended = false;
+    }
+}
+
 TEST_F(Counted, BackToPlayPutsTheStonesBack) {
     f.fake.dead_stones = {{2, 2}};
     countedGameEnds();

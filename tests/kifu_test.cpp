@@ -15,6 +15,7 @@
 #include <variant>
 
 #include "fake_platform.h"
+#include "game/komi.h"
 #include "hostile_files.h"
 #include "records/sgf.h"
 
@@ -529,17 +530,57 @@ TEST_F(Kifu, WhatTheFileSaysIsKeptWhereItStillHolds) {
     EXPECT_EQ(continued.find("RE["), std::string::npos) << continued;
 
     // A move of our own: the game is no longer that game, nor are the players those of
-    // the file (no rank of theirs under the new names), but its moves' comments stay.
+    // the file (no rank of theirs under the new names), but its moves' comments stay,
+    // and so does its komi, which the game was played with.
     g.MODORU_Click();
     g.MODORU_Click();
     press(10, 10);  // takes the game up
     press(10, 10);  // black's third move elsewhere
     save(again);
     const std::string changed = readText(again);
-    for (const char* part : {"RE[", "KM[6.5]", "DT[1846", "PB[本因坊", "BR[", "WR["})
+    for (const char* part : {"RE[", "DT[1846", "PB[本因坊", "BR[", "WR["})
         EXPECT_EQ(changed.find(part), std::string::npos) << part << "\n" << changed;
-    for (const char* part : {"C[耳赤の一局]", ";B[qd]C[一手目]", "KM[0]", "DT[2026-12-07]", "PB[先手]"})
+    for (const char* part : {"C[耳赤の一局]", ";B[qd]C[一手目]", "KM[6.5]", "DT[2026-12-07]", "PB[先手]"})
         EXPECT_NE(changed.find(part), std::string::npos) << part << "\n" << changed;
+}
+
+// The komi the game counts with is written as KM: the menu's in a game of the window,
+// a record's own in the game opened from it, even once a move of it is changed, until a
+// new game; a record without a KM that reads as komi leaves the menu's, and the menu's
+// choice stays as it was.
+TEST_F(Kifu, TheKomiIsWrittenAsKMAndARecordsOwnHoldsForItsGame) {
+    struct Case {
+        const char* menu;
+        double chosen;
+        const char* km;  // the opened record's KM; nullptr: a game of the window's own
+        const char* written;
+    } cases[] = {
+        {"KOMI_7MOKUHAN", 7.5, nullptr, "7.5"},
+        {"KOMI_6MOKUHAN", 6.5, "KM[0.50]", "0.5"},
+        {"KOMI_6MOKUHAN", 6.5, "", "6.5"},
+        {"KOMI_NASI", 0, "KM[six]", "0"},
+    };
+    const std::string file = folder.file("k.sgf"), again = folder.file("k2.sgf");
+    for (const Case& c : cases) {
+        const std::string name = std::string(c.menu) + " " + (c.km ? c.km : "-");
+        g.初期設定();
+        g.MenuClick(c.menu);
+        if (c.km) {
+            writeText(file, "(;FF[4]GM[1]SZ[19]" + std::string(c.km) + ";B[dd];W[pp])");
+            open(g, f.fake, file);
+            g.MODORU_Click();
+            press(10, 10);  // takes the game up
+            press(10, 10);  // white's move changed
+        } else {
+            g.TAIMAN_Click();
+            press(4, 4);
+        }
+        save(again);
+        EXPECT_EQ(savedRecord(again).get("KM"), c.written) << name;
+        EXPECT_TRUE(f.fake.checked(c.menu)) << name;
+        g.初期設定();
+        EXPECT_EQ(komiOf(g), c.chosen) << name;
+    }
 }
 
 TEST_F(Kifu, TheDialogsStartInTheFolderLastUsedInThisRunAndTheNext) {

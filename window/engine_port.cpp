@@ -276,6 +276,7 @@ std::unique_ptr<gtp_client::Session> EnginePort::newSession() {
     };
     auto s = std::make_unique<gtp_client::Session>(starter, [](rules::Point p) { return pointLabel(p); });
     s->limits = limits();
+    s->setKomi(komi_);
     return s;
 }
 
@@ -376,6 +377,11 @@ std::string EnginePort::engineName() {
     if (busy_) return {};
     session_->limits = limits();
     return session_->name();
+}
+
+void EnginePort::setKomi(double komi) {
+    komi_ = komi;
+    session_->setKomi(komi);
 }
 
 void EnginePort::endSession(int graceMs) { session_->end(graceMs); }

@@ -64,6 +64,8 @@ public:
     // True while suggest() waits for an engine: a press on the board or Escape is to
     // cancel it, and nothing else of the game is to be done meanwhile.
     bool suggesting() const { return suggesting_; }
+    // Every session, the one in use and the ones started for one question, plays with it.
+    void setKomi(double komi) override;
     void stop() override;
     std::string engineName() override;
 
@@ -124,6 +126,7 @@ private:
     void endSession(int graceMs);
 
     std::string command_;
+    double komi_ = 0;
     // The session of the engine in use.
     std::unique_ptr<gtp_client::Session> session_;
     std::vector<Found> found_;

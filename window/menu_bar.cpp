@@ -95,6 +95,11 @@ MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines)
     QMenu* syuukyoku = addMenu(option, "SYUUKYOKU", "終局の判定");
     addItem(syuukyoku, {"SYUUKYOKU_UMERU", "石を埋めて判定", true, true});
     addItem(syuukyoku, {"SYUUKYOKU_KAZOERU", "死に石を指定して数える", true});
+    // The komi white is given.
+    QMenu* komi = addMenu(option, "KOMI", "コミ");
+    addItem(komi, {"KOMI_NASI", "なし", true, true});
+    addItem(komi, {"KOMI_6MOKUHAN", "6目半", true});
+    addItem(komi, {"KOMI_7MOKUHAN", "7目半", true});
     // The computer's strength: the built-in player, the engines found installed, and
     // any other engine by its command line.
     QMenu* tuyosa = addMenu(option, "COM_TUYOSA", "COMの強さ");

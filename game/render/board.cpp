@@ -1,6 +1,7 @@
 // The board, its tiles and the window background, laid on the cell grid: cell (i, j)
 // has its top-left corner at (board_left + i * cell_width, board_top + j * cell_height).
 #include "game/tolvan.h"
+#include "game/komi.h"
 #include "game/position.h"
 #include "rules/geometry.h"
 
@@ -101,6 +102,7 @@ void Tolvan::画面_再描画() {
     else
         描画_石ハマ("COM:ﾊﾏ", "MAN:ﾊﾏ");
     描画_取得駒数(s.black_captures, s.white_captures);
+    drawKomi(*this);
     if (checked("SINAN")) {
         pf.canvas.paintPicture(Pic::SINAN_MODE, panelTwips(s, 7000), 1000);
         if (running && s.hint_active == flag_on) pf.canvas.paintPicture(Pic::SINAN_SURU, panelTwips(s, 7000), 1000);
