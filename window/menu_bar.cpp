@@ -70,6 +70,7 @@ MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines)
     QMenu* kyokumen = addMenu(bar, "KYOKUMEN", "局面");
     addItem(kyokumen, {"SAISYO", "最初"});
     addItem(kyokumen, {"GYAKUTEN", "逆転"});
+    addItem(kyokumen, {"KEISEI", "形勢判断"})->setShortcut(QKeySequence(Qt::Key_K));
 
     addItem(bar, {"MODORU", "戻"});
     addItem(bar, {"SUSUMU", "進"});
