@@ -103,6 +103,33 @@ TEST_F(Counted, BackToPlayPutsTheStonesBack) {
     EXPECT_TRUE(g.counting.active);
 }
 
+// Counted with dead stones, the built-in player answers the person's pass with its own
+// once the board is settled, instead of filling its territory; judged by filling, or with
+// borders still open, it plays on.
+TEST_F(Counted, TheBuiltInPlayerPassesAfterThePersonOnlyWhenCountedAndSettled) {
+    struct Case {
+        const char* ending;
+        const char* row;
+        bool passes;
+    } cases[] = {
+        {ending_count_item, "........XO.........", true},
+        {ending_fill_item, "........XO.........", false},
+        {ending_count_item, "...................", false},
+    };
+    g.settings_file = ini.string();
+    for (const Case& c : cases) {
+        g.初期設定();
+        g.MenuClick(c.ending);
+        g.SENTE_Click();
+        setBoard(s, std::vector<std::string>(19, c.row));
+        g.調査_保存(0);
+        f.fake.clear();
+        g.MenuClick("PASU");
+        EXPECT_EQ(f.fake.has("msg [COMパス] パスします"), c.passes) << c.ending << " " << c.row;
+        EXPECT_EQ(s.move_no, c.passes ? 0 : 1) << c.ending << " " << c.row;
+    }
+}
+
 TEST_F(Counted, ResigningEndsTheGameWithTheResultKept) {
     struct Case {
         const char* start;

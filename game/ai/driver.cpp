@@ -1,11 +1,34 @@
 // The computer's turn: analyse the board once, answer from the opening book when it
 // knows the position, otherwise score every admissible point and play the best one, or
 // pass when there is none. The stone is played exactly as a person's stone is.
+#include <algorithm>
+
+#include "game/counting.h"
+#include "game/estimate_view.h"
 #include "game/opponent.h"
 #include "game/tolvan.h"
 #include "game/position.h"
 
 namespace tolvan {
+
+namespace {
+
+// Whether the game is over as the count sees it: every empty point is settled, and no
+// chain that lives stands in atari, so that no stone gains a point, neither by taking
+// nor by saving one; a stone in one's own area would lose one.
+bool nothingLeftToPlay(const GameState& s) {
+    const estimate::Estimate e = estimateOf(s);
+    if (!e.settled) return false;
+    const rules::Board position = boardOf(s);
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y)
+            if (position.at(x, y) != rules::empty && position.liberties(x, y) == 1 &&
+                std::find(e.dead.begin(), e.dead.end(), rules::Point{x, y}) == e.dead.end())
+                return false;
+    return true;
+}
+
+}  // namespace
 
 // Fills the analysis grids of this turn from the board: the neighbour code of every
 // point, and for every empty point the capture and no-liberty tests for both sides.
@@ -33,6 +56,9 @@ void Tolvan::com_ban() {
     pf.canvas.refresh();
     待ち時間(0.2);
 
+    // Counted with dead stones, the built-in player answers the person's pass with its
+    // own once nothing is left to play, rather than fill territory.
+    const bool personPassed = s.man_passed == flag_on;
     s.man_passed = flag_off;
 
     double best = -9999;
@@ -57,10 +83,12 @@ void Tolvan::com_ban() {
     } else if (engine.kind == EngineTurn::builtin) {
         調査_碁盤();
     }
+    const bool finished = engine.kind == EngineTurn::builtin && !recordFull && personPassed &&
+                          countsDeadStones(*this) && nothingLeftToPlay(s);
 
     // The book answers the last recorded move when it completes a known corner shape.
     // An answer that the rules would refuse is ignored and the point scored as usual.
-    if (!recordFull && engine.kind == EngineTurn::builtin && s.move_no > 0) {
+    if (!recordFull && !finished && engine.kind == EngineTurn::builtin && s.move_no > 0) {
         const rules::Move last = recordedMove(s, s.move_no - 1);
         const int px = last.at.x, py = last.at.y;
         int qx = px, qy = py;
@@ -75,7 +103,7 @@ void Tolvan::com_ban() {
         }
     }
 
-    if (!recordFull && !fromBook && engine.kind == EngineTurn::builtin) {
+    if (!recordFull && !finished && !fromBook && engine.kind == EngineTurn::builtin) {
         const int t = s.turn;
         const rules::Board position = positionOf(s, false);
         for (int x = 1; x <= s.size; ++x)
