@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "game/estimate_view.h"
 #include "game/kifu.h"
 #include "game/komi.h"
 #include "game/tolvan.h"
@@ -11,9 +12,6 @@
 namespace tolvan {
 
 namespace {
-
-// How long a Go program may take to propose the dead stones.
-constexpr int proposal_seconds = 10;
 
 bool isDead(const Counting& c, rules::Point p) {
     return std::find(c.dead.begin(), c.dead.end(), p) != c.dead.end();
@@ -26,16 +24,17 @@ std::string label(const GameState& s, int colour) {
     return colour == s.man_side ? "MAN" : "COM";
 }
 
-// The two lines of the status area that tell what to do while counting, wiped across
-// the panel: their small texts reach past the notice's four cells.
+// The lines of the status area that tell what to do while counting, wiped across the
+// panel: their small texts reach past the notice's four cells.
 void clearStatus(Tolvan& g) {
-    for (int j : {11, 13})
+    for (int j : {11, 13, 14})
         for (int i = 21; i <= 26; ++i) g.描画_背景絵(g.s.background, panelColumn(g.s, i), j);
 }
 
 // The board while counting: living stones as they are, dead stones with a cross in the
 // colour of the side that takes them, and every empty point's owner as a small dot in
-// its colour; points of nobody stay plain. The status area says what to do.
+// its colour; points of nobody, and points whose owner the estimate is unsure of, stay
+// plain. The status area says what to do, and whether a border is still open.
 void drawCounting(Tolvan& g) {
     const GameState& s = g.s;
     const rules::Board position = boardOf(s);
@@ -43,14 +42,13 @@ void drawCounting(Tolvan& g) {
     for (int x = 1; x <= s.size; ++x)
         for (int y = 1; y <= s.size; ++y) {
             const int stone = position.at(x, y), owner = c.owner.at(x, y);
+            const auto& unsure = g.counting.unsure;
             if (stone != stone_empty && isDead(g.counting, {x, y})) {
-                g.描画_石(x, y, stone);
-                g.pf.canvas.textCentred(board_left + x * cell_width + 150,
-                                        board_top + y * cell_height + 150, "×", 12,
-                                        stone == stone_black ? color_white : color_black, true);
+                drawDeadStone(g, x, y, stone);
             } else if (stone != stone_empty) {
                 g.描画_石(x, y, stone);
-            } else if (owner != stone_empty) {
+            } else if (owner != stone_empty &&
+                       std::find(unsure.begin(), unsure.end(), rules::Point{x, y}) == unsure.end()) {
                 g.描画_桝(x, y);
                 g.描画_打駒印(x, y, owner == stone_black ? color_black : color_white);
             } else {
@@ -62,6 +60,10 @@ void drawCounting(Tolvan& g) {
     g.描画_文字列(panelColumn(g.s, 21), 11, "死に石をクリック", color_white, 9);
     g.描画_文字列(panelColumn(g.s, 21.1), 13.1, "Enter:確定 戻:再開", color_black, 9);
     g.描画_文字列(panelColumn(g.s, 21), 13, "Enter:確定 戻:再開", color_white, 9);
+    if (g.counting.open) {
+        g.描画_文字列(panelColumn(g.s, 21.1), 14.1, "境界が未確定です", color_black, 9);
+        g.描画_文字列(panelColumn(g.s, 21), 14, "境界が未確定です", color_white, 9);
+    }
     g.pf.canvas.refresh();
 }
 
@@ -108,13 +110,14 @@ void startCounting(Tolvan& g) {
     GameState& s = g.s;
     g.描画_文字列(panelColumn(g.s, 21), 11, "計算中", color_white, 12);
     g.pf.canvas.refresh();
+    const estimate::Estimate e = estimateOf(g);
     g.counting.active = true;
-    g.counting.dead.clear();
-    // The proposal counts only where a stone stands.
-    for (const rules::Point& p : g.pf.opponent.deadStones(rules::upTo(s.record, s.move_no), proposal_seconds))
-        if (p.x >= 1 && p.x <= s.size && p.y >= 1 && p.y <= s.size && s.board[p.x][p.y] != stone_empty &&
-            !isDead(g.counting, p))
-            g.counting.dead.push_back(p);
+    g.counting.dead = e.dead;
+    g.counting.unsure.clear();
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y)
+            if (s.board[x][y] == stone_empty && e.owner.at(x, y) == stone_empty) g.counting.unsure.push_back({x, y});
+    g.counting.open = !e.settled;
     drawCounting(g);
 }
 
@@ -146,6 +149,19 @@ void leaveCounting(Tolvan& g) {
     g.counting.active = false;
     g.counting.dead.clear();
     redrawPlay(g);
+}
+
+void redrawBoard(Tolvan& g) {
+    if (g.counting.active)
+        drawCounting(g);
+    else
+        redrawPlay(g);
+}
+
+void drawDeadStone(Tolvan& g, int x, int y, int stone) {
+    g.描画_石(x, y, stone);
+    g.pf.canvas.textCentred(board_left + x * cell_width + 150, board_top + y * cell_height + 150, "×", 12,
+                            stone == stone_black ? color_white : color_black, true);
 }
 
 void noteResignation(Tolvan& g, int loser) {

@@ -1,5 +1,5 @@
 // The end of a game as Go players count it: after two passes the dead stones are marked
-// (proposed by a Go program, changed by presses), then each side's territory and
+// (proposed by the estimate of the position, changed by presses), then each side's territory and
 // prisoners are counted. Also the result of a resignation, and the message that shows a
 // result. The count itself is the rules' (rules::count); this is where it meets the game.
 #pragma once
@@ -17,6 +17,10 @@ class Tolvan;
 struct Counting {
     bool active = false;
     std::vector<rules::Point> dead;  // one point of every dead stone
+    // The empty points whose owner the estimate is unsure of: they stay plain.
+    std::vector<rules::Point> unsure;
+    // Whether a border is still open: an empty point may yet go to either side.
+    bool open = false;
 };
 
 // The items of 終局の判定: the game's own judgement by filling, or the count with dead
@@ -35,7 +39,8 @@ void applyEnding(Tolvan& game);
 // territory before it passes.
 bool countsDeadStones(Tolvan& game);
 
-// After the second pass: the dead stones are proposed and the counting phase begins.
+// After the second pass: the estimate's dead stones are proposed at once and the counting
+// phase begins.
 void startCounting(Tolvan& game);
 // A press on point (x, y) while counting: a stone and every stone of its colour in the
 // same area surrounded by the other colour change between dead and alive.
@@ -44,6 +49,11 @@ void countingPress(Tolvan& game, int x, int y);
 void confirmCounting(Tolvan& game);
 // Back to play: the stones come back as they were, the game goes on.
 void leaveCounting(Tolvan& game);
+// The board drawn again as the game shows it: the counting phase's marks while counting,
+// otherwise the stones with their numbers and the last stone's mark.
+void redrawBoard(Tolvan& game);
+// A dead stone: the stone with a cross in the colour of the side that takes it.
+void drawDeadStone(Tolvan& game, int x, int y, int stone);
 
 // 投了: the side to move resigns, after being asked; the result is shown and kept.
 void resign(Tolvan& game);

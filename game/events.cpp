@@ -4,6 +4,7 @@
 
 #include "game/board_lines.h"
 #include "game/board_size.h"
+#include "game/estimate_view.h"
 #include "game/hint.h"
 #include "game/komi.h"
 #include "game/opponent.h"
@@ -15,6 +16,8 @@ namespace tolvan {
 void Tolvan::KeyDown(int key) {
     if (ended) return;
     clearHint(*this);
+    // A key while the estimate is shown only takes its marks away.
+    if (dismissEstimate(*this)) return;
     if (key == 27) 終了();
     // Enter confirms the count at the end of a game.
     if (key == 13 && counting.active) confirmCounting(*this);
@@ -53,6 +56,13 @@ void Tolvan::MenuClick(const std::string& item) {
         {"BGM", true},    {"KAISETU", true}, {"VER", true},    {"KIFU_HOZON", true},
         {"MATTA", true},
     };
+    // 形勢判断 shows the estimate or takes it away; any other command takes its marks
+    // away first.
+    if (item == estimate_item) {
+        toggleEstimate(*this);
+        return;
+    }
+    dismissEstimate(*this);
     if (counting.active && !keepsCounting.count(item) && !isEndingItem(item) &&
         !isBoardSizeItem(item) && !isKomiItem(item))
         leaveCounting(*this);

@@ -1,6 +1,7 @@
 // The person's move: a press of any mouse button on the window.
 #include <cmath>
 
+#include "game/estimate_view.h"
 #include "game/hint.h"
 #include "game/tolvan.h"
 #include "game/position.h"
@@ -12,6 +13,9 @@ void Tolvan::MouseDown(double X, double Y) {
     clearHint(*this);
     const int x = static_cast<int>(std::floor((X - board_left) / cell_width));
     const int y = static_cast<int>(std::floor((Y - board_top) / cell_height));
+
+    // A press while the estimate is shown only takes its marks away.
+    if (dismissEstimate(*this)) return;
 
     // While counting at the end of a game, a press marks stones dead or alive.
     if (counting.active) {

@@ -113,6 +113,9 @@ struct GameState {
     Grid<i16> board_saved{};
     Grid<i16> scan_mark{};
     Grid<i16> judge_map{};
+    // The estimate's marks are on the board (形勢判断): the next press, key or command
+    // takes them away.
+    bool estimate_shown = false;
 
     // The game record: the position before the first move, every stone with the
     // position after it, and the passes. Stone k is move k + 1; record.after(n) is the

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "estimate/estimate.h"
 #include "game/kifu.h"
 #include "fake_platform.h"
 
@@ -54,14 +55,24 @@ TEST_F(Counted, TheChoiceIsTickedAloneAndKeptOnlyWhenNotTheDefault) {
     EXPECT_TRUE(countsDeadStones(g));
 }
 
-TEST_F(Counted, TheProposalIsMarkedAPressChangesTheWholeAreaAndTheCountIsConfirmed) {
-    f.fake.dead_stones = {{2, 2}, {10, 10}};  // the empty point is ignored
+TEST_F(Counted, TheEstimateProposesAtOnceAPressChangesTheWholeAreaAndTheCountIsConfirmed) {
+    f.fake.engine_command = "gnugo --mode gtp";  // an engine in use is not asked
+    f.fake.dead_stones = {{10, 10}};
     countedGameEnds();
     ASSERT_TRUE(g.counting.active);
-    EXPECT_TRUE(f.fake.has("dead stones after 0 moves within 10s"));
-    EXPECT_EQ(g.counting.dead, (std::vector<rules::Point>{{2, 2}}));
-    EXPECT_TRUE(f.fake.has("ctext 1080 830 12 0 b \"×\"")) << f.fake.dump();
-    // Both white stones share black's area: a press on either changes both.
+    EXPECT_TRUE(f.fake.lines("dead stones").empty());
+    const estimate::Estimate e = estimate::estimatePosition(boardOf(s), 0);
+    EXPECT_EQ(g.counting.dead, e.dead);
+    for (const rules::Point& p : e.dead)
+        EXPECT_TRUE(f.fake.has("ctext " + std::to_string(450 + 315 * p.x) + " " + std::to_string(200 + 315 * p.y) +
+                               " 12 0 b \"×\""))
+            << p.x << "," << p.y;
+    EXPECT_EQ(f.fake.has("text 6915 4460 9 15 b \"境界が未確定です\""), !e.settled) << f.fake.dump();
+    f.fake.engine_command.clear();
+
+    // From no stone dead: both white stones share black's area, a press on either
+    // changes both.
+    g.counting.dead.clear();
     press(3, 10);
     EXPECT_EQ(g.counting.dead.size(), 2u);
     press(2, 2);
@@ -123,7 +134,6 @@ TEST_F(Counted, KomiIsWhitesInTheMessageAndTheResult) {
 }
 
 TEST_F(Counted, BackToPlayPutsTheStonesBack) {
-    f.fake.dead_stones = {{2, 2}};
     countedGameEnds();
     ASSERT_TRUE(g.counting.active);
     g.MenuClick("MODORU");
@@ -134,6 +144,33 @@ TEST_F(Counted, BackToPlayPutsTheStonesBack) {
     EXPECT_EQ(s.board[10][10], stone_black);
     g.MenuClick("HANTEI");  // asked for in the game: the count, not the fill
     EXPECT_TRUE(g.counting.active);
+}
+
+// Counted with dead stones, the built-in player answers the person's pass with its own
+// once the board is settled, instead of filling its territory; judged by filling, or with
+// borders still open, it plays on.
+TEST_F(Counted, TheBuiltInPlayerPassesAfterThePersonOnlyWhenCountedAndSettled) {
+    struct Case {
+        const char* ending;
+        const char* row;
+        bool passes;
+    } cases[] = {
+        {ending_count_item, "........XO.........", true},
+        {ending_fill_item, "........XO.........", false},
+        {ending_count_item, "...................", false},
+    };
+    g.settings_file = ini.string();
+    for (const Case& c : cases) {
+        g.初期設定();
+        g.MenuClick(c.ending);
+        g.SENTE_Click();
+        setBoard(s, std::vector<std::string>(19, c.row));
+        g.調査_保存(0);
+        f.fake.clear();
+        g.MenuClick("PASU");
+        EXPECT_EQ(f.fake.has("msg [COMパス] パスします"), c.passes) << c.ending << " " << c.row;
+        EXPECT_EQ(s.move_no, c.passes ? 0 : 1) << c.ending << " " << c.row;
+    }
 }
 
 TEST_F(Counted, ResigningEndsTheGameWithTheResultKept) {

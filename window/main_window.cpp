@@ -20,6 +20,7 @@
 #include <cmath>
 
 #include "game/board_size.h"
+#include "game/estimate_view.h"
 #include "game/kifu.h"
 #include "game/opponent.h"
 #include "window/canvas_widget.h"
@@ -247,6 +248,9 @@ void MainWindow::screenChanged() {
 
 void MainWindow::openRecord(const QString& path) {
     if (ended() || computerTurn_ || engines_.suggesting()) return;
+    // A record dropped on the window is a command like the menu's: the estimate's marks
+    // go first.
+    dismissEstimate(*game_);
     openKifuFile(*game_, path.toStdString());
 }
 

@@ -1,12 +1,36 @@
 // The computer's turn: analyse the board once, answer from the opening book when it
 // knows the position, otherwise score every admissible point and play the best one, or
 // pass when there is none. The stone is played exactly as a person's stone is.
+#include <algorithm>
+
 #include "game/ai/choice.h"
+#include "game/counting.h"
+#include "game/estimate_view.h"
 #include "game/opponent.h"
 #include "game/tolvan.h"
 #include "game/position.h"
 
 namespace tolvan {
+
+namespace {
+
+// Whether the game is over as the count sees it: every empty point is settled, and no
+// chain that lives stands in atari, so that no stone gains a point, neither by taking
+// nor by saving one; a stone in one's own area would lose one.
+bool nothingLeftToPlay(const Tolvan& g) {
+    const GameState& s = g.s;
+    const estimate::Estimate e = estimateOf(g);
+    if (!e.settled) return false;
+    const rules::Board position = boardOf(s);
+    for (int x = 1; x <= s.size; ++x)
+        for (int y = 1; y <= s.size; ++y)
+            if (position.at(x, y) != rules::empty && position.liberties(x, y) == 1 &&
+                std::find(e.dead.begin(), e.dead.end(), rules::Point{x, y}) == e.dead.end())
+                return false;
+    return true;
+}
+
+}  // namespace
 
 // Fills the analysis grids of this turn from the board: the neighbour code of every
 // point, and for every empty point the capture and no-liberty tests for both sides.
@@ -90,6 +114,9 @@ void Tolvan::com_ban() {
     pf.canvas.refresh();
     待ち時間(0.2);
 
+    // Counted with dead stones, the built-in player answers the person's pass with its
+    // own once nothing is left to play, rather than fill territory.
+    const bool personPassed = s.man_passed == flag_on;
     s.man_passed = flag_off;
 
     double best = -9999;
@@ -110,10 +137,14 @@ void Tolvan::com_ban() {
         by = engine.y;
         best = 1000;  // played as it stands, like a book reply
     } else if (engine.kind == EngineTurn::builtin) {
-        const BuiltinChoice choice = builtinChoice(*this);
-        best = choice.best;
-        bx = choice.x;
-        by = choice.y;
+        if (personPassed && countsDeadStones(*this) && nothingLeftToPlay(*this)) {
+            調査_碁盤();  // the turn's grids, as every turn fills them; best stays: a pass
+        } else {
+            const BuiltinChoice choice = builtinChoice(*this);
+            best = choice.best;
+            bx = choice.x;
+            by = choice.y;
+        }
     }
 
     for (int c = 21; c <= 24; ++c) 描画_背景絵(s.background, panelColumn(s, c), 11);

@@ -169,6 +169,7 @@ TEST_F(QtWindowTest, MenuBarHoldsEveryCommandByNameAndCaption) {
         {"MIDORI", "緑"},       {"TAKE", "竹"},            {"BANGOU", "手順番号表示"},
         {"SINAN", "置石指南"},  {"BGM", "BGM"},            {"SONOTA", "その他"},
         {"KAISETU", "解説"},    {"VER", "バージョン情報"},
+        {"KEISEI", "形勢判断"},
     };
     for (auto [name, caption] : items) {
         QAction* a = window->findChild<QAction*>(name);
