@@ -193,7 +193,9 @@ TEST_F(Opponents, PlayTakenUpBehindAPassGoesOnFromThePositionShown) {
         press(5, 5);  // takes the game up: the computer, white, moves
         EXPECT_EQ(s.move_no, 2);
         EXPECT_EQ(s.turn, stone_black);
-        if (engine) EXPECT_EQ(f.fake.lines(c.asked).size(), 1u) << f.fake.dump();
+        if (engine) {
+            EXPECT_EQ(f.fake.lines(c.asked).size(), 1u) << f.fake.dump();
+        }
         press(5, 5);  // black, and the computer answers
         EXPECT_EQ(s.board[5][5], stone_black);
         EXPECT_EQ(recordOfGame(g, "", 0, std::nullopt).moves.size(), 4u) << "four stones, no pass";
