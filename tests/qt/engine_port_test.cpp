@@ -682,5 +682,25 @@ TEST_F(QtEnginePortTest, GnuGoJudgesTheDeadStonesOfAFinishedGame) {
     EXPECT_EQ(names(port->deadStones(passedOut(nine), 10), 9), (std::set<std::string>{"E2", "E8"}));
 }
 
+// A hint from GNU Go: the engine in use answers reg_genmove, and without one GNU Go is
+// started for the question alone and ended again. Either way the answer is a stone the
+// rules allow, and the game's record is not touched.
+TEST_F(QtEnginePortTest, GnuGoSuggestsAMoveWithOrWithoutAnEngineInUse) {
+    if (!QFileInfo(QStringLiteral("/usr/games/gnugo")).isExecutable())
+        GTEST_SKIP() << "GNU Go is not installed";
+    port->searchFolders = {QStringLiteral("/usr/games")};
+    for (const bool inUse : {true, false}) {
+        port->use(inUse ? "/usr/games/gnugo --mode gtp --level 1" : "");
+        const rules::History position = game({"b E5", "w C3", "b G7"}, 9);
+        const EngineMove m = port->suggest(position, -1, {});
+        ASSERT_EQ(m.kind, EngineMove::stone) << inUse << " " << m.failure;
+        EXPECT_EQ(position.why(-1, m.x, m.y), rules::Why::legal) << m.x << "," << m.y;
+        EXPECT_EQ(movesOf(position).size(), 3u);
+        if (!inUse) {
+            EXPECT_EQ(port->enginePid(), 0);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tolvan
