@@ -160,16 +160,25 @@ Estimate estimatePosition(const rules::Board& position, double komi) {
     // The owners over the random games from a board, the unconditional groups fixed.
     const std::vector<int> fixed = unconditional(position);
     Random random{seedOf(position)};
-    auto owners = [&](const rules::Board& from) {
+    // With an attacker and points to attack, every game opens with the attacker's stone
+    // on one of those points drawn at random, the other side to answer.
+    auto owners = [&](const rules::Board& from, int attacker = rules::empty, const std::vector<int>& targets = {}) {
         const PlayoutBoard start(from);
         PlayoutBoard::Marks kept;
         for (int i = 0; i < cells; ++i)
             if (fixed[i]) kept.set(start.point(g.point(i).x, g.point(i).y));
-        const int playouts = playoutsFor(n);
+        // The games against one side's chains are half as many: they look at fewer chains.
+        const int playouts = targets.empty() ? playoutsFor(n) : playoutsFor(n) / 2;
         std::vector<int> sum(static_cast<std::size_t>(cells), 0);
         for (int k = 0; k < playouts; ++k) {
             PlayoutBoard b = start;
-            b.playOut(k % 2 ? rules::white : rules::black, random, kept);
+            int first = k % 2 ? rules::white : rules::black;
+            if (!targets.empty()) {
+                const rules::Point t = g.point(targets[random.below(static_cast<int>(targets.size()))]);
+                if (const int p = start.point(t.x, t.y); !kept.test(p) && b.legal(attacker, p)) b.play(attacker, p);
+                first = -attacker;
+            }
+            b.playOut(first, random, kept);
             for (int i = 0; i < cells; ++i) sum[i] += b.ownerAtEnd(start.point(g.point(i).x, g.point(i).y));
         }
         std::vector<double> o(static_cast<std::size_t>(cells));
@@ -195,8 +204,12 @@ Estimate estimatePosition(const rules::Board& position, double komi) {
     };
     std::vector<double> owned = chainOwners(e.ownership);
     std::vector<char> sure(static_cast<std::size_t>(chains), 0);
+    std::vector<int> chainColour(static_cast<std::size_t>(chains), 0);
     for (int i = 0; i < cells; ++i)
-        if (chainOf[i] >= 0) sure[chainOf[i]] |= fixed[i] == colourAt(position, i);
+        if (chainOf[i] >= 0) {
+            sure[chainOf[i]] |= fixed[i] == colourAt(position, i);
+            chainColour[chainOf[i]] = colourAt(position, i);
+        }
 
     // Chains the games leave in doubt are looked at again with the surely dead ones off
     // the board, as they will be when the game is counted.
@@ -208,10 +221,27 @@ Estimate estimatePosition(const rules::Board& position, double komi) {
         doubt |= std::abs(owned[x]) < surely_dead;
         if (owned[x] <= -surely_dead) cleared.put(g.point(i).x, g.point(i).y, rules::empty);
     }
-    if (doubt) {
-        const std::vector<double> again = chainOwners(owners(cleared));
+    // Each side's chains in doubt are looked at in games where the other side moves first
+    // on one of their liberties: as Japanese rules judge a group at the end, it lives only
+    // if it lives whoever moves first against it.
+    for (const int attacker : {rules::black, rules::white}) {
+        if (!doubt) break;
+        std::vector<int> targets;
+        std::vector<char> target(static_cast<std::size_t>(cells), 0);
+        for (int i = 0; i < cells; ++i) {
+            const int x = chainOf[i];
+            if (x < 0 || sure[x] || std::abs(owned[x]) >= surely_dead || colourAt(position, i) != -attacker) continue;
+            const rules::Point p = g.point(i);
+            for (int k = 0; k < 4; ++k) {
+                if (!g.on(p.x + dx[k], p.y + dy[k]) || cleared.at(p.x + dx[k], p.y + dy[k]) != rules::empty) continue;
+                const int j = g.at({p.x + dx[k], p.y + dy[k]});
+                if (!target[j]) target[j] = 1, targets.push_back(j);
+            }
+        }
+        if (targets.empty()) continue;
+        const std::vector<double> again = chainOwners(owners(cleared, attacker, targets));
         for (int x = 0; x < chains; ++x)
-            if (std::abs(owned[x]) < surely_dead) owned[x] = again[x];
+            if (std::abs(owned[x]) < surely_dead && chainColour[x] == -attacker) owned[x] = again[x];
     }
 
     // The dead chains, off the board.

@@ -127,19 +127,20 @@ bool PlayoutBoard::ownEye(int colour, int p) const {
     return bad + atEdge < 2;
 }
 
-// Whether the stone, taking nothing, leaves its chain of three stones or more with one
-// liberty at most.
-bool PlayoutBoard::selfAtari(int colour, int p) const {
-    int found[2] = {0, 0}, count = 0, stones = 1;
+// How many liberties, `most` at most (up to 3), the chain of a stone of `colour` on p
+// would have, counting nothing it takes; `stones` gets the chain's size.
+int PlayoutBoard::libertiesAfter(int colour, int p, int most, int& stones) const {
+    int found[3] = {0, 0, 0}, count = 0;
+    stones = 1;
     auto add = [&](int q) {
-        if (q != p && q != found[0] && count < 2) found[count++] = q;
+        if (q == p || count >= most) return;
+        for (int i = 0; i < count; ++i)
+            if (found[i] == q) return;
+        found[count++] = q;
     };
-    for (int k = 0; k < 4; ++k) {
-        const int q = neighbour(p, k);
-        if (cell_[q] == rules::empty) add(q);
-        else if (cell_[q] == -colour && inAtari(head_[q])) return false;
-    }
-    if (count >= 2) return false;
+    for (int k = 0; k < 4; ++k)
+        if (cell_[neighbour(p, k)] == rules::empty) add(neighbour(p, k));
+    if (count >= most) return count;
     int seen[4], chains = 0;
     for (int k = 0; k < 4; ++k) {
         const int q = neighbour(p, k);
@@ -154,22 +155,60 @@ bool PlayoutBoard::selfAtari(int colour, int p) const {
         do {
             for (int j = 0; j < 4; ++j)
                 if (cell_[neighbour(s, j)] == rules::empty) add(neighbour(s, j));
-            if (count >= 2) return false;
+            if (count >= most) return count;
             s = next_[s];
         } while (s != chain);
     }
-    return stones >= 3;
+    return count;
+}
+
+// Whether the stone, taking nothing, leaves its chain of three stones or more with one
+// liberty at most.
+bool PlayoutBoard::selfAtari(int colour, int p) const {
+    for (int k = 0; k < 4; ++k) {
+        const int q = neighbour(p, k);
+        if (cell_[q] == -colour && inAtari(head_[q])) return false;
+    }
+    int stones = 0;
+    return libertiesAfter(colour, p, 2, stones) < 2 && stones >= 3;
+}
+
+// The answer to the stone just played on `last`: the stone taken when it is left with
+// one liberty; otherwise a chain of the side to move that it leaves with one liberty
+// saved, by taking a chain beside it that has one liberty too or by running out where
+// that gives it three liberties or more; 0 for none.
+int PlayoutBoard::answer(int colour, int last, const Marks& fixed) const {
+    auto playable = [&](int p) { return !fixed.test(p) && legal(colour, p); };
+    if (inAtari(head_[last])) {
+        const int liberty = libSum_[head_[last]] / libs_[head_[last]];
+        return playable(liberty) ? liberty : 0;
+    }
+    for (int k = 0; k < 4; ++k) {
+        const int q = neighbour(last, k);
+        if (cell_[q] != colour || !inAtari(head_[q])) continue;
+        const int chain = head_[q];
+        // A chain of the other side beside it with one liberty, taken.
+        int s = chain;
+        do {
+            for (int j = 0; j < 4; ++j) {
+                const int r = neighbour(s, j);
+                if (cell_[r] != -colour || !inAtari(head_[r])) continue;
+                const int liberty = libSum_[head_[r]] / libs_[head_[r]];
+                if (playable(liberty)) return liberty;
+            }
+            s = next_[s];
+        } while (s != chain);
+        const int liberty = libSum_[chain] / libs_[chain];
+        int stones = 0;
+        if (playable(liberty) && libertiesAfter(colour, liberty, 3, stones) >= 3) return liberty;
+    }
+    return 0;
 }
 
 void PlayoutBoard::playOut(int first, Random& random, const Marks& fixed) {
     int colour = first, passes = 0, last = 0;
     for (int moves = 0; passes < 2 && moves < 3 * size_ * size_; ++moves) {
-        // A stone just played and left with one liberty is taken at once.
-        int chosen = 0;
-        if (last && cell_[last] == -colour && inAtari(head_[last])) {
-            const int liberty = libSum_[head_[last]] / libs_[head_[last]];
-            if (!fixed.test(liberty) && legal(colour, liberty)) chosen = liberty;
-        }
+        int chosen = last && cell_[last] == -colour ? answer(colour, last, fixed) : 0;
         // Otherwise points are drawn at random; one that will not do goes to the end of
         // the list for this move.
         int left = chosen ? 0 : empties_;

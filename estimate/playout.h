@@ -50,9 +50,10 @@ public:
 
     // Plays random moves to the end, `first` moving first, on no point of `fixed`: each
     // side plays anywhere legal except into its own eye and except a move that leaves a
-    // chain of three stones or more with a single liberty and takes nothing; a stone just
-    // played and left with one liberty is taken at once. It ends when both pass in turn,
-    // or after enough moves for any game.
+    // chain of three stones or more with a single liberty and takes nothing. The stone just
+    // played is answered first: taken when it is left with one liberty, else a chain of
+    // the side to move that it leaves with one liberty saved where that can be done. It
+    // ends when both pass in turn, or after enough moves for any game.
     void playOut(int first, Random& random, const Marks& fixed);
     // After playOut: a stone's colour, or for an empty point the colour of all its
     // neighbours (empty when they differ).
@@ -76,6 +77,8 @@ private:
     void removeEmpty(int p);
     bool ownEye(int colour, int p) const;
     bool selfAtari(int colour, int p) const;
+    int libertiesAfter(int colour, int p, int most, int& stones) const;
+    int answer(int colour, int last, const Marks& fixed) const;
 
     int size_;
     std::array<std::int8_t, cells> cell_{};

@@ -37,6 +37,12 @@ const Case cases[] = {
      {"X.XXXXX.XO", "XXoooooXXO", "X.......XO", "X.......XO", "XXXXXXXXXO", "OOOOOOOOOO", "", "", "", "",
       "", "XXXXXXXXXXXXXXXXXXX", ""},
      -1, -1, false, {1, 1}},
+    // Three points in a row in the corner: two eyes if white plays the middle first, none
+    // if black does, so the group is dead.
+    {"eyes only by moving first", 9,
+     {"..OX.....", "..OX.....", "..OX.....", "..OX.....", "..OX.....", "..OX.....", "..OXXXXXX", "..OXXoooo",
+      "..OXXo..."},
+     38, 18, true},
 };
 
 TEST(EstimateTest, PositionsWrittenAsText) {
