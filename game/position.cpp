@@ -61,10 +61,6 @@ void recordPass(GameState& s) {
     s.record.pass();
 }
 
-std::string pointLabel(rules::Point p) {
-    return std::string(1, static_cast<char>('A' + p.x - 1)) + std::to_string(p.y);
-}
-
 void takeUpRecord(Tolvan& game, const rules::History& record, int toMove) {
     GameState& s = game.s;
     if (record.size() != s.size) {

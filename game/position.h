@@ -6,6 +6,7 @@
 
 #include "game/state.h"
 #include "rules/board.h"
+#include "rules/geometry.h"
 #include "rules/history.h"
 
 namespace tolvan {
@@ -44,9 +45,8 @@ void followPosition(GameState& s);
 // would drop them, and the pass follows the stone on top.
 void recordPass(GameState& s);
 
-// A point as the board's labels name it: the column's letter from A (I included) and the
-// row's number counted from the top, "D16" for (4, 16).
-std::string pointLabel(rules::Point p);
+// A point as the board's labels name it (the rules' geometry names it).
+using rules::pointLabel;
 
 // Replaces the game's record with `record` and shows its end: the board, the move count,
 // the last stone, the prisoners and the passes come from the record, `toMove` is to move.

@@ -64,4 +64,8 @@ std::optional<Point> parseVertex(std::string_view text, int size) {
     return p;
 }
 
+std::string pointLabel(Point p) {
+    return std::string(1, static_cast<char>('A' + p.x - 1)) + std::to_string(p.y);
+}
+
 }  // namespace tolvan::rules

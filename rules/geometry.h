@@ -49,4 +49,8 @@ std::string vertexName(Point p, int size);
 // for "pass". Nothing for any other text or for a vertex off the board.
 std::optional<Point> parseVertex(std::string_view text, int size);
 
+// A point as the board's labels name it: the column's letter from A (I included) and the
+// row's number counted from the top, "D16" for (4, 16).
+std::string pointLabel(Point p);
+
 }  // namespace tolvan::rules
