@@ -1,0 +1,57 @@
+// The review's arithmetic over one made-up game: what each move lost and which moves each
+// side's list of biggest mistakes holds.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+#include "review/review.h"
+
+namespace tolvan::review {
+namespace {
+
+using rules::black;
+using rules::white;
+
+// Each move with the loss it must be given; then the lists of both sides. Black has seven
+// losses over the threshold, two of them equal, so the list cuts at five and an equal
+// loss keeps the earlier move ahead; below the threshold, a gain over the best move, the
+// best point itself and an unknown best are never listed.
+TEST(Review, PointsLostAndTheBiggestMistakes) {
+    struct Case { MoveReview move; std::optional<double> lost; };
+    const rules::Point q16{17, 16}, d4{4, 4}, pass{};
+    const std::vector<Case> cases = {
+        {{1, black, d4, 5.0, BestMove{q16, 8.0}}, 3.0},
+        {{2, white, q16, 6.0, BestMove{d4, 2.0}}, 4.0},     // white wants the lead low
+        {{3, black, q16, 6.0, BestMove{d4, 6.5}}, 0.5},     // noise, under the threshold
+        {{4, white, d4, 4.0, BestMove{q16, 9.0}}, 0.0},     // better than the best found
+        {{5, black, d4, 1.0, BestMove{d4, 7.0}}, 0.0},      // the best point itself
+        {{6, white, pass, 3.0, std::nullopt}, std::nullopt},
+        {{7, black, pass, -2.0, BestMove{q16, 5.0}}, 7.0},  // biggest: a pass
+        {{8, white, q16, 1.0, BestMove{d4, 0.0}}, 1.0},     // just the threshold
+        {{9, black, q16, 0.0, BestMove{d4, 3.0}}, 3.0},     // ties with move 1
+        {{11, black, d4, -4.0, BestMove{q16, -2.5}}, 1.5},
+        {{13, black, d4, -6.0, BestMove{q16, -4.0}}, 2.0},
+        {{15, black, d4, -9.0, BestMove{pass, -4.0}}, 5.0},
+        {{17, black, d4, -10.0, BestMove{q16, -8.75}}, 1.25},  // sixth: cut off
+    };
+    std::vector<MoveReview> game;
+    for (const Case& c : cases) {
+        EXPECT_EQ(pointsLost(c.move), c.lost) << "move " << c.move.number;
+        game.push_back(c.move);
+    }
+    struct Listed {
+        int number; double lost; int badness;
+        bool operator==(const Listed&) const = default;
+    };
+    const auto listed = [&](int colour) {
+        std::vector<Listed> got;
+        for (const Mistake& m : biggestMistakes(game, colour)) got.push_back({m.move.number, m.lost, m.badness});
+        return got;
+    };
+    EXPECT_EQ(listed(black), (std::vector<Listed>{{7, 7.0, 2}, {15, 5.0, 1}, {1, 3.0, 1}, {9, 3.0, 1}, {13, 2.0, 1}}));
+    EXPECT_EQ(listed(white), (std::vector<Listed>{{2, 4.0, 2}, {8, 1.0, 1}}));
+}
+
+}  // namespace
+}  // namespace tolvan::review
