@@ -48,7 +48,7 @@ bool sameSetup(const sgf::Setup& a, const sgf::Setup& b) {
            sorted(a.empty) == sorted(b.empty);
 }
 
-// The setup and the moves without comments, to compare records by their play alone.
+// The setup and the moves without comments or annotations, to compare records by their play alone.
 bool samePlay(const sgf::Record& a, const sgf::Record& b) {
     if (a.size != b.size) return false;
     if (sorted(a.black_setup) != sorted(b.black_setup) || sorted(a.white_setup) != sorted(b.white_setup))
@@ -166,6 +166,7 @@ sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double ko
             const sgf::Move &m = r.moves[i], &o = opened->moves[i];
             if (m.colour != o.colour || m.pass != o.pass || !(m.at == o.at)) break;
             r.moves[i].comment = o.comment;
+            r.moves[i].annotations = o.annotations;
         }
         // The players, their ranks, the komi and the date are the file's while its moves
         // are: a game continued from its end is still that game. Once one of its moves is

@@ -41,9 +41,9 @@ struct Players {
 // passes made after the last move, KM, DT, the players when given, HA for a black
 // handicap and RE when the last judgement judged this record. Information and comments
 // of a record opened from a file on a board of this size are kept where they still
-// hold: the comments of the moves it still shares, the root's comment, PB, PW, BR, WR,
-// KM and DT while the game is the file's with moves added after its end, and RE while
-// nothing has changed.
+// hold: the comments and annotations of the moves it still shares, the root's comment,
+// PB, PW, BR, WR, KM and DT while the game is the file's with moves added after its end,
+// and RE while nothing has changed.
 sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
                          const std::optional<Players>& players);
 

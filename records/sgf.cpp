@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstddef>
 #include <iconv.h>
 #include <limits>
@@ -45,6 +47,7 @@ bool isSpace(char c) {
 }
 bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
 bool isLetter(char c) { return isUpper(c) || (c >= 'a' && c <= 'z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 std::string_view trim(std::string_view s) {
     while (!s.empty() && isSpace(s.front())) s.remove_prefix(1);
@@ -276,6 +279,34 @@ std::string withoutControls(std::string_view text) {
 // A raw text value as text: unescaped, without control characters.
 std::string textValue(std::string_view raw) { return withoutControls(unescape(raw)); }
 
+// Text on one line, as a label holds it: each line break and tab a space.
+std::string oneLine(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (const std::size_t br = lineBreak(text, i)) i += br - 1;
+        out += text[i] == '\n' || text[i] == '\r' || text[i] == '\t' ? ' ' : text[i];
+    }
+    return out;
+}
+
+// A real number as SGF writes it ("2.5", "-13", "+0.5"): a sign, digits and at most one
+// point, nothing else (no exponent, no "inf"), whatever the locale. Nothing for any other
+// value or one too large for a double.
+std::optional<double> real(std::string_view raw) {
+    const std::string_view v = trim(raw);
+    const bool sign = !v.empty() && (v.front() == '+' || v.front() == '-');
+    const std::string_view body = v.substr(sign ? 1 : 0);
+    if (std::none_of(body.begin(), body.end(), isDigit) || std::count(body.begin(), body.end(), '.') > 1 ||
+        !std::all_of(body.begin(), body.end(), [](char c) { return isDigit(c) || c == '.'; }))
+        return std::nullopt;
+    double x = 0;
+    const char* end = body.data() + body.size();
+    const auto [stop, error] = std::from_chars(body.data(), end, x, std::chars_format::fixed);
+    if (error != std::errc() || stop != end || !std::isfinite(x)) return std::nullopt;
+    return v.front() == '-' ? -x : x;
+}
+
 // Splits a raw compose value "a:b" at its first colon that no "\" escapes; the second
 // part is absent when there is no such colon.
 std::pair<std::string_view, std::optional<std::string_view>> splitCompose(std::string_view raw) {
@@ -373,6 +404,7 @@ struct Node {
     std::string_view move;                    // the first move's raw value
     std::optional<std::string_view> comment;  // the first C, in a node after the root
     int next = 0;                             // the first PL, in a node after the root
+    Annotations annotations;                  // V, BM, TR and LB, in a node after the root
     // The setup value that reaches furthest from the upper left, and how far: checked
     // against the board's size when the root ends.
     std::string_view widest;
@@ -467,6 +499,13 @@ private:
         } else if (!root) {
             if (id == "C" && !node.comment) node.comment = raw;
             if (id == "PL" && index == 0 && !node.next) node.next = colourOf(raw);
+            if (id == "V" && index == 0 && !node.annotations.value) node.annotations.value = real(raw);
+            if (id == "BM" && index == 0 && !node.annotations.bad_move) {
+                const std::string_view v = trim(raw);
+                node.annotations.bad_move = v == "1" ? 1 : v == "2" ? 2 : 0;
+            }
+            if (id == "TR") triangles(node, raw);
+            if (id == "LB") label(node, raw);
             if (setup && !laterSetup(id, raw) && !node.other) {
                 const std::string detail = "setup point off the board: " + quoted(raw);
                 node.other = Error{Problem::bad_point, 0, detail};
@@ -529,6 +568,7 @@ private:
             return Error{Problem::bad_point, number, "move off the board: " + quoted(v)};
         }
         if (node.comment) m.comment = textValue(*node.comment);
+        m.annotations = node.annotations;
         record_.moves.push_back(std::move(m));
         return std::nullopt;
     }
@@ -574,6 +614,30 @@ private:
         return true;
     }
 
+    // One value of TR: a point, or a rectangle "aa:cc" of them, all on the board; any
+    // other is left out, as are marks beyond the record's allowance.
+    void triangles(Node& node, std::string_view raw) {
+        const auto [first, second] = splitCompose(raw);
+        const auto a = point(first, record_.size);
+        const auto b = second ? point(*second, record_.size) : a;
+        if (!a || !b) return;
+        for (int y = std::min(a->y, b->y); y <= std::max(a->y, b->y); ++y)
+            for (int x = std::min(a->x, b->x); x <= std::max(a->x, b->x); ++x)
+                if (marks_ < max_setup_points) {
+                    ++marks_;
+                    node.annotations.triangles.push_back(Point{x, y});
+                }
+    }
+
+    // One value of LB: a point on the board, a colon and the text; any other is left out.
+    void label(Node& node, std::string_view raw) {
+        const auto [at, text] = splitCompose(raw);
+        const auto p = point(at, record_.size);
+        if (!p || !text || marks_ >= max_setup_points) return;
+        ++marks_;
+        node.annotations.labels.push_back(Label{*p, oneLine(textValue(*text))});
+    }
+
     // The setup gathered since the last move, as the record's next later setup.
     void flushLater() {
         if (!later_.any()) return;
@@ -594,6 +658,9 @@ private:
     int later_after_ = 0;
     std::size_t later_points_ = 0;
     bool too_much_ = false;
+    // The points marked with TR and LB so far: as many as the setup may hold, so that
+    // marks, like setup, cost no more than a small multiple of the input.
+    std::size_t marks_ = 0;
     // The information entries by identifier, held as their indexes so that a root of
     // very many properties costs little more than its entries.
     struct IdHash {
@@ -625,6 +692,33 @@ void appendText(std::string& out, const std::string& text) {
     for (char c : withoutControls(text)) {
         if (c == ']' || c == '\\') out += '\\';
         out += c;
+    }
+}
+
+// A real number without exponent, as the reader reads it: "2.5", "-13". Empty when it
+// is not finite.
+std::string realText(double x) {
+    char buf[400];  // the longest double in fixed notation has some 330 characters
+    const auto [end, error] = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed);
+    if (error != std::errc() || !std::isfinite(x)) return {};
+    return std::string(buf, end);
+}
+
+// The points a move's annotations mark, TR then LB, each on the board; nothing when none.
+void appendMarks(std::string& out, const Annotations& a, int size) {
+    bool any = false;
+    for (const Point& p : a.triangles) {
+        if (!onBoard(p, size)) continue;
+        if (!std::exchange(any, true)) out += "TR";
+        out += '[' + coordinates(p) + ']';
+    }
+    any = false;
+    for (const Label& l : a.labels) {
+        if (!onBoard(l.at, size)) continue;
+        if (!std::exchange(any, true)) out += "LB";
+        out += '[' + coordinates(l.at) + ':';
+        appendText(out, oneLine(l.text));
+        out += ']';
     }
 }
 
@@ -714,14 +808,20 @@ std::string write(const Record& record) {
         // A stone off the board cannot be written: it goes as a pass, keeping the count.
         if (!m.pass && onBoard(m.at, record.size)) out += coordinates(m.at);
         out += ']';
+        const Annotations& a = m.annotations;
+        if (a.bad_move == 1 || a.bad_move == 2) out += "BM[" + std::to_string(a.bad_move) + ']';
+        if (a.value) {
+            if (const std::string v = realText(*a.value); !v.empty()) out += "V[" + v + ']';
+        }
         if (!m.comment.empty()) {
             out += "C[";
             appendText(out, m.comment);
             out += ']';
         }
+        appendMarks(out, a, record.size);
         if (m.next != 0) out += m.next > 0 ? "PL[B]" : "PL[W]";
-        // Ten moves to a line, and a comment ends its line.
-        if (++on_line == 10 || !m.comment.empty()) {
+        // Ten moves to a line, and a comment or a review's note ends its line.
+        if (++on_line == 10 || !m.comment.empty() || a != Annotations{}) {
             out += '\n';
             on_line = 0;
         }

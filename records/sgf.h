@@ -5,6 +5,7 @@
 // the game's own rules, which decide whether its moves are legal.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +16,24 @@
 
 namespace tolvan::sgf {
 
+// A text put on a point (LB): a single line of UTF-8.
+struct Label {
+    rules::Point at;
+    std::string text;
+    bool operator==(const Label&) const = default;
+};
+
+// What a review says of a move, in its node: the position's value, whether the move was
+// bad, and the points marked (the better move, as a triangle or a label). Empty when the
+// node says none of it.
+struct Annotations {
+    std::optional<double> value;          // V: black's lead in points after the move
+    int bad_move = 0;                     // BM: 1 bad, 2 very bad; 0 when not marked
+    std::vector<rules::Point> triangles;  // TR, in the order read
+    std::vector<Label> labels;            // LB, in the order read
+    bool operator==(const Annotations&) const = default;
+};
+
 // One move of the main line: a stone or a pass, by black (+1) or white (-1).
 struct Move {
     int colour = 0;
@@ -24,6 +43,7 @@ struct Move {
     // Who is to play after the move by PL of its node or of the nodes after it before the
     // next move (the last one): black (+1) or white (-1); 0 when no PL says.
     int next = 0;
+    Annotations annotations{};  // V, BM, TR and LB of the move's node
     bool operator==(const Move&) const = default;
 };
 
@@ -98,17 +118,21 @@ constexpr std::size_t max_setup_points = 1u << 20;
 // the text is not valid UTF-8 and decodes as Shift_JIS, then EUC-JP; a charset CA names
 // that the reader cannot decode is taken for UTF-8 when the text is. B[] and W[], and
 // B[tt] and W[tt] (off every board read), are passes. Every point must be on the board SZ gives.
-// Compressed point lists ("aa:cc") are expanded. Setup in the nodes before the first move
+// Compressed point lists ("aa:cc") are expanded. A move's V, BM, TR and LB are its
+// annotations; a value of them that cannot be read (a V that is no real number, a BM
+// other than 1 or 2, a point off the board) is left out, never an error. Setup in the nodes before the first move
 // joins the root's (AE there clears a point the root set); later setup between the same
 // two moves is gathered into one, the last change of a point counting. Never crashes, hangs or allocates more
 // than a small multiple of the input.
 std::variant<Record, Error> read(std::string_view bytes);
 
 // Writes the record as one game tree in UTF-8:
-//   (;FF[4]GM[1]CA[UTF-8]SZ[size] + info in its order + AB + AW + one node per move, and
-//   one node of AB, AW and AE for each later setup, after the moves it follows)
-// with "]" and "\" escaped in text values, and no control characters in them but line
-// breaks and tabs (the reader drops them too). Reading the result gives the record back.
+//   (;FF[4]GM[1]CA[UTF-8]SZ[size] + info in its order + AB + AW + one node per move (B or
+//   W, BM, V, C, TR, LB, PL: only those set), and one node of AB, AW and AE for each later
+//   setup, after the moves it follows)
+// with V as a real number without exponent ("2.5", "-13"), "]" and "\" escaped in text
+// values, and no control characters in them but line breaks and tabs (the reader drops
+// them too), a label's text on one line. Reading the result gives the record back.
 std::string write(const Record& record);
 
 }  // namespace tolvan::sgf

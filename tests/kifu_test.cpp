@@ -512,13 +512,14 @@ TEST_F(Kifu, WhatTheFileSaysIsKeptWhereItStillHolds) {
     const std::string file = folder.file("f.sgf");
     writeText(file,
               "(;FF[4]GM[1]SZ[19]PB[本因坊秀策]PW[井上因碩]BR[四段]WR[八段]KM[6.5]RE[B+2]"
-              "DT[1846-09-11]C[耳赤の一局];B[qd]C[一手目];W[dc];B[pq])");
+              "DT[1846-09-11]C[耳赤の一局];B[qd]C[一手目]V[-0.5]TR[pp];W[dc];B[pq]BM[2]LB[dd:A])");
     open(g, f.fake, file);
     const std::string again = folder.file("g.sgf");
     save(again);
     const std::string kept = readText(again);
     for (const char* part : {"PB[本因坊秀策]", "PW[井上因碩]", "BR[四段]", "WR[八段]", "KM[6.5]", "RE[B+2]",
-                             "DT[1846-09-11]", "C[耳赤の一局]", ";B[qd]C[一手目]", "AP[Tolvan:1.0]"})
+                             "DT[1846-09-11]", "C[耳赤の一局]", ";B[qd]V[-0.5]C[一手目]TR[pp]",
+                             ";B[pq]BM[2]LB[dd:A]", "AP[Tolvan:1.0]"})
         EXPECT_NE(kept.find(part), std::string::npos) << part << "\n" << kept;
 
     // Continued from its end, it is still that game, without the result.
@@ -530,17 +531,18 @@ TEST_F(Kifu, WhatTheFileSaysIsKeptWhereItStillHolds) {
     EXPECT_EQ(continued.find("RE["), std::string::npos) << continued;
 
     // A move of our own: the game is no longer that game, nor are the players those of
-    // the file (no rank of theirs under the new names), but its moves' comments stay,
-    // and so does its komi, which the game was played with.
+    // the file (no rank of theirs under the new names), but its moves' comments and
+    // annotations stay up to the changed move, and so does its komi, which the game was
+    // played with.
     g.MODORU_Click();
     g.MODORU_Click();
     press(10, 10);  // takes the game up
     press(10, 10);  // black's third move elsewhere
     save(again);
     const std::string changed = readText(again);
-    for (const char* part : {"RE[", "DT[1846", "PB[本因坊", "BR[", "WR["})
+    for (const char* part : {"RE[", "DT[1846", "PB[本因坊", "BR[", "WR[", "BM[", "LB["})
         EXPECT_EQ(changed.find(part), std::string::npos) << part << "\n" << changed;
-    for (const char* part : {"C[耳赤の一局]", ";B[qd]C[一手目]", "KM[6.5]", "DT[2026-12-07]", "PB[先手]"})
+    for (const char* part : {"C[耳赤の一局]", ";B[qd]V[-0.5]C[一手目]TR[pp]", "KM[6.5]", "DT[2026-12-07]", "PB[先手]"})
         EXPECT_NE(changed.find(part), std::string::npos) << part << "\n" << changed;
 }
 

@@ -126,6 +126,38 @@ TEST(SgfRoundTrip, WriterKeepsToWhatItCanReadBack) {
     EXPECT_EQ(readOk(text), many);
 }
 
+// A move's annotations as read from its node, as written (in their order, whatever the
+// file's), and read back the same; what cannot be read is left out.
+TEST(SgfRoundTrip, AMovesAnnotations) {
+    struct Case {
+        const char* node;  // after ";B[qd]"
+        Annotations read;
+        const char* written;  // after ";B[qd]"
+    } cases[] = {
+        {"LB[pp:A][qq:よい手]C[x]TR[dd][ee]BM[2]V[2.5]",
+         {2.5, 2, {{4, 4}, {5, 5}}, {{{16, 16}, "A"}, {{17, 17}, "よい手"}}},
+         "BM[2]V[2.5]C[x]TR[dd][ee]LB[pp:A][qq:よい手]\n"},
+        {"V[-13]BM[1]", {-13.0, 1, {}, {}}, "BM[1]V[-13]\n"},
+        {"V[+0.50]", {0.5, 0, {}, {}}, "V[0.5]\n"},
+        {"V[1000000000000000000000]", {1e21, 0, {}, {}}, "V[1000000000000000000000]\n"},
+        {"TR[aa:bb]LB[cc:two\nlines\\]]", {{}, 0, {{1, 1}, {2, 1}, {1, 2}, {2, 2}}, {{{3, 3}, "two lines]"}}},
+         "TR[aa][ba][ab][bb]LB[cc:two lines\\]]\n"},
+        // Malformed values: left out, the rest of the node kept.
+        {"V[1e3]BM[3]TR[zz]LB[dd]LB[zz:A]", {}, ";W"},
+        {"V[2,5]BM[x]TR[aa:zz]", {}, ";W"},
+        {"V[inf]V[1.2.3]BM[]TR[]C[c]", {}, "C[c]\n;W"},
+        {"V[-]BM[1.0]TR[dd]", {{}, 0, {{4, 4}}, {}}, "TR[dd]\n"},
+    };
+    for (const Case& c : cases) {
+        const Record r = readOk("(;SZ[19];B[qd]" + std::string(c.node) + ";W[dd])");
+        ASSERT_EQ(r.moves.size(), 2u) << c.node;
+        EXPECT_EQ(r.moves[0].annotations, c.read) << c.node;
+        const std::string written = write(r);
+        EXPECT_NE(written.find(";B[qd]" + std::string(c.written)), std::string::npos) << c.node << "\n" << written;
+        EXPECT_EQ(readOk(written), r) << written;
+    }
+}
+
 TEST(SgfFiles, GnuGoStyleWithHandicap) {
     const Record r = readOk(dataFile("gnugo.sgf"));
     EXPECT_EQ(r.black_setup, (Points{{4, 16}, {16, 4}}));
@@ -198,7 +230,7 @@ TEST(SgfText, EscapesLineBreaksAndWhiteSpace) {
     EXPECT_EQ(r.moves.at(0).comment, "line one\nline two still two");
     EXPECT_EQ(r.moves.at(1).comment, "first");
     // White space between all tokens; the first value of a multi-valued or repeated root
-    // property; markup kept as information in the root, ignored later; one colour a point.
+    // property; markup kept as information in the root, a move's mark later; one colour a point.
     r = readOk(" \n ( \n ; GM [1] SZ [19:19] PB [one] [two] PB [three] LB[dd:A]\n"
                "AB [dd] AB [dd] AW[dd]\n ; B [ pd ] TR[aa] BL[30] ; \n ; W[qq] ) ");
     EXPECT_EQ(r.info, (Info{{"PB", "one"}, {"LB", "dd:A"}}));
