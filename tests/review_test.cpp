@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "review/annotate.h"
 #include "review/review.h"
 
 namespace tolvan::review {
@@ -51,6 +52,38 @@ TEST(Review, PointsLostAndTheBiggestMistakes) {
     };
     EXPECT_EQ(listed(black), (std::vector<Listed>{{7, 7.0, 2}, {15, 5.0, 1}, {1, 3.0, 1}, {9, 3.0, 1}, {13, 2.0, 1}}));
     EXPECT_EQ(listed(white), (std::vector<Listed>{{2, 4.0, 2}, {8, 1.0, 1}}));
+}
+
+
+// The review in a record: V on every move, and the listed mistake marked BM, commented
+// after the move's own comment, its better point under a triangle; a second review adds
+// no second comment, and a review past the record's end is left out.
+TEST(Review, WrittenIntoTheRecord) {
+    const rules::Point q16{17, 16}, d4{4, 4}, c3{3, 3};
+    sgf::Record record;
+    record.moves.resize(2);
+    record.moves[0].colour = black;
+    record.moves[0].at = d4;
+    record.moves[0].comment = "序盤";
+    record.moves[1].colour = white;
+    record.moves[1].at = c3;
+    const std::vector<MoveReview> reviews = {
+        {1, black, d4, 2.5, BestMove{q16, 6.0}},
+        {2, white, c3, 2.0, BestMove{c3, 2.0}},
+        {3, black, q16, 1.0, BestMove{d4, 9.0}},
+    };
+    annotate(record, reviews);
+    annotate(record, reviews);
+    ASSERT_EQ(record.moves.size(), 2u);
+    const sgf::Move& bad = record.moves[0];
+    EXPECT_EQ(bad.annotations.value, 2.5);
+    EXPECT_EQ(bad.annotations.bad_move, 2);
+    EXPECT_EQ(bad.comment, "序盤\n" + mistakeComment({reviews[0], 3.5, 2}));
+    EXPECT_EQ(bad.annotations.triangles, std::vector<rules::Point>{q16});
+    const sgf::Move& good = record.moves[1];
+    EXPECT_EQ(good.annotations.value, 2.0);
+    EXPECT_EQ(good.annotations.bad_move, 0);
+    EXPECT_TRUE(good.comment.empty() && good.annotations.triangles.empty());
 }
 
 }  // namespace
