@@ -1,7 +1,6 @@
 // ヒント: a move suggested by an engine or by the built-in player, shown as a mark.
 #include "game/hint.h"
 
-#include <map>
 #include <memory>
 
 #include "game/ai/choice.h"
@@ -13,12 +12,6 @@
 namespace tolvan {
 
 namespace {
-
-// The point marked on each game's board, until the mark goes.
-std::map<const Tolvan*, rules::Point>& marks() {
-    static std::map<const Tolvan*, rules::Point> shown;
-    return shown;
-}
 
 // The built-in player's move for `colour` in the game as it stands, found on a copy of the
 // game that plays nowhere and with the sides exchanged as needed, so that the game itself
@@ -90,14 +83,13 @@ void showHint(Tolvan& g) {
     g.pf.canvas.circle(cx, cy, 90, colour == stone_black ? color_black : color_white);
     g.描画_打駒印(at.x, at.y, mark_color);
     g.pf.canvas.refresh();
-    marks()[&g] = at;
+    g.s.hint_shown = at;
 }
 
 void clearHint(Tolvan& g) {
-    const auto it = marks().find(&g);
-    if (it == marks().end()) return;
-    const rules::Point at = it->second;
-    marks().erase(it);
+    const rules::Point at = g.s.hint_shown;
+    if (at.x == 0) return;
+    g.s.hint_shown = {};
     if (at.x <= g.s.size && at.y <= g.s.size && g.s.board[at.x][at.y] == stone_empty) {
         g.描画_桝(at.x, at.y);
         g.pf.canvas.refresh();

@@ -116,6 +116,8 @@ struct GameState {
     // The estimate's marks are on the board (形勢判断): the next press, key or command
     // takes them away.
     bool estimate_shown = false;
+    // The point a hint (ヒント) marks until the next press, key or command; x 0 for none.
+    rules::Point hint_shown{};
 
     // The game record: the position before the first move, every stone with the
     // position after it, and the passes. Stone k is move k + 1; record.after(n) is the
