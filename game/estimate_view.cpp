@@ -2,8 +2,6 @@
 #include "game/estimate_view.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 
 #include "game/counting.h"
 #include "game/komi.h"
@@ -13,13 +11,6 @@
 namespace tolvan {
 
 namespace {
-
-// A number of points as the message writes it: whole, or with its half ("6.5").
-std::string points(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, v == std::floor(v) ? "%.0f" : "%.1f", v);
-    return buf;
-}
 
 // The owners and the dead stones over the board as it stands: a dot on every empty point
 // the estimate gives to a side, a cross on every dead stone; the rest stays as it was.
@@ -46,10 +37,10 @@ std::string estimateText(const estimate::Estimate& e) {
     std::string text = "黒[" + std::to_string(e.black_territory) + "]+ﾊﾏ(" + std::to_string(e.black_prisoners) +
                        ")   白[" + std::to_string(e.white_territory) + "]+ﾊﾏ(" +
                        std::to_string(e.white_prisoners) + ")";
-    if (e.komi != 0) text += "+ｺﾐ(" + points(e.komi) + ")";
+    if (e.komi != 0) text += "+ｺﾐ(" + komiText(e.komi) + ")";
     const double lead = e.lead();
     text += "\r\r";
-    text += lead > 0 ? "黒が" + points(lead) + "目優勢" : lead < 0 ? "白が" + points(-lead) + "目優勢" : "互角";
+    text += lead > 0 ? "黒が" + komiText(lead) + "目優勢" : lead < 0 ? "白が" + komiText(-lead) + "目優勢" : "互角";
     return text;
 }
 

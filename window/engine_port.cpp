@@ -398,6 +398,18 @@ void EnginePort::done() {
     current_ = nullptr;
 }
 
+namespace {
+// Counts the seconds of a wait on `tick`, telling `thinking` each one as it passes.
+void tickSeconds(QTimer& tick, int& seconds, const std::function<void(int seconds)>& thinking) {
+    tick.setInterval(1000);
+    QObject::connect(&tick, &QTimer::timeout, [&seconds, &thinking] {
+        ++seconds;
+        if (thinking) thinking(seconds);
+    });
+    tick.start();
+}
+}  // namespace
+
 EngineMove EnginePort::genmove(const rules::History& position, int colour,
                                const std::function<void(int seconds)>& thinking) {
     if (busy_) return {EngineMove::failed, 0, 0, "エンジンはまだ前の手を考えています。"};
@@ -408,12 +420,7 @@ EngineMove EnginePort::genmove(const rules::History& position, int colour,
     // The person sees the seconds go by, from the start of the whole turn.
     int seconds = 0;
     QTimer tick;
-    tick.setInterval(1000);
-    QObject::connect(&tick, &QTimer::timeout, [&seconds, &thinking] {
-        ++seconds;
-        if (thinking) thinking(seconds);
-    });
-    tick.start();
+    tickSeconds(tick, seconds, thinking);
 
     // An engine started for this move that fails before any answer is no GTP engine.
     const bool starting = !session_->running();
@@ -444,12 +451,7 @@ EngineMove EnginePort::suggest(const rules::History& position, int colour,
     suggesting_ = true;
     int seconds = 0;
     QTimer tick;
-    tick.setInterval(1000);
-    QObject::connect(&tick, &QTimer::timeout, [&seconds, &thinking] {
-        ++seconds;
-        if (thinking) thinking(seconds);
-    });
-    tick.start();
+    tickSeconds(tick, seconds, thinking);
 
     EngineMove answer;
     if (!command_.empty()) {
