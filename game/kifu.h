@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "rules/history.h"
+#include "records/replay.h"
 #include "records/sgf.h"
 
 namespace tolvan {
@@ -59,33 +60,6 @@ sgf::Record positionOfGame(const Tolvan& game);
 // The players as the window names them: the person and the computer in a game against
 // the computer, 先手 and 後手 in a game of two people.
 Players playersOfGame(const Tolvan& game);
-
-// Why a record cannot be taken up.
-struct ReplayProblem {
-    enum Kind {
-        occupied,  // a stone on a point that holds one
-        suicide,   // a stone without a liberty that takes nothing
-        ko,        // a ko taken back at once
-        too_many,  // more moves than the game's record holds
-        setup,     // setup stones on one point, or without a liberty
-    } kind = setup;
-    // The node's move number, passes counted; for setup, the moves before it (0 for the
-    // setup before the first move).
-    int move = 0;
-};
-
-// A record replayed through the rules, ready to be taken up: its history (the setup
-// stones from the file, every stone, the passes) and the colour to move after it (the
-// other colour than the last move's, or the one PL names after it).
-struct ReplayedRecord {
-    rules::History history;
-    int toMove = 1;
-};
-
-// Replays the setup and the first `nodes` moves (all when negative), passes counted, on a
-// board of the record's size, and checks every stone as the game checks a stone played
-// on the board.
-std::variant<ReplayedRecord, ReplayProblem> replayRecord(const sgf::Record& record, int nodes = -1);
 
 // Replaces the game with the replayed one, in the record-stepping mode at its last
 // position: the board's size, the board, every stored position, the prisoners and the

@@ -16,9 +16,6 @@ constexpr struct {
     double komi;
 } items[] = {{komi_none_item, 0}, {komi_six_item, 6.5}, {komi_seven_item, 7.5}};
 
-// No game is played with more komi than this either way.
-constexpr double max_komi = 1000;
-
 }  // namespace
 
 bool isKomiItem(const std::string& item) {
@@ -45,17 +42,6 @@ void applyKomi(Tolvan& g) {
 void tellKomi(Tolvan& g) { g.pf.opponent.setKomi(komiOf(g)); }
 
 double komiOf(const Tolvan& g) { return g.s.record_komi.value_or(g.prefs.komi); }
-
-std::optional<double> komiOfRecord(const std::string& km) {
-    const std::size_t first = km.find_first_not_of(' '), last = km.find_last_not_of(' ');
-    if (first == std::string::npos) return std::nullopt;
-    const char* end = km.data() + last + 1;
-    double komi = 0;
-    const auto [at, error] = std::from_chars(km.data() + first, end, komi);
-    if (error != std::errc() || at != end || !std::isfinite(komi) || std::fabs(komi) > max_komi)
-        return std::nullopt;
-    return komi;
-}
 
 std::string komiText(double points) {
     // As printf's %g writes it, whatever the locale.

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "records/replay.h"
+
 namespace tolvan {
 
 class Tolvan;
@@ -29,10 +31,6 @@ void tellKomi(Tolvan& game);
 // The komi of the game in play: its record's own when it was opened from a file that
 // names one, else the menu's.
 double komiOf(const Tolvan& game);
-
-// A record's KM as a komi; nothing when it is missing or is no number a game is played
-// with.
-std::optional<double> komiOfRecord(const std::string& km);
 
 // A komi or a margin as the game writes it: "6.5", "0", "12".
 std::string komiText(double points);
