@@ -53,7 +53,8 @@ class Gtp:
 
     def __init__(self, level, seed):
         self.proc = subprocess.Popen(
-            [GNUGO, "--mode", "gtp", "--level", str(level), "--seed", str(seed)],
+            [GNUGO, "--mode", "gtp", "--level", str(level), "--seed", str(seed),
+             "--never-resign"],
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
 
     def ask(self, command):
@@ -145,8 +146,6 @@ def make_game(size, level, seed):
                         planted.append((number, best, round(lost, 1)))
             if vertex is None:
                 vertex = gtp.ask("genmove " + ("black" if colour == "B" else "white"))
-            if vertex.lower() == "resign":
-                vertex = "pass"
             moves.append((colour, vertex))
             if len(moves) >= 2 and all(v.lower() == "pass" for _, v in moves[-2:]):
                 break
