@@ -279,8 +279,10 @@ Estimate estimatePosition(const rules::Board& position, double komi) {
     const int regions = label(g, regionOf, [&](int i) { return colourAt(after, i) == rules::empty; },
                               [](int, int) { return true; });
     std::vector<char> byBlack(static_cast<std::size_t>(regions), 0), byWhite(byBlack), bySeki(byBlack);
+    std::vector<int> points(static_cast<std::size_t>(regions), 0);
     for (int i = 0; i < cells; ++i) {
         if (regionOf[i] < 0) continue;
+        ++points[regionOf[i]];
         const rules::Point p = g.point(i);
         for (int k = 0; k < 4; ++k) {
             if (!g.on(p.x + dx[k], p.y + dy[k])) continue;
@@ -306,8 +308,15 @@ Estimate estimatePosition(const rules::Board& position, double komi) {
             owner = -stone;
         } else if (bySeki[r]) {
         } else if (byBlack[r] != byWhite[r]) {
-            // A region one side alone surrounds: its border is closed.
-            owner = byBlack[r] ? rules::black : rules::white;
+            // A region one side alone surrounds: its border is closed. Not so the open
+            // board of the first moves or of handicap stones, which one side's stones
+            // alone touch: a region of more than half the board is that side's only when
+            // the games give it to that side.
+            const int side = byBlack[r] ? rules::black : rules::white;
+            if (2 * points[r] <= cells || side * e.ownership[i] >= open_owner)
+                owner = side;
+            else
+                settled = false;
         } else if (byBlack[r]) {
             // Between both sides: a point beside both is neutral; one beside one side only
             // is that side's when the games give it to that side.

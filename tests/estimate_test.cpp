@@ -43,6 +43,8 @@ const Case cases[] = {
      {"..OX.....", "..OX.....", "..OX.....", "..OX.....", "..OX.....", "..OX.....", "..OXXXXXX", "..OXXoooo",
       "..OXXo..."},
      38, 18, true},
+    // The first stone touches the whole open board alone: that is nobody's territory yet.
+    {"one stone on an open board", 9, {"", "", "", "", "....X....", ""}, 0, 0, false},
 };
 
 TEST(EstimateTest, PositionsWrittenAsText) {

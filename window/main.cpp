@@ -3,6 +3,8 @@
 //   tolvan [RECORD.sgf]        plays, with the game record open when one is named
 //   tolvan --screenshot FILE   starts up, writes the window's picture to FILE (PNG), ends
 //          [--scale PERCENT]   ... at that 表示の大きさ instead of the one in the settings
+//   tolvan --review IN OUT     reviews the record IN with GNU Go, as 検討 does, and
+//                              writes it with the review to OUT; no window
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -20,6 +22,7 @@
 #include "window/dialogs.h"
 #include "window/main_window.h"
 #include "window/picture_cache.h"
+#include "window/review_command.h"
 #include "game/tolvan.h"
 
 namespace {
@@ -28,6 +31,10 @@ struct Options {
     QCommandLineOption screenshot{QStringLiteral("screenshot"),
                                   QStringLiteral("Write the window's picture after start-up to <file> and end."),
                                   QStringLiteral("file")};
+    QCommandLineOption review{QStringLiteral("review"),
+                              QStringLiteral("Review the record <in.sgf> with GNU Go, as 検討 does, and write it "
+                                             "with the review to the file named after it; no window is opened."),
+                              QStringLiteral("in.sgf> <out.sgf")};
     QCommandLineOption scale{QStringLiteral("scale"),
                              QStringLiteral("With --screenshot: the window's size in per cent "
                                             "(100, 133, 167, 200 or 300) instead of the one in the settings."),
@@ -36,6 +43,7 @@ struct Options {
     explicit Options(QCommandLineParser& parser) {
         parser.addOption(screenshot);
         parser.addOption(scale);
+        parser.addOption(review);
         parser.addHelpOption();
         parser.addPositionalArgument(QStringLiteral("record"),
                                      QStringLiteral("A game record (SGF) to open at start-up, as 棋譜を開く does."),
@@ -83,6 +91,14 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A review from the command line needs no window, nor a desktop.
+    if (argc >= 2 && std::strcmp(argv[1], "--review") == 0) {
+        if (argc != 4) {
+            std::fprintf(stderr, "tolvan: --review IN.sgf OUT.sgf\n");
+            return 2;
+        }
+        return tolvan::reviewFiles(argv[2], argv[3], stderr);
+    }
     const bool noDesktop = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
                            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
     // The help is printed (and the program ends) before anything needs a display.
