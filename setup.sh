@@ -7,8 +7,9 @@ cd "$(dirname "$0")"
 what=${1:-play}
 case "$what" in play|test) ;; *) echo "usage: $0 play|test" >&2; exit 2 ;; esac
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libsdl2-mixer-dev
-          fonts-ipafont-mincho qt6-translations-l10n libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev
+          libsdl2-mixer-dev fonts-ipafont-mincho qt6-translations-l10n libgtest-dev libgmock-dev
+          libbenchmark-dev)
 if [ "$what" = test ]; then
   packages+=(chromium dbus-daemon clang libclang-rt-14-dev llvm gnugo
              desktop-file-utils appstream lintian dpkg-dev file groff-base)

@@ -78,6 +78,10 @@ void showHint(Tolvan& g) {
             return;
         }
     }
+    markHint(g, at, colour);
+}
+
+void markHint(Tolvan& g, rules::Point at, int colour) {
     // A small stone of the side to move, with the mark of the last move on it.
     const double cx = board_left + at.x * cell_width + 150, cy = board_top + at.y * cell_height + 150;
     g.pf.canvas.circle(cx, cy, 90, colour == stone_black ? color_black : color_white);

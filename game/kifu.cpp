@@ -64,12 +64,14 @@ bool samePlay(const sgf::Record& a, const sgf::Record& b) {
     return true;
 }
 
-// Whether `game` is `opened` with moves added after its end (or none).
-bool continues(const sgf::Record& game, const sgf::Record& opened) {
-    if (game.moves.size() < opened.moves.size()) return false;
-    sgf::Record start = game;
-    start.moves.resize(opened.moves.size());
-    return samePlay(start, opened);
+// The comments and annotations of `from` go on the moves of `r` it still shares.
+void keepNotes(sgf::Record& r, const sgf::Record& from) {
+    for (std::size_t i = 0; i < r.moves.size() && i < from.moves.size(); ++i) {
+        const sgf::Move &m = r.moves[i], &o = from.moves[i];
+        if (m.colour != o.colour || m.pass != o.pass || !(m.at == o.at)) break;
+        r.moves[i].comment = o.comment;
+        r.moves[i].annotations = o.annotations;
+    }
 }
 
 void setInfo(sgf::Record& r, const std::string& id, const std::string& value) {
@@ -84,6 +86,13 @@ void setInfo(sgf::Record& r, const std::string& id, const std::string& value) {
 std::string quoted(const std::string& path) { return "「" + path + "」"; }
 
 }  // namespace
+
+bool continuesRecord(const sgf::Record& game, const sgf::Record& earlier) {
+    if (game.moves.size() < earlier.moves.size()) return false;
+    sgf::Record start = game;
+    start.moves.resize(earlier.moves.size());
+    return samePlay(start, earlier);
+}
 
 Players playersOfGame(const Tolvan& game) {
     const GameState& s = game.s;
@@ -162,18 +171,13 @@ sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double ko
     // What a file that was opened says, where it still holds: nothing once the game is
     // on a board of another size.
     if (const auto& opened = game.kifu.opened; opened && opened->size == r.size) {
-        for (std::size_t i = 0; i < r.moves.size() && i < opened->moves.size(); ++i) {
-            const sgf::Move &m = r.moves[i], &o = opened->moves[i];
-            if (m.colour != o.colour || m.pass != o.pass || !(m.at == o.at)) break;
-            r.moves[i].comment = o.comment;
-            r.moves[i].annotations = o.annotations;
-        }
+        keepNotes(r, *opened);
         // The players, their ranks, the komi and the date are the file's while its moves
         // are: a game continued from its end is still that game. Once one of its moves is
         // changed, this game's players' names stand alone. The result holds only while
         // nothing was added.
         const bool unchanged = samePlay(r, *opened);
-        const bool continued = continues(r, *opened);
+        const bool continued = continuesRecord(r, *opened);
         for (const auto& [id, value] : opened->info) {
             if (id == "AP" || id == "HA") continue;
             const bool players = id == "PB" || id == "PW" || id == "BR" || id == "WR";
@@ -182,6 +186,8 @@ sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double ko
             setInfo(r, id, value);
         }
     }
+    // A review written into the record: its notes hold the file's as well, and its own.
+    if (const auto& reviewed = game.kifu.reviewed; reviewed && reviewed->size == r.size) keepNotes(r, *reviewed);
     return r;
 }
 
@@ -199,6 +205,7 @@ void takeUpReplayed(Tolvan& game, const ReplayedRecord& replayed, const sgf::Rec
         s.com_side = stone_white;
     }
     game.kifu.opened = opened;
+    game.kifu.reviewed.reset();
     game.kifu.result.clear();
     // The record's komi holds for its game; without one, the menu's.
     s.record_komi = komiOfRecord(opened.get("KM"));

@@ -28,6 +28,9 @@ struct KifuMemo {
     // The name of the engine that played the computer's last move in this game, as it
     // told it then; empty when none has played.
     std::string engine;
+    // The game's record with the last review written into it (検討): its comments and
+    // annotations are written again, like a file's, for the moves the game still shares.
+    std::optional<sgf::Record> reviewed;
 };
 
 // Who the record names as black and white.
@@ -44,9 +47,14 @@ struct Players {
 // of a record opened from a file on a board of this size are kept where they still
 // hold: the comments and annotations of the moves it still shares, the root's comment,
 // PB, PW, BR, WR, KM and DT while the game is the file's with moves added after its end,
-// and RE while nothing has changed.
+// and RE while nothing has changed. So are the comments and annotations of the last
+// review of the game on the moves it still shares.
 sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
                          const std::optional<Players>& players);
+
+// Whether `game` holds the setup and the moves of `earlier`, with moves added after its
+// end or none, compared by their play alone.
+bool continuesRecord(const sgf::Record& game, const sgf::Record& earlier);
 
 // Whether a stone or a pass was made in this window: the record differs from the file
 // it was opened from, or, when none was opened, holds a stone or a pass.

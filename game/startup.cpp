@@ -48,6 +48,7 @@ void Tolvan::初期設定() {
     // The game that is cleared away is kept first; a file it came from is done with.
     keepGame(*this);
     kifu.opened.reset();
+    kifu.reviewed.reset();
     s.record_komi.reset();
     tellKomi(*this);
     counting = Counting{};

@@ -143,7 +143,7 @@ echo "$info"
 printf '%s\n' "$info" | grep -qx 'Package: tolvan' || fail "package name"
 printf '%s\n' "$info" | grep -qx 'Section: games' || fail "section"
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in 'libqt6widgets6' 'libsdl2-mixer' 'libstdc++6' 'fonts-ipafont-mincho' 'qt6-translations-l10n'; do
+for dep in 'libqt6widgets6' 'libqt6charts6' 'libsdl2-mixer' 'libstdc++6' 'fonts-ipafont-mincho' 'qt6-translations-l10n'; do
     printf '%s\n' "$depends" | grep -q "$dep" || fail "Depends lacks $dep: $depends"
 done
 dpkg-deb -f "$deb" Recommends | grep -q gnugo || fail "Recommends lacks gnugo"

@@ -25,6 +25,7 @@
 #include "game/opponent.h"
 #include "window/canvas_widget.h"
 #include "window/picture_cache.h"
+#include "window/review_panel.h"
 #include "game/tolvan.h"
 #include "game/sound/refusals.h"
 
@@ -130,9 +131,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
     game_->settings_file = clock_.places.settingsFile();
     game_->kept.folder = clock_.places.keptGamesFolder();
 
+    // The review's window may change the board while nothing else is under way; it follows
+    // whatever the game did.
+    review_ = new ReviewPanel(this, *game_, [this] { return !ended() && !computerTurn_ && !engines_.suggesting(); });
     canvas_->onMousePress = [this](QPointF twips) {
         if (ended() || computerTurn_) return;
         game_->MouseDown(twips.x(), twips.y());
+        if (!ended()) review_->follow();
     };
     menu_->onCommand = [this](const std::string& item) {
         if (ended()) return;
@@ -140,6 +145,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
         const bool harmless = item == "KAISETU" || item == "VER" || item == "BGM";
         if ((computerTurn_ || engines_.suggesting()) && !(harmless && engines_.waiting())) return;
         game_->MenuClick(item);
+        if (ended()) return;
+        // 検討 runs in the window, once the game has put its marks away as for any command.
+        if (item == "KENTOU") review_->start();
+        review_->follow();
     };
     clock_.beforeWait = [this] {
         if (canvas_->isVisible()) canvas_->repaint();
@@ -149,7 +158,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() { review_->stop(); }
 
 bool MainWindow::start() {
     // Loading the sound library takes longer than all the rest of the start-up: until the
@@ -252,6 +261,7 @@ void MainWindow::openRecord(const QString& path) {
     // go first.
     dismissEstimate(*game_);
     openKifuFile(*game_, path.toStdString());
+    if (!ended()) review_->follow();
 }
 
 namespace {
@@ -422,6 +432,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // A review under way ends with the window.
+    review_->stop();
     // Closed while an engine thinks: the engine goes with the window.
     if (computerTurn_ || engines_.suggesting()) engines_.cancel();
     // A close from endProgram, or after the end: let it through.

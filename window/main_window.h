@@ -16,6 +16,7 @@
 namespace tolvan {
 
 class CanvasWidget;
+class ReviewPanel;
 class Tolvan;
 
 class MainWindow : public QMainWindow, public Window {
@@ -97,6 +98,8 @@ private:
     bool painted_ = false;
     std::unique_ptr<Platform> platform_;
     std::unique_ptr<Tolvan> game_;
+    // 検討's window, shown once a review is asked for.
+    ReviewPanel* review_;
     bool programEnded_ = false;
     bool computerTurn_ = false;
     // Escape pressed while the computer's turn could not be given up at once.

@@ -72,6 +72,7 @@ MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines)
     addItem(kyokumen, {"GYAKUTEN", "逆転"});
     addItem(kyokumen, {"MATTA", "待った"});
     addItem(kyokumen, {"HINTO", "ヒント"});
+    addItem(kyokumen, {"KENTOU", "検討"});
     addItem(kyokumen, {"KEISEI", "形勢判断"})->setShortcut(QKeySequence(Qt::Key_K));
 
     addItem(bar, {"MODORU", "戻"});

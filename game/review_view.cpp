@@ -1,0 +1,68 @@
+// 検討 on the board.
+#include "game/review_view.h"
+
+#include <algorithm>
+
+#include "game/counting.h"
+#include "game/estimate_view.h"
+#include "game/hint.h"
+#include "game/kifu.h"
+#include "game/komi.h"
+#include "game/navigate.h"
+#include "game/position.h"
+#include "game/tolvan.h"
+
+namespace tolvan {
+
+std::optional<sgf::Record> recordToReview(Tolvan& g) {
+    sgf::Record record = recordOfGame(g, g.pf.clock.today(), komiOf(g), playersOfGame(g));
+    if (record.moves.empty()) {
+        g.dsPlay(g.s.sound_forbidden);
+        g.MsgBox("検討する手がありません。", Buttons::OK, "検討");
+        return std::nullopt;
+    }
+    return record;
+}
+
+bool stillReviewed(const Tolvan& g, const sgf::Record& reviewed) {
+    return continuesRecord(recordOfGame(g, "", 0, std::nullopt), reviewed);
+}
+
+int stonesAfter(const sgf::Record& reviewed, int moves) {
+    moves = std::clamp(moves, 0, static_cast<int>(reviewed.moves.size()));
+    return static_cast<int>(std::count_if(reviewed.moves.begin(), reviewed.moves.begin() + moves,
+                                          [](const sgf::Move& m) { return !m.pass; }));
+}
+
+int moveShown(const Tolvan& g, const sgf::Record& reviewed) {
+    int stones = 0;
+    for (int i = 0; i < static_cast<int>(reviewed.moves.size()) && stones < g.s.move_no; ++i)
+        if (!reviewed.moves[static_cast<std::size_t>(i)].pass && ++stones == g.s.move_no) return i + 1;
+    return g.s.move_no == 0 ? 0 : -1;
+}
+
+void showReviewedPosition(Tolvan& g, const sgf::Record& reviewed, int moves, rules::Point better, int colour) {
+    GameState& s = g.s;
+    clearHint(g);
+    dismissEstimate(g);
+    // As with 戻, counting ends and the game goes back to play first.
+    if (g.counting.active) leaveCounting(g);
+    s.record_mode = flag_on;
+    if (g.checked("SINAN")) {
+        s.hint_active = flag_off;
+        g.pf.canvas.paintPicture(Pic::SINAN_MODE, panelTwips(s, 7000), 1000);
+    }
+    // The stone marked as the last one loses its mark: the position shown may keep it.
+    if (s.last_x >= 1 && s.last_x <= s.size && s.last_y >= 1 && s.last_y <= s.size &&
+        s.board[s.last_x][s.last_y] != stone_empty)
+        g.描画_石(s.last_x, s.last_y, s.board[s.last_x][s.last_y]);
+    s.move_no = static_cast<i16>(std::min(stonesAfter(reviewed, moves), s.record.stones()));
+    followPosition(s);
+    showSteppedBack(g);
+    if (better.x != 0 && s.board[better.x][better.y] == stone_empty) markHint(g, better, colour);
+    g.pf.canvas.refresh();
+}
+
+void keepReview(Tolvan& g, sgf::Record annotated) { g.kifu.reviewed = std::move(annotated); }
+
+}  // namespace tolvan

@@ -1,0 +1,38 @@
+// 検討 on the board: the record a review is run on, the positions of the reviewed game
+// shown as 戻 and 進 show them, and the review kept with the game.
+#pragma once
+
+#include <optional>
+
+#include "records/sgf.h"
+#include "rules/geometry.h"
+
+namespace tolvan {
+
+class Tolvan;
+
+// The whole record of the game on the board as 棋譜を保存 writes it; nothing, with a
+// message, when it holds no move.
+std::optional<sgf::Record> recordToReview(Tolvan& game);
+
+// Whether the game on the board is still the one `reviewed` was taken from: the same
+// setup and moves, maybe with more after them.
+bool stillReviewed(const Tolvan& game, const sgf::Record& reviewed);
+
+// A review numbers the moves of its record with the passes counted, the game's stored
+// positions count stones. The stones among the first `moves` moves of `reviewed`; and the
+// move whose position the game shows: 0 before the first stone, -1 past the reviewed ones.
+int stonesAfter(const sgf::Record& reviewed, int moves);
+int moveShown(const Tolvan& game, const sgf::Record& reviewed);
+
+// The position after `moves` moves of `reviewed` goes on the board, as 戻 and 進 show a
+// stored position; with `better` (x 0 for none) marked as a move for `colour` the way
+// ヒント marks one, and cleared the same way.
+void showReviewedPosition(Tolvan& game, const sgf::Record& reviewed, int moves, rules::Point better = {},
+                          int colour = 0);
+
+// A finished review, written into the game's record, is kept with the game: 棋譜を保存
+// and the kept games write it.
+void keepReview(Tolvan& game, sgf::Record annotated);
+
+}  // namespace tolvan
