@@ -1,8 +1,8 @@
-// A finished game reviewed move by move. Two threads share the work: one estimates
-// black's lead after every move, the other asks GNU Go for the best moves at every
-// position and weighs the move played against the best. GNU Go's top_moves values a
+// A finished game reviewed move by move. Workers share the moves, one per core: each
+// estimates black's lead after its moves and asks a GNU Go of its own for the best moves
+// before them, weighing the move played against the best. GNU Go's top_moves values a
 // move it lists; a move it does not list is weighed by GNU Go's estimate_score after it
-// and after the best move.
+// and after the best move. Once GNU Go fails, the leads are still estimated.
 #include "review/run.h"
 
 #include <unistd.h>
@@ -77,13 +77,16 @@ bool sameMove(const sgf::Move& m, rules::Point at) { return m.pass ? at.x == 0 :
 
 struct Reviewer::Shared {
     std::atomic<bool> cancelled{false};
-    // Guards the session the run speaks to and the progress reported.
+    // Set once an engine has failed: the others stop too.
+    std::atomic<bool> failed{false};
+    // Guards the sessions the run speaks to, the first failure and the progress reported.
     std::mutex mutex;
-    gtp_client::Session* session = nullptr;
+    std::vector<gtp_client::Session*> sessions;
+    std::string failure;
     int done = 0;
 };
 
-int gnuGoLevel(int size) { return size > 13 ? 8 : 10; }
+int gnuGoLevel(int size) { return size == 9 ? 7 : 8; }
 
 std::vector<std::string> gnuGoCommand(int size) {
     std::vector<std::string> folders;
@@ -114,8 +117,20 @@ Reviewer::~Reviewer() { cancel(); }
 void Reviewer::cancel() {
     shared_->cancelled = true;
     std::lock_guard lock(shared_->mutex);
-    if (shared_->session && shared_->session->transport()) shared_->session->transport()->cancel();
+    for (gtp_client::Session* session : shared_->sessions)
+        if (session->transport()) session->transport()->cancel();
 }
+
+namespace {
+
+// What one worker finds at one move.
+struct Found {
+    double lead = 0;
+    std::optional<BestMove> best;  // its lead not yet set
+    double lost = 0;
+};
+
+}  // namespace
 
 Result Reviewer::run(const sgf::Record& record, double komi) {
     Result result;
@@ -125,122 +140,139 @@ Result Reviewer::run(const sgf::Record& record, double komi) {
         return result;
     }
     const int n = static_cast<int>(record.moves.size());
-    const int total = engine_.empty() ? n : 2 * n;
-    auto advance = [&] {
+    const int size = record.size;
+    std::vector<Found> found(static_cast<std::size_t>(n));
+    // Whether each move is done: its lead, and with an engine its best move.
+    std::vector<char> done(static_cast<std::size_t>(n), 0);
+    auto fail = [&](const std::string& why) {
         std::lock_guard lock(shared.mutex);
-        ++shared.done;
-        if (progress_) progress_(shared.done, total);
+        if (!shared.failed && !shared.cancelled) shared.failure = why;
+        shared.failed = true;
     };
 
-    // Black's lead after every move, from the estimate, on a thread of its own.
-    std::vector<double> leads(static_cast<std::size_t>(n), 0.0);
-    int estimated = 0;
-    std::thread estimating([&] {
-        for (int i = 0; i < n && !shared.cancelled; ++i) {
-            const auto after = positionBefore(record, i + 1);
-            if (!after) break;
-            leads[static_cast<std::size_t>(i)] = estimate::estimatePosition(after->end(), komi).lead();
-            estimated = i + 1;
-            advance();
+    // Worker k of `workers` takes the moves k, k + workers, ...: the position grows for
+    // each, so its engine replays only the moves since its last.
+    auto work = [&](int k, int workers) {
+        std::optional<gtp_client::Session> session;
+        if (!engine_.empty()) {
+            session.emplace(gtp_client::startPiped, [](rules::Point p) { return rules::pointLabel(p); });
+            session->limits.command = 120;
+            session->setKomi(komi);
+            std::string command;
+            for (const auto& word : engine_) command += (command.empty() ? "" : " ") + gtp_client::quoteWord(word);
+            std::optional<std::string> failure;
+            if (!shared.cancelled) failure = session->start(command);
+            {
+                std::lock_guard lock(shared.mutex);
+                shared.sessions.push_back(&*session);
+            }
+            // A cancel that came while the engine started.
+            if (shared.cancelled && session->transport()) session->transport()->cancel();
+            if (!failure && !shared.cancelled) failure = session->setUp(size);
+            if (failure && !shared.cancelled) fail(*failure);
         }
-    });
-
-    // The best move before every move, and the points the move played lost against it.
-    std::vector<std::optional<BestMove>> best(static_cast<std::size_t>(n));
-    std::vector<double> lost(static_cast<std::size_t>(n), 0.0);
-    if (engine_.empty()) {
-        result.why = "悪手の指摘には GNU Go が必要です。GNU Go（gnugo）をインストールしてください。";
-    } else {
-        const int size = record.size;
-        gtp_client::Session session(gtp_client::startPiped, [](rules::Point p) { return rules::pointLabel(p); });
-        session.limits.command = 120;
-        session.setKomi(komi);
-        std::string command;
-        for (const auto& word : engine_) command += (command.empty() ? "" : " ") + gtp_client::quoteWord(word);
-        std::optional<std::string> failure;
-        if (!shared.cancelled) failure = session.start(command);
-        {
-            std::lock_guard lock(shared.mutex);
-            shared.session = &session;
-        }
-        // A cancel that came while the engine started.
-        if (shared.cancelled && session.transport()) session.transport()->cancel();
-        if (!failure && !shared.cancelled) failure = session.setUp(size);
-        // Asks and expects an answer; a failure ends the engine's part of the review.
+        // Asks the engine and expects an answer; a failure ends the engine's part of the review.
         auto ask = [&](const std::string& line) -> std::optional<std::string> {
-            const Outcome o = session.query(line);
+            const Outcome o = session->query(line);
             if (o.kind == Outcome::ok) return o.text;
-            if (!shared.cancelled && !failure)
-                failure = "GNU Go が答えません（" + line + "）：" + (o.text.empty() ? "応答なし" : o.text);
+            if (!shared.cancelled)
+                fail("GNU Go が答えません（" + line + "）：" + (o.text.empty() ? "応答なし" : o.text));
             return std::nullopt;
         };
-        for (int i = 0; i < n && !failure && !shared.cancelled; ++i) {
-            const auto before = positionBefore(record, i);
-            if (!before) break;
-            if (auto message = session.bringTo(*before)) {
-                failure = *message;
-                break;
+        // GNU Go's best move before move i and what the move lost against it; false
+        // when GNU Go failed.
+        auto consult = [&](int i, const rules::History& before, Found& f) {
+            if (auto message = session->bringTo(before)) {
+                if (!shared.cancelled) fail(*message);
+                return false;
             }
             const sgf::Move& m = record.moves[static_cast<std::size_t>(i)];
             const std::string colour = m.colour == rules::black ? "black" : "white";
             const auto top = ask("top_moves_" + colour);
-            if (!top) break;
+            if (!top) return false;
             const auto listed = parseTopMoves(*top, size);
             if (!listed) {
-                failure = "GNU Go の top_moves が読めません：" + top->substr(0, 200);
-                break;
+                fail("GNU Go の top_moves が読めません：" + top->substr(0, 200));
+                return false;
             }
-            const std::size_t k = static_cast<std::size_t>(i);
             if (listed->empty()) {
                 // No move is worth anything to GNU Go: a pass loses nothing.
-                if (m.pass) best[k] = BestMove{{}, 0};
-            } else {
-                const Valued& first = listed->front();
-                best[k] = BestMove{first.at, 0};
-                const auto played = std::find_if(listed->begin(), listed->end(),
-                                                  [&](const Valued& v) { return sameMove(m, v.at); });
-                if (played != listed->end()) {
-                    lost[k] = first.value - played->value;
-                } else {
-                    // Weighed by the score GNU Go estimates after the best move and after the
-                    // move played, each taken back again.
-                    const std::string moveName = m.pass ? "pass" : rules::vertexName(m.at, size);
-                    std::optional<double> afterBest, afterMove;
-                    if (ask("play " + colour + " " + rules::vertexName(first.at, size)) &&
-                        (afterBest = parseScore(ask("estimate_score").value_or(""))) && ask("undo") &&
-                        ask("play " + colour + " " + moveName) &&
-                        (afterMove = parseScore(ask("estimate_score").value_or(""))) && ask("undo")) {
-                        const double blacksLoss = *afterBest - *afterMove;
-                        lost[k] = std::max(0.0, m.colour == rules::black ? blacksLoss : -blacksLoss);
-                    } else {
-                        best[k].reset();
-                        if (!failure) failure = "GNU Go の形勢判断が読めません。";
-                    }
-                }
+                if (m.pass) f.best = BestMove{{}, 0};
+                return true;
             }
-            advance();
-        }
-        {
+            const Valued& first = listed->front();
+            f.best = BestMove{first.at, 0};
+            const auto played =
+                std::find_if(listed->begin(), listed->end(), [&](const Valued& v) { return sameMove(m, v.at); });
+            if (played != listed->end()) {
+                f.lost = first.value - played->value;
+                return true;
+            }
+            // Weighed by the score GNU Go estimates after the best move and after the move
+            // played, each taken back again.
+            const std::string moveName = m.pass ? "pass" : rules::vertexName(m.at, size);
+            std::optional<double> afterBest, afterMove;
+            if (!(ask("play " + colour + " " + rules::vertexName(first.at, size)) &&
+                  (afterBest = parseScore(ask("estimate_score").value_or(""))) && ask("undo") &&
+                  ask("play " + colour + " " + moveName) &&
+                  (afterMove = parseScore(ask("estimate_score").value_or(""))) && ask("undo"))) {
+                fail("GNU Go の形勢判断が読めません。");
+                return false;
+            }
+            const double blacksLoss = *afterBest - *afterMove;
+            f.lost = std::max(0.0, m.colour == rules::black ? blacksLoss : -blacksLoss);
+            return true;
+        };
+        // The engine is ended, and the worker goes on with the leads alone.
+        auto drop = [&] {
+            if (!session) return;
+            {
+                std::lock_guard lock(shared.mutex);
+                shared.sessions.erase(std::find(shared.sessions.begin(), shared.sessions.end(), &*session));
+            }
+            session->end(200);
+            session.reset();
+        };
+        for (int i = k; i < n && !shared.cancelled; i += workers) {
+            const auto before = positionBefore(record, i);
+            const auto after = positionBefore(record, i + 1);
+            if (!before || !after) break;
+            Found& f = found[static_cast<std::size_t>(i)];
+            f.lead = estimate::estimatePosition(after->end(), komi).lead();
+            if (session && !shared.failed) consult(i, *before, f);
+            if (shared.failed) drop();
             std::lock_guard lock(shared.mutex);
-            shared.session = nullptr;
+            done[static_cast<std::size_t>(i)] = 1;
+            ++shared.done;
+            if (progress_) progress_(shared.done, n);
         }
-        session.end(200);
-        if (failure && !shared.cancelled) result.why = *failure;
-        result.mistakes = !failure && !shared.cancelled;
-    }
-    estimating.join();
+        drop();
+    };
+    // As many workers as the machine has cores, up to four, each with its own engine.
+    const int workers = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    std::vector<std::thread> threads;
+    for (int k = 1; k < workers; ++k) threads.emplace_back(work, k, workers);
+    work(0, workers);
+    for (auto& t : threads) t.join();
 
     result.cancelled = shared.cancelled;
-    for (int i = 0; i < estimated; ++i) {
+    if (engine_.empty())
+        result.why = "悪手の指摘には GNU Go が必要です。GNU Go（gnugo）をインストールしてください。";
+    else if (shared.failed && !shared.cancelled)
+        result.why = shared.failure;
+    result.mistakes = !engine_.empty() && !shared.failed && !shared.cancelled;
+    // The moves done from the first on; a cancelled run may have done some beyond a gap.
+    for (int i = 0; i < n && done[static_cast<std::size_t>(i)]; ++i) {
         const sgf::Move& m = record.moves[static_cast<std::size_t>(i)];
+        const Found& f = found[static_cast<std::size_t>(i)];
         MoveReview r;
         r.number = i + 1;
         r.colour = m.colour;
         r.at = m.pass ? rules::Point{} : m.at;
-        r.lead = leads[static_cast<std::size_t>(i)];
-        if (result.mistakes && best[static_cast<std::size_t>(i)]) {
-            BestMove b = *best[static_cast<std::size_t>(i)];
-            const double l = std::max(0.0, lost[static_cast<std::size_t>(i)]);
+        r.lead = f.lead;
+        if (result.mistakes && f.best) {
+            BestMove b = *f.best;
+            const double l = std::max(0.0, f.lost);
             b.lead = r.lead + (m.colour == rules::black ? l : -l);
             r.best = b;
         }
