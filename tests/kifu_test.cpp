@@ -16,6 +16,7 @@
 
 #include "fake_platform.h"
 #include "game/komi.h"
+#include "game/review_view.h"
 #include "hostile_files.h"
 #include "records/sgf.h"
 
@@ -262,6 +263,26 @@ TEST_F(Kifu, SavingWhileSteppingBackSavesTheWholeRecord) {
     save(file);
     EXPECT_EQ(movesOf(savedRecord(file)), ";B[dd];W[pp];B[dp]");
     EXPECT_EQ(s.move_no, 1) << "saving changes nothing";
+}
+
+// A review kept with the game is saved with it, for the moves the game still shares.
+TEST_F(Kifu, AReviewIsSavedWithTheMovesItStillShares) {
+    g.TAIMAN_Click();
+    press(4, 4);
+    press(16, 16);
+    sgf::Record reviewed = recordOfGame(g, "", 0, std::nullopt);
+    reviewed.moves[0].annotations.value = 1.5;
+    reviewed.moves[1].annotations.value = -2;
+    reviewed.moves[1].annotations.bad_move = 2;
+    keepReview(g, reviewed);
+    const std::string file = folder.file("r.sgf");
+    save(file);
+    EXPECT_NE(readText(file).find(";B[dd]V[1.5]\n;W[pp]BM[2]V[-2]"), std::string::npos) << readText(file);
+    g.MODORU_Click();
+    press(16, 4);  // takes the game up
+    press(16, 4);  // white's move changed
+    save(file);
+    EXPECT_NE(readText(file).find(";B[dd]V[1.5]\n;W[pd]\n)"), std::string::npos) << readText(file);
 }
 
 // ---- Refusals ---------------------------------------------------------------------------
