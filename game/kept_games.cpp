@@ -16,7 +16,8 @@ namespace tolvan {
 namespace fs = std::filesystem;
 
 void keepGame(Tolvan& g) {
-    if (g.kept.folder.empty() || !playedInThisWindow(g)) return;
+    // A review of a game opened from a file is kept too: it was made in this window.
+    if (g.kept.folder.empty() || (!playedInThisWindow(g) && !g.kifu.reviewed)) return;
     std::optional<std::string> why;
     std::error_code ec;
     fs::create_directories(g.kept.folder, ec);

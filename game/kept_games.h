@@ -20,8 +20,9 @@ struct KeptGames {
 // Writes the game's whole record (with its result when it was judged) into
 // `game.kept.folder`, named by the date and time ("2026-12-07_1532.sgf", then
 // "2026-12-07_1532-2.sgf" ... when taken, never over another), each name claimed as the
-// file appears, whole or not at all. Nothing when no stone or pass was made in this
-// window (a record opened and left as it was), or when there is no folder. A failure is
+// file appears, whole or not at all. Nothing when no stone or pass was made and no review
+// was finished in this window (a record opened and left as it was), or when there is no
+// folder. A failure is
 // told once per run and play goes on.
 void keepGame(Tolvan& game);
 

@@ -10,6 +10,8 @@
 #include <iterator>
 
 #include "fake_platform.h"
+#include "game/kifu.h"
+#include "game/review_view.h"
 
 namespace tolvan::testing {
 namespace {
@@ -103,6 +105,19 @@ TEST_F(GameEnd, FinishedGamesAreKeptInTheirFolder) {
     g.MenuClick("KIFU_HIRAKU");
     g.MenuClick("SAISYO");
     EXPECT_TRUE(kept().empty()) << "a record opened and left as it was";
+    // Opened again and reviewed: the review is kept with it.
+    f.fake.files_chosen.push_back(file.string());
+    g.MenuClick("KIFU_HIRAKU");
+    sgf::Record reviewed = recordOfGame(g, "", 0, std::nullopt);
+    reviewed.moves[0].annotations.value = 2;
+    keepReview(g, reviewed);
+    g.MenuClick("SAISYO");
+    ASSERT_EQ(kept(), std::vector<std::string>{"2026-12-07_1532.sgf"});
+    {
+        std::ifstream in(folder / "2026-12-07_1532.sgf");
+        EXPECT_NE(std::string(std::istreambuf_iterator<char>(in), {}).find(";B[dd]V[2]"), std::string::npos);
+    }
+    fs::remove(folder / "2026-12-07_1532.sgf");
 
     g.MenuClick("TAIMAN");
     press(4, 4);
