@@ -33,7 +33,7 @@ struct Options {
                                   QStringLiteral("file")};
     QCommandLineOption review{QStringLiteral("review"),
                               QStringLiteral("Review the record <in.sgf> with GNU Go, as 検討 does, and write it "
-                                             "with the review to the file named after it; no window is opened."),
+                                             "with the review to <out.sgf>; no window is opened."),
                               QStringLiteral("in.sgf> <out.sgf")};
     QCommandLineOption scale{QStringLiteral("scale"),
                              QStringLiteral("With --screenshot: the window's size in per cent "
