@@ -285,6 +285,30 @@ TEST_F(Kifu, AReviewIsSavedWithTheMovesItStillShares) {
     EXPECT_NE(readText(file).find(";B[dd]V[1.5]\n;W[pd]\n)"), std::string::npos) << readText(file);
 }
 
+// A review counts the passes among the moves, the stored positions only the stones: each
+// move's position is the one 戻 and 進 step to, and a mistake's better move is marked on it.
+TEST_F(Kifu, AReviewedMoveShowsThePositionAfterIt) {
+    g.TAIMAN_Click();
+    press(4, 4);
+    g.PASU_Click();
+    press(16, 4);
+    press(4, 16);
+    const sgf::Record reviewed = recordOfGame(g, "", 0, std::nullopt);  // B, W pass, B, W
+    ASSERT_EQ(reviewed.moves.size(), 4u);
+    // Move shown, stones on the board, the move the review marks on its graph.
+    const int rows[][3] = {{0, 0, 0}, {1, 1, 1}, {2, 1, 1}, {3, 2, 3}, {4, 3, 4}};
+    for (const auto& [moves, stones, marked] : rows) {
+        SCOPED_TRACE(moves);
+        showReviewedPosition(g, reviewed, moves);
+        EXPECT_EQ(s.move_no, stones);
+        EXPECT_EQ(moveShown(g, reviewed), marked);
+    }
+    showReviewedPosition(g, reviewed, 2, {10, 10}, stone_black);
+    EXPECT_EQ(s.hint_shown, (rules::Point{10, 10}));
+    g.MenuClick("MODORU");
+    EXPECT_EQ(s.hint_shown, rules::Point{}) << "cleared as a hint is";
+}
+
 // ---- Refusals ---------------------------------------------------------------------------
 
 TEST_F(Kifu, NothingToSaveIsSaidAndNoFileWritten) {
