@@ -15,10 +15,20 @@ std::optional<double> pointsLost(const MoveReview& move) {
 
 std::vector<Mistake> biggestMistakes(const std::vector<MoveReview>& reviews, int colour, int n) {
     std::vector<Mistake> found;
+    // Whether the side's last move was a mistake still in `found` with the same better
+    // point: a big move left unplayed move after move is one mistake, listed once, at
+    // its biggest.
+    bool runOn = false;
     for (const MoveReview& move : reviews) {
         if (move.colour != colour) continue;
         const std::optional<double> lost = pointsLost(move);
-        if (lost && *lost >= mistake_threshold) found.push_back({move, *lost, 1});
+        const bool mistake = lost && *lost >= mistake_threshold;
+        const bool again = mistake && runOn && move.best->at.x != 0 && found.back().move.best->at == move.best->at;
+        if (again && *lost > found.back().lost)
+            found.back() = {move, *lost, 1};
+        else if (mistake && !again)
+            found.push_back({move, *lost, 1});
+        runOn = mistake;
     }
     std::ranges::sort(found, [](const Mistake& a, const Mistake& b) {
         return a.lost != b.lost ? a.lost > b.lost : a.move.number < b.move.number;

@@ -47,7 +47,9 @@ struct Mistake {
 };
 
 // The n biggest mistakes of `colour`, biggest first and of equal losses the earlier move
-// first; only losses of at least mistake_threshold.
+// first; only losses of at least mistake_threshold. The side's mistakes one after another
+// with the same better point (a big move left unplayed move after move) count as one, at
+// the biggest of them.
 std::vector<Mistake> biggestMistakes(const std::vector<MoveReview>& reviews, int colour,
                                      int n = mistakes_listed);
 

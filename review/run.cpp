@@ -73,6 +73,39 @@ std::optional<rules::History> positionBefore(const sgf::Record& record, int i) {
 
 bool sameMove(const sgf::Move& m, rules::Point at) { return m.pass ? at.x == 0 : at == m.at; }
 
+// The eight symmetries of a board of n lines: turns and reflections of a point.
+rules::Point symmetry(int k, rules::Point p, int n) {
+    if (k & 4) std::swap(p.x, p.y);
+    if (k & 1) p.x = n + 1 - p.x;
+    if (k & 2) p.y = n + 1 - p.y;
+    return p;
+}
+
+// The move GNU Go lists that stands for `m` in `position`: m itself, or its image under
+// a symmetry that leaves the position as it is (any corner of the empty board is as good
+// as another, though GNU Go lists only some of them).
+std::vector<Valued>::const_iterator listedAs(const std::vector<Valued>& listed, const sgf::Move& m,
+                                             const rules::Board& position) {
+    const auto find = [&](const sgf::Move& move) {
+        return std::find_if(listed.begin(), listed.end(), [&](const Valued& v) { return sameMove(move, v.at); });
+    };
+    auto found = find(m);
+    const int n = position.size();
+    for (int k = 1; k < 8 && found == listed.end() && !m.pass; ++k) {
+        bool same = true;
+        for (int x = 1; x <= n && same; ++x)
+            for (int y = 1; y <= n && same; ++y) {
+                const rules::Point image = symmetry(k, {x, y}, n);
+                same = position.at(x, y) == position.at(image.x, image.y);
+            }
+        if (!same) continue;
+        sgf::Move image = m;
+        image.at = symmetry(k, m.at, n);
+        found = find(image);
+    }
+    return found;
+}
+
 }  // namespace
 
 struct Reviewer::Shared {
@@ -202,8 +235,7 @@ Result Reviewer::run(const sgf::Record& record, double komi) {
             }
             const Valued& first = listed->front();
             f.best = BestMove{first.at, 0};
-            const auto played =
-                std::find_if(listed->begin(), listed->end(), [&](const Valued& v) { return sameMove(m, v.at); });
+            const auto played = listedAs(*listed, m, before.end());
             if (played != listed->end()) {
                 f.lost = first.value - played->value;
                 return true;

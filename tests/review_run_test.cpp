@@ -44,7 +44,7 @@ sgf::Record game() {
     sgf::Record r;
     r.size = 9;
     int colour = rules::black;
-    for (const char* v : {"E5", "D4", "H8", "J1", "C3"}) {
+    for (const char* v : {"G3", "D4", "H8", "J1", "C3"}) {
         sgf::Move m;
         m.colour = colour;
         m.at = *rules::parseVertex(v, 9);
@@ -67,10 +67,10 @@ TEST(ReviewRun, PointsLostAndWhatIsLeftWhenTheEngineFails) {
     };
     const std::vector<std::optional<double>> none(5);
     const Case cases[] = {
-        // E5 and D4 are listed: the values' difference (white's 8.5 - 5 as well). H8 and J1
-        // are not: the estimated scores after the best move and after them, from the
-        // mover's side. C3 is the best move itself.
-        {"listed and unlisted moves", {"/bin/sh", script, "plays"}, {4.0, 3.5, 8.0, 6.0, 0.0}, true},
+        // G3 on the empty board is C3 turned over. D4 is listed: the values' difference.
+        // H8 and J1 are not: the estimated scores after the best move and after them, from
+        // the mover's side. C3 is the best move itself.
+        {"listed and unlisted moves", {"/bin/sh", script, "plays"}, {0.0, 3.5, 8.0, 6.0, 0.0}, true},
         {"the engine dies", {"/bin/sh", script, "dies"}, none, false},
         {"no engine starts", {dir + "/no-such-engine"}, none, false},
         {"no engine", {}, none, false},
