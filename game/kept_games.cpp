@@ -1,6 +1,5 @@
 // Kept games: the game's record written when the game ends.
 #include "game/kept_games.h"
-#include "game/komi.h"
 
 #include <filesystem>
 #include <optional>
@@ -26,7 +25,7 @@ void keepGame(Tolvan& g) {
     } else {
         // The name is claimed as the file appears, so that games kept in the same minute
         // (by this window or another) each get their own.
-        const sgf::Record record = recordOfGame(g, g.pf.clock.today(), komiOf(g), playersOfGame(g));
+        const sgf::Record record = savedRecordOf(g);
         const auto written =
             files::writeNew(g.kept.folder, g.pf.clock.now(), ".sgf", sgf::write(record), sgf::max_bytes);
         if (const auto* failure = std::get_if<files::WriteFailure>(&written)) why = files::japanese(*failure);

@@ -87,6 +87,10 @@ std::string quoted(const std::string& path) { return "「" + path + "」"; }
 
 }  // namespace
 
+sgf::Record savedRecordOf(const Tolvan& g) {
+    return recordOfGame(g, g.pf.clock.today(), komiOf(g), playersOfGame(g));
+}
+
 bool continuesRecord(const sgf::Record& game, const sgf::Record& earlier) {
     if (game.moves.size() < earlier.moves.size()) return false;
     sgf::Record start = game;
@@ -311,7 +315,7 @@ void saveKifu(Tolvan& g) {
                 Answer::Yes)
             return;
     }
-    const sgf::Record record = recordOfGame(g, g.pf.clock.today(), komiOf(g), playersOfGame(g));
+    const sgf::Record record = savedRecordOf(g);
     // Never larger than a record the game opens: what it saves, it opens again.
     if (const auto why = files::writeWhole(file, sgf::write(record), sgf::max_bytes))
         g.MsgBox(quoted(file) + "に棋譜を保存できませんでした。\r\r" + files::japanese(*why), Buttons::OK,
@@ -335,20 +339,27 @@ void openKifuFile(Tolvan& g, const std::string& path) {
         g.MsgBox(quoted(*file) + "を開けません。\r\r" + why, Buttons::OK, "棋譜を開く");
     };
 
-    std::string why;
-    const auto bytes = readFileWhole(*file, why);
-    if (!bytes) return refuse(why);
-    auto read = sgf::read(*bytes);
-    if (const auto* e = std::get_if<sgf::Error>(&read)) return refuse(describeProblem(*e));
-    const sgf::Record& record = std::get<sgf::Record>(read);
-    auto replayed = replayRecord(record);
-    if (const auto* p = std::get_if<ReplayProblem>(&replayed)) return refuse(describeProblem(*p));
+    const auto read = readRecordFile(*file);
+    if (const auto* why = std::get_if<std::string>(&read)) return refuse(*why);
+    const UsableRecord& usable = std::get<UsableRecord>(read);
 
     if (g.s.turn != no_side &&
         g.MsgBox(replacedGameNotice(g) + "棋譜を開いてよろしいですか？", Buttons::YesNo, "棋譜を開く") !=
             Answer::Yes)
         return;
-    takeUpReplayed(g, std::get<ReplayedRecord>(replayed), record);
+    takeUpReplayed(g, usable.replayed, usable.record);
+}
+
+std::variant<UsableRecord, std::string> readRecordFile(const std::string& path) {
+    std::string why;
+    const auto bytes = readFileWhole(path, why);
+    if (!bytes) return why;
+    auto read = sgf::read(*bytes);
+    if (const auto* e = std::get_if<sgf::Error>(&read)) return describeProblem(*e);
+    sgf::Record& record = std::get<sgf::Record>(read);
+    auto replayed = replayRecord(record);
+    if (const auto* p = std::get_if<ReplayProblem>(&replayed)) return describeProblem(*p);
+    return UsableRecord{std::move(record), std::get<ReplayedRecord>(std::move(replayed))};
 }
 
 void noteJudgement(Tolvan& g, double black, double white) {

@@ -52,6 +52,10 @@ struct Players {
 sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
                          const std::optional<Players>& players);
 
+// The game's whole record as 棋譜を保存 writes it: today's date, the game's komi and
+// the players as the window names them.
+sgf::Record savedRecordOf(const Tolvan& game);
+
 // Whether `game` holds the setup and the moves of `earlier`, with moves added after its
 // end or none, compared by their play alone.
 bool continuesRecord(const sgf::Record& game, const sgf::Record& earlier);
@@ -84,6 +88,14 @@ std::optional<std::string> readFileWhole(const std::string& path, std::string& w
 // Japanese explanations of a record that cannot be used, for message boxes.
 std::string describeProblem(const sgf::Error& error);
 std::string describeProblem(const ReplayProblem& problem);
+
+// A record file that the game can take up: read whole, read as SGF and replayed.
+struct UsableRecord {
+    sgf::Record record;
+    ReplayedRecord replayed;
+};
+// The record in the file at `path`; otherwise why it cannot be used, in Japanese.
+std::variant<UsableRecord, std::string> readRecordFile(const std::string& path);
 
 // The window's commands: 棋譜を保存... and 棋譜を開く...
 void saveKifu(Tolvan& game);

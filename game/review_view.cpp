@@ -7,7 +7,6 @@
 #include "game/estimate_view.h"
 #include "game/hint.h"
 #include "game/kifu.h"
-#include "game/komi.h"
 #include "game/navigate.h"
 #include "game/position.h"
 #include "game/tolvan.h"
@@ -15,7 +14,7 @@
 namespace tolvan {
 
 std::optional<sgf::Record> recordToReview(Tolvan& g) {
-    sgf::Record record = recordOfGame(g, g.pf.clock.today(), komiOf(g), playersOfGame(g));
+    sgf::Record record = savedRecordOf(g);
     if (record.moves.empty()) {
         g.dsPlay(g.s.sound_forbidden);
         g.MsgBox("検討する手がありません。", Buttons::OK, "検討");

@@ -31,14 +31,9 @@ int reviewFiles(const std::string& in, const std::string& out, std::FILE* errors
         std::fprintf(errors, "tolvan: %s\n", message.c_str());
         return status;
     };
-    std::string why;
-    const auto bytes = readFileWhole(in, why);
-    if (!bytes) return fail(2, in + "：" + why);
-    auto read = sgf::read(*bytes);
-    if (const auto* error = std::get_if<sgf::Error>(&read)) return fail(2, in + "：" + describeProblem(*error));
-    sgf::Record record = std::get<sgf::Record>(std::move(read));
-    const auto replayed = replayRecord(record);
-    if (const auto* problem = std::get_if<ReplayProblem>(&replayed)) return fail(2, in + "：" + describeProblem(*problem));
+    auto read = readRecordFile(in);
+    if (const auto* why = std::get_if<std::string>(&read)) return fail(2, in + "：" + *why);
+    sgf::Record record = std::move(std::get<UsableRecord>(read).record);
     if (record.moves.empty()) return fail(2, in + "：棋譜に着手がないため、検討できません。");
     const auto engine = review::gnuGoCommand(record.size);
     if (engine.empty())
