@@ -176,4 +176,35 @@ Probe::Verdict Probe::feed(std::string_view bytes) {
     return verdict_;
 }
 
+namespace {
+
+constexpr std::size_t errors_kept = 4096;
+constexpr std::size_t errors_shown = 600;
+constexpr int error_lines_shown = 8;
+
+std::string_view trimmed(std::string_view text) {
+    const char* const space = " \t\n\v\f\r";
+    const std::size_t first = text.find_first_not_of(space);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(space) - first + 1);
+}
+
+}  // namespace
+
+void ErrorTail::keep(std::string_view bytes) {
+    kept_.append(bytes);
+    if (kept_.size() > 2 * errors_kept) kept_.erase(0, kept_.size() - errors_kept);
+}
+
+std::string ErrorTail::shown() const {
+    std::string_view tail = kept_;
+    if (tail.size() > errors_shown) tail.remove_prefix(tail.size() - errors_shown);
+    tail = trimmed(tail);
+    std::size_t from = tail.size();
+    for (int lines = 0; lines < error_lines_shown && from != std::string_view::npos && from > 0; ++lines)
+        from = tail.rfind('\n', from - 1);
+    if (from != std::string_view::npos && from < tail.size()) tail.remove_prefix(from + 1);
+    return std::string(trimmed(tail));
+}
+
 }  // namespace tolvan::gtp_client

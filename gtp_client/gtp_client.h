@@ -107,6 +107,19 @@ public:
     virtual std::string errors() { return {}; }
 };
 
+// What an engine wrote on its standard error, kept as it comes (its last few kilobytes),
+// for the messages that say why it failed.
+class ErrorTail {
+public:
+    void keep(std::string_view bytes);
+    // The last lines of it: of its last 600 bytes, the last 8 lines, without the spaces
+    // and line breaks around them.
+    std::string shown() const;
+
+private:
+    std::string kept_;
+};
+
 // What came of one command.
 struct Outcome {
     enum Kind {

@@ -18,10 +18,6 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// How much of the engine's standard error is kept, and how many of its last lines shown.
-constexpr std::size_t errors_kept = 4096;
-constexpr int error_lines_shown = 5;
-
 void closeFd(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
@@ -109,12 +105,7 @@ public:
 
     std::string errors() override {
         if (errors_fd_ >= 0) keepErrors();
-        std::string text = errors_;
-        while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-        int lines = 0;
-        for (std::size_t i = text.size(); i-- > 0;)
-            if (text[i] == '\n' && ++lines == error_lines_shown) return text.substr(i + 1);
-        return text;
+        return errors_.shown();
     }
 
 private:
@@ -138,9 +129,8 @@ private:
             if (got < 0 && errno == EINTR) continue;
             if (got == 0) closeFd(errors_fd_);
             if (got <= 0) break;
-            errors_.append(buffer, static_cast<std::size_t>(got));
+            errors_.keep(std::string_view(buffer, static_cast<std::size_t>(got)));
         }
-        if (errors_.size() > 2 * errors_kept) errors_.erase(0, errors_.size() - errors_kept);
     }
 
     int pid_;
@@ -148,7 +138,7 @@ private:
     std::atomic<bool> cancelled_{false};
     bool exited_ = false;
     int status_ = 0;
-    std::string errors_;
+    ErrorTail errors_;
 };
 
 }  // namespace

@@ -30,10 +30,6 @@ using std::chrono::milliseconds;
 constexpr int broken_grace_ms = 100;
 // What the engine started is given this long after SIGTERM before it is killed.
 constexpr milliseconds group_grace(300);
-// How much of the engine's standard error is kept, and how much of it a message shows.
-constexpr qsizetype errors_kept = 4096;
-constexpr qsizetype errors_shown = 600;
-constexpr int error_lines_shown = 8;
 
 // A path as one word of a command line.
 QString quoted(const QString& path) {
@@ -151,10 +147,7 @@ public:
 
     std::string errors() override {
         keepErrors(process_.readAllStandardError());
-        QString tail = QString::fromUtf8(errors_.right(errors_shown)).trimmed();
-        QStringList lines = tail.split(QLatin1Char('\n'));
-        if (lines.size() > error_lines_shown) lines = lines.mid(lines.size() - error_lines_shown);
-        return lines.join(QLatin1Char('\n')).trimmed().toStdString();
+        return errors_.shown();
     }
 
     qint64 pid() const { return process_.state() != QProcess::NotRunning ? process_.processId() : 0; }
@@ -162,12 +155,11 @@ public:
 
 private:
     void keepErrors(const QByteArray& bytes) {
-        errors_ += bytes;
-        if (errors_.size() > 2 * errors_kept) errors_ = errors_.right(errors_kept);
+        errors_.keep(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     }
 
     QProcess process_;
-    QByteArray errors_;
+    gtp_client::ErrorTail errors_;
     // The engine's process group, once started.
     qint64 group_ = 0;
     bool cancelled_ = false;
