@@ -51,10 +51,7 @@ void Tolvan::MODORU_Click() {
         return;
     }
     s.record_mode = flag_on;
-    if (checked("SINAN")) {
-        s.hint_active = flag_off;
-        pf.canvas.paintPicture(Pic::SINAN_MODE, panelTwips(s, 7000), 1000);
-    }
+    dropBookHint(*this);
     if (s.move_no == 0) {
         dsPlay(s.sound_forbidden);
         MsgBox("戻れません", Buttons::OK, "戻る");
@@ -63,6 +60,12 @@ void Tolvan::MODORU_Click() {
     s.move_no = static_cast<i16>(s.move_no - 1);
     followPosition(s);
     showSteppedBack(*this);
+}
+
+void dropBookHint(Tolvan& g) {
+    if (!g.checked("SINAN")) return;
+    g.s.hint_active = flag_off;
+    g.pf.canvas.paintPicture(Pic::SINAN_MODE, panelTwips(g.s, 7000), 1000);
 }
 
 void showSteppedBack(Tolvan& g) {
@@ -105,10 +108,7 @@ void Tolvan::SUSUMU_Click() {
         MsgBox("進めません", Buttons::OK, "進む");
         return;
     }
-    if (checked("SINAN")) {
-        s.hint_active = flag_off;
-        pf.canvas.paintPicture(Pic::SINAN_MODE, panelTwips(s, 7000), 1000);
-    }
+    dropBookHint(*this);
     if (s.move_no > 0) {
         const rules::Move m = recordedMove(s, s.move_no - 1);
         描画_石(m.at.x, m.at.y, m.colour);

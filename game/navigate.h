@@ -12,4 +12,8 @@ class Tolvan;
 // caller's.
 void showSteppedBack(Tolvan& game);
 
+// Stepping through the stored positions gives up the book's hint: with 指南 ticked, the
+// hint is dropped and the panel shows the mode without one.
+void dropBookHint(Tolvan& game);
+
 }  // namespace tolvan

@@ -47,10 +47,7 @@ void showReviewedPosition(Tolvan& g, const sgf::Record& reviewed, int moves, rul
     // As with 戻, counting ends and the game goes back to play first.
     if (g.counting.active) leaveCounting(g);
     s.record_mode = flag_on;
-    if (g.checked("SINAN")) {
-        s.hint_active = flag_off;
-        g.pf.canvas.paintPicture(Pic::SINAN_MODE, panelTwips(s, 7000), 1000);
-    }
+    dropBookHint(g);
     // The stone marked as the last one loses its mark: the position shown may keep it.
     if (s.last_x >= 1 && s.last_x <= s.size && s.last_y >= 1 && s.last_y <= s.size &&
         s.board[s.last_x][s.last_y] != stone_empty)

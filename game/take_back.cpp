@@ -64,9 +64,7 @@ void takeBack(Tolvan& g) {
         s.last_side = stone_empty;
     }
     s.hint_active = flag_off;
-    if (g.checked("SINAN")) {
-        g.pf.canvas.paintPicture(Pic::SINAN_MODE, panelTwips(s, 7000), 1000);
-    }
+    dropBookHint(g);
     showSteppedBack(g);
 }
 
