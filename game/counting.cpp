@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "game/estimate_view.h"
+#include "game/kept_games.h"
 #include "game/kifu.h"
 #include "game/komi.h"
 #include "game/tolvan.h"
@@ -80,13 +81,6 @@ void redrawPlay(Tolvan& g) {
     }
 }
 
-void askToGoOn(Tolvan& g) {
-    if (g.MsgBox("続けますか", Buttons::YesNo, "対局") == Answer::Yes)
-        g.初期設定();
-    else
-        g.終了();
-}
-
 }  // namespace
 
 bool isEndingItem(const std::string& item) { return item == ending_fill_item || item == ending_count_item; }
@@ -141,8 +135,9 @@ void confirmCounting(Tolvan& g) {
     const rules::Count c = rules::count(boardOf(g.s), g.counting.dead);
     g.counting.active = false;
     clearStatus(g);
+    g.kept.ending = true;
     showResult(g, c.black_territory, c.black_prisoners, c.white_territory, c.white_prisoners);
-    askToGoOn(g);
+    finishGame(g);
 }
 
 void leaveCounting(Tolvan& g) {
@@ -180,11 +175,12 @@ void resign(Tolvan& g) {
     // Against the computer the person resigns; between two people, the side to move.
     const int loser = s.play_mode == mode_com ? s.man_side : s.turn;
     noteResignation(g, loser);
+    keepFinishedGame(g);
     const std::string text = s.play_mode == mode_com
                                  ? "あなたは投了しました。COMの勝ちです。"
                                  : label(s, loser) + "は投了しました。" + label(s, -loser) + "の勝ちです。";
     g.MsgBox(text, Buttons::OK, "投了");
-    askToGoOn(g);
+    finishGame(g);
 }
 
 void showResult(Tolvan& g, int A, int blackPrisoners, int W, int whitePrisoners) {
@@ -200,6 +196,7 @@ void showResult(Tolvan& g, int A, int blackPrisoners, int W, int whitePrisoners)
                               : black < white ? label(s, stone_white) + "の勝ち！！"
                                               : "引き分け！！";
     noteJudgement(g, black, white);
+    if (g.kept.ending) keepFinishedGame(g);
     g.MsgBox(prompt, Buttons::OK, title);
 }
 

@@ -38,11 +38,9 @@ void Tolvan::PASU_Click() {
         startCounting(*this);
         return;
     }
+    kept.ending = true;
     対局_判定();
-    if (MsgBox("続けますか", Buttons::YesNo, "対局") == Answer::Yes)
-        初期設定();
-    else
-        終了();
+    finishGame(*this);
 }
 
 void Tolvan::HANTEI_Click() {

@@ -3,7 +3,10 @@
 // cleared, another record is opened or the program ends.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "records/sgf.h"
 
 namespace tolvan {
 
@@ -15,6 +18,22 @@ struct KeptGames {
     std::string folder;
     // Set once the person has been told that a game could not be kept.
     bool unsaved_told = false;
+    // The record last kept of the game on the board, as written, and where: the same
+    // record is not kept twice (at the end of the game and again when the board is
+    // cleared). Forgotten when a new game begins.
+    std::string last_text;
+    std::string last_path;
+    // The last game that ended in this window (judged, counted or resigned), with the
+    // file it was kept in (empty when it could not be): 検討 offers it once the board
+    // has been cleared.
+    struct Finished {
+        sgf::Record record;
+        std::string path;
+    };
+    std::optional<Finished> finished;
+    // Set while a game that has just ended is judged or counted: the game is kept as soon
+    // as its result is noted, before the result is shown.
+    bool ending = false;
 };
 
 // Writes the game's whole record (with its result when it was judged) into
@@ -25,6 +44,15 @@ struct KeptGames {
 // folder. A failure is
 // told once per run and play goes on.
 void keepGame(Tolvan& game);
+
+// The game has ended and its result is noted: it is kept at once, before anything is
+// shown or asked, and remembered as the last finished game.
+void keepFinishedGame(Tolvan& game);
+
+// The game has ended (judged, counted or resigned, its result noted and shown): it is
+// kept (once), then the person is asked whether to go on: はい clears the board for the
+// next game (初期設定), いいえ ends the program.
+void finishGame(Tolvan& game);
 
 // What becomes of a running game that another record or another board replaces, for
 // the question asked first: the folder it is kept in, or, without one, that it is lost.

@@ -18,6 +18,7 @@
 #include "game/kept_games.h"
 #include "game/komi.h"
 #include "game/tolvan.h"
+#include "records/losses.h"
 #include "records/read.h"
 #include "records/write.h"
 #include "game/position.h"
@@ -83,7 +84,7 @@ void setInfo(sgf::Record& r, const std::string& id, const std::string& value) {
     r.info.emplace_back(id, value);
 }
 
-std::string quoted(const std::string& path) { return "「" + path + "」"; }
+std::string bracketed(const std::string& path) { return "「" + path + "」"; }
 
 }  // namespace
 
@@ -185,7 +186,10 @@ sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double ko
         for (const auto& [id, value] : opened->info) {
             if (id == "AP" || id == "HA") continue;
             const bool players = id == "PB" || id == "PW" || id == "BR" || id == "WR";
-            if ((players || id == "KM" || id == "DT") && !continued) continue;
+            // Two people at the screen who play the game on from an earlier position are
+            // taken for the file's players.
+            if (players && !continued && s.play_mode != mode_man) continue;
+            if ((id == "KM" || id == "DT") && !continued) continue;
             if (id == "RE" && !unchanged) continue;
             setInfo(r, id, value);
         }
@@ -283,6 +287,48 @@ std::string startFolder(Tolvan& g) {
     return g.s.start_dir;
 }
 
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    if (fs::equivalent(a, b, ec)) return true;
+    return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec) && !ec;
+}
+
+const KifuMemo::File* knownFile(const Tolvan& g, const std::string& path) {
+    for (const KifuMemo::File& f : g.kifu.files)
+        if (sameFile(f.path, path)) return &f;
+    return nullptr;
+}
+
+// A name for a new file beside `path` that no file has: "名前-2.sgf", "名前-3.sgf" ...,
+// counting on from a number the name ends with.
+std::string freeNameBeside(const std::string& path) {
+    const fs::path p(path);
+    std::string stem = p.stem().string();
+    const std::string ext = p.has_extension() ? p.extension().string() : ".sgf";
+    int n = 2;
+    if (const auto dash = stem.rfind('-'); dash != std::string::npos && dash + 1 < stem.size() &&
+                                           dash + 6 >= stem.size() &&
+                                           std::all_of(stem.begin() + static_cast<long>(dash) + 1, stem.end(),
+                                                       [](unsigned char c) { return std::isdigit(c); })) {
+        n = std::stoi(stem.substr(dash + 1)) + 1;
+        stem.resize(dash);
+    }
+    for (;; ++n) {
+        const fs::path candidate = p.parent_path() / (stem + "-" + std::to_string(n) + ext);
+        std::error_code ec;
+        if (!fs::exists(fs::symlink_status(candidate, ec))) return candidate.string();
+    }
+}
+
+// The file now holds `record`, whether it was known before or not.
+void noteFile(Tolvan& g, const std::string& path, const sgf::Record& record) {
+    auto& files = g.kifu.files;
+    files.erase(std::remove_if(files.begin(), files.end(),
+                               [&path](const KifuMemo::File& f) { return sameFile(f.path, path); }),
+                files.end());
+    files.push_back({path, record});
+}
+
 // The folder of the chosen file is where the dialogs start next time, in this run and
 // the next ones.
 void rememberFolder(Tolvan& g, const std::string& file) {
@@ -295,31 +341,55 @@ void rememberFolder(Tolvan& g, const std::string& file) {
 }  // namespace
 
 // 棋譜を保存: the whole record, whatever position is shown, in a file of the person's
-// choice. Nothing to save is said so; a file that could not be written is named.
+// choice. Nothing to save is said so; a file that could not be written is named. The
+// dialog offers the file the game came from, or a new name beside it when saving over
+// it would lose part of it; a file the game came from is replaced only after the
+// question that says what it loses, whose first answer saves under another name.
 void saveKifu(Tolvan& g) {
     const GameState& s = g.s;
     if (s.record.stones() == 0 && !hasStones(s)) {
         g.MsgBox("保存する棋譜がありません（盤に石がありません）。", Buttons::OK, "棋譜の保存");
         return;
     }
-    const auto chosen = g.pf.dialogs.chooseFile(FileChoice::Save, "棋譜を保存", startFolder(g), kifu_filter);
-    if (!chosen) return;
-    rememberFolder(g, *chosen);
-    // A name typed without the extension gets it. The dialog asked before replacing the
-    // name as typed, not this one: the game asks.
-    const std::string file = hasSgfExtension(*chosen) ? *chosen : *chosen + ".sgf";
-    if (file != *chosen) {
+    const sgf::Record record = savedRecordOf(g);
+    std::string offered = startFolder(g);
+    if (!g.kifu.files.empty()) {
+        const KifuMemo::File& last = g.kifu.files.back();
+        offered = sgf::lossesOf(last.held, record).any() ? freeNameBeside(last.path) : last.path;
+    }
+    std::string file;
+    for (;;) {
+        const auto chosen = g.pf.dialogs.chooseFile(FileChoice::Save, "棋譜を保存", offered, kifu_filter);
+        if (!chosen) return;
+        rememberFolder(g, *chosen);
+        // A name typed without the extension gets it.
+        file = hasSgfExtension(*chosen) ? *chosen : *chosen + ".sgf";
+        if (const KifuMemo::File* known = knownFile(g, file)) {
+            if (const sgf::Losses losses = sgf::lossesOf(known->held, record); losses.any()) {
+                if (g.MsgBox(bracketed(file) + "に上書きすると、" + sgf::japanese(losses) + "\r\r別の名前で保存しますか？",
+                             Buttons::YesNo, "棋譜の保存") == Answer::Yes) {
+                    offered = freeNameBeside(file);
+                    continue;
+                }
+                break;
+            }
+        }
+        // The dialog does not ask before replacing a file: the game asks, about the name
+        // with its extension. A folder is no file to replace: the save says so.
         std::error_code ec;
-        if (fs::exists(fs::symlink_status(file, ec)) &&
-            g.MsgBox(quoted(file) + "は既にあります。\r置き換えてよろしいですか？", Buttons::YesNo, "棋譜の保存") !=
+        if (fs::exists(fs::symlink_status(file, ec)) && !fs::is_directory(fs::status(file, ec)) &&
+            g.MsgBox(bracketed(file) + "は既にあります。\r置き換えてよろしいですか？", Buttons::YesNo, "棋譜の保存") !=
                 Answer::Yes)
             return;
+        break;
     }
-    const sgf::Record record = savedRecordOf(g);
     // Never larger than a record the game opens: what it saves, it opens again.
-    if (const auto why = files::writeWhole(file, sgf::write(record), sgf::max_bytes))
-        g.MsgBox(quoted(file) + "に棋譜を保存できませんでした。\r\r" + files::japanese(*why), Buttons::OK,
+    if (const auto why = files::writeWhole(file, sgf::write(record), sgf::max_bytes)) {
+        g.MsgBox(bracketed(file) + "に棋譜を保存できませんでした。\r\r" + files::japanese(*why), Buttons::OK,
                  "棋譜の保存");
+        return;
+    }
+    noteFile(g, file, record);
 }
 
 // 棋譜を開く: a file is read and replayed whole before anything changes; a file that
@@ -336,7 +406,7 @@ void openKifuFile(Tolvan& g, const std::string& path) {
     const std::string* file = &path;
     auto refuse = [&](const std::string& why) {
         g.dsPlay(g.s.sound_forbidden);
-        g.MsgBox(quoted(*file) + "を開けません。\r\r" + why, Buttons::OK, "棋譜を開く");
+        g.MsgBox(bracketed(*file) + "を開けません。\r\r" + why, Buttons::OK, "棋譜を開く");
     };
 
     const auto read = readRecordFile(*file);
@@ -348,6 +418,7 @@ void openKifuFile(Tolvan& g, const std::string& path) {
             Answer::Yes)
         return;
     takeUpReplayed(g, usable.replayed, usable.record);
+    g.kifu.files = {{path, usable.record}};
 }
 
 std::variant<UsableRecord, std::string> readRecordFile(const std::string& path) {

@@ -31,6 +31,14 @@ struct KifuMemo {
     // The game's record with the last review written into it (検討): its comments and
     // annotations are written again, like a file's, for the moves the game still shares.
     std::optional<sgf::Record> reviewed;
+    // The files this game was opened from or saved to, each with the record it holds
+    // now, the last one used last: 棋譜を保存 over one of them first says what the file
+    // would lose.
+    struct File {
+        std::string path;
+        sgf::Record held;
+    };
+    std::vector<File> files;
 };
 
 // Who the record names as black and white.
@@ -47,7 +55,8 @@ struct Players {
 // of a record opened from a file on a board of this size are kept where they still
 // hold: the comments and annotations of the moves it still shares, the root's comment,
 // PB, PW, BR, WR, KM and DT while the game is the file's with moves added after its end,
-// and RE while nothing has changed. So are the comments and annotations of the last
+// the players also while two people play it on at the screen, and RE while nothing has
+// changed. So are the comments and annotations of the last
 // review of the game on the moves it still shares.
 sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double komi,
                          const std::optional<Players>& players);
@@ -97,7 +106,9 @@ struct UsableRecord {
 // The record in the file at `path`; otherwise why it cannot be used, in Japanese.
 std::variant<UsableRecord, std::string> readRecordFile(const std::string& path);
 
-// The window's commands: 棋譜を保存... and 棋譜を開く...
+// The window's commands: 棋譜を保存... and 棋譜を開く... 棋譜を保存 over a file the game
+// was opened from or saved to asks first when the file would lose part of what it holds
+// (later moves, variations, comments, game information), offering a new name beside it.
 void saveKifu(Tolvan& game);
 void openKifu(Tolvan& game);
 // 棋譜を開く for a file already chosen (on the command line, dropped on the window).

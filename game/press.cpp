@@ -30,14 +30,17 @@ void Tolvan::MouseDown(double X, double Y) {
     }
 
     // The first press after stepping through the record takes the game up again from the
-    // position shown, with its side to move: the computer answers when it is its turn
-    // (and hands the turn over itself), and two people are told whose turn it is.
+    // position shown, with its side to move, and places no stone: the computer answers
+    // when it is its turn (and hands the turn over itself); otherwise the person is told
+    // whose turn it is, so that the press is not taken for one that was lost.
     if (s.record_mode == flag_on) {
         s.record_mode = flag_off;
         if (s.turn == s.com_side && s.play_mode == mode_com) {
             com_ban();
         } else if (s.play_mode == mode_man) {
             MsgBox(s.turn == stone_black ? "先手の番です" : "後手の番です", Buttons::OK, "再開");
+        } else if (s.play_mode == mode_com) {
+            MsgBox("あなたの番です", Buttons::OK, "再開");
         }
         return;
     }

@@ -2,10 +2,12 @@
 #include "game/review_view.h"
 
 #include <algorithm>
+#include <variant>
 
 #include "game/counting.h"
 #include "game/estimate_view.h"
 #include "game/hint.h"
+#include "game/kept_games.h"
 #include "game/kifu.h"
 #include "game/navigate.h"
 #include "game/position.h"
@@ -15,12 +17,27 @@ namespace tolvan {
 
 std::optional<sgf::Record> recordToReview(Tolvan& g) {
     sgf::Record record = savedRecordOf(g);
-    if (record.moves.empty()) {
-        g.dsPlay(g.s.sound_forbidden);
-        g.MsgBox("検討する手がありません。", Buttons::OK, "検討");
+    if (!record.moves.empty()) return record;
+    // The board was cleared after the game ended: that game comes back to be reviewed,
+    // as if opened from the file it was kept in.
+    if (const auto& finished = g.kept.finished; finished && g.s.turn == no_side) {
+        const int stones = static_cast<int>(std::count_if(finished->record.moves.begin(), finished->record.moves.end(),
+                                                          [](const sgf::Move& m) { return !m.pass; }));
+        const auto replayed = replayRecord(finished->record);
+        if (const auto* r = std::get_if<ReplayedRecord>(&replayed);
+            r && g.MsgBox("盤に対局がありません。\r最後に終わった対局（" + std::to_string(stones) +
+                              "手）を盤に戻して検討しますか？",
+                          Buttons::YesNo, "検討") == Answer::Yes) {
+            const KeptGames::Finished game = *finished;
+            takeUpReplayed(g, *r, game.record);
+            if (!game.path.empty()) g.kifu.files = {{game.path, game.record}};
+            return savedRecordOf(g);
+        }
         return std::nullopt;
     }
-    return record;
+    g.dsPlay(g.s.sound_forbidden);
+    g.MsgBox("検討する手がありません。", Buttons::OK, "検討");
+    return std::nullopt;
 }
 
 bool stillReviewed(const Tolvan& g, const sgf::Record& reviewed) {

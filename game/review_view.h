@@ -11,8 +11,10 @@ namespace tolvan {
 
 class Tolvan;
 
-// The whole record of the game on the board as 棋譜を保存 writes it; nothing, with a
-// message, when it holds no move.
+// The whole record of the game on the board as 棋譜を保存 writes it. With no move on a
+// cleared board, the last game finished in this window is offered and, when the person
+// says so, taken up on the board as a record opened from its kept file; otherwise
+// nothing, with a message.
 std::optional<sgf::Record> recordToReview(Tolvan& game);
 
 // Whether the game on the board is still the one `reviewed` was taken from: the same

@@ -47,8 +47,11 @@ void Tolvan::Form_Load() {
 void Tolvan::初期設定() {
     // The game that is cleared away is kept first; a file it came from is done with.
     keepGame(*this);
+    kept.last_text.clear();
+    kept.last_path.clear();
     kifu.opened.reset();
     kifu.reviewed.reset();
+    kifu.files.clear();
     s.record_komi.reset();
     tellKomi(*this);
     counting = Counting{};

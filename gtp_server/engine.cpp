@@ -649,6 +649,11 @@ Engine::Reply Engine::loadSgf(const std::vector<std::string>& args) {
         std::string at = problem->move > 0 ? where + std::to_string(problem->move) : "";
         return failure("cannot load file: " + std::string(kinds[problem->kind]) + at);
     }
+    // A controller shows no message of the engine's: the person reading its log is told
+    // that what lies beside the main line is not the engine's.
+    if (record.unkept.variations > 0 || record.unkept.games > 0)
+        std::fprintf(stderr, "tolvan-gtp: %s holds variations or other games; only the main line is loaded, "
+                             "and printsgf writes the main line only\n", args[0].c_str());
     const ReplayedRecord& game = std::get<ReplayedRecord>(replayed);
     // The loaded record becomes the engine's history on a board of its size (and the
     // file is remembered for printsgf); the game shows its end, with no record stepping.

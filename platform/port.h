@@ -83,10 +83,11 @@ public:
                           Icon icon = Icon::None) = 0;
     // Shows the version window modally; returns the button that closed it.
     virtual VersionButton showVersion() = 0;
-    // Asks for a file to open or to save under, starting in `folder`, showing the files
-    // that `filter` names ("棋譜 (*.sgf)"). Returns the chosen file's full path, or
-    // nothing when the person cancelled. A name for saving may lack the extension (some
-    // dialogs add it, some do not): the caller adds it.
+    // Asks for a file to open or to save under, starting in `folder` (or, when it names a
+    // file, in its folder with that name offered), showing the files that `filter` names
+    // ("棋譜 (*.sgf)"). Returns the chosen file's full path, or nothing when the person
+    // cancelled. A name for saving may lack the extension (some dialogs add it, some do
+    // not): the caller adds it. The dialog does not ask before a file is replaced.
     virtual std::optional<std::string> chooseFile(FileChoice choice, const std::string& title,
                                                   const std::string& folder,
                                                   const std::string& filter) = 0;

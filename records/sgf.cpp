@@ -14,6 +14,7 @@
 #include <iconv.h>
 #include <limits>
 #include <optional>
+#include <set>
 #include <unordered_set>
 
 namespace tolvan::sgf {
@@ -220,6 +221,30 @@ std::size_t findGameTree(std::string_view s) {
     return std::string_view::npos;
 }
 
+// The game trees that start in `s`, each counted once: "(" then ";" outside any value
+// and outside any other tree. What is not SGF between them is passed over.
+int gameTreesIn(std::string_view s) {
+    int trees = 0, depth = 0;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c == '[' && depth > 0) {
+            for (++i; i < s.size() && s[i] != ']'; ++i)
+                if (s[i] == '\\') ++i;
+        } else if (c == '(') {
+            if (depth == 0) {
+                std::size_t j = i + 1;
+                while (j < s.size() && isSpace(s[j])) ++j;
+                if (j >= s.size() || s[j] != ';') continue;
+                ++trees;
+            }
+            ++depth;
+        } else if (c == ')' && depth > 0) {
+            --depth;
+        }
+    }
+    return trees;
+}
+
 // ---------------------------------------------------------------------------------
 // Values
 
@@ -405,6 +430,7 @@ struct Node {
     std::optional<std::string_view> comment;  // the first C, in a node after the root
     int next = 0;                             // the first PL, in a node after the root
     Annotations annotations;                  // V, BM, TR and LB, in a node after the root
+    std::vector<std::string> notes;           // which of C, V, BM, TR and LB it holds
     // The setup value that reaches furthest from the upper left, and how far: checked
     // against the board's size when the root ends.
     std::string_view widest;
@@ -432,9 +458,11 @@ public:
                 root = false;
                 if (too_much_) return too_much();
             } else if (c == '(') {
-                // Followed while on the main line: this is the first variation.
+                // Followed while on the main line: this is the first variation. Once the
+                // main line has ended, every variation is one the record leaves out.
                 skipSpace();
                 if (pos_ >= s_.size() || s_[pos_] != ';') return syntax("game tree without a node");
+                if (!main_line) ++record_.unkept.variations;
                 ++depth;
             } else if (c == ')') {
                 // The first close ends the main line; what follows is scanned to the end
@@ -445,6 +473,8 @@ public:
                 return syntax(std::string("unexpected ") + quoted(std::string_view(&c, 1)));
             }
         }
+        record_.unkept.games = gameTreesIn(s_.substr(std::min(pos_, s_.size())));
+        record_.unkept.properties.assign(left_out_.begin(), left_out_.end());
         setup_.into(record_.black_setup, record_.white_setup, nullptr);
         flushLater();
         if (too_much_) return too_much();
@@ -497,6 +527,10 @@ private:
                 node.move = raw;
             }
         } else if (!root) {
+            if (!keptInNode(id)) leftOut(id);
+            const bool note = id == "C" || id == "V" || id == "BM" || id == "TR" || id == "LB";
+            if (note && std::find(node.notes.begin(), node.notes.end(), id) == node.notes.end())
+                node.notes.push_back(id);
             if (id == "C" && !node.comment) node.comment = raw;
             if (id == "PL" && index == 0 && !node.next) node.next = colourOf(raw);
             if (id == "V" && index == 0 && !node.annotations.value) node.annotations.value = real(raw);
@@ -552,6 +586,8 @@ private:
             return Error{Problem::two_moves, number, "more than one move in a node"};
         }
         if (node.moves == 0) {
+            // A comment or a review's note has no move to go with.
+            for (const std::string& id : node.notes) leftOut(id);
             // PL in a node without a move: who plays after the move before it.
             if (node.next && !record_.moves.empty()) record_.moves.back().next = node.next;
             return std::nullopt;
@@ -650,9 +686,22 @@ private:
         record_.later_setup.push_back(std::move(s));
     }
 
+    // The properties a node after the root may hold that the record keeps.
+    static bool keptInNode(const std::string& id) {
+        for (const char* kept : {"B", "W", "C", "PL", "V", "BM", "TR", "LB", "AB", "AW", "AE"})
+            if (id == kept) return true;
+        return false;
+    }
+    // Notes a property of the main line that the record has no place for: a few dozen
+    // identifiers say enough, however many a hostile file holds.
+    void leftOut(const std::string& id) {
+        if (left_out_.size() < 32) left_out_.insert(id);
+    }
+
     std::string_view s_;
     std::size_t pos_ = 0;
     Record record_;
+    std::set<std::string> left_out_;
     Gathered setup_;  // the root's, with the nodes before the first move
     Gathered later_;  // since the last move, after the first one
     int later_after_ = 0;

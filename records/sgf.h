@@ -58,6 +58,19 @@ struct Setup {
     bool operator==(const Setup&) const = default;
 };
 
+// What a file held beyond the record read from it: the variations beside the main line,
+// the other games of a collection after the first, and the identifiers of the properties
+// of the main line's nodes that the record has no place for (marks such as SQ or CR, node
+// names, a comment on a node without a move ...). The writer writes none of it, so a
+// record read and written again loses what is counted here.
+struct Unkept {
+    int variations = 0;                   // variations skipped, at every branching
+    int games = 0;                        // game trees after the first
+    std::vector<std::string> properties;  // identifiers, sorted, each once
+    bool any() const { return variations > 0 || games > 0 || !properties.empty(); }
+    bool operator==(const Unkept&) const = default;
+};
+
 // A game as SGF holds it, all text in UTF-8 without control characters other than line
 // breaks and tabs.
 struct Record {
@@ -77,6 +90,8 @@ struct Record {
     // other property of the root with one value. FF, GM, CA, SZ, AB, AW and AE are not
     // here: the reader interprets them and the writer writes its own.
     std::vector<std::pair<std::string, std::string>> info;
+    // What the file held that the record leaves out; nothing for a record made in play.
+    Unkept unkept;
 
     // The value of an information property, or empty when absent.
     std::string get(const std::string& id) const;
@@ -112,7 +127,8 @@ constexpr std::size_t max_bytes = 8u << 20;
 constexpr std::size_t max_setup_points = 1u << 20;
 
 // Reads the main line of the first game tree in `bytes`: the first variation is
-// followed at every branching, the others are skipped. A file cut off after a whole
+// followed at every branching, the others are skipped, and counted in `unkept` with the
+// game trees after the first and the properties left out of the main line's nodes. A file cut off after a whole
 // node, its closing parentheses missing, reads as far as it goes. Text is UTF-8, or
 // Shift_JIS or EUC-JP (or another charset that iconv knows) when CA names it, or when
 // the text is not valid UTF-8 and decodes as Shift_JIS, then EUC-JP; a charset CA names

@@ -107,6 +107,7 @@ public:
     Answer msgBox(const std::string& prompt, Buttons b, const std::string& title, Icon icon) override {
         log.push_back("msg [" + title + "] " + prompt + (b == Buttons::YesNo ? " (yes/no)" : "") +
                       (icon == Icon::Exclamation ? " (!)" : ""));
+        if (on_message) on_message(prompt);
         if (!answers.empty()) {
             Answer a = answers.front();
             answers.pop_front();
@@ -259,6 +260,8 @@ public:
     bool log_computer_turn = false;
     // What the last browser request calls when its page could not be opened.
     std::function<void()> browser_failure;
+    // Called with each message box's prompt while it is shown, before it is answered.
+    std::function<void(const std::string&)> on_message;
 
     SoundLibrary sound;
     Platform port;

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <algorithm>
+#include <functional>
 #include <fstream>
 #include <iterator>
 
@@ -135,6 +136,151 @@ TEST_F(GameEnd, FinishedGamesAreKeptInTheirFolder) {
     g.終了();
     EXPECT_EQ(kept(), (std::vector<std::string>{"2026-12-07_1532-2.sgf", "2026-12-07_1532.sgf"}));
     fs::remove_all(folder.parent_path());
+}
+
+// A game that ends is kept before anything is shown or asked, so that a program killed
+// at the result or at 「続けますか」 has lost nothing, and answering keeps no second copy.
+// Faults caught, for each way a game ends (the fill judgement, the count with dead
+// stones, the person's resignation, an engine's): keeping only after the question (no
+// file at the first message), a file without the result, keeping again when the board is
+// cleared or the program ends (two files).
+TEST_F(GameEnd, AFinishedGameIsKeptBeforeAnythingIsShownOrAsked) {
+    const fs::path folder = fs::temp_directory_path() / ("tolvan-ended-" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    g.kept.folder = folder.string();
+    auto files = [&] {
+        std::vector<std::string> texts;
+        if (fs::exists(folder))
+            for (const auto& entry : fs::directory_iterator(folder)) {
+                std::ifstream in(entry.path());
+                texts.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            }
+        return texts;
+    };
+    struct Ending {
+        const char* name;
+        std::function<void()> play;
+        const char* result;
+    };
+    const Ending endings[] = {
+        {"two passes, judged by filling",
+         [&] {
+             g.MenuClick(ending_fill_item);
+             g.MenuClick("TAIMAN");
+             press(4, 4);
+             g.MenuClick("PASU");
+             g.MenuClick("PASU");
+         },
+         "RE[0]"},
+        {"two passes, counted with dead stones",
+         [&] {
+             g.MenuClick(ending_count_item);
+             g.MenuClick("TAIMAN");
+             press(4, 4);
+             g.MenuClick("PASU");
+             g.MenuClick("PASU");
+             g.MenuClick("HANTEI");  // the count confirmed
+         },
+         "RE[B+360]"},
+        {"the side to move resigns",
+         [&] {
+             g.MenuClick("TAIMAN");
+             press(4, 4);
+             g.MenuClick("TOURYOU");
+         },
+         "RE[B+R]"},
+        {"the engine resigns",
+         [&] {
+             g.MenuClick("COM_ENGINE_1");
+             g.SENTE_Click();
+             f.fake.engine_moves.push_back({EngineMove::resign, 0, 0, {}});
+             press(4, 4);
+             g.MenuClick("COM_HYOUJUN");
+         },
+         "RE[B+R]"},
+    };
+    f.fake.engines = {{"GNU Go (レベル 1)", "gnugo --mode gtp --level 1"}};
+    for (const bool goOn : {true, false}) {
+        for (const Ending& e : endings) {
+            // Ending the program ends every test after it: the last ending alone says いいえ.
+            if (!goOn && &e != &endings[2]) continue;
+            SCOPED_TRACE(std::string(e.name) + (goOn ? ", then a new game" : ", then the end"));
+            fs::remove_all(folder);
+            g.kifu.result.clear();  // the last game's, noted for its own record only
+            std::vector<std::string> atFirstMessage, atQuestion;
+            bool ended = false;
+            f.fake.on_message = [&](const std::string& prompt) {
+                // The messages of the end: after the result is known.
+                if (g.kifu.result.empty() || ended) return;
+                if (atFirstMessage.empty()) atFirstMessage = files();
+                if (prompt == "続けますか") {
+                    atQuestion = files();
+                    ended = true;
+                    f.fake.answers.push_front(goOn ? Answer::Yes : Answer::No);
+                }
+            };
+            e.play();
+            f.fake.on_message = nullptr;
+            ASSERT_EQ(atFirstMessage.size(), 1u) << f.fake.dump();
+            EXPECT_NE(atFirstMessage[0].find(e.result), std::string::npos) << atFirstMessage[0];
+            EXPECT_NE(atFirstMessage[0].find(";B[dd]"), std::string::npos) << atFirstMessage[0];
+            EXPECT_EQ(atQuestion, atFirstMessage);
+            EXPECT_EQ(files(), atFirstMessage) << "kept once, whatever the answer";
+            EXPECT_EQ(f.fake.program_ended, !goOn);
+            if (goOn) {
+                // Clearing the board again, or quitting, keeps nothing more.
+                g.MenuClick("SAISYO");
+                EXPECT_EQ(files().size(), 1u);
+            }
+        }
+    }
+    fs::remove_all(folder);
+}
+
+// 検討 on the board cleared after a game offers that game: はい takes it up as a record
+// opened from its kept file and reviews its moves; いいえ leaves the board empty; a board
+// that was never played on says there is nothing to review. Faults caught: the game lost
+// once the board is cleared (「検討する手がありません。」), or offered while a game runs.
+TEST_F(GameEnd, ReviewOnAClearedBoardOffersTheLastFinishedGame) {
+    const fs::path folder = fs::temp_directory_path() / ("tolvan-review-last-" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    g.kept.folder = folder.string();
+    f.fake.clear();
+    EXPECT_FALSE(recordToReview(g));
+    EXPECT_EQ(messages(), std::vector<std::string>{"msg [検討] 検討する手がありません。"});
+
+    g.MenuClick("TAIMAN");
+    press(4, 4);
+    press(16, 16);
+    press(4, 16);
+    g.MenuClick("TOURYOU");  // white resigns, and はい: a new board
+    ASSERT_EQ(s.turn, no_side);
+    ASSERT_EQ(s.record.stones(), 0);
+
+    f.fake.clear();
+    f.fake.answers = {Answer::No};
+    EXPECT_FALSE(recordToReview(g));
+    EXPECT_EQ(messages(), std::vector<std::string>{
+                              "msg [検討] 盤に対局がありません。\r最後に終わった対局（3手）を盤に戻して検討しますか？ (yes/no)"});
+    EXPECT_EQ(s.record.stones(), 0) << "いいえ leaves the board as it was";
+
+    f.fake.answers = {Answer::Yes};
+    const auto record = recordToReview(g);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->moves.size(), 3u);
+    EXPECT_EQ(record->get("RE"), "B+R");
+    EXPECT_EQ(s.record.stones(), 3) << "the game is on the board again";
+    EXPECT_EQ(s.record_mode, flag_on);
+    ASSERT_EQ(g.kifu.files.size(), 1u);
+    EXPECT_EQ(fs::path(g.kifu.files[0].path).parent_path(), folder) << "as if opened from its kept file";
+
+    // Not while a game runs, even one without a move.
+    g.MenuClick("SAISYO");
+    g.MenuClick("TAIMAN");
+    f.fake.clear();
+    EXPECT_FALSE(recordToReview(g));
+    EXPECT_EQ(messages(), std::vector<std::string>{"msg [検討] 検討する手がありません。"});
+    fs::remove_all(folder);
 }
 
 // A folder that cannot be written is told once in the run, and play goes on.

@@ -281,6 +281,7 @@ TEST_F(Kifu, AReviewIsSavedWithTheMovesItStillShares) {
     g.MODORU_Click();
     press(16, 4);  // takes the game up
     press(16, 4);  // white's move changed
+    f.fake.answers = {Answer::No};  // replaced, though its move and its review go
     save(file);
     EXPECT_NE(readText(file).find(";B[dd]V[1.5]\n;W[pd]\n)"), std::string::npos) << readText(file);
 }
@@ -570,6 +571,7 @@ TEST_F(Kifu, WhatTheFileSaysIsKeptWhereItStillHolds) {
     // Continued from its end, it is still that game, without the result.
     press(16, 16);  // takes the game up
     press(16, 16);  // white's second move
+    f.fake.answers = {Answer::No};  // replaced, though its result goes
     save(again);
     const std::string continued = readText(again);
     EXPECT_NE(continued.find("KM[6.5]DT[1846-09-11]PB[本因坊秀策]PW[井上因碩]\nBR[四段]WR[八段]"), std::string::npos) << continued;
@@ -579,16 +581,128 @@ TEST_F(Kifu, WhatTheFileSaysIsKeptWhereItStillHolds) {
     // the file (no rank of theirs under the new names), but its moves' comments and
     // annotations stay up to the changed move, and so does its komi, which the game was
     // played with.
+    // Two people at the screen who play on from an earlier position are still the file's
+    // players.
     g.MODORU_Click();
     g.MODORU_Click();
     press(10, 10);  // takes the game up
     press(10, 10);  // black's third move elsewhere
+    f.fake.answers = {Answer::No};  // replaced, though the result and the date go
     save(again);
     const std::string changed = readText(again);
-    for (const char* part : {"RE[", "DT[1846", "PB[本因坊", "BR[", "WR[", "BM[", "LB["})
+    for (const char* part : {"RE[", "DT[1846", "BM[", "LB["})
         EXPECT_EQ(changed.find(part), std::string::npos) << part << "\n" << changed;
-    for (const char* part : {"C[耳赤の一局]", ";B[qd]V[-0.5]C[一手目]TR[pp]", "KM[6.5]", "DT[2026-12-07]", "PB[先手]"})
+    for (const char* part : {"C[耳赤の一局]", ";B[qd]V[-0.5]C[一手目]TR[pp]", "KM[6.5]", "DT[2026-12-07]",
+                             "PB[本因坊秀策]", "PW[井上因碩]", "BR[四段]", "WR[八段]"})
         EXPECT_NE(changed.find(part), std::string::npos) << part << "\n" << changed;
+
+    // Against the computer, the players are the person and the computer.
+    g.SENTE_Click();
+    save(folder.file("h.sgf"));
+    const std::string computer = readText(folder.file("h.sgf"));
+    for (const char* part : {"PB[本因坊", "BR[", "WR["})
+        EXPECT_EQ(computer.find(part), std::string::npos) << part << "\n" << computer;
+    EXPECT_NE(computer.find("PB[あなた]"), std::string::npos) << computer;
+}
+
+// Saving over the file a game was opened from, after stepping back and playing another
+// move, says what the file loses and offers another name first: はい saves beside it and
+// leaves it whole, いいえ replaces it, keeping what does not depend on the moves. Faults
+// caught: the file replaced without a word, the question not naming the lost moves and
+// information, a new name that overwrites another file, the file's event and komi lost.
+TEST_F(Kifu, SavingOverTheFileItCameFromSaysWhatItLoses) {
+    const std::string file = folder.file("研究.sgf");
+    const std::string original =
+        "(;GM[1]FF[4]SZ[9]PB[山田]PW[佐藤]EV[研究会]KM[6.5]RE[W+3.5]DT[2026-11-30]"
+        ";B[ee]C[一手目];W[cc];B[gg];W[gc]C[ここが問題];B[cg])";
+    writeText(file, original);
+    writeText(folder.file("研究-2.sgf"), "(;SZ[9])");  // a name that is taken
+    open(g, f.fake, file);
+    g.MODORU_Click();
+    g.MODORU_Click();
+    f.fake.clear();
+    press(4, 4);  // takes the game up
+    EXPECT_EQ(messages(), std::vector<std::string>{"msg [再開] 後手の番です"});
+    press(4, 4);  // white's fourth move, another than the file's
+    ASSERT_EQ(s.move_no, 4);
+
+    // はい: another name, offered beside the file; the file stays as it was.
+    f.fake.clear();
+    f.fake.files_chosen = {file, folder.file("研究-3.sgf")};
+    f.fake.answers = {Answer::Yes};
+    g.MenuClick("KIFU_HOZON");
+    const std::string question = "msg [棋譜の保存] 「" + file +
+                                 "」に上書きすると、元の棋譜の4手目以降（コメントを含む）と結果・日付の情報が失われます。"
+                                 "\r\r別の名前で保存しますか？ (yes/no)";
+    EXPECT_EQ(messages(), std::vector<std::string>{question});
+    EXPECT_EQ(f.fake.lines("save dialog"),
+              (std::vector<std::string>{"save dialog [棋譜を保存] " + folder.file("研究-3.sgf") + " 棋譜 (*.sgf)",
+                                        "save dialog [棋譜を保存] " + folder.file("研究-3.sgf") + " 棋譜 (*.sgf)"}));
+    EXPECT_EQ(readText(file), original);
+    const std::string beside = readText(folder.file("研究-3.sgf"));
+    EXPECT_NE(beside.find(";B[ee]C[一手目]\n;W[cc];B[gg];W[dd]"), std::string::npos) << beside;
+
+    // いいえ: replaced, with what does not depend on the moves.
+    f.fake.clear();
+    f.fake.files_chosen = {file};
+    f.fake.answers = {Answer::No};
+    g.MenuClick("KIFU_HOZON");
+    EXPECT_EQ(messages(), std::vector<std::string>{question});
+    const std::string replaced = readText(file);
+    for (const char* part : {"EV[研究会]", "KM[6.5]", "PB[山田]", "PW[佐藤]", "DT[2026-12-07]", ";B[ee]C[一手目]"})
+        EXPECT_NE(replaced.find(part), std::string::npos) << part << "\n" << replaced;
+    for (const char* part : {"RE[", "ここが問題", "B[cg]"})
+        EXPECT_EQ(replaced.find(part), std::string::npos) << part << "\n" << replaced;
+
+    // The file now holds the game: saved over again, it loses nothing, and the dialog
+    // offers it by its name.
+    f.fake.clear();
+    f.fake.files_chosen = {file};
+    g.MenuClick("KIFU_HOZON");
+    EXPECT_EQ(f.fake.lines("save dialog"),
+              std::vector<std::string>{"save dialog [棋譜を保存] " + file + " 棋譜 (*.sgf)"});
+    EXPECT_EQ(messages(), std::vector<std::string>{"msg [棋譜の保存] 「" + file +
+                                                   "」は既にあります。\r置き換えてよろしいですか？ (yes/no)"});
+}
+
+// A record with a variation or other games, saved over its file even unchanged, says
+// that they are lost; saved under another name, it asks nothing. Faults caught: the
+// variation dropped without a word (the only question the generic one), a question for
+// a file that loses nothing.
+TEST_F(Kifu, AFilesVariationsAreNotWrittenOverUnsaid) {
+    struct Case {
+        const char* text;
+        const char* lost;
+    } cases[] = {
+        {"(;GM[1]FF[4]SZ[9];B[ee](;W[cc];B[gg])(;W[gc]))", "元の棋譜の分岐が失われます。"},
+        {"(;GM[1]FF[4]SZ[9];B[ee];W[cc])(;GM[1]FF[4]SZ[9];B[aa])",
+         "このファイルにあるほかの1局の棋譜が失われます。"},
+        {"(;GM[1]FF[4]SZ[9];B[ee]SQ[aa];W[cc])", "元の棋譜の記号などの書き込み（SQ）が失われます。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string file = folder.file("v.sgf");
+        writeText(file, c.text);
+        open(g, f.fake, file);
+        f.fake.clear();
+        f.fake.files_chosen = {file};
+        f.fake.answers = {Answer::No};
+        g.MenuClick("KIFU_HOZON");
+        EXPECT_EQ(messages(), std::vector<std::string>{"msg [棋譜の保存] 「" + file + "」に上書きすると、" + c.lost +
+                                                       "\r\r別の名前で保存しますか？ (yes/no)"});
+        EXPECT_NE(readText(file), c.text) << "replaced when the person says so";
+        g.MenuClick("SAISYO");
+    }
+    // Nothing beside the main line: saving over it asks only whether to replace it.
+    const std::string plain = folder.file("plain.sgf");
+    writeText(plain, "(;GM[1]FF[4]SZ[9]PB[a];B[ee];W[cc])");
+    open(g, f.fake, plain);
+    f.fake.clear();
+    f.fake.files_chosen = {plain};
+    g.MenuClick("KIFU_HOZON");
+    EXPECT_EQ(messages(), std::vector<std::string>{"msg [棋譜の保存] 「" + plain +
+                                                   "」は既にあります。\r置き換えてよろしいですか？ (yes/no)"});
+    EXPECT_NE(readText(plain).find("PB[a]"), std::string::npos);
 }
 
 // The komi the game counts with is written as KM: the menu's in a game of the window,
@@ -647,6 +761,59 @@ TEST_F(Kifu, TheDialogsStartInTheFolderLastUsedInThisRunAndTheNext) {
     next.game->Form_Load();
     EXPECT_EQ(next.game->prefs.kifu_folder, folder.file("records"));
     EXPECT_NE(readText(folder.file("Tolvan.ini")).find("\r\n"), std::string::npos);
+}
+
+
+// Whatever the person does to a game opened from a file, a save that still holds the
+// file's setup keeps what does not depend on the moves: the event and the komi. Random
+// sequences of every command of the game, answered at random, looking for a path that
+// forgets the file while the game still holds its stones. Fault caught: the record saved
+// as a new game's (KM[0], the players 先手 and 後手, no EV) after some command cleared
+// what the file said but left its stones.
+TEST_F(Kifu, AGameOpenedFromAFileKeepsItsEventAndKomiWhateverIsDone) {
+    const std::string file = folder.file("event.sgf");
+    writeText(file,
+              "(;GM[1]FF[4]SZ[9]PB[山田]PW[佐藤]EV[研究会]KM[6.5]RE[W+3.5]DT[2026-11-30]AB[ai][ia]"
+              ";W[ee]C[一手目];B[cc];W[gg];B[gc];W[cg])");
+    const std::vector<std::string> commands = {
+        "MODORU", "MODORU", "SUSUMU", "PASU", "HANTEI", "GYAKUTEN", "TAIMAN", "SENTE", "GOTE", "LEBEL_UP",
+        "LEBEL_DOWN", "MATTA", "HINTO", "KEISEI", "KIFU_HIRAKU", "KIFU_HOZON", "SAISYO", "TOURYOU",
+        "SYUUKYOKU_KAZOERU", "SYUUKYOKU_UMERU", "KOMI_NASI", "KOMI_7MOKUHAN", "GOBAN_9", "GOBAN_13", "BANGOU",
+        "SINAN", "press", "press", "press", "press"};
+    const rules::Point a{1, 9}, b{9, 1};
+    // A game that ends goes on to the next one: the program is never ended.
+    f.fake.on_message = [&](const std::string& prompt) {
+        if (prompt == "続けますか") f.fake.answers.push_front(Answer::Yes);
+    };
+    int checked = 0;
+    for (std::uint32_t seed = 1; seed <= 25; ++seed) {
+        Random rnd{seed};
+        g.MenuClick("SAISYO");
+        open(g, f.fake, file);
+        for (int step = 0; step < 60; ++step) {
+            const std::string& c = commands[static_cast<std::size_t>(rnd.below(static_cast<int>(commands.size())))];
+            f.fake.answers.clear();
+            for (int k = 0; k < 4; ++k) f.fake.answers.push_back(rnd.below(2) ? Answer::Yes : Answer::No);
+            f.fake.files_chosen.clear();
+            if (c == "KIFU_HIRAKU") f.fake.files_chosen.push_back(file);
+            if (c == "KIFU_HOZON") f.fake.files_chosen.push_back(folder.file("saved.sgf"));
+            if (c == "press") {
+                press(1 + rnd.below(s.size), 1 + rnd.below(s.size));
+            } else {
+                g.MenuClick(c);
+            }
+            ASSERT_FALSE(g.ended);
+            const sgf::Record r = savedRecordOf(g);
+            const bool fromFile = s.size == 9 && r.black_setup.size() == 2 &&
+                                  std::find(r.black_setup.begin(), r.black_setup.end(), a) != r.black_setup.end() &&
+                                  std::find(r.black_setup.begin(), r.black_setup.end(), b) != r.black_setup.end();
+            if (!fromFile) continue;
+            ++checked;
+            EXPECT_EQ(r.get("EV"), "研究会") << "seed " << seed << " step " << step << " after " << c;
+            EXPECT_EQ(r.get("KM"), "6.5") << "seed " << seed << " step " << step << " after " << c;
+        }
+    }
+    EXPECT_GT(checked, 150) << "the game held the file's stones after most steps";
 }
 
 }  // namespace

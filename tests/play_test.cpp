@@ -2,6 +2,8 @@
 // presses on the window, against the recording fake.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "fake_platform.h"
 
 namespace tolvan::testing {
@@ -347,17 +349,43 @@ TEST_F(Play, SenteAndGoteSetTheSides) {
     EXPECT_TRUE(f.fake.has("text 7387.5 1940 10 15 b \"COM:ﾊﾏ\""));
 }
 
-TEST_F(Play, TakingUpATwoPersonGameAfterReview) {
-    g.TAIMAN_Click();
-    press(4, 4);
-    s.record_mode = flag_on;
-    f.fake.clear();
-    press(5, 5);  // takes the game up, places nothing
-    EXPECT_EQ(messages(), std::vector<std::string>{"msg [再開] 後手の番です"});
-    EXPECT_EQ(s.board[5][5], stone_empty);
-    EXPECT_EQ(s.record_mode, flag_off);
-    press(5, 5);
-    EXPECT_EQ(s.board[5][5], stone_white);
+// The first press after 戻 or 進 takes the game up from the position shown and places no
+// stone; it always either lets the computer play or says whose turn it is. Fault caught:
+// the press against the computer on the person's turn doing nothing and saying nothing,
+// so that the person takes the press for lost.
+TEST_F(Play, TakingUpAGameAfterReviewSaysWhoseTurnItIs) {
+    struct Case {
+        const char* name;
+        std::function<void()> start;
+        std::vector<std::string> said;
+        bool computerAnswers;
+    } cases[] = {
+        {"two people, white to move", [&] { g.TAIMAN_Click(); press(4, 4); }, {"msg [再開] 後手の番です"}, false},
+        {"two people, black to move", [&] { g.TAIMAN_Click(); press(4, 4); press(16, 16); },
+         {"msg [再開] 先手の番です"}, false},
+        {"against the computer, the person's turn", [&] { g.SENTE_Click(); press(4, 4); },
+         {"msg [再開] あなたの番です"}, false},
+        {"against the computer, its turn", [&] { g.SENTE_Click(); press(4, 4); g.MODORU_Click(); }, {}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        g.SAISYO_Click();
+        c.start();
+        const int moves = s.move_no;
+        g.MODORU_Click();
+        g.SUSUMU_Click();
+        ASSERT_EQ(s.record_mode, flag_on);
+        f.fake.clear();
+        press(10, 10);  // takes the game up, places nothing of the person's
+        EXPECT_EQ(messages(), c.said);
+        EXPECT_EQ(s.board[10][10], stone_empty);
+        EXPECT_EQ(s.record_mode, flag_off);
+        EXPECT_EQ(s.move_no, c.computerAnswers ? moves + 1 : moves);
+        const int before = s.move_no;
+        press(10, 10);  // the next press plays
+        EXPECT_NE(s.board[10][10], stone_empty);
+        EXPECT_GT(s.move_no, before);
+    }
 }
 
 }  // namespace

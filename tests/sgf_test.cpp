@@ -222,6 +222,44 @@ TEST(SgfFiles, VariationsPassesOldIdentifiersAndCompressedLists) {
                                                  {3, {{8, 8}}, {}, {}}}));
 }
 
+// What a file holds beside the record read from it is counted, so that nothing is
+// written over it unsaid. Faults caught: a variation or a later game not counted (its
+// loss would go unsaid), a bracket or "(;" inside a value counted as a tree, and a file
+// with nothing beside its main line (or one the writer wrote) said to lose something.
+TEST(SgfFiles, WhatTheRecordLeavesOutIsCounted) {
+    struct Case {
+        const char* text;
+        int variations;
+        int games;
+        std::vector<std::string> properties;
+    } cases[] = {
+        {"(;GM[1]FF[4]SZ[9];B[ee](;W[cc];B[gg])(;W[gc]))", 1, 0, {}},
+        {"(;SZ[9];B[ee](;W[cc](;B[gg])(;B[gf])(;B[ge]))(;W[gc]))", 3, 0, {}},
+        // A value holding brackets and parentheses, in the main line and in a later tree.
+        {"(;SZ[9]C[a (; b];B[ee]C[x \\] (;W[aa]) y])(;SZ[9]C[(;B[aa])];B[cc])  (;SZ[9])", 0, 2, {}},
+        // Marks, a node name, a comment on a node without a move, times: left out.
+        {"(;SZ[9];B[ee]SQ[cc]N[名前]BL[30];C[どの手にも付かない];W[cc]CR[dd][de]MA[ee])", 0, 0,
+         {"BL", "C", "CR", "MA", "N", "SQ"}},
+        // Everything the record keeps: nothing is left out.
+        {"(;GM[1]FF[4]SZ[9]PB[黒]EV[棋戦]C[説明]GN[x]AB[aa];B[ee]C[c]V[1.5]BM[1]TR[cc]LB[dd:A]PL[B];AB[ff]AE[aa];W[cc])",
+         0, 0, {}},
+        {"(;SZ[9];B[ee];W[cc];B[gg])", 0, 0, {}},
+    };
+    for (const Case& c : cases) {
+        const Record r = readOk(c.text);
+        EXPECT_EQ(r.unkept.variations, c.variations) << c.text;
+        EXPECT_EQ(r.unkept.games, c.games) << c.text;
+        EXPECT_EQ(r.unkept.properties, c.properties) << c.text;
+        EXPECT_EQ(r.unkept.any(), c.variations + c.games + c.properties.size() > 0) << c.text;
+        // What the writer writes holds nothing beside its record.
+        EXPECT_FALSE(readOk(write(r)).unkept.any()) << c.text;
+    }
+    const Record v = readOk(dataFile("variations.sgf"));
+    EXPECT_EQ(v.unkept.variations, 5);
+    EXPECT_EQ(v.unkept.games, 1);
+    EXPECT_TRUE(v.unkept.properties.empty());
+}
+
 TEST(SgfText, EscapesLineBreaksAndWhiteSpace) {
     Record r = readOk(
         "(;GM[1]PB[a\\]b\\\\c\\:d]PW[soft\\\nbreak]GN[soft\\\r\nbreak too]"

@@ -105,6 +105,9 @@ std::optional<std::string> DialogsPort::chooseFile(FileChoice choice, const std:
     // the file that would be replaced.
     QFileDialog dialog(parent_, caption, dir, filters);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The game asks before it replaces a file, and says what a file it came from would
+    // lose: the dialog's own question would come first and say less.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     const int star = filters.indexOf(QStringLiteral("*."));
     if (star >= 0) dialog.setDefaultSuffix(filters.mid(star + 2).section(QLatin1Char(')'), 0, 0));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

@@ -35,6 +35,13 @@ int reviewFiles(const std::string& in, const std::string& out, std::FILE* errors
     if (const auto* why = std::get_if<std::string>(&read)) return fail(2, in + "：" + *why);
     sgf::Record record = std::move(std::get<UsableRecord>(read).record);
     if (record.moves.empty()) return fail(2, in + "：棋譜に着手がないため、検討できません。");
+    // The review is of the main line, and OUT is written with it alone: what else the file
+    // held is said before the review starts, not found missing afterwards.
+    if (record.unkept.variations > 0 || record.unkept.games > 0)
+        std::fprintf(errors, "tolvan: %s：本譜のほかに%s%sがありますが、検討するのは本譜だけです。%s には本譜だけを書きます。\n",
+                     in.c_str(), record.unkept.variations > 0 ? "分岐" : "",
+                     record.unkept.games > 0 ? (record.unkept.variations > 0 ? "やほかの対局" : "ほかの対局") : "",
+                     out.c_str());
     const auto engine = review::gnuGoCommand(record.size);
     if (engine.empty())
         return fail(3, "悪手の指摘には GNU Go が必要ですが、見つかりません。GNU Go（gnugo）をインストールしてください。");

@@ -152,11 +152,9 @@ void Tolvan::com_ban() {
     if (engine.kind == EngineTurn::resign) {
         pf.window.computerTurn(false);
         noteResignation(*this, s.com_side);
+        keepFinishedGame(*this);
         MsgBox("COMは投了しました。あなたの勝ちです。", Buttons::OK, "投了");
-        if (MsgBox("続けますか", Buttons::YesNo, "対局") == Answer::Yes)
-            初期設定();
-        else
-            終了();
+        finishGame(*this);
         return;
     }
 
