@@ -26,7 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                      text.c_str());
         std::abort();
     }
-    if (!(*back == *record)) {
+    // What the file held beside the record (variations, other games, properties it has
+    // no place for) is counted when read, never written.
+    sgf::Record expected = *record;
+    expected.unkept = {};
+    if (!(*back == expected)) {
         std::fprintf(stderr, "the written record reads differently:\n%s\n", text.c_str());
         std::abort();
     }
