@@ -249,7 +249,7 @@ void ReviewPanel::showMistakes() {
         side->setText(0, QString::fromUtf8(colour == rules::black ? "黒の悪手" : "白の悪手"));
         side->setFirstColumnSpanned(true);
         side->setFlags(Qt::ItemIsEnabled);
-        for (const review::Mistake& m : review::biggestMistakes(result_.moves, colour)) {
+        for (const review::Mistake& m : review::biggestMistakes(result_.moves, colour, reviewed_->size)) {
             auto* item = new QTreeWidgetItem(side);
             item->setData(0, Qt::UserRole, m.move.number);
             item->setText(0, QString::number(m.move.number));
