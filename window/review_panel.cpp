@@ -90,7 +90,7 @@ ReviewPanel::ReviewPanel(QWidget* owner, Tolvan& game, std::function<bool()> usa
         const int number = item ? item->data(0, Qt::UserRole).toInt() : 0;
         if (number < 1 || number > static_cast<int>(result_.moves.size()) || !reviewed_ || !usable_()) return;
         const review::MoveReview& m = result_.moves[static_cast<std::size_t>(number - 1)];
-        showReviewedPosition(game_, *reviewed_, number - 1, m.best ? m.best->at : rules::Point{}, m.colour);
+        showReviewedPosition(game_, *reviewed_, number - 1, m.best ? m.best->at : rules::Point{}, m.at);
         follow();
     };
     connect(mistakes_, &QTreeWidget::itemClicked, this, select);
