@@ -78,26 +78,43 @@ void showHint(Tolvan& g) {
             return;
         }
     }
-    markHint(g, at, colour);
+    markPoint(g, at, PointMark::hint);
 }
 
-void markHint(Tolvan& g, rules::Point at, int colour) {
-    // A small stone of the side to move, with the mark of the last move on it.
-    const double cx = board_left + at.x * cell_width + 150, cy = board_top + at.y * cell_height + 150;
-    g.pf.canvas.circle(cx, cy, 90, colour == stone_black ? color_black : color_white);
-    g.描画_打駒印(at.x, at.y, mark_color);
+namespace {
+
+rules::Point& shownAt(GameState& s, PointMark mark) {
+    switch (mark) {
+        case PointMark::hint: return s.hint_shown;
+        case PointMark::better: return s.better_shown;
+        case PointMark::mistake: break;
+    }
+    return s.mistake_shown;
+}
+
+}  // namespace
+
+void markPoint(Tolvan& g, rules::Point at, PointMark mark) {
+    GameState& s = g.s;
+    if (at.x < 1 || at.x > s.size || at.y < 1 || at.y > s.size || s.board[at.x][at.y] != stone_empty) return;
+    drawPointMark(g, at, mark);
     g.pf.canvas.refresh();
-    g.s.hint_shown = at;
+    shownAt(s, mark) = at;
 }
 
 void clearHint(Tolvan& g) {
-    const rules::Point at = g.s.hint_shown;
-    if (at.x == 0) return;
-    g.s.hint_shown = {};
-    if (at.x <= g.s.size && at.y <= g.s.size && g.s.board[at.x][at.y] == stone_empty) {
-        g.描画_桝(at.x, at.y);
-        g.pf.canvas.refresh();
+    bool drawn = false;
+    for (const PointMark mark : {PointMark::hint, PointMark::better, PointMark::mistake}) {
+        rules::Point& shown = shownAt(g.s, mark);
+        const rules::Point at = shown;
+        if (at.x == 0) continue;
+        shown = {};
+        if (at.x <= g.s.size && at.y <= g.s.size && g.s.board[at.x][at.y] == stone_empty) {
+            g.描画_桝(at.x, at.y);
+            drawn = true;
+        }
     }
+    if (drawn) g.pf.canvas.refresh();
 }
 
 }  // namespace tolvan

@@ -1,5 +1,5 @@
 // ヒント: the move suggested to the side to move, marked on the board until the next
-// press, key or command.
+// press, key or command; and the marks a reviewed mistake puts on the board the same way.
 #pragma once
 
 #include "rules/geometry.h"
@@ -14,10 +14,25 @@ class Tolvan;
 // counters stay. A wait for an engine shows 思考中 with the seconds, and may be cancelled.
 void showHint(Tolvan& game);
 
-// Marks `at` as a move for `colour`, the way a hint is marked, until the mark is cleared.
-void markHint(Tolvan& game, rules::Point at, int colour);
+// The marks put on empty points until the next press, key or command. Each has a shape
+// and a colour of its own, and none is the last move's cyan dot: ヒント's move a blue
+// square; a reviewed mistake's better move a green triangle (the triangle a reviewed
+// record puts there), and the move played instead a red cross.
+enum class PointMark { hint, better, mistake };
 
-// The mark, if one is shown, goes: its point is drawn again as it stands.
+// Their palette colours: blue, green, red.
+constexpr int hint_mark_color = 9;
+constexpr int better_mark_color = 2;
+constexpr int mistake_mark_color = 12;
+
+// Draws `mark` on point `at`, nothing else.
+void drawPointMark(Tolvan& game, rules::Point at, PointMark mark);
+
+// Marks the empty point `at` with `mark` until clearHint; nothing on a point that holds a
+// stone or lies off the board.
+void markPoint(Tolvan& game, rules::Point at, PointMark mark);
+
+// The marks, if any are shown, go: their points are drawn again as they stand.
 void clearHint(Tolvan& game);
 
 }  // namespace tolvan

@@ -57,7 +57,8 @@ int moveShown(const Tolvan& g, const sgf::Record& reviewed) {
     return g.s.move_no == 0 ? 0 : -1;
 }
 
-void showReviewedPosition(Tolvan& g, const sgf::Record& reviewed, int moves, rules::Point better, int colour) {
+void showReviewedPosition(Tolvan& g, const sgf::Record& reviewed, int moves, rules::Point better,
+                          rules::Point played) {
     GameState& s = g.s;
     clearHint(g);
     dismissEstimate(g);
@@ -72,7 +73,8 @@ void showReviewedPosition(Tolvan& g, const sgf::Record& reviewed, int moves, rul
     s.move_no = static_cast<i16>(std::min(stonesAfter(reviewed, moves), s.record.stones()));
     followPosition(s);
     showSteppedBack(g);
-    if (better.x != 0 && s.board[better.x][better.y] == stone_empty) markHint(g, better, colour);
+    markPoint(g, better, PointMark::better);
+    markPoint(g, played, PointMark::mistake);
     g.pf.canvas.refresh();
 }
 

@@ -28,10 +28,10 @@ int stonesAfter(const sgf::Record& reviewed, int moves);
 int moveShown(const Tolvan& game, const sgf::Record& reviewed);
 
 // The position after `moves` moves of `reviewed` goes on the board, as 戻 and 進 show a
-// stored position; with `better` (x 0 for none) marked as a move for `colour` the way
-// ヒント marks one, and cleared the same way.
+// stored position; with a listed mistake's `better` move and the move `played` instead
+// (x 0 for none) marked on it until the next press, key or command, as ヒント's move is.
 void showReviewedPosition(Tolvan& game, const sgf::Record& reviewed, int moves, rules::Point better = {},
-                          int colour = 0);
+                          rules::Point played = {});
 
 // A finished review, written into the game's record, is kept with the game: 棋譜を保存
 // and the kept games write it.

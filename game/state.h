@@ -118,6 +118,10 @@ struct GameState {
     bool estimate_shown = false;
     // The point a hint (ヒント) marks until the next press, key or command; x 0 for none.
     rules::Point hint_shown{};
+    // The points a reviewed mistake marks the same way: the better move and the move
+    // played instead.
+    rules::Point better_shown{};
+    rules::Point mistake_shown{};
 
     // The game record: the position before the first move, every stone with the
     // position after it, and the passes. Stone k is move k + 1; record.after(n) is the

@@ -30,6 +30,7 @@ public:
     void paintPicture(Pic, double, double) override {}
     void box(double, double, double, double, int) override {}
     void circle(double, double, double, int) override {}
+    void polygon(double, double, const std::vector<std::pair<double, double>>&, int) override {}
     void text(double, double, const std::string&, double, int, bool) override {}
     void textCentred(double, double, const std::string&, double, int, bool) override {}
     void refresh() override {}

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "rules/history.h"
@@ -43,6 +44,11 @@ public:
     virtual void box(double x1, double y1, double x2, double y2, int color) = 0;
     // A filled circle centred at (x, y) with radius r, in a palette colour.
     virtual void circle(double x, double y, double r, int color) = 0;
+    // A filled polygon in a palette colour whose corners lie at `corners`, offsets in
+    // twips (x right, y down) from the centre (x, y), which is placed as circle places its
+    // centre: a mark drawn this way sits on a point's tile as the last move's dot does.
+    virtual void polygon(double x, double y, const std::vector<std::pair<double, double>>& corners,
+                         int color) = 0;
     // Text (UTF-8) with its top-left at (x, y), size in points, palette colour, bold.
     virtual void text(double x, double y, const std::string& s, double size, int color,
                       bool bold) = 0;

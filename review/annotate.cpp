@@ -17,7 +17,7 @@ void annotate(sgf::Record& record, const std::vector<MoveReview>& reviews) {
             inRecord.push_back(r);
         }
     for (const int colour : {rules::black, rules::white})
-        for (const Mistake& mistake : biggestMistakes(inRecord, colour)) {
+        for (const Mistake& mistake : biggestMistakes(inRecord, colour, record.size)) {
             sgf::Move* m = moveOf(mistake.move.number);
             if (!m) continue;
             m->annotations.bad_move = mistake.badness;

@@ -13,7 +13,9 @@ std::optional<double> pointsLost(const MoveReview& move) {
     return std::max(0.0, move.colour == rules::black ? gain : -gain);
 }
 
-std::vector<Mistake> biggestMistakes(const std::vector<MoveReview>& reviews, int colour, int n) {
+double bigLoss(int size) { return size * size / 30.0; }
+
+std::vector<Mistake> biggestMistakes(const std::vector<MoveReview>& reviews, int colour, int size, int n) {
     std::vector<Mistake> found;
     // Whether the side's last move was a mistake still in `found` with the same better
     // point: a big move left unplayed move after move is one mistake, listed once, at
@@ -34,7 +36,7 @@ std::vector<Mistake> biggestMistakes(const std::vector<MoveReview>& reviews, int
         return a.lost != b.lost ? a.lost > b.lost : a.move.number < b.move.number;
     });
     if (found.size() > static_cast<std::size_t>(std::max(n, 0))) found.resize(std::max(n, 0));
-    if (!found.empty()) found.front().badness = 2;
+    for (Mistake& m : found) m.badness = m.lost >= bigLoss(size) ? 2 : 1;
     return found;
 }
 

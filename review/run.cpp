@@ -174,6 +174,8 @@ Result Reviewer::run(const sgf::Record& record, double komi) {
     }
     const int n = static_cast<int>(record.moves.size());
     const int size = record.size;
+    const int stones = static_cast<int>(
+        std::count_if(record.moves.begin(), record.moves.end(), [](const sgf::Move& m) { return !m.pass; }));
     std::vector<Found> found(static_cast<std::size_t>(n));
     // Whether each move is done: its lead, and with an engine its best move.
     std::vector<char> done(static_cast<std::size_t>(n), 0);
@@ -275,8 +277,9 @@ Result Reviewer::run(const sgf::Record& record, double komi) {
             if (shared.failed) drop();
             std::lock_guard lock(shared.mutex);
             done[static_cast<std::size_t>(i)] = 1;
+            if (record.moves[static_cast<std::size_t>(i)].pass) continue;
             ++shared.done;
-            if (progress_) progress_(shared.done, n);
+            if (progress_) progress_(shared.done, stones);
         }
         drop();
     };

@@ -38,8 +38,8 @@ struct Result {
 
 class Reviewer {
 public:
-    // Called as moves are done, with how many of how many; from the reviewing threads,
-    // one call at a time.
+    // Called as moves are done, with how many of how many, counted as the board counts
+    // them: the stones, passes left out; from the reviewing threads, one call at a time.
     using Progress = std::function<void(int done, int total)>;
 
     // `engine`: GNU Go's words as gnuGoCommand gives them; empty for leads only.

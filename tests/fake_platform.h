@@ -85,6 +85,11 @@ public:
     void circle(double x, double y, double r, int c) override {
         log.push_back("circle " + num(x) + " " + num(y) + " " + num(r) + " " + std::to_string(c));
     }
+    void polygon(double x, double y, const std::vector<std::pair<double, double>>& corners, int c) override {
+        std::string line = "polygon " + num(x) + " " + num(y);
+        for (const auto& [dx, dy] : corners) line += " " + num(dx) + "," + num(dy);
+        log.push_back(line + " " + std::to_string(c));
+    }
     void text(double x, double y, const std::string& s, double size, int color, bool bold) override {
         log.push_back("text " + num(x) + " " + num(y) + " " + num(size) + " " +
                       std::to_string(color) + (bold ? " b " : " - ") + "\"" + s + "\"");

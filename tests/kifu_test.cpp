@@ -304,10 +304,10 @@ TEST_F(Kifu, AReviewedMoveShowsThePositionAfterIt) {
         EXPECT_EQ(s.move_no, stones);
         EXPECT_EQ(moveShown(g, reviewed), marked);
     }
-    showReviewedPosition(g, reviewed, 2, {10, 10}, stone_black);
-    EXPECT_EQ(s.hint_shown, (rules::Point{10, 10}));
+    showReviewedPosition(g, reviewed, 2, {10, 10});
+    EXPECT_EQ(s.better_shown, (rules::Point{10, 10}));
     g.MenuClick("MODORU");
-    EXPECT_EQ(s.hint_shown, rules::Point{}) << "cleared as a hint is";
+    EXPECT_EQ(s.better_shown, rules::Point{}) << "cleared as a hint is";
 }
 
 // ---- Refusals ---------------------------------------------------------------------------

@@ -231,5 +231,33 @@ TEST_F(Render, PrisonerCountsHaveNoShadow) {
     EXPECT_EQ(f.fake.lines("pic HAIKEI_TAKE").size(), 4u);
 }
 
+// ---- Marks of empty points --------------------------------------------------------------
+
+using PointMarks = GameTest;
+
+// ヒント marks its point with a blue shape alone: no small stone and no cyan dot there,
+// which would make it the last move's mark (the fault this catches). The next press
+// draws the point empty again.
+TEST_F(PointMarks, TheHintIsABlueMarkOfItsOwn) {
+    g.TAIMAN_Click();
+    press(4, 4);
+    f.fake.clear();
+    g.MenuClick("HINTO");
+    const rules::Point at = s.hint_shown;
+    ASSERT_NE(at.x, 0) << f.fake.dump();
+    const std::string centre = num(board_left + at.x * cell_width + 150) + " " + num(board_top + at.y * cell_height + 150);
+    const auto marks = f.fake.lines("polygon " + centre + " ");
+    ASSERT_EQ(marks.size(), 1u) << f.fake.dump();
+    EXPECT_EQ(marks[0].substr(marks[0].rfind(' ')), " 9") << "blue";
+    EXPECT_TRUE(f.fake.lines("circle").empty()) << f.fake.dump();
+    f.fake.clear();
+    press(at.x == 10 ? 11 : 10, 10);
+    EXPECT_EQ(s.hint_shown, rules::Point{});
+    const std::string corner = " " + num(board_left + at.x * cell_width) + " " + num(board_top + at.y * cell_height);
+    bool empty = false;
+    for (const auto& l : f.fake.lines("pic KARA")) empty = empty || l.ends_with(corner);
+    EXPECT_TRUE(empty) << f.fake.dump();
+}
+
 }  // namespace
 }  // namespace tolvan::testing

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "gtp_client/process_group.h"
@@ -113,6 +114,28 @@ TEST(ReviewRun, PointsLostAndWhatIsLeftWhenTheEngineFails) {
         if (std::ifstream(pidFile) >> pid) EXPECT_FALSE(gtp_client::groupRuns(pid));
         EXPECT_FALSE(std::ifstream(pidFile + ".late").good());
     }
+}
+
+// The progress counts moves as the board does: the stones, passes left out. Five moves,
+// two of them passes, are 3 to do (a fault counting the passes says 5, and the bar ends
+// at "5／5手" while the board says 3手目).
+TEST(ReviewRun, ProgressCountsTheStonesAsTheBoardDoes) {
+    sgf::Record r;
+    r.size = 9;
+    int colour = rules::black;
+    for (const char* v : {"G3", "pass", "D4", "pass", "H8"}) {
+        sgf::Move m;
+        m.colour = colour;
+        m.pass = std::string(v) == "pass";
+        if (!m.pass) m.at = *rules::parseVertex(v, 9);
+        r.moves.push_back(m);
+        colour = -colour;
+    }
+    std::vector<std::pair<int, int>> reported;
+    Reviewer reviewer({}, [&](int done, int total) { reported.emplace_back(done, total); });
+    const Result result = reviewer.run(r, 6.5);
+    EXPECT_EQ(result.moves.size(), 5u) << "every move is still reviewed";
+    EXPECT_EQ(reported, (std::vector<std::pair<int, int>>{{1, 3}, {2, 3}, {3, 3}}));
 }
 
 }  // namespace

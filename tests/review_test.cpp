@@ -18,7 +18,8 @@ using rules::white;
 // losses over the threshold, two of them equal, so the list cuts at five and an equal
 // loss keeps the earlier move ahead; below the threshold, a gain over the best move, the
 // best point itself and an unknown best are never listed. Moves 19 and 21 leave K10
-// unplayed twice running: one mistake, at its bigger.
+// unplayed twice running: one mistake, at its bigger. None of these losses is big on 19
+// lines: every listed mistake is a plain bad move.
 TEST(Review, PointsLostAndTheBiggestMistakes) {
     struct Case { MoveReview move; std::optional<double> lost; };
     const rules::Point q16{17, 16}, d4{4, 4}, k10{10, 10}, pass{};
@@ -50,11 +51,11 @@ TEST(Review, PointsLostAndTheBiggestMistakes) {
     };
     const auto listed = [&](int colour) {
         std::vector<Listed> got;
-        for (const Mistake& m : biggestMistakes(game, colour)) got.push_back({m.move.number, m.lost, m.badness});
+        for (const Mistake& m : biggestMistakes(game, colour, 19)) got.push_back({m.move.number, m.lost, m.badness});
         return got;
     };
-    EXPECT_EQ(listed(black), (std::vector<Listed>{{7, 7.0, 2}, {21, 6.5, 1}, {15, 5.0, 1}, {1, 3.0, 1}, {9, 3.0, 1}}));
-    EXPECT_EQ(listed(white), (std::vector<Listed>{{2, 4.0, 2}, {8, 1.0, 1}}));
+    EXPECT_EQ(listed(black), (std::vector<Listed>{{7, 7.0, 1}, {21, 6.5, 1}, {15, 5.0, 1}, {1, 3.0, 1}, {9, 3.0, 1}}));
+    EXPECT_EQ(listed(white), (std::vector<Listed>{{2, 4.0, 1}, {8, 1.0, 1}}));
 }
 
 
@@ -80,13 +81,53 @@ TEST(Review, WrittenIntoTheRecord) {
     ASSERT_EQ(record.moves.size(), 2u);
     const sgf::Move& bad = record.moves[0];
     EXPECT_EQ(bad.annotations.value, 2.5);
-    EXPECT_EQ(bad.annotations.bad_move, 2);
+    EXPECT_EQ(bad.annotations.bad_move, 1);
     EXPECT_EQ(bad.comment, "序盤\n" + mistakeComment({reviews[0], 3.5, 2}));
     EXPECT_EQ(bad.annotations.triangles, std::vector<rules::Point>{q16});
     const sgf::Move& good = record.moves[1];
     EXPECT_EQ(good.annotations.value, 2.0);
     EXPECT_EQ(good.annotations.bad_move, 0);
     EXPECT_TRUE(good.comment.empty() && good.annotations.triangles.empty());
+}
+
+// BM[2] in the record for a loss that is big on the record's board, and only for that:
+// a fault that gives it to each side's biggest mistake marks white's 11.5 on 19 lines
+// (and misses black's second big one); one that ignores the board's size marks 3 points
+// on 19 lines or misses them on 9. Moves 1 and 3 are black's, 2 and 4 white's.
+TEST(Review, VeryBadOnlyForABigLossOnTheBoard) {
+    struct Case {
+        int size;
+        double lost[4];
+        int bad_move[4];
+    };
+    const Case cases[] = {
+        {19, {12.5, 11.5, 14.0, 1.5}, {2, 1, 2, 1}},
+        {19, {3.0, 2.5, 4.0, 1.5}, {1, 1, 1, 1}},
+        {13, {6.0, 5.5, 7.0, 1.5}, {2, 1, 2, 1}},
+        {9, {3.0, 2.5, 4.0, 1.5}, {2, 1, 2, 1}},
+    };
+    // Each better point a different one: the same point missed twice running is one mistake.
+    const rules::Point played[4] = {{3, 3}, {7, 7}, {3, 7}, {7, 3}}, better[4] = {{5, 5}, {5, 4}, {4, 5}, {4, 4}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.size << " lines, " << c.lost[0] << " lost first");
+        sgf::Record record;
+        record.size = c.size;
+        std::vector<MoveReview> reviews;
+        for (int i = 0; i < 4; ++i) {
+            const int colour = i % 2 == 0 ? black : white;
+            sgf::Move m;
+            m.colour = colour;
+            m.at = played[i];
+            record.moves.push_back(m);
+            // Black's lead after the move, and after the better move: higher for black, lower
+            // for white.
+            const double lead = 10;
+            reviews.push_back({i + 1, colour, played[i], lead, BestMove{better[i], lead + colour * c.lost[i]}});
+        }
+        annotate(record, reviews);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(record.moves[static_cast<std::size_t>(i)].annotations.bad_move, c.bad_move[i]) << "move " << i + 1;
+    }
 }
 
 }  // namespace

@@ -181,6 +181,19 @@ void CanvasWidget::circle(double x, double y, double r, int color) {
     update();
 }
 
+void CanvasWidget::polygon(double x, double y, const std::vector<std::pair<double, double>>& corners,
+                           int color) {
+    const double cx = centre(x, board_left), cy = centre(y, board_top);
+    QPolygonF shape;
+    for (const auto& [dx, dy] : corners) shape << QPointF(cx + dx / 15.0 * factor(), cy + dy / 15.0 * factor());
+    QPainter p(&image_);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(paletteColor(color));
+    p.drawPolygon(shape);
+    update();
+}
+
 namespace {
 
 // The window font at a size in points, taken at 96 dots per inch whatever the screen says,

@@ -80,7 +80,7 @@ int reviewFiles(const std::string& in, const std::string& out, std::FILE* errors
         return fail(5, out + "：" + files::japanese(*failure));
     int marked = 0;
     for (int colour : {rules::black, rules::white})
-        marked += static_cast<int>(review::biggestMistakes(result.moves, colour).size());
+        marked += static_cast<int>(review::biggestMistakes(result.moves, colour, record.size).size());
     std::fprintf(errors, "検討しました：%d手、悪手 %d か所 → %s\n", static_cast<int>(result.moves.size()), marked,
                  out.c_str());
     return 0;

@@ -49,14 +49,29 @@ QString pointText(rules::Point at) {
     return at.x == 0 ? QString::fromUtf8("パス") : QString::fromStdString(rules::pointLabel(at));
 }
 
+// The moves of `reviewed`, passes counted, up to its stone `stone` (0: none).
+int movesToStone(const sgf::Record& reviewed, int stone) {
+    int moves = 0;
+    for (int stones = 0; stones < stone && moves < static_cast<int>(reviewed.moves.size()); ++moves)
+        if (!reviewed.moves[static_cast<std::size_t>(moves)].pass) ++stones;
+    return moves;
+}
+
+// The graph puts move `number` of `reviewed` (passes counted) at the stones played by
+// then, as the board counts moves, a pass at the stone before it; the list numbers a move
+// as the stone it is or was played instead of.
+int listedNumber(const sgf::Record& reviewed, int number) { return stonesAfter(reviewed, number - 1) + 1; }
+
 }  // namespace
 
-ReviewPanel::ReviewPanel(QWidget* owner, Tolvan& game, std::function<bool()> usable)
-    : QWidget(owner, Qt::Tool), game_(game), usable_(std::move(usable)) {
+ReviewPanel::ReviewPanel(QWidget* owner, Tolvan& game, std::function<bool()> usable,
+                         std::function<std::vector<std::string>(int size)> engine)
+    : QWidget(owner, Qt::Tool), game_(game), usable_(std::move(usable)), engine_(std::move(engine)) {
     setObjectName(QStringLiteral("review"));
     setWindowTitle(QString::fromUtf8("検討"));
 
     status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("reviewStatus"));
     status_->setWordWrap(true);
     bar_ = new QProgressBar(this);
     bar_->setFormat(QString::fromUtf8("%v／%m手"));
@@ -74,8 +89,9 @@ ReviewPanel::ReviewPanel(QWidget* owner, Tolvan& game, std::function<bool()> usa
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumHeight(240);
     view->onClick = [this](double x) {
-        const int moves = static_cast<int>(result_.moves.size());
-        if (moves > 0) showMove(std::clamp(static_cast<int>(std::lround(x)), 0, moves));
+        if (result_.moves.empty() || !reviewed_) return;
+        const int stones = stonesAfter(*reviewed_, static_cast<int>(result_.moves.size()));
+        showMove(movesToStone(*reviewed_, std::clamp(static_cast<int>(std::lround(x)), 0, stones)));
     };
     chart_ = view;
 
@@ -85,12 +101,19 @@ ReviewPanel::ReviewPanel(QWidget* owner, Tolvan& game, std::function<bool()> usa
                                 QString::fromUtf8("良い手")});
     mistakes_->setRootIsDecorated(false);
     mistakes_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    // A listed mistake shows the position before it with the better move marked.
+    comment_ = new QLabel(this);
+    comment_->setObjectName(QStringLiteral("reviewComment"));
+    comment_->setWordWrap(true);
+    comment_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A listed mistake shows what the record says of it, and the position before it with
+    // the better move and the move played marked.
     auto select = [this](QTreeWidgetItem* item) {
         const int number = item ? item->data(0, Qt::UserRole).toInt() : 0;
-        if (number < 1 || number > static_cast<int>(result_.moves.size()) || !reviewed_ || !usable_()) return;
+        if (number < 1 || number > static_cast<int>(result_.moves.size()) || !reviewed_) return;
+        comment_->setText(item->data(0, Qt::UserRole + 1).toString());
+        if (!usable_()) return;
         const review::MoveReview& m = result_.moves[static_cast<std::size_t>(number - 1)];
-        showReviewedPosition(game_, *reviewed_, number - 1, m.best ? m.best->at : rules::Point{}, m.colour);
+        showReviewedPosition(game_, *reviewed_, number - 1, m.best ? m.best->at : rules::Point{}, m.at);
         follow();
     };
     connect(mistakes_, &QTreeWidget::itemClicked, this, select);
@@ -101,6 +124,7 @@ ReviewPanel::ReviewPanel(QWidget* owner, Tolvan& game, std::function<bool()> usa
     layout->addLayout(running);
     layout->addWidget(chart_, 3);
     layout->addWidget(mistakes_, 2);
+    layout->addWidget(comment_);
     resize(440, 600);
 }
 
@@ -120,7 +144,7 @@ void ReviewPanel::start() {
     showGraph();
     showMistakes();
     status_->setText(QString::fromUtf8("検討しています…"));
-    bar_->setRange(0, static_cast<int>(reviewed_->moves.size()));
+    bar_->setRange(0, stonesAfter(*reviewed_, static_cast<int>(reviewed_->moves.size())));
     bar_->setValue(0);
     bar_->show();
     stopButton_->show();
@@ -136,7 +160,7 @@ void ReviewPanel::start() {
 
     const int run = ++run_;
     reviewer_ = std::make_unique<review::Reviewer>(
-        review::gnuGoCommand(reviewed_->size), [this, run](int done, int total) {
+        engine_ ? engine_(reviewed_->size) : std::vector<std::string>{}, [this, run](int done, int total) {
             QMetaObject::invokeMethod(
                 this, [this, run, done, total] { if (run == run_) progress(done, total); }, Qt::QueuedConnection);
         });
@@ -197,11 +221,11 @@ void ReviewPanel::showGraph() {
     auto* chart = new QChart;
     chart->legend()->hide();
     // The whole game across, the lead up and down to the next ten points.
-    const int moves = reviewed_ ? static_cast<int>(reviewed_->moves.size()) : 0;
+    const int moves = reviewed_ ? stonesAfter(*reviewed_, static_cast<int>(reviewed_->moves.size())) : 0;
     double most = 10;
     leads_ = new QLineSeries(chart);
     for (const review::MoveReview& m : result_.moves) {
-        leads_->append(m.number, m.lead);
+        leads_->append(stonesAfter(*reviewed_, m.number), m.lead);
         most = std::max(most, std::abs(m.lead));
     }
     // Even: the line at 0, across the whole game.
@@ -242,17 +266,21 @@ void ReviewPanel::showGraph() {
 
 void ReviewPanel::showMistakes() {
     mistakes_->clear();
+    comment_->clear();
     mistakes_->setVisible(result_.mistakes);
-    if (!result_.mistakes) return;
+    comment_->setVisible(result_.mistakes);
+    if (!result_.mistakes || !reviewed_) return;
     for (int colour : {rules::black, rules::white}) {
         auto* side = new QTreeWidgetItem(mistakes_);
         side->setText(0, QString::fromUtf8(colour == rules::black ? "黒の悪手" : "白の悪手"));
         side->setFirstColumnSpanned(true);
         side->setFlags(Qt::ItemIsEnabled);
-        for (const review::Mistake& m : review::biggestMistakes(result_.moves, colour)) {
+        for (const review::Mistake& m : review::biggestMistakes(result_.moves, colour, reviewed_->size)) {
             auto* item = new QTreeWidgetItem(side);
             item->setData(0, Qt::UserRole, m.move.number);
-            item->setText(0, QString::number(m.move.number));
+            // The sentence the record gives the move.
+            item->setData(0, Qt::UserRole + 1, QString::fromStdString(review::mistakeComment(m)));
+            item->setText(0, QString::number(listedNumber(*reviewed_, m.move.number)));
             item->setText(1, pointText(m.move.at));
             item->setText(2, QString::fromStdString(review::pointsText(m.lost)) + QString::fromUtf8("目"));
             item->setText(3, pointText(m.move.best ? m.move.best->at : rules::Point{}));
@@ -281,7 +309,7 @@ void ReviewPanel::follow() {
     const int move = moveShown(game_, *reviewed_);
     QList<QPointF> mark;
     if (move >= 1 && move <= static_cast<int>(result_.moves.size()))
-        mark.append(QPointF(move, result_.moves[static_cast<std::size_t>(move - 1)].lead));
+        mark.append(QPointF(stonesAfter(*reviewed_, move), result_.moves[static_cast<std::size_t>(move - 1)].lead));
     shown_->replace(mark);
 }
 
