@@ -63,7 +63,7 @@ protected:
     CanvasWidget& canvas() { return window->canvas(); }
     // The device pixel of the top-left corner of board cell (i, j).
     QPoint tile(int i, int j) {
-        return {canvas().toPixels(board_left + i * cell_width), canvas().toPixels(board_top + j * cell_height)};
+        return canvas().toPixels(board_left + i * cell_width, board_top + j * cell_height);
     }
     // The centre of board point (i, j) in the canvas widget's own coordinates.
     QPointF centreShown(int i, int j) {

@@ -138,7 +138,7 @@ TEST_F(QtScreenFitTest, PressesLandOnTheirPointAndTheStonesShow) {
     const double dpr = canvas.devicePixelRatioShown();
     const double k = canvas.viewScale() * canvas.cell() / 21.0 / dpr;
     auto shownAt = [&](double twipsX, double twipsY, QPointF offset) {
-        return QPointF(canvas.toPixels(twipsX), canvas.toPixels(twipsY)) / dpr * canvas.viewScale() + offset * k;
+        return QPointF(canvas.toPixels(twipsX, twipsY)) / dpr * canvas.viewScale() + offset * k;
     };
     window->findChild<QAction*>("TAIMAN")->trigger();
     const std::vector<std::pair<int, int>> points = {{10, 10}, {1, 1}, {19, 19}, {4, 16}, {17, 2}};
@@ -296,40 +296,72 @@ TEST_F(QtWindowTest, TheComputerAnswersEveryPressInTheRealWindow) {
     EXPECT_EQ(s.board, board);
 }
 
-// 碁盤 9路 and 13路 in the real window: the window shrinks to the board and its panel,
-// the star points are the board's own, the bottom-right corner is a corner tile, and a
-// press on the centre of each corner point and of the centre lands on it at 100 % and
-// 200 %, where the picture is painted at other sizes.
-TEST_F(QtWindowTest, SmallBoardsFitTheWindowAndTakePressesOnTheirPoints) {
+// 碁盤 9路 and 13路 in the real window: the board is drawn with larger cells, about as
+// large as the 19-line board, in a window no larger than the 19-line one; the panel
+// beside it is the 19-line panel pixel for pixel (not enlarged with the board); the star
+// points are the board's own, the bottom-right corner is a corner tile, and a press on
+// the centre of each corner point and of the centre lands on it at 100 % and 200 %.
+TEST_F(QtWindowTest, SmallBoardsAreDrawnLargerBesideTheSamePanel) {
     struct Case {
         int lines;
         QSize window;
         std::vector<std::pair<int, int>> stars;
     };
     const std::vector<Case> cases = {
-        {13, {474, 407}, {{4, 4}, {10, 4}, {7, 7}, {4, 10}, {10, 10}}},
-        {9, {390, 365}, {{3, 3}, {7, 3}, {5, 5}, {3, 7}, {7, 7}}},
+        {13, {594, 521}, {{4, 4}, {10, 4}, {7, 7}, {4, 10}, {10, 10}}},
+        {9, {598, 516}, {{3, 3}, {7, 3}, {5, 5}, {3, 7}, {7, 7}}},
     };
     GameState& s = window->game().s;
     CanvasWidget& canvas = window->canvas();
+    auto tile = [&](int i, int j) { return canvas.toPixels(board_left + i * cell_width, board_top + j * cell_height); };
+    // The board's width in the picture: from its first wooden pixel to its last, along the
+    // middle of the first row's tiles (between the lines), left of the panel.
+    auto boardWidth = [&] {
+        const QImage& img = canvas.image();
+        const int y = tile(1, 1).y() + canvas.boardCell() / 4;
+        const int panel = tile(s.size + 1, 1).x();
+        int first = -1, last = -1;
+        for (int x = 0; x < panel; ++x)
+            if (isWood(img.pixelColor(x, y))) {
+                if (first < 0) first = x;
+                last = x;
+            }
+        return last - first + 1;
+    };
+    // The panel: from the column after the board to the window's right edge, down to the
+    // eleventh row.
+    auto panel = [&] {
+        const QPoint from = tile(s.size + 1, 0);
+        return canvas.image().copy(QRect(from.x(), 0, canvas.image().width() - from.x(), tile(s.size + 1, 12).y()));
+    };
+    const int width19 = boardWidth();
+    const QImage panel19 = panel();
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines);
         window->findChild<QAction*>(QString("GOBAN_%1").arg(c.lines))->trigger();
         ASSERT_EQ(s.size, c.lines);
         EXPECT_TRUE(window->findChild<QAction*>(QString("GOBAN_%1").arg(c.lines))->isChecked());
         if (canvas.devicePixelRatioShown() == 1.0) {
-            EXPECT_EQ(canvas.logicalSize(), c.window) << c.lines;
+            EXPECT_EQ(canvas.logicalSize(), c.window);
+            EXPECT_EQ(window->size(), c.window);
         }
+        const int width = boardWidth();
+        EXPECT_GE(width, width19 * 0.85) << width << " against " << width19 << " on 19 lines";
+        EXPECT_LE(width, width19);
+        EXPECT_EQ(panel(), panel19);
         // Every command of the bar stays on it, none behind an overflow button.
-        EXPECT_LE(window->menuBar()->sizeHint().width(), window->width()) << c.lines;
+        EXPECT_LE(window->menuBar()->sizeHint().width(), window->width());
         const QImage& img = canvas.image();
+        const int b = canvas.boardCell();
+        const QPoint centre(b / 2 + 1, b / 2 + 1);
         for (auto [x, y] : c.stars) {
-            EXPECT_TRUE(isDark(img.pixelColor(cellPixel(x, y) + QPoint(11, 11)))) << c.lines << ": " << x << "," << y;
-            EXPECT_TRUE(isWood(img.pixelColor(cellPixel(x + 1, y) + QPoint(11, 11)))) << c.lines << ": " << x + 1 << "," << y;
+            EXPECT_TRUE(isDark(img.pixelColor(tile(x, y) + centre))) << x << "," << y;
+            EXPECT_TRUE(isWood(img.pixelColor(tile(x + 1, y) + centre))) << x + 1 << "," << y;
         }
         // The last line's corner: the lines come from the left and from above only.
-        const QPoint corner = cellPixel(c.lines, c.lines);
-        EXPECT_TRUE(isDark(img.pixelColor(corner + QPoint(4, 10))));
-        EXPECT_TRUE(isWood(img.pixelColor(corner + QPoint(16, 14))));
+        const QPoint corner = tile(c.lines, c.lines);
+        EXPECT_TRUE(isDark(img.pixelColor(corner + QPoint(4 * b / 21, b / 2))));
+        EXPECT_TRUE(isWood(img.pixelColor(corner + QPoint(16 * b / 21, 14 * b / 21))));
 
         for (int percent : {100, 200}) {
             window->setSize(percent);
@@ -338,8 +370,8 @@ TEST_F(QtWindowTest, SmallBoardsFitTheWindowAndTakePressesOnTheirPoints) {
             const double dpr = canvas.devicePixelRatioShown();
             const int n = c.lines, mid = (n + 1) / 2;
             for (auto [x, y] : std::vector<std::pair<int, int>>{{1, 1}, {n, 1}, {1, n}, {n, n}, {mid, mid}}) {
-                const QPointF at = QPointF(canvas.toPixels(board_left + x * cell_width + 150),
-                                           canvas.toPixels(board_top + y * cell_height + 150)) /
+                const QPointF at = QPointF(canvas.toPixels(board_left + x * cell_width + 150,
+                                                           board_top + y * cell_height + 150)) /
                                    dpr * canvas.viewScale();
                 QTest::mouseClick(&canvas, Qt::LeftButton, {}, at.toPoint());
                 EXPECT_NE(s.board[x][y], stone_empty) << n << " at " << percent << "%: " << x << "," << y;
