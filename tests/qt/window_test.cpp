@@ -11,6 +11,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStyle>
 #include <QFontDatabase>
 #include <QDropEvent>
 #include <QMenuBar>
@@ -20,11 +24,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
+#include <QTreeView>
 #include <QUrl>
 
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -162,9 +169,9 @@ TEST_F(QtWindowTest, MenuBarHoldsEveryCommandByNameAndCaption) {
         {"TAIKYOKU", "対局"},   {"TAIMAN", "対MAN"},       {"TAICOM", "対COM"},
         {"SENTE", "先手"},      {"GOTE", "後手"},          {"KYOKUMEN", "局面"},
         {"KIFU_HOZON", "棋譜を保存..."},                    {"KIFU_HIRAKU", "棋譜を開く..."},
-        {"SAISYO", "最初"},     {"GYAKUTEN", "逆転"},      {"MODORU", "戻"},
-        {"SUSUMU", "進"},       {"LEBEL_UP", "△"},         {"LEBEL_DOWN", "▽"},
-        {"PASU", "パス"},       {"SYUURYO_MENU", "終了"},  {"HANTEI", "勝敗判定"},
+        {"SAISYO", "最初"},     {"GYAKUTEN", "逆転"},      {"MODORU", "戻(←)"},
+        {"SUSUMU", "進(→)"},    {"LEBEL_UP", "△"},         {"LEBEL_DOWN", "▽"},
+        {"PASU", "パス(P)"},       {"SYUURYO_MENU", "終了"},  {"HANTEI", "勝敗判定"},
         {"SYUURYO", "終了"},    {"OPTION", "ｵﾌﾟｼｮﾝ"},      {"HAIKEI", "背景"},
         {"MIDORI", "緑"},       {"TAKE", "竹"},            {"BANGOU", "手順番号表示"},
         {"SINAN", "置石指南"},  {"BGM", "BGM"},            {"SONOTA", "その他"},
@@ -675,6 +682,100 @@ TEST_F(QtWindowTest, OtherKeysDoNotEnd) {
     EXPECT_TRUE(window->isVisible());
 }
 
+// ---- Keys -------------------------------------------------------------------------------
+
+// ← and → step through the record as 戻 and 進 do, and P, Ctrl+Z and H reach パス, 待った
+// and ヒント, through the real window's keys; with no game each gives its menu item's
+// answer and starts or changes nothing. Faults caught: a key bound to no command or to
+// the wrong one, two commands on one key (Qt then runs neither), a key the window
+// swallows, a key that plays when no game runs.
+TEST_F(QtWindowTest, KeysStepThroughTheRecordAndReachTheirCommands) {
+    std::map<QString, QString> owners;
+    for (QAction* a : window->findChildren<QAction*>())
+        if (!a->shortcut().isEmpty())
+            EXPECT_TRUE(owners.emplace(a->shortcut().toString(), a->objectName()).second)
+                << a->shortcut().toString().toStdString() << " is " << owners[a->shortcut().toString()].toStdString()
+                << "'s and " << a->objectName().toStdString() << "'s";
+
+    GameState& s = window->game().s;
+    auto press = [&](QKeySequence key) {
+        messages.clear();
+        QTest::keySequence(window.get(), key);
+        return messages;
+    };
+    using Said = std::vector<std::string>;
+    const std::vector<std::pair<QKeySequence, std::string>> idle = {
+        {Qt::Key_Left, "戻れません"},
+        {Qt::Key_Right, "進めません"},
+        {Qt::Key_P, "「対局」で始めて下さい"},
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), "「対局」で始めて下さい"},
+        {Qt::Key_H, "「対局」で始めて下さい"},
+    };
+    for (const auto& [key, says] : idle) {
+        EXPECT_EQ(press(key), Said{says}) << key.toString().toStdString();
+        EXPECT_EQ(s.turn, no_side);
+        EXPECT_EQ(s.move_no, 0);
+    }
+
+    window->findChild<QAction*>("TAIMAN")->trigger();
+    pressPoint(4, 4);
+    pressPoint(16, 16);
+    pressPoint(4, 16);
+    EXPECT_EQ(press(Qt::Key_Left), Said{});
+    EXPECT_EQ(s.move_no, 2);
+    EXPECT_EQ(s.board[4][16], stone_empty);
+    press(Qt::Key_Left);
+    EXPECT_EQ(s.move_no, 1);
+    EXPECT_EQ(s.board[16][16], stone_empty);
+    press(Qt::Key_Right);
+    EXPECT_EQ(s.move_no, 2);
+    EXPECT_EQ(s.board[16][16], stone_white);
+    press(Qt::Key_Right);
+    EXPECT_EQ(s.board[4][16], stone_black);
+    EXPECT_EQ(press(Qt::Key_Right), Said{"進めません"});
+    EXPECT_EQ(s.move_no, 3);
+
+    // White to move: ヒント marks a point, 待った is for games against the computer, and
+    // パス asks first, then hands the turn over.
+    EXPECT_EQ(press(Qt::Key_H), Said{});
+    EXPECT_NE(s.hint_shown.x, 0);
+    EXPECT_EQ(press(QKeySequence(Qt::CTRL | Qt::Key_Z)), Said{"待ったはCOMとの対局でだけできます"});
+    EXPECT_EQ(s.move_no, 3);
+    ASSERT_EQ(s.turn, stone_white);
+    const Said passed = press(Qt::Key_P);
+    ASSERT_FALSE(passed.empty());
+    EXPECT_EQ(passed.front(), "パスしますか？");
+    EXPECT_EQ(s.turn, stone_black);
+    EXPECT_FALSE(window->ended());
+}
+
+// After the real file dialog closes the window takes keys again: Ctrl+S saves without a
+// click first. The offscreen platform, like some desktops, hands the activation back to
+// no window by itself.
+TEST_F(QtWindowTest, KeysReachTheWindowAgainAfterAFileDialog) {
+    window->findChild<QAction*>("TAIMAN")->trigger();
+    pressPoint(4, 4);
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            shown = true;
+            box->reject();
+        }
+    });
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(shown);
+    QCoreApplication::processEvents();
+    int asked = 0;
+    window->dialogs().fileHook = [&](FileChoice, const std::string&, const std::string&,
+                                     const std::string&) -> std::optional<std::string> {
+        ++asked;
+        return std::nullopt;
+    };
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(QApplication::activeWindow(), window.get());
+}
+
 TEST_F(QtWindowTest, CloseBoxEndsGame) {
     window->close();
     EXPECT_TRUE(window->game().ended);
@@ -823,6 +924,60 @@ TEST_F(QtPortTest, FileDialogStartsInTheFolderAndAddsTheExtension) {
     });
     EXPECT_FALSE(dialogs.chooseFile(FileChoice::Open, "棋譜を開く", dir.path().toStdString(),
                                     "棋譜 (*.sgf)"));
+}
+
+// Qt's own file dialog in Japanese shows a file's size, type and date whole: the columns
+// after the name are as wide as what they show (Qt measures them on English texts, and
+// in a face whose kana are twice as wide as its digits 「38 バイト」 came out as
+// 「38…イト」). Run with a Japanese locale (QtJapaneseDesktopTest in CMakeLists.txt).
+TEST(QtJapaneseDesktopTest, FileDialogColumnsHoldTheirTexts) {
+    ensureApplication();
+    if (QLocale::system().language() != QLocale::Japanese) GTEST_SKIP() << "needs LC_ALL=ja_JP.UTF-8";
+    QTranslator japanese;
+    ASSERT_TRUE(japanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        << "Qt's Japanese translation is missing (bash setup.sh installs it)";
+    QCoreApplication::installTranslator(&japanese);
+    const QFont desktop = QApplication::font();
+    QApplication::setFont(QFont(QStringLiteral("IPAMincho"), 10));
+    QTemporaryDir dir;
+    {
+        QFile record(dir.filePath(QString::fromUtf8("対局.sgf")));
+        ASSERT_TRUE(record.open(QIODevice::WriteOnly));
+        record.write("(;GM[1]FF[4]SZ[9];B[ee];W[cc];B[gg])\r\n");  // 38 bytes
+    }
+    QWidget parent;
+    DialogsPort dialogs(&parent);
+    QStringList texts, shown;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        auto* view = box->findChild<QTreeView*>();
+        ASSERT_NE(view, nullptr);
+        auto cell = [&](int column) { return view->model()->index(0, column, view->rootIndex()); };
+        // A cell's text as the view draws it: within the column less the margins the
+        // style keeps on either side, elided where it does not fit.
+        const QFontMetrics fm(view->font());
+        const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+        auto read = [&] {
+            texts.clear();
+            shown.clear();
+            for (int column = 1; column <= 3; ++column) {
+                const QString text = cell(column).data().toString();
+                texts << text;
+                shown << fm.elidedText(text, view->textElideMode(), view->header()->sectionSize(column) - margins);
+            }
+            return !texts[0].isEmpty() && shown == texts;
+        };
+        // The folder's files are read on a thread of Qt's; the columns follow them.
+        QTest::qWaitFor([&] { return cell(1).isValid() && read(); }, 5000);
+        box->reject();
+    });
+    dialogs.chooseFile(FileChoice::Open, "棋譜を開く", dir.path().toStdString(), "棋譜 (*.sgf)");
+    QApplication::setFont(desktop);
+    QCoreApplication::removeTranslator(&japanese);
+    ASSERT_EQ(texts.size(), 3);
+    EXPECT_EQ(texts[0], QString::fromUtf8("38 バイト"));
+    EXPECT_EQ(shown, texts);
 }
 
 // Qt's own dialogs (the file dialogs, the question before replacing a file) read Japanese
