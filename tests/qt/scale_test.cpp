@@ -221,12 +221,6 @@ TEST(QtTallScreenTest, TwoHundredPerCentLiesWhollyOnTheScreen) {
         for (QAction* a : sizes->actions()) shown += a->text().toStdString() + (a->isEnabled() ? " " : "(灰) ");
         return shown;
     };
-    auto frame = [&] {
-        QCoreApplication::processEvents();
-        const QRect f = window->frameGeometry();
-        return std::to_string(f.x()) + "," + std::to_string(f.y()) + " " + std::to_string(f.width()) + "x" +
-               std::to_string(f.height());
-    };
     auto onScreen = [&] {
         QCoreApplication::processEvents();
         return area.contains(window->frameGeometry());
@@ -238,13 +232,13 @@ TEST(QtTallScreenTest, TwoHundredPerCentLiesWhollyOnTheScreen) {
     EXPECT_EQ(window->sizePercent(), 200);
     EXPECT_EQ(window->size(), QSize(1200, 1067));
     EXPECT_EQ(window->canvas().viewScale(), 1.0);
-    EXPECT_TRUE(onScreen()) << frame();
+    EXPECT_TRUE(onScreen());
     window->move(placed);
-    EXPECT_TRUE(onScreen()) << "put back at 300,152 by the window manager: " << frame();
+    EXPECT_TRUE(onScreen()) << "put back at 300,152 by the window manager";
 
     window->findChild<QAction*>("GOBAN_9")->trigger();
     EXPECT_EQ(window->size(), QSize(1196, 1033));
-    EXPECT_TRUE(onScreen()) << frame();
+    EXPECT_TRUE(onScreen());
     EXPECT_EQ(offered(), "100% 133% 167% 200% 300%(灰) ");
 
     // The settings file now asks for 9 lines at 200 %.
@@ -252,9 +246,9 @@ TEST(QtTallScreenTest, TwoHundredPerCentLiesWhollyOnTheScreen) {
     open();
     EXPECT_EQ(window->sizePercent(), 200);
     EXPECT_EQ(window->size(), QSize(1196, 1033));
-    EXPECT_TRUE(onScreen()) << frame();
+    EXPECT_TRUE(onScreen());
     window->move(placed);
-    EXPECT_TRUE(onScreen()) << "put at 300,152 by the window manager: " << frame();
+    EXPECT_TRUE(onScreen()) << "put at 300,152 by the window manager";
     // The next window starts at 100 % with the desktop's font.
     window->setSize(100);
 }
