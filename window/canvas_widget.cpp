@@ -1,12 +1,15 @@
 #include "window/canvas_widget.h"
 
 #include <QApplication>
+#include <QBrush>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTransform>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -54,7 +57,21 @@ namespace {
 double windowWidth(int lines) { return 9000 - (19 - lines) * 315.0; }
 double windowHeight(int lines) { return 8000 - (19 - std::max(lines, 11)) * 315.0; }
 
+// Where the side panel starts across, in twips: the column after the board's last.
+double panelStart(int lines) { return board_left + (lines + 1) * cell_width; }
+// Where the board's last row ends, in twips.
+double boardBottom(int lines) { return board_top + (lines + 1) * cell_height; }
+// Below a board drawn larger, the room the 19-line window leaves below its board, at the
+// window's own scale.
+constexpr double room_below = 8000 - (board_top + 20 * cell_height);
+
 }  // namespace
+
+int boardCellPixels(int cell, int lines) {
+    if (lines >= 19) return cell;
+    const int grown = static_cast<int>(std::floor(cell * panelStart(19) / panelStart(lines) + 1e-9));
+    return std::max(cell, std::min(grown, art::kMaxCell));
+}
 
 QColor paletteColor(int index) {
     static const QRgb colors[16] = {
@@ -86,6 +103,46 @@ CanvasWidget::CanvasWidget(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+// At the window's own size, exactly twipsToPixels.
+int CanvasWidget::Axis::px(double t) const {
+    const double d = t - from;
+    return fromPixel + static_cast<int>(std::lround(cell == 21 ? d / 15.0 : d * factor() / 15.0));
+}
+
+// The board's tiles start at px(board_left + i * cell_width): whole pixels, a cell
+// apart, with the board's left edge rounded once. The centre of a point's tile is
+// (10.5 + 21 i) pixels of the window's own size from the unrounded edge, scaled; the
+// rounding of the edge moves it with the tiles. The panel's part starts on a cell's
+// edge, so its grid is the board's carried on.
+double CanvasWidget::Axis::edgeShift(double edge) const {
+    return px(edge) - fromPixel - std::lround((edge - from) / 15.0) * factor();
+}
+
+double CanvasWidget::Axis::centre(double t, double edge) const {
+    return fromPixel + (std::lround((t - from) / 15.0) + 0.5) * factor() + edgeShift(edge);
+}
+
+double CanvasWidget::Axis::twips(double p, double edge) const {
+    return from + (p - fromPixel - edgeShift(edge)) / factor() * 15.0;
+}
+
+void CanvasWidget::partsFor(int cell, int lines, Part& board, Part& panel) {
+    board = Part{{cell, 0, 0}, {cell, 0, 0}, 0};
+    panel = board;
+    const int grown = boardCellPixels(cell, lines);
+    if (grown == cell) return;
+    board.x.cell = board.y.cell = grown;
+    const double start = panelStart(lines);
+    panel = Part{{cell, start, board.x.px(start)}, {cell, 0, 0}, 1};
+}
+
+QSize CanvasWidget::imageSize(const Part& board, const Part& panel, int lines) {
+    if (board.x.cell == panel.x.cell) return QSize(board.x.px(windowWidth(lines)), board.y.px(windowHeight(lines)));
+    const Axis below{panel.y.cell, 0, board.y.px(boardBottom(lines))};
+    return QSize(panel.x.px(windowWidth(lines)),
+                 std::max(below.px(room_below), panel.y.px(windowHeight(lines))));
+}
+
 void CanvasWidget::setLines(int lines) {
     lines_ = lines;
     setCell(cell_, dpr_);
@@ -94,66 +151,77 @@ void CanvasWidget::setLines(int lines) {
 void CanvasWidget::setCell(int cell, double dpr) {
     cell_ = std::max(1, cell);
     dpr_ = dpr > 0 ? dpr : 1.0;
-    image_ = QImage(px(windowWidth(lines_)), px(windowHeight(lines_)), QImage::Format_RGB32);
+    partsFor(cell_, lines_, board_, panel_);
+    const QSize size = imageSize(board_, panel_, lines_);
+    image_ = QImage(size.width(), size.height(), QImage::Format_RGB32);
     image_.fill(QApplication::palette().color(QPalette::Window));
-    for (QImage& img : pictures_) img = QImage();
-    tried_.fill(false);
+    for (auto& slot : pictures_)
+        for (QImage& img : slot) img = QImage();
+    for (auto& slot : tried_) slot.fill(false);
     update();
 }
 
 QSize CanvasWidget::logicalSizeAt(int cell, double dpr, int lines) {
-    auto pixels = [cell](double twips) { return std::lround(twips * cell / 315.0); };
-    return QSize(static_cast<int>(std::ceil(pixels(windowWidth(lines)) / dpr - 1e-9)),
-                 static_cast<int>(std::ceil(pixels(windowHeight(lines)) / dpr - 1e-9)));
+    Part board, panel;
+    partsFor(std::max(1, cell), lines, board, panel);
+    const QSize pixels = imageSize(board, panel, lines);
+    return QSize(static_cast<int>(std::ceil(pixels.width() / dpr - 1e-9)),
+                 static_cast<int>(std::ceil(pixels.height() / dpr - 1e-9)));
 }
 
 QSize CanvasWidget::logicalSize() const { return logicalSizeAt(cell_, dpr_, lines_); }
 
-// At the window's own size, exactly twipsToPixels.
-int CanvasWidget::px(double t) const {
-    return static_cast<int>(std::lround(cell_ == 21 ? t / 15.0 : t * factor() / 15.0));
+QPoint CanvasWidget::toPixels(double x, double y) const {
+    const Part& part = partAt(x);
+    return QPoint(part.x.px(x), part.y.px(y));
 }
 
-// The board's tiles start at px(board_left + i * cell_width): whole pixels, a cell
-// apart, with the board's left edge rounded once. The centre of a point's tile is
-// (10.5 + 21 i) pixels of the window's own size from the unrounded edge, scaled; the
-// rounding of the edge moves it with the tiles.
-double CanvasWidget::edgeShift(double edge) const {
-    return px(edge) - std::lround(edge / 15.0) * factor();
-}
-
-double CanvasWidget::centre(double t, double edge) const {
-    return (std::lround(t / 15.0) + 0.5) * factor() + edgeShift(edge);
-}
-
-const QImage& CanvasWidget::picture(Pic pic) {
+const QImage& CanvasWidget::picture(Pic pic, const Part& part) {
     const int i = static_cast<int>(pic);
-    if (!tried_[i]) {
-        tried_[i] = true;
+    const int cell = part.x.cell;
+    if (!tried_[part.slot][i]) {
+        tried_[part.slot][i] = true;
         const QString name = QString::fromLatin1(picName(pic));
-        pictures_[i] = pictureAt(name, cell_);
-        if (pictures_[i].isNull())
-            std::fprintf(stderr, "tolvan: missing picture %s at cell %d\n", qPrintable(name), cell_);
+        pictures_[part.slot][i] = pictureAt(name, cell);
+        if (pictures_[part.slot][i].isNull())
+            std::fprintf(stderr, "tolvan: missing picture %s at cell %d\n", qPrintable(name), cell);
     }
-    return pictures_[i];
+    return pictures_[part.slot][i];
+}
+
+void CanvasWidget::paintBackground(Pic pic, const QRect& target) {
+    const QImage& tile = picture(pic, panel_);
+    if (tile.isNull()) return;
+    // The panel lays its tiles a cell apart, each covering the last one's extra column:
+    // a cell's square of the tile is what repeats.
+    QBrush pattern(tile.copy(0, 0, panel_.x.cell, panel_.y.cell));
+    pattern.setTransform(QTransform::fromTranslate(panel_.x.fromPixel, panel_.y.px(board_top)));
+    QPainter p(&image_);
+    p.fillRect(target, pattern);
+    update();
 }
 
 void CanvasWidget::paintPicture(Pic pic, double x, double y) {
-    const QImage& img = picture(pic);
+    const Part& part = partAt(x);
+    const QImage& img = picture(pic, part);
     if (img.isNull()) return;
+    const QPoint at(part.x.px(x), part.y.px(y));
+    if (split() && &part == &board_ && (pic == Pic::HAIKEI_MIDORI || pic == Pic::HAIKEI_TAKE))
+        return paintBackground(pic, QRect(at, img.size()));
     QPainter p(&image_);
-    p.drawImage(QPoint(px(x), px(y)), img);
+    p.drawImage(at, img);
     update();
 }
 
 void CanvasWidget::box(double x1, double y1, double x2, double y2, int color) {
-    int l = px(x1), t = px(y1);
-    int r = px(x2), b = px(y2);
+    const Part& part = partAt(std::min(x1, x2));
+    int l = pxAcross(x1), t = part.y.px(y1);
+    int r = pxAcross(x2), b = part.y.px(y2);
     if (l > r) std::swap(l, r);
     if (t > b) std::swap(t, b);
     // Both corners belong to the outline; drawn as four strips, one pixel thick at the
     // window's own size, so the result does not depend on the paint engine's stroking.
-    const int w = std::max(1, static_cast<int>(std::lround(factor())));
+    const int w = std::max(1, static_cast<int>(std::lround(part.x.factor())));
     QPainter p(&image_);
     QColor c = paletteColor(color);
     p.fillRect(QRect(l, t, r - l + w, w), c);
@@ -164,8 +232,9 @@ void CanvasWidget::box(double x1, double y1, double x2, double y2, int color) {
 }
 
 void CanvasWidget::circle(double x, double y, double r, int color) {
-    const double cx = centre(x, board_left), cy = centre(y, board_top);
-    const double rp = r / 15.0 * factor();
+    const Part& part = partAt(x);
+    const double cx = part.x.centre(x, board_left), cy = part.y.centre(y, board_top);
+    const double rp = r / 15.0 * part.x.factor();
     QRgb c = paletteColor(color).rgb();
     // Every pixel whose centre lies within the radius of the point's centre: a round,
     // symmetric dot (a 50-twip radius gives 7 pixels across at the window's own size).
@@ -212,18 +281,20 @@ QFont windowFont(double size, bool bold, double scale) {
 
 void CanvasWidget::text(double x, double y, const std::string& s, double size, int color,
                         bool bold) {
-    const QFont font = windowFont(size, bold, factor());
+    const Part& part = partAt(x);
+    const QFont font = windowFont(size, bold, part.x.factor());
     QPainter p(&image_);
     p.setFont(font);
     p.setPen(paletteColor(color));
     QFontMetrics fm(font);
-    p.drawText(QPoint(px(x), px(y) + fm.ascent()), QString::fromStdString(s));
+    p.drawText(QPoint(part.x.px(x), part.y.px(y) + fm.ascent()), QString::fromStdString(s));
     update();
 }
 
 void CanvasWidget::textCentred(double x, double y, const std::string& s, double size, int color,
                                bool bold) {
-    const QFont font = windowFont(size, bold, factor());
+    const Part& part = partAt(x);
+    const QFont font = windowFont(size, bold, part.x.factor());
     const QString str = QString::fromStdString(s);
     // The glyphs' outlines give the inked box; the metrics' box would add the face's
     // side bearings and line gap, which differ from face to face.
@@ -231,7 +302,7 @@ void CanvasWidget::textCentred(double x, double y, const std::string& s, double 
     outline.addText(0, 0, font, str);
     const QRectF ink = outline.boundingRect();
     // The centre of the pixel that (x, y) falls on.
-    const double cx = centre(x, board_left), cy = centre(y, board_top);
+    const double cx = part.x.centre(x, board_left), cy = part.y.centre(y, board_top);
     const QPoint origin(static_cast<int>(std::lround(cx - ink.center().x())),
                         static_cast<int>(std::lround(cy - ink.center().y())));
     QPainter p(&image_);
@@ -276,14 +347,14 @@ void CanvasWidget::paintEvent(QPaintEvent*) {
 }
 
 // The press is mapped back the way the twips were mapped to pixels: to the device pixel
-// it fell on, then to twips (at the window's own size, 15 twips a pixel).
+// it fell on, in the part it fell in, then to twips (at the window's own size, 15 twips a
+// pixel).
 void CanvasWidget::mousePressEvent(QMouseEvent* event) {
     if (!onMousePress) return;
     const QPointF at = event->position() * dpr_ / viewScale_;
-    const double f = factor();
     const double x = std::floor(at.x()), y = std::floor(at.y());
-    if (cell_ == 21) return onMousePress(QPointF(x * 15.0, y * 15.0));
-    onMousePress(QPointF((x - edgeShift(board_left)) / f * 15.0, (y - edgeShift(board_top)) / f * 15.0));
+    const Part& part = split() && x >= panel_.x.fromPixel ? panel_ : board_;
+    onMousePress(QPointF(part.x.twips(x, board_left), part.y.twips(y, board_top)));
 }
 
 }  // namespace tolvan

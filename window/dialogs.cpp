@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -9,7 +11,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QTranslator>
+#include <QTreeView>
 
 #include "window/version_window.h"
 
@@ -87,30 +91,55 @@ Answer DialogsPort::msgBox(const std::string& message, Buttons buttons, const st
     return Answer::OK;
 }
 
+namespace {
+
+// Qt's own file dialog gives its columns after the name widths measured on English texts
+// ("128.88 GB"); the Japanese ones ("38 バイト", "sgf ファイル", the dates) are wider and
+// would be cut. Those columns are made as wide as what they show each time a folder's
+// files have been read. The desktop's own dialog has no such view and is left alone.
+void fitFileColumns(QFileDialog& dialog) {
+    auto* view = dialog.findChild<QTreeView*>();
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    if (!view || !model) return;
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view](const QString&) {
+        // After the view has taken in the rows the model has just sorted.
+        QTimer::singleShot(0, view, [view] {
+            for (int column = 1; column < view->header()->count(); ++column) view->resizeColumnToContents(column);
+        });
+    });
+}
+
+// The desktop may leave no window active once its file dialog has closed; the game's
+// keys (Ctrl+S, the arrows) reach only the active window, so it is made active again.
+void activateAgain(QWidget* parent) {
+    if (parent) parent->window()->activateWindow();
+}
+
+}  // namespace
+
 // The desktop's standard file dialogs. A name chosen for saving without the filter's
 // extension gets it, as the filter shows only such files.
 std::optional<std::string> DialogsPort::chooseFile(FileChoice choice, const std::string& title,
                                                    const std::string& folder,
                                                    const std::string& filter) {
     if (fileHook) return fileHook(choice, title, folder, filter);
-    const QString caption = QString::fromStdString(title), dir = QString::fromStdString(folder),
-                  filters = QString::fromStdString(filter);
+    const QString filters = QString::fromStdString(filter);
+    QFileDialog dialog(parent_, QString::fromStdString(title), QString::fromStdString(folder), filters);
     if (choice == FileChoice::Open) {
-        const QString chosen = QFileDialog::getOpenFileName(parent_, caption, dir, filters);
-        if (chosen.isEmpty()) return std::nullopt;
-        return chosen.toStdString();
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        // A name typed without the filter's extension ("棋譜 (*.sgf)" -> "sgf") gets it.
+        // The game asks before it replaces a file, and says what a file it came from
+        // would lose: the dialog's own question would come first and say less.
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        const int star = filters.indexOf(QStringLiteral("*."));
+        if (star >= 0) dialog.setDefaultSuffix(filters.mid(star + 2).section(QLatin1Char(')'), 0, 0));
     }
-    // A name typed without the filter's extension ("棋譜 (*.sgf)" -> "sgf") gets it
-    // before the dialog asks whether to replace a file, so that the question is about
-    // the file that would be replaced.
-    QFileDialog dialog(parent_, caption, dir, filters);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // The game asks before it replaces a file, and says what a file it came from would
-    // lose: the dialog's own question would come first and say less.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    const int star = filters.indexOf(QStringLiteral("*."));
-    if (star >= 0) dialog.setDefaultSuffix(filters.mid(star + 2).section(QLatin1Char(')'), 0, 0));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    fitFileColumns(dialog);
+    const bool chosen = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    activateAgain(parent_);
+    if (!chosen) return std::nullopt;
     return dialog.selectedFiles().first().toStdString();
 }
 

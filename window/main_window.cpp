@@ -173,12 +173,10 @@ bool MainWindow::start() {
     if (ended()) return false;
     fitToScreen(true);
     show();
+    settle();
     // Should the window not be painted soon (it may start hidden), the sounds come anyway.
     if (soundStandIn_) QTimer::singleShot(1000, this, [this] { loadSound(); });
     if (QWindow* w = windowHandle()) connect(w, &QWindow::screenChanged, this, [this] { screenChanged(); });
-    // The frame is known once the window manager has framed the window, which may take
-    // a moment after it is shown.
-    for (int ms : {0, 500}) QTimer::singleShot(ms, this, [this] { fitToScreen(false); });
     return true;
 }
 
@@ -197,7 +195,9 @@ void MainWindow::loadSound() {
 // only as far as it must.
 void MainWindow::fitToScreen(bool place) {
     QScreen* screen = this->screen();
-    if (!screen) return;
+    if (!screen || fitting_) return;
+    // Moving and sizing the window may report back at once.
+    fitting_ = true;
     const QRect area = screen->availableGeometry();
     const QSize frameExtra = frameGeometry().size() - geometry().size();
     const QSize full = canvas_->logicalSize();
@@ -217,6 +217,24 @@ void MainWindow::fitToScreen(bool place) {
     at.setX(std::max(area.left(), std::min(at.x(), area.left() + area.width() - frameSize.width())));
     at.setY(std::max(area.top(), std::min(at.y(), area.top() + area.height() - frameSize.height())));
     if (place || at != frameGeometry().topLeft()) move(at);
+    fitting_ = false;
+}
+
+void MainWindow::settle() {
+    settling_.setRemainingTime(2000);
+    // The frame is known once the window manager has framed the window, which may take
+    // a moment.
+    for (int ms : {0, 500}) QTimer::singleShot(ms, this, [this] { fitToScreen(false); });
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (isVisible() && !settling_.hasExpired()) fitToScreen(false);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (isVisible() && !settling_.hasExpired()) fitToScreen(false);
 }
 
 void MainWindow::applySize(int percent) {
@@ -227,7 +245,10 @@ void MainWindow::applySize(int percent) {
     scaleApplicationFont(percent);
     dialogs_.sizePercent = percent;
     setFixedSize(canvas_->logicalSize());
-    if (isVisible()) fitToScreen(false);
+    if (isVisible()) {
+        fitToScreen(false);
+        settle();
+    }
 }
 
 void MainWindow::setSize(int percent) { applySize(percent); }

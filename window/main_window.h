@@ -2,6 +2,7 @@
 // the game, whose handlers every window event is passed to.
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QMainWindow>
 
 #include <memory>
@@ -68,6 +69,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // While the window settles, where the window system puts it is fitted to the screen.
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     // A game record (one .sgf file) dragged from a file manager.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -76,6 +80,11 @@ private:
     // Fits the window, frame included, on its screen's available area; place puts the
     // frame at the area's top-left corner.
     void fitToScreen(bool place);
+    // After the window is shown or takes another size, a window manager may place or
+    // size it later and anywhere (lower on the screen, or as it was before): for a
+    // short while each move or size it makes is followed by a fit, and the fit is
+    // checked again once the window has been framed.
+    void settle();
     // The canvas, the fonts and the window at `percent` per cent for the screen's
     // device pixel ratio as it is now.
     void applySize(int percent);
@@ -106,6 +115,8 @@ private:
     bool escapePending_ = false;
     int sizePercent_ = 100;
     bool ignoreScreen_ = false;
+    QDeadlineTimer settling_{0};
+    bool fitting_ = false;
 };
 
 }  // namespace tolvan

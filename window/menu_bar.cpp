@@ -70,16 +70,18 @@ MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines)
     QMenu* kyokumen = addMenu(bar, "KYOKUMEN", "局面");
     addItem(kyokumen, {"SAISYO", "最初"});
     addItem(kyokumen, {"GYAKUTEN", "逆転"});
-    addItem(kyokumen, {"MATTA", "待った"});
-    addItem(kyokumen, {"HINTO", "ヒント"});
+    addItem(kyokumen, {"MATTA", "待った"})->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    addItem(kyokumen, {"HINTO", "ヒント"})->setShortcut(QKeySequence(Qt::Key_H));
     addItem(kyokumen, {"KENTOU", "検討"});
     addItem(kyokumen, {"KEISEI", "形勢判断"})->setShortcut(QKeySequence(Qt::Key_K));
 
-    addItem(bar, {"MODORU", "戻"});
-    addItem(bar, {"SUSUMU", "進"});
+    // The bar shows no shortcuts beside its own items: their keys go in the caption, as
+    // a desktop writes an item's access key.
+    addItem(bar, {"MODORU", "戻(←)"})->setShortcut(QKeySequence(Qt::Key_Left));
+    addItem(bar, {"SUSUMU", "進(→)"})->setShortcut(QKeySequence(Qt::Key_Right));
     addItem(bar, {"LEBEL_UP", "△"});
     addItem(bar, {"LEBEL_DOWN", "▽"});
-    addItem(bar, {"PASU", "パス"});
+    addItem(bar, {"PASU", "パス(P)"})->setShortcut(QKeySequence(Qt::Key_P));
 
     QMenu* syuuryo = addMenu(bar, "SYUURYO_MENU", "終了");
     addItem(syuuryo, {"HANTEI", "勝敗判定"});

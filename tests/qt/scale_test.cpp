@@ -63,7 +63,7 @@ protected:
     CanvasWidget& canvas() { return window->canvas(); }
     // The device pixel of the top-left corner of board cell (i, j).
     QPoint tile(int i, int j) {
-        return {canvas().toPixels(board_left + i * cell_width), canvas().toPixels(board_top + j * cell_height)};
+        return canvas().toPixels(board_left + i * cell_width, board_top + j * cell_height);
     }
     // The centre of board point (i, j) in the canvas widget's own coordinates.
     QPointF centreShown(int i, int j) {
@@ -191,6 +191,66 @@ TEST(QtSmallScreenTest, SizesTheScreenCannotHoldAreGreyedAndNotTaken) {
     window->game().MenuClick("BAN_300");
     EXPECT_EQ(window->sizePercent(), 100);
     EXPECT_EQ(window->canvas().image().size(), QSize(600, 533));
+}
+
+// A screen 1200 pixels high: 200 % (1200 x 1067) fits and is offered, 300 % is not, on
+// 19 lines and on 9. The window at 200 % lies wholly on the screen when it is chosen in
+// the menu, when a window manager puts it back lower afterwards (at y = 152 its bottom
+// went 19 pixels off the screen), and when the settings file asks for it at start-up.
+TEST(QtTallScreenTest, TwoHundredPerCentLiesWhollyOnTheScreen) {
+    ensureApplication();
+    QTemporaryDir settingsDir;
+    std::unique_ptr<MainWindow> window;
+    auto open = [&] {
+        window = std::make_unique<MainWindow>();
+        window->dialogs().answerHook = [](const std::string&, Buttons b, const std::string&, Icon) {
+            return b == Buttons::YesNo ? Answer::Yes : Answer::OK;
+        };
+        window->game().settings_file = settingsDir.filePath("Tolvan.ini").toStdString();
+        window->game().kept.folder = settingsDir.filePath("games").toStdString();
+        ASSERT_TRUE(window->start());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    };
+    open();
+    const QRect area = window->screen()->availableGeometry();
+    if (area.size() != QSize(1920, 1200)) GTEST_SKIP() << "needs the screen of screen-1920x1200.json";
+    auto offered = [&] {
+        QMenu* sizes = window->findChild<QMenu*>("BAN_OOKISA");
+        emit sizes->aboutToShow();
+        std::string shown;
+        for (QAction* a : sizes->actions()) shown += a->text().toStdString() + (a->isEnabled() ? " " : "(灰) ");
+        return shown;
+    };
+    auto onScreen = [&] {
+        QCoreApplication::processEvents();
+        return area.contains(window->frameGeometry());
+    };
+    EXPECT_EQ(offered(), "100% 133% 167% 200% 300%(灰) ");
+    const QPoint placed = area.topLeft() + QPoint(300, 152);
+    window->move(placed);
+    window->findChild<QAction*>("BAN_200")->trigger();
+    EXPECT_EQ(window->sizePercent(), 200);
+    EXPECT_EQ(window->size(), QSize(1200, 1067));
+    EXPECT_EQ(window->canvas().viewScale(), 1.0);
+    EXPECT_TRUE(onScreen());
+    window->move(placed);
+    EXPECT_TRUE(onScreen()) << "put back at 300,152 by the window manager";
+
+    window->findChild<QAction*>("GOBAN_9")->trigger();
+    EXPECT_EQ(window->size(), QSize(1196, 1033));
+    EXPECT_TRUE(onScreen());
+    EXPECT_EQ(offered(), "100% 133% 167% 200% 300%(灰) ");
+
+    // The settings file now asks for 9 lines at 200 %.
+    window.reset();
+    open();
+    EXPECT_EQ(window->sizePercent(), 200);
+    EXPECT_EQ(window->size(), QSize(1196, 1033));
+    EXPECT_TRUE(onScreen());
+    window->move(placed);
+    EXPECT_TRUE(onScreen()) << "put at 300,152 by the window manager";
+    // The next window starts at 100 % with the desktop's font.
+    window->setSize(100);
 }
 
 TEST_F(QtScaleTest, TheVersionWindowAndTheWidgetsTextsFollowTheSize) {

@@ -11,6 +11,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStyle>
 #include <QFontDatabase>
 #include <QDropEvent>
 #include <QMenuBar>
@@ -20,11 +24,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
+#include <QTreeView>
 #include <QUrl>
 
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -138,7 +145,7 @@ TEST_F(QtScreenFitTest, PressesLandOnTheirPointAndTheStonesShow) {
     const double dpr = canvas.devicePixelRatioShown();
     const double k = canvas.viewScale() * canvas.cell() / 21.0 / dpr;
     auto shownAt = [&](double twipsX, double twipsY, QPointF offset) {
-        return QPointF(canvas.toPixels(twipsX), canvas.toPixels(twipsY)) / dpr * canvas.viewScale() + offset * k;
+        return QPointF(canvas.toPixels(twipsX, twipsY)) / dpr * canvas.viewScale() + offset * k;
     };
     window->findChild<QAction*>("TAIMAN")->trigger();
     const std::vector<std::pair<int, int>> points = {{10, 10}, {1, 1}, {19, 19}, {4, 16}, {17, 2}};
@@ -162,9 +169,9 @@ TEST_F(QtWindowTest, MenuBarHoldsEveryCommandByNameAndCaption) {
         {"TAIKYOKU", "対局"},   {"TAIMAN", "対MAN"},       {"TAICOM", "対COM"},
         {"SENTE", "先手"},      {"GOTE", "後手"},          {"KYOKUMEN", "局面"},
         {"KIFU_HOZON", "棋譜を保存..."},                    {"KIFU_HIRAKU", "棋譜を開く..."},
-        {"SAISYO", "最初"},     {"GYAKUTEN", "逆転"},      {"MODORU", "戻"},
-        {"SUSUMU", "進"},       {"LEBEL_UP", "△"},         {"LEBEL_DOWN", "▽"},
-        {"PASU", "パス"},       {"SYUURYO_MENU", "終了"},  {"HANTEI", "勝敗判定"},
+        {"SAISYO", "最初"},     {"GYAKUTEN", "逆転"},      {"MODORU", "戻(←)"},
+        {"SUSUMU", "進(→)"},    {"LEBEL_UP", "△"},         {"LEBEL_DOWN", "▽"},
+        {"PASU", "パス(P)"},       {"SYUURYO_MENU", "終了"},  {"HANTEI", "勝敗判定"},
         {"SYUURYO", "終了"},    {"OPTION", "ｵﾌﾟｼｮﾝ"},      {"HAIKEI", "背景"},
         {"MIDORI", "緑"},       {"TAKE", "竹"},            {"BANGOU", "手順番号表示"},
         {"SINAN", "置石指南"},  {"BGM", "BGM"},            {"SONOTA", "その他"},
@@ -296,40 +303,72 @@ TEST_F(QtWindowTest, TheComputerAnswersEveryPressInTheRealWindow) {
     EXPECT_EQ(s.board, board);
 }
 
-// 碁盤 9路 and 13路 in the real window: the window shrinks to the board and its panel,
-// the star points are the board's own, the bottom-right corner is a corner tile, and a
-// press on the centre of each corner point and of the centre lands on it at 100 % and
-// 200 %, where the picture is painted at other sizes.
-TEST_F(QtWindowTest, SmallBoardsFitTheWindowAndTakePressesOnTheirPoints) {
+// 碁盤 9路 and 13路 in the real window: the board is drawn with larger cells, about as
+// large as the 19-line board, in a window no larger than the 19-line one; the panel
+// beside it is the 19-line panel pixel for pixel (not enlarged with the board); the star
+// points are the board's own, the bottom-right corner is a corner tile, and a press on
+// the centre of each corner point and of the centre lands on it at 100 % and 200 %.
+TEST_F(QtWindowTest, SmallBoardsAreDrawnLargerBesideTheSamePanel) {
     struct Case {
         int lines;
         QSize window;
         std::vector<std::pair<int, int>> stars;
     };
     const std::vector<Case> cases = {
-        {13, {474, 407}, {{4, 4}, {10, 4}, {7, 7}, {4, 10}, {10, 10}}},
-        {9, {390, 365}, {{3, 3}, {7, 3}, {5, 5}, {3, 7}, {7, 7}}},
+        {13, {594, 521}, {{4, 4}, {10, 4}, {7, 7}, {4, 10}, {10, 10}}},
+        {9, {598, 516}, {{3, 3}, {7, 3}, {5, 5}, {3, 7}, {7, 7}}},
     };
     GameState& s = window->game().s;
     CanvasWidget& canvas = window->canvas();
+    auto tile = [&](int i, int j) { return canvas.toPixels(board_left + i * cell_width, board_top + j * cell_height); };
+    // The board's width in the picture: from its first wooden pixel to its last, along the
+    // middle of the first row's tiles (between the lines), left of the panel.
+    auto boardWidth = [&] {
+        const QImage& img = canvas.image();
+        const int y = tile(1, 1).y() + canvas.boardCell() / 4;
+        const int panel = tile(s.size + 1, 1).x();
+        int first = -1, last = -1;
+        for (int x = 0; x < panel; ++x)
+            if (isWood(img.pixelColor(x, y))) {
+                if (first < 0) first = x;
+                last = x;
+            }
+        return last - first + 1;
+    };
+    // The panel: from the column after the board to the window's right edge, down to the
+    // eleventh row.
+    auto panel = [&] {
+        const QPoint from = tile(s.size + 1, 0);
+        return canvas.image().copy(QRect(from.x(), 0, canvas.image().width() - from.x(), tile(s.size + 1, 12).y()));
+    };
+    const int width19 = boardWidth();
+    const QImage panel19 = panel();
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.lines);
         window->findChild<QAction*>(QString("GOBAN_%1").arg(c.lines))->trigger();
         ASSERT_EQ(s.size, c.lines);
         EXPECT_TRUE(window->findChild<QAction*>(QString("GOBAN_%1").arg(c.lines))->isChecked());
         if (canvas.devicePixelRatioShown() == 1.0) {
-            EXPECT_EQ(canvas.logicalSize(), c.window) << c.lines;
+            EXPECT_EQ(canvas.logicalSize(), c.window);
+            EXPECT_EQ(window->size(), c.window);
         }
+        const int width = boardWidth();
+        EXPECT_GE(width, width19 * 0.85) << width << " against " << width19 << " on 19 lines";
+        EXPECT_LE(width, width19);
+        EXPECT_EQ(panel(), panel19);
         // Every command of the bar stays on it, none behind an overflow button.
-        EXPECT_LE(window->menuBar()->sizeHint().width(), window->width()) << c.lines;
+        EXPECT_LE(window->menuBar()->sizeHint().width(), window->width());
         const QImage& img = canvas.image();
+        const int b = canvas.boardCell();
+        const QPoint centre(b / 2 + 1, b / 2 + 1);
         for (auto [x, y] : c.stars) {
-            EXPECT_TRUE(isDark(img.pixelColor(cellPixel(x, y) + QPoint(11, 11)))) << c.lines << ": " << x << "," << y;
-            EXPECT_TRUE(isWood(img.pixelColor(cellPixel(x + 1, y) + QPoint(11, 11)))) << c.lines << ": " << x + 1 << "," << y;
+            EXPECT_TRUE(isDark(img.pixelColor(tile(x, y) + centre))) << x << "," << y;
+            EXPECT_TRUE(isWood(img.pixelColor(tile(x + 1, y) + centre))) << x + 1 << "," << y;
         }
         // The last line's corner: the lines come from the left and from above only.
-        const QPoint corner = cellPixel(c.lines, c.lines);
-        EXPECT_TRUE(isDark(img.pixelColor(corner + QPoint(4, 10))));
-        EXPECT_TRUE(isWood(img.pixelColor(corner + QPoint(16, 14))));
+        const QPoint corner = tile(c.lines, c.lines);
+        EXPECT_TRUE(isDark(img.pixelColor(corner + QPoint(4 * b / 21, b / 2))));
+        EXPECT_TRUE(isWood(img.pixelColor(corner + QPoint(16 * b / 21, 14 * b / 21))));
 
         for (int percent : {100, 200}) {
             window->setSize(percent);
@@ -338,8 +377,8 @@ TEST_F(QtWindowTest, SmallBoardsFitTheWindowAndTakePressesOnTheirPoints) {
             const double dpr = canvas.devicePixelRatioShown();
             const int n = c.lines, mid = (n + 1) / 2;
             for (auto [x, y] : std::vector<std::pair<int, int>>{{1, 1}, {n, 1}, {1, n}, {n, n}, {mid, mid}}) {
-                const QPointF at = QPointF(canvas.toPixels(board_left + x * cell_width + 150),
-                                           canvas.toPixels(board_top + y * cell_height + 150)) /
+                const QPointF at = QPointF(canvas.toPixels(board_left + x * cell_width + 150,
+                                                           board_top + y * cell_height + 150)) /
                                    dpr * canvas.viewScale();
                 QTest::mouseClick(&canvas, Qt::LeftButton, {}, at.toPoint());
                 EXPECT_NE(s.board[x][y], stone_empty) << n << " at " << percent << "%: " << x << "," << y;
@@ -643,6 +682,100 @@ TEST_F(QtWindowTest, OtherKeysDoNotEnd) {
     EXPECT_TRUE(window->isVisible());
 }
 
+// ---- Keys -------------------------------------------------------------------------------
+
+// ← and → step through the record as 戻 and 進 do, and P, Ctrl+Z and H reach パス, 待った
+// and ヒント, through the real window's keys; with no game each gives its menu item's
+// answer and starts or changes nothing. Faults caught: a key bound to no command or to
+// the wrong one, two commands on one key (Qt then runs neither), a key the window
+// swallows, a key that plays when no game runs.
+TEST_F(QtWindowTest, KeysStepThroughTheRecordAndReachTheirCommands) {
+    std::map<QString, QString> owners;
+    for (QAction* a : window->findChildren<QAction*>())
+        if (!a->shortcut().isEmpty())
+            EXPECT_TRUE(owners.emplace(a->shortcut().toString(), a->objectName()).second)
+                << a->shortcut().toString().toStdString() << " is " << owners[a->shortcut().toString()].toStdString()
+                << "'s and " << a->objectName().toStdString() << "'s";
+
+    GameState& s = window->game().s;
+    auto press = [&](QKeySequence key) {
+        messages.clear();
+        QTest::keySequence(window.get(), key);
+        return messages;
+    };
+    using Said = std::vector<std::string>;
+    const std::vector<std::pair<QKeySequence, std::string>> idle = {
+        {Qt::Key_Left, "戻れません"},
+        {Qt::Key_Right, "進めません"},
+        {Qt::Key_P, "「対局」で始めて下さい"},
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), "「対局」で始めて下さい"},
+        {Qt::Key_H, "「対局」で始めて下さい"},
+    };
+    for (const auto& [key, says] : idle) {
+        EXPECT_EQ(press(key), Said{says}) << key.toString().toStdString();
+        EXPECT_EQ(s.turn, no_side);
+        EXPECT_EQ(s.move_no, 0);
+    }
+
+    window->findChild<QAction*>("TAIMAN")->trigger();
+    pressPoint(4, 4);
+    pressPoint(16, 16);
+    pressPoint(4, 16);
+    EXPECT_EQ(press(Qt::Key_Left), Said{});
+    EXPECT_EQ(s.move_no, 2);
+    EXPECT_EQ(s.board[4][16], stone_empty);
+    press(Qt::Key_Left);
+    EXPECT_EQ(s.move_no, 1);
+    EXPECT_EQ(s.board[16][16], stone_empty);
+    press(Qt::Key_Right);
+    EXPECT_EQ(s.move_no, 2);
+    EXPECT_EQ(s.board[16][16], stone_white);
+    press(Qt::Key_Right);
+    EXPECT_EQ(s.board[4][16], stone_black);
+    EXPECT_EQ(press(Qt::Key_Right), Said{"進めません"});
+    EXPECT_EQ(s.move_no, 3);
+
+    // White to move: ヒント marks a point, 待った is for games against the computer, and
+    // パス asks first, then hands the turn over.
+    EXPECT_EQ(press(Qt::Key_H), Said{});
+    EXPECT_NE(s.hint_shown.x, 0);
+    EXPECT_EQ(press(QKeySequence(Qt::CTRL | Qt::Key_Z)), Said{"待ったはCOMとの対局でだけできます"});
+    EXPECT_EQ(s.move_no, 3);
+    ASSERT_EQ(s.turn, stone_white);
+    const Said passed = press(Qt::Key_P);
+    ASSERT_FALSE(passed.empty());
+    EXPECT_EQ(passed.front(), "パスしますか？");
+    EXPECT_EQ(s.turn, stone_black);
+    EXPECT_FALSE(window->ended());
+}
+
+// After the real file dialog closes the window takes keys again: Ctrl+S saves without a
+// click first. The offscreen platform, like some desktops, hands the activation back to
+// no window by itself.
+TEST_F(QtWindowTest, KeysReachTheWindowAgainAfterAFileDialog) {
+    window->findChild<QAction*>("TAIMAN")->trigger();
+    pressPoint(4, 4);
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            shown = true;
+            box->reject();
+        }
+    });
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    ASSERT_TRUE(shown);
+    QCoreApplication::processEvents();
+    int asked = 0;
+    window->dialogs().fileHook = [&](FileChoice, const std::string&, const std::string&,
+                                     const std::string&) -> std::optional<std::string> {
+        ++asked;
+        return std::nullopt;
+    };
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(QApplication::activeWindow(), window.get());
+}
+
 TEST_F(QtWindowTest, CloseBoxEndsGame) {
     window->close();
     EXPECT_TRUE(window->game().ended);
@@ -791,6 +924,60 @@ TEST_F(QtPortTest, FileDialogStartsInTheFolderAndAddsTheExtension) {
     });
     EXPECT_FALSE(dialogs.chooseFile(FileChoice::Open, "棋譜を開く", dir.path().toStdString(),
                                     "棋譜 (*.sgf)"));
+}
+
+// Qt's own file dialog in Japanese shows a file's size, type and date whole: the columns
+// after the name are as wide as what they show (Qt measures them on English texts, and
+// in a face whose kana are twice as wide as its digits 「38 バイト」 came out as
+// 「38…イト」). Run with a Japanese locale (QtJapaneseDesktopTest in CMakeLists.txt).
+TEST(QtJapaneseDesktopTest, FileDialogColumnsHoldTheirTexts) {
+    ensureApplication();
+    if (QLocale::system().language() != QLocale::Japanese) GTEST_SKIP() << "needs LC_ALL=ja_JP.UTF-8";
+    QTranslator japanese;
+    ASSERT_TRUE(japanese.load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        << "Qt's Japanese translation is missing (bash setup.sh installs it)";
+    QCoreApplication::installTranslator(&japanese);
+    const QFont desktop = QApplication::font();
+    QApplication::setFont(QFont(QStringLiteral("IPAMincho"), 10));
+    QTemporaryDir dir;
+    {
+        QFile record(dir.filePath(QString::fromUtf8("対局.sgf")));
+        ASSERT_TRUE(record.open(QIODevice::WriteOnly));
+        record.write("(;GM[1]FF[4]SZ[9];B[ee];W[cc];B[gg])\r\n");  // 38 bytes
+    }
+    QWidget parent;
+    DialogsPort dialogs(&parent);
+    QStringList texts, shown;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        auto* view = box->findChild<QTreeView*>();
+        ASSERT_NE(view, nullptr);
+        auto cell = [&](int column) { return view->model()->index(0, column, view->rootIndex()); };
+        // A cell's text as the view draws it: within the column less the margins the
+        // style keeps on either side, elided where it does not fit.
+        const QFontMetrics fm(view->font());
+        const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+        auto read = [&] {
+            texts.clear();
+            shown.clear();
+            for (int column = 1; column <= 3; ++column) {
+                const QString text = cell(column).data().toString();
+                texts << text;
+                shown << fm.elidedText(text, view->textElideMode(), view->header()->sectionSize(column) - margins);
+            }
+            return !texts[0].isEmpty() && shown == texts;
+        };
+        // The folder's files are read on a thread of Qt's; the columns follow them.
+        QTest::qWaitFor([&] { return cell(1).isValid() && read(); }, 5000);
+        box->reject();
+    });
+    dialogs.chooseFile(FileChoice::Open, "棋譜を開く", dir.path().toStdString(), "棋譜 (*.sgf)");
+    QApplication::setFont(desktop);
+    QCoreApplication::removeTranslator(&japanese);
+    ASSERT_EQ(texts.size(), 3);
+    EXPECT_EQ(texts[0], QString::fromUtf8("38 バイト"));
+    EXPECT_EQ(shown, texts);
 }
 
 // Qt's own dialogs (the file dialogs, the question before replacing a file) read Japanese
