@@ -252,9 +252,11 @@ void CanvasWidget::circle(double x, double y, double r, int color) {
 
 void CanvasWidget::polygon(double x, double y, const std::vector<std::pair<double, double>>& corners,
                            int color) {
-    const double cx = centre(x, board_left), cy = centre(y, board_top);
+    const Part& part = partAt(x);
+    const double cx = part.x.centre(x, board_left), cy = part.y.centre(y, board_top);
+    const double k = part.x.factor() / 15.0;
     QPolygonF shape;
-    for (const auto& [dx, dy] : corners) shape << QPointF(cx + dx / 15.0 * factor(), cy + dy / 15.0 * factor());
+    for (const auto& [dx, dy] : corners) shape << QPointF(cx + dx * k, cy + dy * k);
     QPainter p(&image_);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
