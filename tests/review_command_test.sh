@@ -49,6 +49,14 @@ done <<'TABLE'
 a variation|variation.sgf|1
 no variation|plain.sgf|0
 TABLE
+# The moves reviewed are counted as the board counts them, a pass not among them.
+printf '(;GM[1]FF[4]SZ[9];B[ee];W[];B[gg];W[cc])\n' >"$dir/pass.sgf"
+err=$(env -u DISPLAY -u WAYLAND_DISPLAY "$tolvan" --review "$dir/pass.sgf" "$dir/out.sgf" 2>&1 >/dev/null)
+rc=$?
+if [ "$rc" -eq 0 ] && ! printf '%s' "$err" | grep -q "検討しました：3手"; then
+    echo "FAIL a pass counted among the moves: $err"
+    failed=1
+fi
 rm -f "$dir/out.sgf"
 "$tolvan" --review "$dir/garbage.sgf" 2>/dev/null
 if [ $? -ne 2 ]; then echo "FAIL without OUT: status not 2"; failed=1; fi

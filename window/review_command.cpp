@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -81,7 +82,9 @@ int reviewFiles(const std::string& in, const std::string& out, std::FILE* errors
     int marked = 0;
     for (int colour : {rules::black, rules::white})
         marked += static_cast<int>(review::biggestMistakes(result.moves, colour, record.size).size());
-    std::fprintf(errors, "検討しました：%d手、悪手 %d か所 → %s\n", static_cast<int>(result.moves.size()), marked,
+    // Moves counted as the board counts them: stones, not passes.
+    const auto stones = std::count_if(record.moves.begin(), record.moves.end(), [](const sgf::Move& m) { return !m.pass; });
+    std::fprintf(errors, "検討しました：%d手、悪手 %d か所 → %s\n", static_cast<int>(stones), marked,
                  out.c_str());
     return 0;
 }
