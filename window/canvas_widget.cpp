@@ -163,6 +163,18 @@ void CanvasWidget::box(double x1, double y1, double x2, double y2, int color) {
     update();
 }
 
+void CanvasWidget::fillBox(double x1, double y1, double x2, double y2, int color) {
+    int l = px(x1), t = px(y1);
+    int r = px(x2), b = px(y2);
+    if (l > r) std::swap(l, r);
+    if (t > b) std::swap(t, b);
+    // The pixels box() outlines, and all those between them.
+    const int w = std::max(1, static_cast<int>(std::lround(factor())));
+    QPainter p(&image_);
+    p.fillRect(QRect(l, t, r - l + w, b - t + w), paletteColor(color));
+    update();
+}
+
 void CanvasWidget::circle(double x, double y, double r, int color) {
     const double cx = centre(x, board_left), cy = centre(y, board_top);
     const double rp = r / 15.0 * factor();
