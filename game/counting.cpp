@@ -118,6 +118,7 @@ void startCounting(Tolvan& g) {
         for (int y = 1; y <= s.size; ++y)
             if (s.board[x][y] == stone_empty && e.owner.at(x, y) == stone_empty) g.counting.unsure.push_back({x, y});
     g.counting.open = !e.settled;
+    g.counting.owners = e.owner;
     drawCounting(g);
 }
 
@@ -128,7 +129,8 @@ void countingPress(Tolvan& g, int x, int y) {
         return;
     }
     const bool dead = !isDead(g.counting, {x, y});
-    for (const rules::Point& p : rules::area(boardOf(s), {x, y})) {
+    const rules::PointMap owners = g.counting.owners.value_or(rules::PointMap(s.size));
+    for (const rules::Point& p : rules::deadGroup(boardOf(s), {x, y}, owners)) {
         auto& d = g.counting.dead;
         d.erase(std::remove(d.begin(), d.end(), p), d.end());
         if (dead) d.push_back(p);
@@ -148,6 +150,7 @@ void confirmCounting(Tolvan& g) {
 void leaveCounting(Tolvan& g) {
     g.counting.active = false;
     g.counting.dead.clear();
+    g.counting.owners.reset();
     redrawPlay(g);
 }
 
