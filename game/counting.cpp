@@ -6,6 +6,7 @@
 #include "game/estimate_view.h"
 #include "game/kifu.h"
 #include "game/komi.h"
+#include "game/score_view.h"
 #include "game/tolvan.h"
 #include "rules/judgement.h"
 
@@ -24,17 +25,24 @@ std::string label(const GameState& s, int colour) {
     return colour == s.man_side ? "MAN" : "COM";
 }
 
-// The lines of the status area that tell what to do while counting, wiped across the
-// panel: their small texts reach past the notice's four cells.
-void clearStatus(Tolvan& g) {
-    for (int j : {11, 13, 14})
-        for (int i = 21; i <= 26; ++i) g.描画_背景絵(g.s.background, panelColumn(g.s, i), j);
+// The title of a result's message: who wins, by the colour's label, or a draw.
+std::string resultTitle(const GameState& s, double black, double white) {
+    return black > white   ? label(s, stone_black) + "の勝ち！！"
+           : black < white ? label(s, stone_white) + "の勝ち！！"
+                           : "引き分け！！";
+}
+
+// A note of the counting phase, shadowed, in a row below the move count.
+void note(Tolvan& g, double row, const std::string& text) {
+    g.描画_文字列(panelColumn(g.s, 21.1), row + 0.1, text, color_black, 9);
+    g.描画_文字列(panelColumn(g.s, 21), row, text, color_white, 9);
 }
 
 // The board while counting: living stones as they are, dead stones with a cross in the
-// colour of the side that takes them, and every empty point's owner as a small dot in
-// its colour; points of nobody, and points whose owner the estimate is unsure of, stay
-// plain. The status area says what to do, and whether a border is still open.
+// colour of the side that takes them, and every empty point's owner as a square in its
+// colour; points of nobody, and points whose owner the estimate is unsure of, stay
+// plain. The side panel gives the score as it will be counted and who wins by how much;
+// below the move count, what to do and whether a border is still open.
 void drawCounting(Tolvan& g) {
     const GameState& s = g.s;
     const rules::Board position = boardOf(s);
@@ -49,21 +57,17 @@ void drawCounting(Tolvan& g) {
                 g.描画_石(x, y, stone);
             } else if (owner != stone_empty &&
                        std::find(unsure.begin(), unsure.end(), rules::Point{x, y}) == unsure.end()) {
-                g.描画_桝(x, y);
-                g.描画_打駒印(x, y, owner == stone_black ? color_black : color_white);
+                drawTerritory(g, x, y, owner);
             } else {
                 g.描画_桝(x, y);
             }
         }
-    clearStatus(g);
-    g.描画_文字列(panelColumn(g.s, 21.1), 11.1, "死に石をクリック", color_black, 9);
-    g.描画_文字列(panelColumn(g.s, 21), 11, "死に石をクリック", color_white, 9);
-    g.描画_文字列(panelColumn(g.s, 21.1), 13.1, "Enter:確定 戻:再開", color_black, 9);
-    g.描画_文字列(panelColumn(g.s, 21), 13, "Enter:確定 戻:再開", color_white, 9);
-    if (g.counting.open) {
-        g.描画_文字列(panelColumn(g.s, 21.1), 14.1, "境界が未確定です", color_black, 9);
-        g.描画_文字列(panelColumn(g.s, 21), 14, "境界が未確定です", color_white, 9);
-    }
+    const Score score = scoreOf(position, c, komiOf(g));
+    clearNotes(g);
+    drawScorePanel(g, score, "終局", resultText(score));
+    note(g, 13, "死に石をクリック");
+    if (g.counting.open) note(g, 14, "境界が未確定です");
+    note(g, 15, "Enter:確定 戻:再開");
     g.pf.canvas.refresh();
 }
 
@@ -71,7 +75,7 @@ void drawCounting(Tolvan& g) {
 // when they are shown and the last stone's mark.
 void redrawPlay(Tolvan& g) {
     const GameState& s = g.s;
-    clearStatus(g);
+    restorePanel(g);
     g.描画_盤();
     if (g.checked("BANGOU")) g.描画_全手順番号(s.move_no - 1);
     if (s.move_no > 0) {
@@ -140,10 +144,13 @@ void countingPress(Tolvan& g, int x, int y) {
 }
 
 void confirmCounting(Tolvan& g) {
-    const rules::Count c = rules::count(boardOf(g.s), g.counting.dead);
+    const rules::Board position = boardOf(g.s);
+    const Score score = scoreOf(position, rules::count(position, g.counting.dead), komiOf(g));
     g.counting.active = false;
-    clearStatus(g);
-    showResult(g, c.black_territory, c.black_prisoners, c.white_territory, c.white_prisoners);
+    // The marks and the score stay beside the message; only what to do goes.
+    clearNotes(g);
+    noteJudgement(g, score.black(), score.white());
+    g.MsgBox(countText(score), Buttons::OK, resultTitle(g.s, score.black(), score.white()));
     askToGoOn(g);
 }
 
@@ -199,11 +206,8 @@ void showResult(Tolvan& g, int A, int blackPrisoners, int W, int whitePrisoners)
                                ")   白[" + std::to_string(W) + "]+ﾊﾏ(" + std::to_string(whitePrisoners) +
                                (komi != 0 ? ")+ｺﾐ(" + komiText(komi) : std::string()) +
                                (black > white ? ") " : ")");
-    const std::string title = black > white   ? label(s, stone_black) + "の勝ち！！"
-                              : black < white ? label(s, stone_white) + "の勝ち！！"
-                                              : "引き分け！！";
     noteJudgement(g, black, white);
-    g.MsgBox(prompt, Buttons::OK, title);
+    g.MsgBox(prompt, Buttons::OK, resultTitle(s, black, white));
 }
 
 }  // namespace tolvan

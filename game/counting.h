@@ -52,12 +52,12 @@ void startCounting(Tolvan& game);
 // dead and alive, its chain with the chains of its colour that share its eye space in
 // the other colour's area (rules::deadGroup).
 void countingPress(Tolvan& game, int x, int y);
-// The counted result is shown; then the question whether to go on.
+// The counted result is shown, with the margin; then the question whether to go on.
 void confirmCounting(Tolvan& game);
 // Back to play: the stones come back as they were, the game goes on.
 void leaveCounting(Tolvan& game);
-// The board drawn again as the game shows it: the counting phase's marks while counting,
-// otherwise the stones with their numbers and the last stone's mark.
+// The board drawn again as the game shows it: the counting phase's marks and score while
+// counting, otherwise the stones with their numbers and the last stone's mark.
 void redrawBoard(Tolvan& game);
 // A dead stone: the stone with a cross in the colour of the side that takes it.
 void drawDeadStone(Tolvan& game, int x, int y, int stone);
