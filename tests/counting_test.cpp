@@ -317,6 +317,17 @@ TEST_F(CountedNine, WhileMarkingThePanelShowsTheScoreAndTheCountSaysTheMargin) {
     EXPECT_EQ(g.kifu.result, "B+10.5");
 }
 
+// A command that draws the whole window again while counting (緑) leaves the count on
+// the board and beside it; the fault was a plain board while the count went on.
+TEST_F(CountedNine, TheWholeWindowDrawnAgainKeepsTheCount) {
+    f.fake.clear();
+    g.MenuClick("MIDORI");
+    ASSERT_TRUE(g.counting.active);
+    EXPECT_EQ(table(), (std::vector<std::string>{"20", "6", "2", "1", "3", "1", "6.5", "25", "14.5"}));
+    EXPECT_TRUE(shows("死に石をクリック"));
+    EXPECT_TRUE(f.fake.has("ctext 2025 1460 12 0 b \"×\""));  // white's dead stone on (5,4)
+}
+
 // Back to play, the panel is as play shows it: the colour rows with their prisoners, 2
 // and 1 as the table gave them, and no note of the count left.
 TEST_F(CountedNine, BackToPlayThePanelShowsThePrisonersAsBefore) {
