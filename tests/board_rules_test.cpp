@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <random>
 #include <string>
 #include <vector>
@@ -125,69 +126,44 @@ TEST(BoardRulesRandomPlay, PositionsStaySoundAndUndoRetracesThem) {
     }
 }
 
-// The group a press marks dead when a game is counted (deadGroup). Stones are written
-// 'X' and 'O', and in small letters where they belong to the group expected; the owners,
-// as an estimate gives them, 'b', 'w' or '.' for nobody. White's corner holds three
-// dead black stones, each a chain of its own; its wall is open at (2,4), where a neutral
-// point leads on to black's living stones beyond the border.
-struct GroupCase {
-    const char* name;
-    Rows stones;
-    Rows owners;
-};
+// The group a press marks dead when a game is counted (deadGroup). Stones are 'X' and
+// 'O', in small letters where they belong to the group expected; owners, as an estimate
+// gives them, 'b', 'w' or '.'. White's corner holds three dead black chains; its wall is
+// open at (2,4), a neutral point that leads on to black's living stones beyond.
 const Rows corner_owners = {"wwww.bbbb", "wwww.bbbb", "wwww.bbbb", "w....bbbb", "bbbbbbbbb", "bbbbbbbbb"};
-const GroupCase group_cases[] = {
-    // Catches a walk that crosses the open border into black's own area, as a walk over
-    // every point but white's stones does, taking the living groups beyond.
-    {"dead stones sharing the other colour's corner",
-     {".x.O.X...", "x.xO.X...", "..OO.X...", "O....X...", "..X..X...", "XXX..XXXX"}, corner_owners},
-    // Catches a walk through the group's own territory and the neutral points, which
-    // takes every stone of its colour on the board (and the dead stones in the corner).
-    {"a living group alone",
-     {".X.O.x...", "X.XO.x...", "..OO.x...", "O....x...", "..X..x...", "XXX..xxxx"}, corner_owners},
+const Rows group_cases[] = {
+    // Catches a walk over the open border into black's area, to the living groups there.
+    {".x.O.X...", "x.xO.X...", "..OO.X...", "O....X...", "..X..X...", "XXX..XXXX"},
+    // Catches a walk through a living group's own territory and the neutral points.
+    {".X.O.x...", "X.XO.x...", "..OO.x...", "O....x...", "..X..x...", "XXX..xxxx"},
 };
 
 TEST(BoardRulesDeadGroup, APressTakesTheGroupAndItsCompanionsInTheOtherColoursAreaOnly) {
     for (const int n : {9, 13, 19})
         for (const bool turned : {false, true})
-            for (const bool swapped : {false, true})
-                for (const GroupCase& c : group_cases) {
-                    SCOPED_TRACE(std::string(c.name) + " on " + std::to_string(n) + (turned ? ", turned" : "") +
-                                 (swapped ? ", colours swapped" : ""));
-                    // The colours swapped, stones and owners alike.
-                    auto letter = [&](char ch) {
-                        if (!swapped) return ch;
-                        const std::string from = "XOxobw", to = "OXoxwb";
-                        const auto at = from.find(ch);
-                        return at == std::string::npos ? ch : to[at];
-                    };
-                    Rows stones = c.stones, owned = c.owners;
-                    for (auto& r : stones)
-                        for (char& ch : r) ch = letter(ch);
-                    for (auto& r : owned)
-                        for (char& ch : r) ch = letter(ch);
-                    Rows plain = stones;
+            for (const bool swapped : {false, true})  // the same with the colours the other way
+                for (const Rows& c : group_cases) {
+                    SCOPED_TRACE(std::to_string(n) + (turned ? " turned" : "") + (swapped ? " swapped" : ""));
+                    const std::string from = "XOxobw", to = swapped ? "OXoxwb" : from;
+                    Rows plain = c;
                     std::vector<Point> expected;
-                    for (int y = 1; y <= static_cast<int>(stones.size()); ++y)
-                        for (int x = 1; x <= static_cast<int>(stones[y - 1].size()); ++x) {
-                            char& ch = plain[y - 1][x - 1];
-                            if (ch == 'x' || ch == 'o') expected.push_back(on(n, turned, {x, y}));
-                            ch = ch == 'x' ? 'X' : ch == 'o' ? 'O' : ch;
-                        }
-                    const Board b = diagram(plain, n, turned);
                     PointMap owners(n);
-                    for (int y = 1; y <= static_cast<int>(owned.size()); ++y)
-                        for (int x = 1; x <= static_cast<int>(owned[y - 1].size()); ++x) {
+                    for (int y = 1; y <= 6; ++y)
+                        for (int x = 1; x <= 9; ++x) {
+                            char& ch = plain[y - 1][x - 1];
+                            if (ch != '.') ch = to[from.find(ch)];
+                            if (ch == 'x' || ch == 'o') expected.push_back(on(n, turned, {x, y}));
+                            ch = static_cast<char>(std::toupper(ch));
+                            char owner = corner_owners[y - 1][x - 1];
+                            if (owner != '.') owner = to[from.find(owner)];
                             const Point p = on(n, turned, {x, y});
-                            const char ch = owned[y - 1][x - 1];
-                            owners.set(p.x, p.y, ch == 'b' ? black : ch == 'w' ? white : empty);
+                            owners.set(p.x, p.y, owner == 'b' ? black : owner == 'w' ? white : empty);
                         }
-                    auto byColumn = [](Point a, Point q) { return a.x != q.x ? a.x < q.x : a.y < q.y; };
-                    std::sort(expected.begin(), expected.end(), byColumn);
-                    // A press on any stone of the group gives the same group: what one press
-                    // marks, a press on any of its stones brings back.
-                    for (const Point& p : expected)
-                        EXPECT_EQ(deadGroup(b, p, owners), expected) << "pressed " << p.x << "," << p.y;
+                    std::sort(expected.begin(), expected.end(), [](Point a, Point q) { return a.x != q.x ? a.x < q.x : a.y < q.y; });
+                    // A press on any of its stones gives the group: what one press marks,
+                    // a press on any of them brings back.
+                    const Board b = diagram(plain, n, turned);
+                    for (const Point& p : expected) EXPECT_EQ(deadGroup(b, p, owners), expected) << p.x << "," << p.y;
                 }
 }
 

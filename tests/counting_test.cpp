@@ -201,59 +201,32 @@ TEST_F(Counted, ResigningEndsTheGameWithTheResultKept) {
     }
 }
 
-// A finished game on 9 lines (GNU Go against itself, one stone taken away): black lives
-// top left and bottom right, white top right and bottom left. Dead: white's (3,3)-(4,3)
-// and (5,4), two chains in black's top left, and black's (7,2) in white's top right.
-const std::vector<std::string> finished_nine = {
-    ".X.XOOOO.",  //
-    "X.XXXOX.O",  //
-    ".XOO.XOOO",  //
-    "X...OXOXO",  //
-    "OXXXXXXXX",  //
-    "OOOOXX.X.",  //
-    "OO.OOOX..",  //
-    "O.OOOXX..",  //
-    ".OXXXX...",  //
-};
-
-// The game on the board between two people, counted with komi 6.5; black has taken two
-// stones in play and white one.
+// A finished game on 9 lines (GNU Go against itself, one stone taken away), counted with
+// komi 6.5; black has taken two stones in play, white one. Dead: white's (3,3)-(4,3) and
+// (5,4), two chains in black's top left, and black's (7,2) in white's top right.
 struct NineLines : Counted {
     void SetUp() override {
         Counted::SetUp();
         g.settings_file = ini.string();
-        g.MenuClick(ending_count_item);
-        g.MenuClick("GOBAN_9");
-        g.MenuClick("KOMI_6MOKUHAN");
-        g.TAIMAN_Click();
-        setBoard(s, finished_nine);
+        for (const char* item : {ending_count_item, "GOBAN_9", "KOMI_6MOKUHAN", "TAIMAN"}) g.MenuClick(item);
+        setBoard(s, {".X.XOOOO.", "X.XXXOX.O", ".XOO.XOOO", "X...OXOXO", "OXXXXXXXX", "OOOOXX.X.", "OO.OOOX..",
+                     "O.OOOXX..", ".OXXXX..."});
         s.black_captures = 2;
         s.white_captures = 1;
         g.調査_保存(0);
     }
-    // The numbers of the panel's table drawn since the log was cleared, white on their
-    // shadows, row by row: territory, ﾊﾏ, dead stones, komi and the totals.
+    // The white numbers of the panel's table drawn since the log was cleared, row by row:
+    // territory, ﾊﾏ, dead stones, komi and the totals; then the white texts ending in `end`.
     std::vector<std::string> table() {
         std::vector<std::string> out;
         for (const std::string& l : f.fake.lines("ctext "))
-            if (l.find(" 10 15 ") != std::string::npos) out.push_back(l.substr(l.find('"') + 1, l.rfind('"') - l.find('"') - 1));
+            if (l.find(" 10 15 ") != std::string::npos) out.push_back(l.substr(l.find('"')));
         return out;
     }
-    // Whether `text` was written in white since the log was cleared.
     bool shows(const std::string& text) {
-        const std::string end = " 15 b \"" + text + "\"";
         for (const std::string& l : f.fake.lines("text "))
-            if (l.size() > end.size() && l.compare(l.size() - end.size(), end.size(), end) == 0) return true;
+            if (l.ends_with(" 15 b \"" + text + "\"")) return true;
         return false;
-    }
-};
-
-// The game ended by two passes.
-struct CountedNine : NineLines {
-    void SetUp() override {
-        NineLines::SetUp();
-        g.MenuClick("PASU");
-        g.MenuClick("PASU");
     }
     std::vector<rules::Point> dead() {
         std::vector<rules::Point> d = g.counting.dead;
@@ -261,134 +234,94 @@ struct CountedNine : NineLines {
         return d;
     }
 };
-
-const std::vector<rules::Point> proposal = {{3, 3}, {4, 3}, {5, 4}, {7, 2}};
+const std::vector<std::string> nine_score = {"\"20\"", "\"6\"", "\"2\"", "\"1\"", "\"3\"", "\"1\"", "\"6.5\"", "\"25\"", "\"14.5\""};
+const std::vector<rules::Point> nine_dead = {{3, 3}, {4, 3}, {5, 4}, {7, 2}};
 
 // The fault: a press on one stone marked every stone of its colour, the chains joined
-// through their own territory. A press on a living stone marks its chain alone; a press
-// on a dead group brings back that group and its companions in black's corner, and the
-// next press marks exactly them again.
-TEST_F(CountedNine, APressMarksTheGroupPressedAndTheChainsSharingItsEyeSpaceOnly) {
-    ASSERT_TRUE(g.counting.active);
-    EXPECT_EQ(dead(), proposal);
-
-    press(2, 1);  // a living black stone, a chain of one
+// through their own territory. A living stone is marked alone (its chain); a dead group
+// comes back with its companions in black's corner and the next press marks exactly
+// them again; a dead stone in white's corner comes alone.
+TEST_F(NineLines, APressMarksTheGroupPressedAndTheChainsSharingItsEyeSpaceOnly) {
+    g.MenuClick("PASU");
+    g.MenuClick("PASU");
+    ASSERT_EQ(dead(), nine_dead);
+    press(2, 1);
     EXPECT_EQ(dead(), (std::vector<rules::Point>{{2, 1}, {3, 3}, {4, 3}, {5, 4}, {7, 2}}));
     press(2, 1);
-    EXPECT_EQ(dead(), proposal);
-
-    press(6, 5);  // black's living wall: its chain, not the groups beside it
-    EXPECT_EQ(dead(), (std::vector<rules::Point>{{2, 5}, {3, 3}, {3, 5}, {4, 3}, {4, 5}, {5, 4}, {5, 5}, {5, 6},
-                                                 {6, 3}, {6, 4}, {6, 5}, {6, 6}, {7, 2}, {7, 5}, {8, 4}, {8, 5},
-                                                 {8, 6}, {9, 5}}));
+    press(6, 5);  // black's wall: its chain, not the groups beside it
+    EXPECT_EQ(dead(), (std::vector<rules::Point>{{2, 5}, {3, 3}, {3, 5}, {4, 3}, {4, 5}, {5, 4}, {5, 5}, {5, 6}, {6, 3},
+                                                 {6, 4}, {6, 5}, {6, 6}, {7, 2}, {7, 5}, {8, 4}, {8, 5}, {8, 6}, {9, 5}}));
     press(9, 5);
-    EXPECT_EQ(dead(), proposal);
-
-    press(5, 4);  // the dead white group: both its chains come back together
+    press(5, 4);
     EXPECT_EQ(dead(), (std::vector<rules::Point>{{7, 2}}));
     press(3, 3);
-    EXPECT_EQ(dead(), proposal);
-
-    press(7, 2);  // black's dead stone in white's corner: alone
+    EXPECT_EQ(dead(), nine_dead);
+    press(7, 2);
     EXPECT_EQ(dead(), (std::vector<rules::Point>{{3, 3}, {4, 3}, {5, 4}}));
 }
 
-// While marking, the panel gives the score as the count will give it, and it follows the
-// presses: black's corner holds 20 points with the dead stones taken, 13 without. The
-// panel's ﾊﾏ are the prisoners of play, the same as the colour rows show in play; the
-// dead stones are counted apart.
-TEST_F(CountedNine, WhileMarkingThePanelShowsTheScoreAndTheCountSaysTheMargin) {
-    ASSERT_TRUE(g.counting.active);
-    EXPECT_EQ(table(), (std::vector<std::string>{"20", "6", "2", "1", "3", "1", "6.5", "25", "14.5"}));
+// While marking, the panel gives the score as the count will (black's corner is 20
+// points with the dead stones taken, 13 without), its ﾊﾏ the prisoners of play as the
+// colour rows show them, the dead stones apart; the count's message says the margin.
+// A redraw of the whole window (緑) keeps it all.
+TEST_F(NineLines, WhileMarkingThePanelShowsTheScoreAndTheCountSaysTheMargin) {
+    g.MenuClick("PASU");
+    g.MenuClick("PASU");
+    EXPECT_EQ(table(), nine_score);
     EXPECT_TRUE(shows("黒の10目半勝ち"));
     f.fake.clear();
-    press(5, 4);  // the white group back: its room is nobody's
-    EXPECT_EQ(table(), (std::vector<std::string>{"13", "6", "2", "1", "0", "1", "6.5", "15", "14.5"}));
+    press(5, 4);
+    EXPECT_EQ(table(), (std::vector<std::string>{"\"13\"", "\"6\"", "\"2\"", "\"1\"", "\"0\"", "\"1\"", "\"6.5\"",
+                                                 "\"15\"", "\"14.5\""}));
     EXPECT_TRUE(shows("黒の半目勝ち"));
     press(5, 4);
-
+    f.fake.clear();
+    g.MenuClick("MIDORI");
+    EXPECT_EQ(table(), nine_score);
     f.fake.answers = {Answer::OK, Answer::No};
     f.fake.clear();
     g.MenuClick("HANTEI");
     EXPECT_EQ(messages(), (std::vector<std::string>{
-                              "msg [先手の勝ち！！] 黒[20]+ﾊﾏ(2)+死に石(3)   白[6]+ﾊﾏ(1)+死に石(1)+ｺﾐ(6.5)\r\r"
-                              "黒の10目半勝ち",
+                              "msg [先手の勝ち！！] 黒[20]+ﾊﾏ(2)+死に石(3)   白[6]+ﾊﾏ(1)+死に石(1)+ｺﾐ(6.5)\r\r黒の10目半勝ち",
                               "msg [対局] 続けますか (yes/no)"}));
     EXPECT_EQ(g.kifu.result, "B+10.5");
 }
 
-// A command that draws the whole window again while counting (緑) leaves the count on
-// the board and beside it; the fault was a plain board while the count went on.
-TEST_F(CountedNine, TheWholeWindowDrawnAgainKeepsTheCount) {
+// 形勢判断 puts the same table beside the board, not a box over it, and white's
+// territory is edged so that it shows on the wood; the next key gives back the panel's
+// fields with the same ﾊﾏ, 2 and 1.
+TEST_F(NineLines, TheEstimateShowsTheScoreBesideTheBoardUntilTheNextKey) {
     f.fake.clear();
-    g.MenuClick("MIDORI");
-    ASSERT_TRUE(g.counting.active);
-    EXPECT_EQ(table(), (std::vector<std::string>{"20", "6", "2", "1", "3", "1", "6.5", "25", "14.5"}));
-    EXPECT_TRUE(shows("死に石をクリック"));
-    EXPECT_TRUE(f.fake.has("ctext 2025 1460 12 0 b \"×\""));  // white's dead stone on (5,4)
-}
-
-// Back to play, the panel is as play shows it: the colour rows with their prisoners, 2
-// and 1 as the table gave them, and no note of the count left.
-TEST_F(CountedNine, BackToPlayThePanelShowsThePrisonersAsBefore) {
+    g.MenuClick("KEISEI");
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(table(), nine_score);
+    EXPECT_TRUE(shows("黒が10目半優勢"));
+    // White's (9,1) centred on (3285, 515) twips, black's (1,1) on (765, 515).
+    EXPECT_EQ(f.fake.find("box 3210 440 3360 590 0"), f.fake.find("fbox 3210 440 3360 590 15") + 1);
+    EXPECT_TRUE(f.fake.has("fbox 690 440 840 590 0"));
     f.fake.clear();
-    g.MenuClick("MODORU");
-    EXPECT_TRUE(f.fake.has("text 4237.5 1940 10 15 b \"先 手:ﾊﾏ\"")) << f.fake.dump();
+    g.KeyDown(32);
     EXPECT_TRUE(f.fake.has("text 4395 2255 12 15 b \" 2\""));
     EXPECT_TRUE(f.fake.has("text 4395 2885 12 15 b \" 1\""));
     EXPECT_TRUE(table().empty());
 }
 
-// 形勢判断 puts the score beside the board, not in a box over it: the same table as the
-// count's, with the estimate's numbers, and who leads; white's territory is outlined so
-// that it shows on the wood. The next key takes it away and the panel is as it was.
-TEST_F(NineLines, TheEstimateShowsTheScoreBesideTheBoardUntilTheNextKey) {
-    f.fake.clear();
-    g.MenuClick("KEISEI");
-    EXPECT_TRUE(messages().empty());
-    EXPECT_EQ(table(), (std::vector<std::string>{"20", "6", "2", "1", "3", "1", "6.5", "25", "14.5"}));
-    EXPECT_TRUE(shows("黒が10目半優勢"));
-    // White's (9,1), centred on (3285, 515) twips, and black's (1,1) on (765, 515).
-    EXPECT_EQ(f.fake.find("box 3210 440 3360 590 0"), f.fake.find("fbox 3210 440 3360 590 15") + 1);
-    EXPECT_TRUE(f.fake.has("fbox 690 440 840 590 0"));
-    EXPECT_FALSE(f.fake.has("box 690 440 840 590 0"));
-    EXPECT_TRUE(s.estimate_shown);
-
-    f.fake.clear();
-    g.KeyDown(32);
-    EXPECT_FALSE(s.estimate_shown);
-    EXPECT_TRUE(f.fake.has("text 4237.5 1940 10 15 b \"先 手:ﾊﾏ\""));
-    EXPECT_TRUE(f.fake.has("text 4395 2255 12 15 b \" 2\""));
-    EXPECT_TRUE(f.fake.has("text 4395 2885 12 15 b \" 1\""));
-    EXPECT_TRUE(f.fake.lines("fbox").empty());
-    EXPECT_EQ(s.move_no, 0);  // the key did nothing else
-}
-
-// The margin as players say it, from both sides: whole points, half points, a half
-// point alone, and a draw (持碁), for the count's result and the estimate's lead.
+// The margin as players say it, either side ahead: points and a half, whole points, a
+// half point alone, and even (持碁 in a count, 互角 in an estimate).
 TEST(CountMargin, ResultAndLeadSayWhoIsAheadByHowMuch) {
-    struct Case {
-        int black_territory, white_territory;
+    const struct {
+        int black, white;
         double komi;
-        const char* result;
-        const char* lead;
+        const char *result, *lead;
     } cases[] = {
-        {40, 6, 6.5, "黒の27目半勝ち", "黒が27目半優勢"},
-        {6, 40, 6.5, "白の40目半勝ち", "白が40目半優勢"},
-        {10, 13, 0, "白の3目勝ち", "白が3目優勢"},
-        {13, 10, 0, "黒の3目勝ち", "黒が3目優勢"},
-        {7, 0, 6.5, "黒の半目勝ち", "黒が半目優勢"},
-        {6, 0, 6.5, "白の半目勝ち", "白が半目優勢"},
-        {10, 10, 0, "持碁", "互角"},
+        {40, 6, 6.5, "黒の27目半勝ち", "黒が27目半優勢"}, {10, 13, 0, "白の3目勝ち", "白が3目優勢"},
+        {7, 0, 6.5, "黒の半目勝ち", "黒が半目優勢"},      {6, 0, 6.5, "白の半目勝ち", "白が半目優勢"},
         {14, 7, 7, "持碁", "互角"},
     };
-    for (const Case& c : cases) {
-        Score score;
-        score.black_territory = c.black_territory;
-        score.white_territory = c.white_territory;
-        score.komi = c.komi;
-        EXPECT_EQ(resultText(score), c.result) << c.black_territory << " " << c.white_territory;
-        EXPECT_EQ(leadText(score), c.lead) << c.black_territory << " " << c.white_territory;
+    for (const auto& c : cases) {
+        const Score score{.black_territory = c.black, .white_territory = c.white, .komi = c.komi};
+        EXPECT_EQ(resultText(score), c.result);
+        EXPECT_EQ(leadText(score), c.lead);
     }
 }
 
