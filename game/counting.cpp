@@ -7,6 +7,7 @@
 #include "game/kept_games.h"
 #include "game/kifu.h"
 #include "game/komi.h"
+#include "game/score_view.h"
 #include "game/tolvan.h"
 #include "rules/judgement.h"
 
@@ -25,17 +26,24 @@ std::string label(const GameState& s, int colour) {
     return colour == s.man_side ? "MAN" : "COM";
 }
 
-// The lines of the status area that tell what to do while counting, wiped across the
-// panel: their small texts reach past the notice's four cells.
-void clearStatus(Tolvan& g) {
-    for (int j : {11, 13, 14})
-        for (int i = 21; i <= 26; ++i) g.描画_背景絵(g.s.background, panelColumn(g.s, i), j);
+// The title of a result's message: who wins, by the colour's label, or a draw.
+std::string resultTitle(const GameState& s, double black, double white) {
+    return black > white   ? label(s, stone_black) + "の勝ち！！"
+           : black < white ? label(s, stone_white) + "の勝ち！！"
+                           : "引き分け！！";
+}
+
+// A note of the counting phase, shadowed, in a row below the move count.
+void note(Tolvan& g, double row, const std::string& text) {
+    g.描画_文字列(panelColumn(g.s, 21.1), row + 0.1, text, color_black, 9);
+    g.描画_文字列(panelColumn(g.s, 21), row, text, color_white, 9);
 }
 
 // The board while counting: living stones as they are, dead stones with a cross in the
-// colour of the side that takes them, and every empty point's owner as a small dot in
-// its colour; points of nobody, and points whose owner the estimate is unsure of, stay
-// plain. The status area says what to do, and whether a border is still open.
+// colour of the side that takes them, and every empty point's owner as a square in its
+// colour; points of nobody, and points whose owner the estimate is unsure of, stay
+// plain. The side panel gives the score as it will be counted and who wins by how much;
+// below the move count, what to do and whether a border is still open.
 void drawCounting(Tolvan& g) {
     const GameState& s = g.s;
     const rules::Board position = boardOf(s);
@@ -50,21 +58,17 @@ void drawCounting(Tolvan& g) {
                 g.描画_石(x, y, stone);
             } else if (owner != stone_empty &&
                        std::find(unsure.begin(), unsure.end(), rules::Point{x, y}) == unsure.end()) {
-                g.描画_桝(x, y);
-                g.描画_打駒印(x, y, owner == stone_black ? color_black : color_white);
+                drawTerritory(g, x, y, owner);
             } else {
                 g.描画_桝(x, y);
             }
         }
-    clearStatus(g);
-    g.描画_文字列(panelColumn(g.s, 21.1), 11.1, "死に石をクリック", color_black, 9);
-    g.描画_文字列(panelColumn(g.s, 21), 11, "死に石をクリック", color_white, 9);
-    g.描画_文字列(panelColumn(g.s, 21.1), 13.1, "Enter:確定 戻:再開", color_black, 9);
-    g.描画_文字列(panelColumn(g.s, 21), 13, "Enter:確定 戻:再開", color_white, 9);
-    if (g.counting.open) {
-        g.描画_文字列(panelColumn(g.s, 21.1), 14.1, "境界が未確定です", color_black, 9);
-        g.描画_文字列(panelColumn(g.s, 21), 14, "境界が未確定です", color_white, 9);
-    }
+    const Score score = scoreOf(position, c, komiOf(g));
+    clearNotes(g);
+    drawScorePanel(g, score, "終局", resultText(score));
+    note(g, 13, "死に石をクリック");
+    if (g.counting.open) note(g, 14, "境界が未確定です");
+    note(g, 15, "Enter:確定 戻:再開");
     g.pf.canvas.refresh();
 }
 
@@ -72,7 +76,7 @@ void drawCounting(Tolvan& g) {
 // when they are shown and the last stone's mark.
 void redrawPlay(Tolvan& g) {
     const GameState& s = g.s;
-    clearStatus(g);
+    restorePanel(g);
     g.描画_盤();
     if (g.checked("BANGOU")) g.描画_全手順番号(s.move_no - 1);
     if (s.move_no > 0) {
@@ -112,6 +116,7 @@ void startCounting(Tolvan& g) {
         for (int y = 1; y <= s.size; ++y)
             if (s.board[x][y] == stone_empty && e.owner.at(x, y) == stone_empty) g.counting.unsure.push_back({x, y});
     g.counting.open = !e.settled;
+    g.counting.owners = e.owner;
     drawCounting(g);
 }
 
@@ -122,7 +127,8 @@ void countingPress(Tolvan& g, int x, int y) {
         return;
     }
     const bool dead = !isDead(g.counting, {x, y});
-    for (const rules::Point& p : rules::area(boardOf(s), {x, y})) {
+    const rules::PointMap owners = g.counting.owners.value_or(rules::PointMap(s.size));
+    for (const rules::Point& p : rules::deadGroup(boardOf(s), {x, y}, owners)) {
         auto& d = g.counting.dead;
         d.erase(std::remove(d.begin(), d.end(), p), d.end());
         if (dead) d.push_back(p);
@@ -132,17 +138,22 @@ void countingPress(Tolvan& g, int x, int y) {
 }
 
 void confirmCounting(Tolvan& g) {
-    const rules::Count c = rules::count(boardOf(g.s), g.counting.dead);
+    const rules::Board position = boardOf(g.s);
+    const Score score = scoreOf(position, rules::count(position, g.counting.dead), komiOf(g));
     g.counting.active = false;
-    clearStatus(g);
-    g.kept.ending = true;
-    showResult(g, c.black_territory, c.black_prisoners, c.white_territory, c.white_prisoners);
+    // The marks and the score stay beside the message; only what to do goes.
+    clearNotes(g);
+    noteJudgement(g, score.black(), score.white());
+    // The game is kept before its result is shown.
+    keepFinishedGame(g);
+    g.MsgBox(countText(score), Buttons::OK, resultTitle(g.s, score.black(), score.white()));
     finishGame(g);
 }
 
 void leaveCounting(Tolvan& g) {
     g.counting.active = false;
     g.counting.dead.clear();
+    g.counting.owners.reset();
     redrawPlay(g);
 }
 
@@ -192,12 +203,9 @@ void showResult(Tolvan& g, int A, int blackPrisoners, int W, int whitePrisoners)
                                ")   白[" + std::to_string(W) + "]+ﾊﾏ(" + std::to_string(whitePrisoners) +
                                (komi != 0 ? ")+ｺﾐ(" + komiText(komi) : std::string()) +
                                (black > white ? ") " : ")");
-    const std::string title = black > white   ? label(s, stone_black) + "の勝ち！！"
-                              : black < white ? label(s, stone_white) + "の勝ち！！"
-                                              : "引き分け！！";
     noteJudgement(g, black, white);
     if (g.kept.ending) keepFinishedGame(g);
-    g.MsgBox(prompt, Buttons::OK, title);
+    g.MsgBox(prompt, Buttons::OK, resultTitle(s, black, white));
 }
 
 }  // namespace tolvan

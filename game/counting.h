@@ -4,10 +4,12 @@
 // result. The count itself is the rules' (rules::count); this is where it meets the game.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "rules/board.h"
+#include "rules/judgement.h"
 
 namespace tolvan {
 
@@ -21,6 +23,10 @@ struct Counting {
     std::vector<rules::Point> unsure;
     // Whether a border is still open: an empty point may yet go to either side.
     bool open = false;
+    // Each point's owner as the estimate saw it when counting began: a press marks or
+    // brings back the group pressed with the chains of its colour that lie in the same
+    // area of the other colour, never further.
+    std::optional<rules::PointMap> owners;
 };
 
 // The items of 終局の判定: the game's own judgement by filling, or the count with dead
@@ -42,15 +48,16 @@ bool countsDeadStones(Tolvan& game);
 // After the second pass: the estimate's dead stones are proposed at once and the counting
 // phase begins.
 void startCounting(Tolvan& game);
-// A press on point (x, y) while counting: a stone and every stone of its colour in the
-// same area surrounded by the other colour change between dead and alive.
+// A press on point (x, y) while counting: the group of the stone pressed changes between
+// dead and alive, its chain with the chains of its colour that share its eye space in
+// the other colour's area (rules::deadGroup).
 void countingPress(Tolvan& game, int x, int y);
-// The counted result is shown; then the question whether to go on.
+// The counted result is shown, with the margin; then the question whether to go on.
 void confirmCounting(Tolvan& game);
 // Back to play: the stones come back as they were, the game goes on.
 void leaveCounting(Tolvan& game);
-// The board drawn again as the game shows it: the counting phase's marks while counting,
-// otherwise the stones with their numbers and the last stone's mark.
+// The board drawn again as the game shows it: the counting phase's marks and score while
+// counting, otherwise the stones with their numbers and the last stone's mark.
 void redrawBoard(Tolvan& game);
 // A dead stone: the stone with a cross in the colour of the side that takes it.
 void drawDeadStone(Tolvan& game, int x, int y, int stone);

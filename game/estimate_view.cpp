@@ -1,4 +1,4 @@
-// 形勢判断: the estimate on the board and in a message, taken away by the next event.
+// 形勢判断: the estimate on the board and in the side panel, taken away by the next event.
 #include "game/estimate_view.h"
 
 #include <algorithm>
@@ -6,14 +6,15 @@
 #include "game/counting.h"
 #include "game/komi.h"
 #include "game/position.h"
+#include "game/score_view.h"
 #include "game/tolvan.h"
 
 namespace tolvan {
 
 namespace {
 
-// The owners and the dead stones over the board as it stands: a dot on every empty point
-// the estimate gives to a side, a cross on every dead stone; the rest stays as it was.
+// The owners and the dead stones over the board as it stands: a square on every empty
+// point the estimate gives to a side, a cross on every dead stone; the rest stays as it was.
 void drawEstimate(Tolvan& g, const estimate::Estimate& e) {
     const GameState& s = g.s;
     for (int x = 1; x <= s.size; ++x)
@@ -23,8 +24,7 @@ void drawEstimate(Tolvan& g, const estimate::Estimate& e) {
                 if (std::find(e.dead.begin(), e.dead.end(), rules::Point{x, y}) != e.dead.end())
                     drawDeadStone(g, x, y, stone);
             } else if (owner != stone_empty) {
-                g.描画_桝(x, y);
-                g.描画_打駒印(x, y, owner == stone_black ? color_black : color_white);
+                drawTerritory(g, x, y, owner);
             }
         }
 }
@@ -32,17 +32,6 @@ void drawEstimate(Tolvan& g, const estimate::Estimate& e) {
 }  // namespace
 
 estimate::Estimate estimateOf(const Tolvan& g) { return estimate::estimatePosition(boardOf(g.s), komiOf(g)); }
-
-std::string estimateText(const estimate::Estimate& e) {
-    std::string text = "黒[" + std::to_string(e.black_territory) + "]+ﾊﾏ(" + std::to_string(e.black_prisoners) +
-                       ")   白[" + std::to_string(e.white_territory) + "]+ﾊﾏ(" +
-                       std::to_string(e.white_prisoners) + ")";
-    if (e.komi != 0) text += "+ｺﾐ(" + komiText(e.komi) + ")";
-    const double lead = e.lead();
-    text += "\r\r";
-    text += lead > 0 ? "黒が" + komiText(lead) + "目優勢" : lead < 0 ? "白が" + komiText(-lead) + "目優勢" : "互角";
-    return text;
-}
 
 void toggleEstimate(Tolvan& g) {
     if (dismissEstimate(g)) return;
@@ -55,11 +44,16 @@ void toggleEstimate(Tolvan& g) {
     }
     const estimate::Estimate e = estimateOf(g);
     drawEstimate(g, e);
-    if (notice)
-        for (int i = 21; i <= 24; ++i) g.描画_背景絵(s.background, panelColumn(s, i), 11);
+    // The score goes beside the board, where nothing of the board is hidden; the table
+    // wipes the notice.
+    const Score score = scoreOf(boardOf(s), e);
+    drawScorePanel(g, score, "形勢判断", leadText(score));
+    if (notice) {
+        g.描画_文字列(panelColumn(s, 21.1), 13.1, "クリックで消えます", color_black, 9);
+        g.描画_文字列(panelColumn(s, 21), 13, "クリックで消えます", color_white, 9);
+    }
     g.pf.canvas.refresh();
     s.estimate_shown = true;
-    g.MsgBox(estimateText(e), Buttons::OK, "形勢判断");
 }
 
 bool dismissEstimate(Tolvan& g) {

@@ -1,8 +1,8 @@
-// 形勢判断: the estimate of the position shown, on the board and in a message, at any
-// moment. The board shows each point's owner with a small dot in its colour and the dead
-// stones crossed; the message gives each side's territory and prisoners and who leads by
-// how much. Nothing in the game changes: the next press, key or command takes the marks
-// away and the board is drawn again as it was.
+// 形勢判断: the estimate of the position shown, on the board and beside it, at any
+// moment. The board shows each point's owner with a square in its colour and the dead
+// stones crossed; the side panel gives each side's territory, prisoners, dead stones and
+// komi and who leads by how much. Nothing in the game changes: the next press, key or
+// command takes the marks away and the board and the panel are drawn again as they were.
 #pragma once
 
 #include <string>
@@ -26,9 +26,5 @@ void toggleEstimate(Tolvan& game);
 // Takes the estimate's marks away when they are shown and says whether they were: the
 // event that did it does nothing else.
 bool dismissEstimate(Tolvan& game);
-
-// The score in the judgement's style, "黒[52]+ﾊﾏ(3)   白[48]+ﾊﾏ(5)+ｺﾐ(6.5)", and who
-// leads by how much.
-std::string estimateText(const estimate::Estimate& e);
 
 }  // namespace tolvan

@@ -29,6 +29,7 @@ public:
     // Canvas: drawing goes nowhere.
     void paintPicture(Pic, double, double) override {}
     void box(double, double, double, double, int) override {}
+    void fillBox(double, double, double, double, int) override {}
     void circle(double, double, double, int) override {}
     void polygon(double, double, const std::vector<std::pair<double, double>>&, int) override {}
     void text(double, double, const std::string&, double, int, bool) override {}

@@ -42,6 +42,9 @@ public:
     virtual void paintPicture(Pic pic, double x, double y) = 0;
     // An outlined box from (x1, y1) to (x2, y2) in a palette colour.
     virtual void box(double x1, double y1, double x2, double y2, int color) = 0;
+    // A box from (x1, y1) to (x2, y2) filled in a palette colour: what box() outlines and
+    // everything inside it.
+    virtual void fillBox(double x1, double y1, double x2, double y2, int color) = 0;
     // A filled circle centred at (x, y) with radius r, in a palette colour.
     virtual void circle(double x, double y, double r, int color) = 0;
     // A filled polygon in a palette colour whose corners lie at `corners`, offsets in

@@ -1,5 +1,7 @@
 #include "rules/judgement.h"
 
+#include <algorithm>
+
 namespace tolvan::rules {
 
 namespace {
@@ -112,24 +114,39 @@ Count count(const Board& position, const std::vector<Point>& dead) {
     return c;
 }
 
-std::vector<Point> area(const Board& position, Point p) {
+std::vector<Point> deadGroup(const Board& position, Point p, const PointMap& owners) {
     std::vector<Point> stones;
     const int colour = position.at(p.x, p.y);
     if (colour == empty) return stones;
     PointMap seen(position.size());
-    std::vector<Point> stack{p};
-    seen.set(p.x, p.y, 1);
+    std::vector<Point> stack;
+    // A chain is taken whole, wherever the walk reaches it; its stones lead on.
+    auto takeChain = [&](Point q) {
+        for (const Point& r : position.chain(q.x, q.y)) {
+            seen.set(r.x, r.y, 1);
+            stones.push_back(r);
+            stack.push_back(r);
+        }
+    };
+    takeChain(p);
     while (!stack.empty()) {
         const Point q = stack.back();
         stack.pop_back();
-        if (position.at(q.x, q.y) == colour) stones.push_back(q);
         const Point next[4] = {{q.x - 1, q.y}, {q.x + 1, q.y}, {q.x, q.y - 1}, {q.x, q.y + 1}};
-        for (const Point& r : next)
-            if (position.onBoard(r.x, r.y) && !seen.at(r.x, r.y) && position.at(r.x, r.y) != -colour) {
+        for (const Point& r : next) {
+            if (!position.onBoard(r.x, r.y) || seen.at(r.x, r.y)) continue;
+            const int v = position.at(r.x, r.y);
+            if (v == -colour || owners.at(r.x, r.y) != -colour) continue;
+            if (v == colour) {
+                takeChain(r);
+            } else {
                 seen.set(r.x, r.y, 1);
                 stack.push_back(r);
             }
+        }
     }
+    std::sort(stones.begin(), stones.end(),
+              [](Point a, Point b) { return a.x != b.x ? a.x < b.x : a.y < b.y; });
     return stones;
 }
 

@@ -56,9 +56,15 @@ struct Count {
 };
 Count count(const Board& position, const std::vector<Point>& dead);
 
-// The stones that live or die with the stone on p: the stones of its colour that can be
-// reached from it over its own stones and empty points, without crossing a stone of the
-// other colour. Empty when p holds no stone.
-std::vector<Point> area(const Board& position, Point p);
+// The stones that are marked dead together with the stone on p, or brought back with it,
+// when a game is counted: its chain, and every chain of its colour reached from it over
+// points that `owners` gives to the other colour (an estimate's owners: the other
+// colour's area, its dead stones and the empty points around them), never over a stone
+// of the other colour. So a dead group brings the chains that share its eye space in
+// the other colour's area, and neither a neutral point nor its own colour's area leads
+// on to a living group beyond a border; a group `owners` takes for alive comes alone.
+// Chains come whole, column by column, each column from the top. Empty when p holds no
+// stone.
+std::vector<Point> deadGroup(const Board& position, Point p, const PointMap& owners);
 
 }  // namespace tolvan::rules

@@ -4,12 +4,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "fuzz/position_check.h"
 #include "rules/history.h"
+#include "rules/judgement.h"
 
 namespace tolvan::rules {
 namespace {
@@ -122,6 +124,47 @@ TEST(BoardRulesRandomPlay, PositionsStaySoundAndUndoRetracesThem) {
         for (; h.undo(); ++undone) ASSERT_TRUE(h.end().sameStones(after[h.stones()])) << h.stones();
         EXPECT_EQ(undone, 300);
     }
+}
+
+// The group a press marks dead when a game is counted (deadGroup). Stones are 'X' and
+// 'O', in small letters where they belong to the group expected; owners, as an estimate
+// gives them, 'b', 'w' or '.'. White's corner holds three dead black chains; its wall is
+// open at (2,4), a neutral point that leads on to black's living stones beyond.
+const Rows corner_owners = {"wwww.bbbb", "wwww.bbbb", "wwww.bbbb", "w....bbbb", "bbbbbbbbb", "bbbbbbbbb"};
+const Rows group_cases[] = {
+    // Catches a walk over the open border into black's area, to the living groups there.
+    {".x.O.X...", "x.xO.X...", "..OO.X...", "O....X...", "..X..X...", "XXX..XXXX"},
+    // Catches a walk through a living group's own territory and the neutral points.
+    {".X.O.x...", "X.XO.x...", "..OO.x...", "O....x...", "..X..x...", "XXX..xxxx"},
+};
+
+TEST(BoardRulesDeadGroup, APressTakesTheGroupAndItsCompanionsInTheOtherColoursAreaOnly) {
+    for (const int n : {9, 13, 19})
+        for (const bool turned : {false, true})
+            for (const bool swapped : {false, true})  // the same with the colours the other way
+                for (const Rows& c : group_cases) {
+                    SCOPED_TRACE(std::to_string(n) + (turned ? " turned" : "") + (swapped ? " swapped" : ""));
+                    const std::string from = "XOxobw", to = swapped ? "OXoxwb" : from;
+                    Rows plain = c;
+                    std::vector<Point> expected;
+                    PointMap owners(n);
+                    for (int y = 1; y <= 6; ++y)
+                        for (int x = 1; x <= 9; ++x) {
+                            char& ch = plain[y - 1][x - 1];
+                            if (ch != '.') ch = to[from.find(ch)];
+                            if (ch == 'x' || ch == 'o') expected.push_back(on(n, turned, {x, y}));
+                            ch = static_cast<char>(std::toupper(ch));
+                            char owner = corner_owners[y - 1][x - 1];
+                            if (owner != '.') owner = to[from.find(owner)];
+                            const Point p = on(n, turned, {x, y});
+                            owners.set(p.x, p.y, owner == 'b' ? black : owner == 'w' ? white : empty);
+                        }
+                    std::sort(expected.begin(), expected.end(), [](Point a, Point q) { return a.x != q.x ? a.x < q.x : a.y < q.y; });
+                    // A press on any of its stones gives the group: what one press marks,
+                    // a press on any of them brings back.
+                    const Board b = diagram(plain, n, turned);
+                    for (const Point& p : expected) EXPECT_EQ(deadGroup(b, p, owners), expected) << p.x << "," << p.y;
+                }
 }
 
 }  // namespace

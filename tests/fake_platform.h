@@ -82,6 +82,10 @@ public:
         log.push_back("box " + num(x1) + " " + num(y1) + " " + num(x2) + " " + num(y2) + " " +
                       std::to_string(c));
     }
+    void fillBox(double x1, double y1, double x2, double y2, int c) override {
+        log.push_back("fbox " + num(x1) + " " + num(y1) + " " + num(x2) + " " + num(y2) + " " +
+                      std::to_string(c));
+    }
     void circle(double x, double y, double r, int c) override {
         log.push_back("circle " + num(x) + " " + num(y) + " " + num(r) + " " + std::to_string(c));
     }

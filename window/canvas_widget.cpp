@@ -231,6 +231,19 @@ void CanvasWidget::box(double x1, double y1, double x2, double y2, int color) {
     update();
 }
 
+void CanvasWidget::fillBox(double x1, double y1, double x2, double y2, int color) {
+    const Part& part = partAt(std::min(x1, x2));
+    int l = pxAcross(x1), t = part.y.px(y1);
+    int r = pxAcross(x2), b = part.y.px(y2);
+    if (l > r) std::swap(l, r);
+    if (t > b) std::swap(t, b);
+    // The pixels box() outlines, and all those between them.
+    const int w = std::max(1, static_cast<int>(std::lround(part.x.factor())));
+    QPainter p(&image_);
+    p.fillRect(QRect(l, t, r - l + w, b - t + w), paletteColor(color));
+    update();
+}
+
 void CanvasWidget::circle(double x, double y, double r, int color) {
     const Part& part = partAt(x);
     const double cx = part.x.centre(x, board_left), cy = part.y.centre(y, board_top);

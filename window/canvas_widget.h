@@ -80,6 +80,7 @@ public:
 
     void paintPicture(Pic pic, double x, double y) override;
     void box(double x1, double y1, double x2, double y2, int color) override;
+    void fillBox(double x1, double y1, double x2, double y2, int color) override;
     void circle(double x, double y, double r, int color) override;
     void polygon(double x, double y, const std::vector<std::pair<double, double>>& corners,
                  int color) override;

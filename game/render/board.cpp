@@ -1,6 +1,7 @@
 // The board, its tiles and the window background, laid on the cell grid: cell (i, j)
 // has its top-left corner at (board_left + i * cell_width, board_top + j * cell_height).
 #include "game/tolvan.h"
+#include "game/counting.h"
 #include "game/komi.h"
 #include "game/position.h"
 #include "rules/geometry.h"
@@ -117,6 +118,8 @@ void Tolvan::画面_再描画() {
         const rules::Move m = recordedMove(s, s.move_no - 1);
         if (s.board[m.at.x][m.at.y] != stone_empty) 描画_打駒印(m.at.x, m.at.y, mark_color);
     }
+    // While counting, the board keeps the count's marks and the panel its score.
+    if (counting.active) redrawBoard(*this);
 }
 
 }  // namespace tolvan
