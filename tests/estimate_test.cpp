@@ -47,8 +47,8 @@ const Case cases[] = {
      60, 60, true, {}, {}, Count{0, 0, -6.5}},
     // Seki with an eye each: black's chain at the top left and white's beside it share
     // D9, and each has one eye (A9 and G9). Neither side can fill D9 without being
-    // taken, so none of the three points is anyone's. Black has 30 points below the
-    // right, white 8 in three eyes at the left.
+    // taken, so none of the three points is anyone's. Black has the 30 points at the
+    // lower right, white the 8 of its three eyes at the left: 30 - 8 - 6.5.
     {"seki with an eye each", 9,
      {".XX.OO.OX", "XXXOOOOOX", "OOOXXXXXX", "..OX.....", "..OX.....", "OOOX.....", "..OX.....", "OOOX.....",
       "..OX....."},
