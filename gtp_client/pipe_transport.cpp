@@ -84,12 +84,15 @@ public:
 
     void end(milliseconds grace) override {
         if (pid_ <= 0) return;
+        // What the engine has started is found while the engine still runs: once it has
+        // ended, what it left behind in a group of its own no longer shows whose it was.
+        const std::vector<Process> started = processesOf(pid_);
         closeFd(input_);
         // The engine may quit of itself once its input has ended.
         const auto until = std::chrono::steady_clock::now() + grace;
         while (!reap(false) && std::chrono::steady_clock::now() < until)
             ::usleep(5000);
-        endProcessGroup(pid_, grace);
+        endProcessGroup(pid_, grace, started);
         reap(true);
         closeFd(output_);
         closeFd(errors_fd_);
@@ -153,13 +156,21 @@ std::unique_ptr<Transport> startPiped(const std::vector<std::string>& words, mil
     std::vector<char*> argv;
     for (const auto& w : words) argv.push_back(const_cast<char*>(w.c_str()));
     argv.push_back(nullptr);
+    const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid < 0) return nullptr;
     if (pid == 0) {
-        leadOwnGroup();
+        leadOwnGroup(parent);
         ::dup2(input[1], 0);
         ::dup2(output[1], 1);
         ::dup2(errors[1], 2);
+#ifdef __linux__
+        // Nothing else the program holds open goes with the engine, which could otherwise
+        // keep a pipe or file of the program's open for as long as it ran.
+        const auto keep = static_cast<unsigned>(failed[1]);
+        if (keep > 3) ::close_range(3, keep - 1, 0);
+        ::close_range(keep + 1, ~0u, 0);
+#endif
         ::signal(SIGPIPE, SIG_DFL);
         ::execvp(argv[0], argv.data());
         // The parent learns of a failed exec by a byte on this pipe (closed on exec otherwise).
@@ -167,6 +178,7 @@ std::unique_ptr<Transport> startPiped(const std::vector<std::string>& words, mil
         [[maybe_unused]] const ssize_t n = ::write(failed[1], &byte, 1);
         ::_exit(127);
     }
+    startedGroup(pid);
     ::close(input[1]);
     ::close(output[1]);
     ::close(errors[1]);

@@ -29,17 +29,27 @@ TEST(EngineCommandLine, SplitsAsAShellWouldWithoutExpandingAnything) {
         {"sh -c 'sleep 100", std::nullopt},
         {"\"open", std::nullopt},
         {R"("a\")", std::nullopt},
+        // An apostrophe inside single quotes as a shell writes it ('\''), beside the
+        // characters double quotes and backslashes treat specially, which stay as they
+        // are; inside double quotes an apostrophe is plain and keeps a backslash before it.
+        {R"('it'\''s "quoted" \back $HOME `date`')", Words{R"(it's "quoted" \back $HOME `date`)"}},
+        {R"('a'\''b'"c\"d\$e")", Words{R"(a'bc"d$e)"}},
+        {R"("it's \'x\' `y` \\z")", Words{R"(it's \'x\' `y` \z)"}},
+        {R"('a\'\''b')", Words{R"(a\'b)"}},
+        {R"(sh -c 'echo '\''$1 "x"'\'' `pwd`' arg)", Words{"sh", "-c", R"(echo '$1 "x"' `pwd`)", "arg"}},
+        {R"('it'\''s)", std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(splitCommandLine(c.line), c.words) << c.line;
 }
 
 TEST(EngineCommandLine, AQuotedWordSplitsBackWhole) {
     for (const char* word : {"/usr/games/gnugo", "my games/gnugo", "it's", R"(a"b$c\d`e)", "", "tab\there",
-                             "semi;colon", "~home"})
+                             "semi;colon", "~home", R"(it's "a" \b $c `d`)", "'", R"('\'')"})
         EXPECT_EQ(splitCommandLine(quoteWord(word)), std::vector<std::string>{word}) << word;
     // The forms the settings file has kept stay as they were.
     EXPECT_EQ(quoteWord("/usr/games/gnugo"), "/usr/games/gnugo");
     EXPECT_EQ(quoteWord("/my games/gnugo"), "\"/my games/gnugo\"");
+    EXPECT_EQ(quoteWord(R"(it's "$x")"), R"('it'\''s "$x"')");
 }
 
 }  // namespace

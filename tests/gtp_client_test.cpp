@@ -337,5 +337,66 @@ TEST(EngineSession, AMoveOrWhyThereIsNone) {
     }
 }
 
+// A position from moves written "b D4", "w pass" ... on 19 lines, after setup stones.
+rules::History positionOf(const std::vector<std::string>& moves, const std::vector<std::string>& setup = {}) {
+    rules::History h(19);
+    rules::Board board(19);
+    for (const std::string& s : setup) {
+        const auto p = parseVertex(s.substr(2), 19);
+        board.put(p->x, p->y, s[0] == 'b' ? rules::black : rules::white);
+    }
+    h.setSetup(board);
+    for (const std::string& m : moves) {
+        if (m.substr(2) == "pass") {
+            h.pass();
+        } else {
+            const auto p = parseVertex(m.substr(2), 19);
+            h.play(m[0] == 'b' ? rules::black : rules::white, p->x, p->y);
+        }
+    }
+    return h;
+}
+
+// The commands that bring an engine from the position it holds to another: the new moves
+// alone when the position goes on from the engine's, otherwise a cleared board and the
+// whole game again. Each row would catch a fault in the comparison: a last move (or a
+// first) not compared, a stone taken for a pass, moves taken back or a changed setup left
+// unseen, or a replay where new moves would do.
+TEST(EngineSession, BroughtToAPositionByItsNewMovesOrAReplay) {
+    const struct {
+        const char* what;
+        std::vector<std::string> known, next, nextSetup;
+        std::vector<std::string> commands;
+    } cases[] = {
+        {"the same position", {"b D4", "w Q16"}, {"b D4", "w Q16"}, {}, {}},
+        {"one move more", {"b D4", "w Q16"}, {"b D4", "w Q16", "b C3"}, {}, {"play b C3"}},
+        {"two more, a pass among them", {"b D4"}, {"b D4", "w pass", "b C3"}, {}, {"play w pass", "play b C3"}},
+        {"as long, another last move (待った and a new move)", {"b D4", "w Q16"}, {"b D4", "w R16"}, {},
+         {"clear_board", "play b D4", "play w R16"}},
+        {"as long, another first move", {"b D4", "w Q16"}, {"b C3", "w Q16"}, {},
+         {"clear_board", "play b C3", "play w Q16"}},
+        {"as long, a pass for the last stone", {"b D4", "w Q16"}, {"b D4", "w pass"}, {},
+         {"clear_board", "play b D4", "play w pass"}},
+        {"a move taken back", {"b D4", "w Q16", "b C3"}, {"b D4", "w Q16"}, {},
+         {"clear_board", "play b D4", "play w Q16"}},
+        {"longer, going another way", {"b D4", "w Q16"}, {"b D4", "w R16", "b C3"}, {},
+         {"clear_board", "play b D4", "play w R16", "play b C3"}},
+        {"the same moves after a setup stone", {"b D4"}, {"b D4"}, {"b Q16"},
+         {"clear_board", "play b Q16", "play b D4"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto owned = std::make_unique<FakeEngine>();
+        FakeEngine& engine = *owned;
+        Session session([&owned](const std::vector<std::string>&, std::chrono::milliseconds) { return std::move(owned); },
+                        [](rules::Point) { return std::string(); });
+        ASSERT_EQ(session.ensure("engine", 19), std::nullopt);
+        ASSERT_EQ(session.bringTo(positionOf(c.known)), std::nullopt);
+        engine.commands.clear();
+        EXPECT_EQ(session.bringTo(positionOf(c.next, c.nextSetup)), std::nullopt);
+        EXPECT_EQ(engine.commands, c.commands);
+    }
+}
+
 }  // namespace
 }  // namespace tolvan::gtp_client

@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -56,7 +58,10 @@ sgf::Record game() {
 }
 
 TEST(ReviewRun, PointsLostAndWhatIsLeftWhenTheEngineFails) {
-    const std::string dir = ::testing::TempDir();
+    // A folder of its own: another run of the test at the same time has its own engines.
+    std::string pattern = (std::filesystem::temp_directory_path() / "tolvan-review-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    const std::string dir = pattern;
     const std::string script = dir + "/review_engine.sh", pidFile = dir + "/review_engine.pid";
     std::ofstream(script) << engine_script;
     struct Case {
@@ -111,9 +116,12 @@ TEST(ReviewRun, PointsLostAndWhatIsLeftWhenTheEngineFails) {
         }
         // Nothing of the engine is left running, nor did it think to the end.
         int pid = 0;
-        if (std::ifstream(pidFile) >> pid) EXPECT_FALSE(gtp_client::groupRuns(pid));
+        if (std::ifstream(pidFile) >> pid) {
+            EXPECT_FALSE(gtp_client::groupRuns(pid));
+        }
         EXPECT_FALSE(std::ifstream(pidFile + ".late").good());
     }
+    std::filesystem::remove_all(dir);
 }
 
 // The progress counts moves as the board does: the stones, passes left out. Five moves,

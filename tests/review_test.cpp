@@ -82,7 +82,7 @@ TEST(Review, WrittenIntoTheRecord) {
     const sgf::Move& bad = record.moves[0];
     EXPECT_EQ(bad.annotations.value, 2.5);
     EXPECT_EQ(bad.annotations.bad_move, 1);
-    EXPECT_EQ(bad.comment, "序盤\n" + mistakeComment({reviews[0], 3.5, 2}));
+    EXPECT_EQ(bad.comment, "序盤\n悪手: Q16 の方が良く、約3.5目の損です");
     EXPECT_EQ(bad.annotations.triangles, std::vector<rules::Point>{q16});
     const sgf::Move& good = record.moves[1];
     EXPECT_EQ(good.annotations.value, 2.0);

@@ -104,16 +104,20 @@ TEST_F(Settings, NoFileWritesAndAppliesTheDefaults) {
 
 // Something other than an ordinary settings file is read as an unreadable one: the
 // defaults, at once; the start-up neither aborts, nor waits on a pipe, nor reads a device.
+// The defaults are then written to the path: without a device in the scratch folder the
+// device's row is left out, so that nothing is written to the system's.
 TEST_F(Settings, APathThatIsNotASettingsFileGivesTheDefaults) {
     const HostilePaths paths(4u << 20);
     for (int k = 0; k < hostile_kinds; ++k) {
         SCOPED_TRACE(hostile_names[k]);
+        if (k == device && !paths.deviceInFolder) continue;
         Fixture started;
         started.game->settings_file = paths[k];
         started.game->Form_Load();
         EXPECT_EQ(marksOf(started.fake), "gBhnm");
         EXPECT_EQ(started.s.background, background_bamboo);
     }
+    if (!paths.deviceInFolder) GTEST_SKIP() << "the device's row: no device could be made in " << paths.dir;
 }
 
 TEST_F(Settings, FileWithOnlyMusicOnStartsTheMusic) {

@@ -1,5 +1,7 @@
 #include "window/engine_port.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -42,18 +44,20 @@ void prepare(QProcess& process, QStringList words) {
     process.setProgram(words.takeFirst());
     process.setArguments(words);
     process.setProcessChannelMode(QProcess::SeparateChannels);
-    process.setChildProcessModifier([] { gtp_client::leadOwnGroup(); });
+    process.setChildProcessModifier([parent = ::getpid()] { gtp_client::leadOwnGroup(parent); });
 }
 
 // Ends an engine started by prepare(), whose process group is `group` (0 when it never
 // started): its input is closed, it is given graceMs, then the whole group is ended, the
-// engine and whatever it started. The engine is reaped.
+// engine and whatever it started, in its group or not. The engine is reaped.
 void endEngine(QProcess& process, qint64 group, int graceMs) {
+    // What the engine started is found while the engine still runs.
+    const std::vector<gtp_client::Process> started = gtp_client::processesOf(static_cast<int>(group));
     if (process.state() != QProcess::NotRunning) {
         process.closeWriteChannel();
         process.waitForFinished(graceMs);
     }
-    gtp_client::endProcessGroup(static_cast<int>(group), group_grace);
+    gtp_client::endProcessGroup(static_cast<int>(group), group_grace, started);
     if (process.state() != QProcess::NotRunning) {
         process.kill();
         process.waitForFinished(5000);
@@ -81,6 +85,7 @@ public:
             return false;
         }
         group_ = process_.processId();
+        gtp_client::startedGroup(static_cast<int>(group_));
         return true;
     }
 
@@ -198,7 +203,7 @@ public:
         env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
         process.setProcessEnvironment(env);
         QObject::connect(&process, &QProcess::started, &process, [this] {
-            group_ = process.processId();
+            noteGroup();
             process.write(QByteArray::fromStdString(gtp_client::Probe::commands()));
         });
         QObject::connect(&process, &QProcess::readyReadStandardOutput, &process, [this] {
@@ -217,6 +222,9 @@ public:
         QObject::connect(&timer_, &QTimer::timeout, &process, [this] { decide(false); });
         timer_.start(port_.startSeconds * 1000);
         process.start();
+        // Known from here, and not only once the event loop has told of the start: the
+        // program may be ended before that.
+        noteGroup();
     }
     ~Probe() {
         if (process.state() != QProcess::NotRunning) process.write("quit\n");
@@ -228,6 +236,12 @@ public:
     bool done = false;
 
 private:
+    void noteGroup() {
+        if (group_ != 0 || process.state() == QProcess::NotRunning || process.processId() <= 0) return;
+        group_ = process.processId();
+        gtp_client::startedGroup(static_cast<int>(group_));
+    }
+
     void decide(bool isEngine) {
         if (done) return;
         done = true;

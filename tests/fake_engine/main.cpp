@@ -18,6 +18,14 @@
 //   --book FILE      the opening book (default: none, so that every game starts alike)
 //   --dead TEXT      answers final_status_list dead with TEXT, each '/' starting a new
 //                    line (without it the game's own judgement answers)
+//   --arcade         no GTP engine at all, as an arcade game that shares an engine's name:
+//                    reads its input and never answers, and ignores SIGTERM and the end of
+//                    its input (after --banner, if any)
+//   --child          starts a child that does the same, in its own process group
+//   --child-apart    starts such a child in a session (and process group) of its own
+//   --pids FILE      appends its process id, and its child's, to FILE, a line each
+#include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,7 +60,25 @@ struct Options {
     std::string log;
     std::string book = "/nonexistent/no-book";
     std::optional<std::string> dead;
+    bool arcade = false;
+    int child = 0;  // 1: in the group, 2: apart
+    std::string pids;
 };
+
+// Appends this process's id to the file `path`, as one line.
+void notePid(const std::string& path) {
+    if (path.empty()) return;
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    const std::string line = std::to_string(getpid()) + "\n";
+    [[maybe_unused]] const ssize_t n = write(fd, line.data(), line.size());
+    close(fd);
+}
+
+// Lives until it is killed: SIGTERM is ignored.
+[[noreturn]] void liveOn() {
+    for (;;) pause();
+}
 
 // The id and the command name of a command line.
 void split(const std::string& line, std::string& id, std::string& name, std::string& colour) {
@@ -115,6 +141,14 @@ int main(int argc, char** argv) {
             std::replace(text.begin(), text.end(), '/', '\n');
             o.dead = text;
         }
+        else if (a == "--arcade")
+            o.arcade = true;
+        else if (a == "--child")
+            o.child = 1;
+        else if (a == "--child-apart")
+            o.child = 2;
+        else if (a == "--pids")
+            o.pids = value();
         else {
             std::fprintf(stderr, "fake engine: unknown option %s\n", a.c_str());
             return 2;
@@ -136,6 +170,24 @@ int main(int argc, char** argv) {
         std::fflush(out);
     };
     if (!o.banner.empty()) say(o.banner + "\n");
+
+    if (o.arcade) {
+        signal(SIGTERM, SIG_IGN);
+        if (o.child) {
+            const pid_t child = fork();
+            if (child == 0) {
+                if (o.child == 2) setsid();
+                notePid(o.pids);
+                liveOn();
+            }
+        }
+        notePid(o.pids);
+        // Whatever it is told goes nowhere; the end of its input changes nothing.
+        char buffer[512];
+        while (read(STDIN_FILENO, buffer, sizeof buffer) > 0) {
+        }
+        liveOn();
+    }
 
     std::FILE* log = o.log.empty() ? nullptr : std::fopen(o.log.c_str(), "a");
     tolvan::gtp_server::Engine::Options engineOptions;

@@ -597,6 +597,65 @@ TEST_F(QtEnginePortTest, WhatAnEngineStartedEndsWithIt) {
     }
 }
 
+// The process ids a program wrote to `file`, one a line.
+std::vector<int> pidsIn(const std::string& file) {
+    std::vector<int> pids;
+    std::ifstream in(file);
+    for (int pid; in >> pid;) pids.push_back(pid);
+    return pids;
+}
+
+// A program found installed that is no engine, as Debian's arcade game `pachi` is: it
+// ignores SIGTERM and the end of its input, and leaves a child running in a session of
+// its own. Neither outlives the question put to it, whether it says something else at
+// once, says nothing until the time limit, or the port ends while it is asked (the
+// window closed at once, or a moment later). (The fault: the program deaf to SIGTERM or
+// its child apart from its group left running; the port ended before the program's start
+// was told of, with no group known to end.)
+TEST_F(QtEnginePortTest, NothingAProgramFoundInstalledStartsOutlivesTheQuestion) {
+    const QString bin = dir.filePath(QStringLiteral("bin"));
+    ASSERT_TRUE(QDir().mkpath(bin));
+    const std::string pidFile = dir.filePath(QStringLiteral("pids")).toStdString();
+    enum class End { answer, started, at_once };
+    const struct {
+        const char* how;
+        std::string options;
+        End end;
+    } cases[] = {
+        {"another program's words", "--banner 'Pachi el marciano'", End::answer},
+        {"silence until the time limit", "", End::answer},
+        {"the port ended while it asks", "", End::started},
+        {"the port ended at once", "", End::at_once},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        std::remove(pidFile.c_str());
+        QFile f(bin + "/pachi");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(("#!/bin/sh\nexec '" + std::string(TOLVAN_FAKE_ENGINE) + "' --pids '" + pidFile + "' " + c.options +
+                 " --child-apart --arcade\n")
+                    .c_str());
+        f.close();
+        f.setPermissions(f.permissions() | QFile::ExeOwner);
+        port->searchFolders = {bin};
+        port->startSeconds = 1;
+        port->findInstalled();
+        if (c.end == End::answer) {
+            ASSERT_TRUE(QTest::qWaitFor([this] { return port->searched(); }, 30000));
+            EXPECT_TRUE(port->installed().empty());
+            EXPECT_EQ(pidsIn(pidFile).size(), 2u);
+        } else {
+            if (c.end == End::started) ASSERT_TRUE(QTest::qWaitFor([&] { return pidsIn(pidFile).size() == 2; }, 30000));
+            port = std::make_unique<EnginePort>();
+        }
+        for (const int pid : pidsIn(pidFile)) {
+            EXPECT_FALSE(runs(pid)) << pid;
+            kill(pid, SIGKILL);
+        }
+        EXPECT_TRUE(newChildren().empty());
+    }
+}
+
 TEST_F(QtEnginePortTest, GnuGoPlaysAgainstUs) {
     const QString gnugo = QStringLiteral("/usr/games/gnugo");
     if (!QFileInfo(gnugo).isExecutable()) GTEST_SKIP() << "GNU Go is not installed";
