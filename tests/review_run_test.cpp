@@ -108,7 +108,9 @@ TEST(ReviewRun, PointsLostAndWhatIsLeftWhenTheEngineFails) {
             // The leads are there whatever became of the engine.
             ASSERT_EQ(r.moves.size(), 5u);
             EXPECT_EQ(last, 5);
-            for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(pointsLost(r.moves[i]), c.lost[i]) << "move " << i + 1;
+            for (std::size_t i = 0; i < 5; ++i) {
+                EXPECT_EQ(pointsLost(r.moves[i]), c.lost[i]) << "move " << i + 1;
+            }
         }
         if (c.mistakes) {
             EXPECT_EQ(r.moves[2].best->at, *rules::parseVertex("C3", 9));

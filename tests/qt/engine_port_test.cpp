@@ -645,7 +645,9 @@ TEST_F(QtEnginePortTest, NothingAProgramFoundInstalledStartsOutlivesTheQuestion)
             EXPECT_TRUE(port->installed().empty());
             EXPECT_EQ(pidsIn(pidFile).size(), 2u);
         } else {
-            if (c.end == End::started) ASSERT_TRUE(QTest::qWaitFor([&] { return pidsIn(pidFile).size() == 2; }, 30000));
+            if (c.end == End::started) {
+                ASSERT_TRUE(QTest::qWaitFor([&] { return pidsIn(pidFile).size() == 2; }, 30000));
+            }
             port = std::make_unique<EnginePort>();
         }
         for (const int pid : pidsIn(pidFile)) {
