@@ -1,10 +1,12 @@
 #include "window/menu_bar.h"
 
 #include <QAction>
+#include <QHelpEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalBlocker>
+#include <QToolTip>
 
 namespace tolvan {
 
@@ -18,6 +20,21 @@ struct Item {
 };
 
 }  // namespace
+
+// A menu bar shows no tips of its own items: the tip of the item under the pointer,
+// when it has one beside its caption.
+bool MenuBarTips::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return false;
+    auto* bar = qobject_cast<QMenuBar*>(watched);
+    auto* help = static_cast<QHelpEvent*>(event);
+    QAction* a = bar ? bar->actionAt(help->pos()) : nullptr;
+    if (!a || a->menu() || a->toolTip() == a->text()) {
+        QToolTip::hideText();
+        return false;
+    }
+    QToolTip::showText(help->globalPos(), a->toolTip(), bar, bar->actionGeometry(a));
+    return true;
+}
 
 void MenuBarPort::connectCommand(QAction* a, const QString& name) {
     QObject::connect(a, &QAction::triggered, a, [this, a, name](bool) {
@@ -75,13 +92,18 @@ MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines)
     addItem(kyokumen, {"KENTOU", "検討"});
     addItem(kyokumen, {"KEISEI", "形勢判断"})->setShortcut(QKeySequence(Qt::Key_K));
 
-    // The bar shows no shortcuts beside its own items: their keys go in the caption, as
-    // a desktop writes an item's access key.
-    addItem(bar, {"MODORU", "戻(←)"})->setShortcut(QKeySequence(Qt::Key_Left));
-    addItem(bar, {"SUSUMU", "進(→)"})->setShortcut(QKeySequence(Qt::Key_Right));
+    // The bar shows no shortcuts beside its own items, and their captions are the game's
+    // own: their keys are told by the tip shown when the pointer rests on them.
+    auto withKey = [](QAction* a, Qt::Key key, const char* tip) {
+        a->setShortcut(QKeySequence(key));
+        a->setToolTip(QString::fromUtf8(tip));
+    };
+    withKey(addItem(bar, {"MODORU", "戻"}), Qt::Key_Left, "一手戻ります（←キー）");
+    withKey(addItem(bar, {"SUSUMU", "進"}), Qt::Key_Right, "一手進みます（→キー）");
     addItem(bar, {"LEBEL_UP", "△"});
     addItem(bar, {"LEBEL_DOWN", "▽"});
-    addItem(bar, {"PASU", "パス(P)"})->setShortcut(QKeySequence(Qt::Key_P));
+    withKey(addItem(bar, {"PASU", "パス"}), Qt::Key_P, "パスします（Pキー）");
+    bar->installEventFilter(&tips_);
 
     QMenu* syuuryo = addMenu(bar, "SYUURYO_MENU", "終了");
     addItem(syuuryo, {"HANTEI", "勝敗判定"});

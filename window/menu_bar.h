@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QHash>
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -13,6 +14,12 @@ class QMenu;
 class QMenuBar;
 
 namespace tolvan {
+
+// Shows the tip of the bar's item under the pointer: a menu bar shows none of its own.
+class MenuBarTips : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
 
 class MenuBarPort : public Menu {
 public:
@@ -36,6 +43,7 @@ private:
     void connectCommand(QAction* a, const QString& name);
 
     QHash<QString, QAction*> actions_;
+    MenuBarTips tips_;
     QMenu* engines_ = nullptr;
     // The separator above その他のエンジン...: the engines go before it.
     QAction* enginesEnd_ = nullptr;
