@@ -213,34 +213,33 @@ void CanvasWidget::paintPicture(Pic pic, double x, double y) {
     update();
 }
 
-void CanvasWidget::box(double x1, double y1, double x2, double y2, int color) {
+CanvasWidget::Span CanvasWidget::spanOf(double x1, double y1, double x2, double y2) const {
     const Part& part = partAt(std::min(x1, x2));
-    int l = pxAcross(x1), t = part.y.px(y1);
-    int r = pxAcross(x2), b = part.y.px(y2);
-    if (l > r) std::swap(l, r);
-    if (t > b) std::swap(t, b);
+    Span s{pxAcross(x1), part.y.px(y1), pxAcross(x2), part.y.px(y2),
+           std::max(1, static_cast<int>(std::lround(part.x.factor())))};
+    if (s.l > s.r) std::swap(s.l, s.r);
+    if (s.t > s.b) std::swap(s.t, s.b);
+    return s;
+}
+
+void CanvasWidget::box(double x1, double y1, double x2, double y2, int color) {
+    const Span s = spanOf(x1, y1, x2, y2);
     // Both corners belong to the outline; drawn as four strips, one pixel thick at the
     // window's own size, so the result does not depend on the paint engine's stroking.
-    const int w = std::max(1, static_cast<int>(std::lround(part.x.factor())));
     QPainter p(&image_);
     QColor c = paletteColor(color);
-    p.fillRect(QRect(l, t, r - l + w, w), c);
-    p.fillRect(QRect(l, b, r - l + w, w), c);
-    p.fillRect(QRect(l, t, w, b - t + w), c);
-    p.fillRect(QRect(r, t, w, b - t + w), c);
+    p.fillRect(QRect(s.l, s.t, s.r - s.l + s.w, s.w), c);
+    p.fillRect(QRect(s.l, s.b, s.r - s.l + s.w, s.w), c);
+    p.fillRect(QRect(s.l, s.t, s.w, s.b - s.t + s.w), c);
+    p.fillRect(QRect(s.r, s.t, s.w, s.b - s.t + s.w), c);
     update();
 }
 
 void CanvasWidget::fillBox(double x1, double y1, double x2, double y2, int color) {
-    const Part& part = partAt(std::min(x1, x2));
-    int l = pxAcross(x1), t = part.y.px(y1);
-    int r = pxAcross(x2), b = part.y.px(y2);
-    if (l > r) std::swap(l, r);
-    if (t > b) std::swap(t, b);
+    const Span s = spanOf(x1, y1, x2, y2);
     // The pixels box() outlines, and all those between them.
-    const int w = std::max(1, static_cast<int>(std::lround(part.x.factor())));
     QPainter p(&image_);
-    p.fillRect(QRect(l, t, r - l + w, b - t + w), paletteColor(color));
+    p.fillRect(QRect(s.l, s.t, s.r - s.l + s.w, s.b - s.t + s.w), paletteColor(color));
     update();
 }
 

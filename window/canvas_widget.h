@@ -130,6 +130,11 @@ private:
     // Across, through whichever part t falls in, so that a box may reach from one part
     // into the other.
     int pxAcross(double t) const { return partAt(t).x.px(t); }
+    // The pixels of a box's corners, ordered, and its outline's thickness.
+    struct Span {
+        int l, t, r, b, w;
+    };
+    Span spanOf(double x1, double y1, double x2, double y2) const;
 
     const QImage& picture(Pic pic, const Part& part);
     // The background's tile in the board's part of a split picture: the panel's

@@ -693,11 +693,12 @@ TEST_F(QtWindowTest, OtherKeysDoNotEnd) {
 // swallows, a key that plays when no game runs.
 TEST_F(QtWindowTest, KeysStepThroughTheRecordAndReachTheirCommands) {
     std::map<QString, QString> owners;
-    for (QAction* a : window->findChildren<QAction*>())
-        if (!a->shortcut().isEmpty())
-            EXPECT_TRUE(owners.emplace(a->shortcut().toString(), a->objectName()).second)
-                << a->shortcut().toString().toStdString() << " is " << owners[a->shortcut().toString()].toStdString()
-                << "'s and " << a->objectName().toStdString() << "'s";
+    for (QAction* a : window->findChildren<QAction*>()) {
+        if (a->shortcut().isEmpty()) continue;
+        EXPECT_TRUE(owners.emplace(a->shortcut().toString(), a->objectName()).second)
+            << a->shortcut().toString().toStdString() << " is " << owners[a->shortcut().toString()].toStdString()
+            << "'s and " << a->objectName().toStdString() << "'s";
+    }
 
     // The bar's own items keep their captions; the key is told by the tip over each.
     // Faults caught: a key no one can find, a caption changed to hold it.
@@ -989,7 +990,7 @@ TEST(QtJapaneseDesktopTest, FileDialogColumnsHoldTheirTexts) {
             return !texts[0].isEmpty() && shown == texts;
         };
         // The folder's files are read on a thread of Qt's; the columns follow them.
-        QTest::qWaitFor([&] { return cell(1).isValid() && read(); }, 5000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return cell(1).isValid() && read(); }, 5000));
         box->reject();
     });
     dialogs.chooseFile(FileChoice::Open, "棋譜を開く", dir.path().toStdString(), "棋譜 (*.sgf)");
