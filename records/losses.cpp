@@ -122,11 +122,12 @@ Losses lossesOf(const Record& file, const Record& saved) {
         const Move& b = saved.moves[will[k].move];
         if (a.comment != b.comment || a.annotations != b.annotations) l.notes = true;
     }
-    for (const auto& [id, value] : file.info) {
+    for (const auto& property : file.info) {
+        const std::string& id = property.first;
         if (ownInfo(id) || std::find(l.info.begin(), l.info.end(), id) != l.info.end()) continue;
         const auto kept = std::find_if(saved.info.begin(), saved.info.end(),
-                                       [&id](const auto& property) { return property.first == id; });
-        if (kept == saved.info.end() || !sameValue(id, value, kept->second)) l.info.push_back(id);
+                                       [&id](const auto& other) { return other.first == id; });
+        if (kept == saved.info.end() || !sameValue(id, property.second, kept->second)) l.info.push_back(id);
     }
     return l;
 }
