@@ -11,9 +11,12 @@
 #include <cmath>
 #include <cstdint>
 
-#include "estimate/playout.h"
+#include "playout/board.h"
 
 namespace tolvan::estimate {
+
+using playout::PlayoutBoard;
+using playout::Random;
 
 namespace {
 

@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "estimate/estimate.h"
-#include "estimate/playout.h"
+#include "playout/board.h"
 
 namespace tolvan::estimate {
 namespace {
+
+using playout::PlayoutBoard;
 
 // The count as Japanese rules reckon it, komi 6.5.
 struct Count {

@@ -1,6 +1,6 @@
-#include "estimate/playout.h"
+#include "playout/board.h"
 
-namespace tolvan::estimate {
+namespace tolvan::playout {
 
 PlayoutBoard::PlayoutBoard(const rules::Board& position) : size_(position.size()) {
     const int w = size_ + 2;
@@ -236,6 +236,70 @@ void PlayoutBoard::playOut(int first, Random& random, const Marks& fixed) {
     }
 }
 
+bool PlayoutBoard::leavesInAtari(int colour, int p) const {
+    if (captures(colour, p) > 0) return false;
+    int stones = 0;
+    return libertiesAfter(colour, p, 2, stones) < 2;
+}
+
+int PlayoutBoard::captures(int colour, int p) const {
+    int taken = 0, seen[4], chains = 0;
+    for (int k = 0; k < 4; ++k) {
+        const int q = neighbour(p, k);
+        if (cell_[q] != -colour || !inAtari(head_[q])) continue;
+        const int chain = head_[q];
+        bool again = false;
+        for (int i = 0; i < chains; ++i) again |= seen[i] == chain;
+        if (again) continue;
+        seen[chains++] = chain;
+        taken += stones_[chain];
+    }
+    return taken;
+}
+
+int PlayoutBoard::randomMove(int colour, Random& random) {
+    int left = empties_;
+    while (left > 0) {
+        const int i = random.below(left);
+        const int p = empty_[i];
+        if (!ownEye(colour, p) && legal(colour, p) && !selfAtari(colour, p)) return p;
+        // One that will not do goes to the end of the list for this move.
+        --left;
+        const int last = empty_[left];
+        empty_[i] = static_cast<std::int16_t>(last), emptyAt_[last] = static_cast<std::int16_t>(i);
+        empty_[left] = static_cast<std::int16_t>(p), emptyAt_[p] = static_cast<std::int16_t>(left);
+    }
+    return 0;
+}
+
+std::uint32_t PlayoutBoard::neighbourhood(int colour, int p) const {
+    const int w = size_ + 2;
+    const int around[8] = {p - w, p + 1, p + w, p - 1, p - w + 1, p + w + 1, p + w - 1, p - w - 1};
+    std::uint32_t code = 0;
+    for (int k = 0; k < 8; ++k) {
+        const int v = cell_[around[k]];
+        const std::uint32_t c = v == rules::empty ? 0 : v == colour ? 1 : v == edge ? 3 : 2;
+        code |= c << (2 * k);
+    }
+    for (int k = 0; k < 4; ++k) {
+        const int v = cell_[around[k]];
+        if ((v == rules::black || v == rules::white) && inAtari(head_[around[k]])) code |= 1u << (16 + k);
+    }
+    return code;
+}
+
+double PlayoutBoard::areaScore(double komi) const {
+    int black = 0, white = 0;
+    const int w = size_ + 2;
+    for (int y = 1; y <= size_; ++y)
+        for (int x = 1; x <= size_; ++x) {
+            const int owner = ownerAtEnd(y * w + x);
+            black += owner == rules::black;
+            white += owner == rules::white;
+        }
+    return black - white - komi;
+}
+
 int PlayoutBoard::ownerAtEnd(int p) const {
     if (cell_[p] != rules::empty) return cell_[p];
     int owner = rules::empty;
@@ -248,4 +312,4 @@ int PlayoutBoard::ownerAtEnd(int p) const {
     return owner;
 }
 
-}  // namespace tolvan::estimate
+}  // namespace tolvan::playout
