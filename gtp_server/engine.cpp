@@ -158,6 +158,18 @@ Engine::Engine(const Options& options)
     game_->book_file = options.book;
     game_->定石ファイル読込();
     game_->初期設定();
+    if (options.level) {
+        search::Settings settings;
+        settings.threads = options.threads;
+        settings.seed = options.seed;
+        player_ = std::make_unique<search::Player>(search::level(*options.level), settings);
+    }
+}
+
+double Engine::secondsFor(int colour) const {
+    const auto& left = left_[colour == stone_black ? 0 : 1];
+    const rules::History& h = game_->s.record;
+    return search::secondsForMove(clock_, left, game_->s.size, h.stones() + h.passesAtEnd());
 }
 
 void Engine::reset() {
@@ -320,13 +332,20 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     if (command == "place_free_handicap") return placeFreeHandicap(args);
     if (command == "set_free_handicap") return setFreeHandicap(args);
     // The computer answers at once whatever the clock; the settings are only checked.
+    // The built-in player answers at once whatever the clock; Tolvan's own player shares
+    // the clock's time over the game.
     if (command == "time_settings") {
         if (args.size() != 3 || !allCounts(args, 0)) return failure("syntax error");
+        if (const auto c = search::fromTimeSettings(std::stod(args[0]), std::stod(args[1]), std::stoi(args[2]))) {
+            clock_ = *c;
+            left_[0].reset(), left_[1].reset();
+        }
         return success();
     }
     if (command == "time_left") {
         if (args.size() != 3 || parseColour(args[0]) == 0 || !allCounts(args, 1))
             return failure("syntax error");
+        left_[parseColour(args[0]) == stone_black ? 0 : 1] = search::TimeLeft{std::stod(args[1]), std::stoi(args[2])};
         return success();
     }
     if (command == "kgs-time_settings") return kgsTimeSettings(args);
@@ -367,6 +386,17 @@ Engine::Reply Engine::genmove(const std::vector<std::string>& args) {
     // A full record takes no further stone.
     if (record().full()) {
         record().pass();
+        return success("pass");
+    }
+    if (player_) {
+        const search::Player::Decision d = player_->genmove(record(), colour, komi_, secondsFor(colour));
+        if (d.kind == search::Player::Decision::resign) return success("resign");
+        if (d.kind == search::Player::Decision::stone && record().play(colour, d.at.x, d.at.y)) {
+            show(-colour);
+            return success(vertexOf(d.at.x, d.at.y, game_->s.size));
+        }
+        record().pass();
+        show(-colour);
         return success("pass");
     }
     computerTurn(colour);
@@ -530,6 +560,10 @@ Engine::Reply Engine::kgsTimeSettings(const std::vector<std::string>& args) {
     else
         return failure("syntax error");
     if (args.size() != numbers + 1 || !allCounts(args, 1)) return failure("syntax error");
+    if (const auto c = search::fromKgsTimeSettings(args)) {
+        clock_ = *c;
+        left_[0].reset(), left_[1].reset();
+    }
     return success();
 }
 

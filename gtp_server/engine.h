@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "game/tolvan.h"
+#include "search/player.h"
+#include "search/time_control.h"
 #include "rules/geometry.h"
 #include "platform/headless.h"
 #include "rules/board.h"
@@ -25,6 +27,12 @@ public:
     struct Options {
         std::string book = "Tolvan.定石";
         std::optional<int> second;  // nullopt: the real clock
+        // Tolvan's own search at this level (1 to 5) plays genmove; the built-in player
+        // when none.
+        std::optional<int> level;
+        // The search's threads and its playouts' seed.
+        int threads = 2;
+        std::uint64_t seed = 1;
     };
 
     explicit Engine(const Options& options);
@@ -90,7 +98,14 @@ private:
     // Makes `stones` the black stones set up before the first move.
     void placeSetup(const std::vector<rules::Point>& stones);
 
+    // The seconds the clock allows `colour`'s next move; 0 with no clock.
+    double secondsFor(int colour) const;
+
     HeadlessPlatform platform_;
+    // Tolvan's own player when a level was chosen, with the clock the controller set.
+    std::unique_ptr<search::Player> player_;
+    search::TimeControl clock_;
+    std::optional<search::TimeLeft> left_[2];
     std::unique_ptr<Tolvan> game_;  // the state record holds every position: keep it off the stack
     double komi_ = 0;
     bool quit_ = false;

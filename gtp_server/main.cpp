@@ -1,12 +1,15 @@
 // tolvan-gtp: the game's computer player and rules behind the Go Text Protocol, read
 // from standard input and answered on standard output.
 //
-//   tolvan-gtp [--book PATH] [--second N]
+//   tolvan-gtp [--book PATH] [--second N] [--level N] [--threads N]
 //
 //   --book PATH   the opening book (default: Tolvan.定石 beside this program, else in
 //                 the data folder of its installation, else in the current directory)
 //   --second N    the second of the clock, 0..59, that seeds the computer's opening at
 //                 every new game (default: the real clock)
+//   --level N     Tolvan's own search plays, at level 1 (入門) to 5 (最強); without it the
+//                 built-in player answers at once
+//   --threads N   the search's threads, 1 to 8 (default 2)
 //
 // Without a book (the file missing or holding no lines) the computer still plays, and
 // says so on standard error.
@@ -28,12 +31,15 @@ constexpr const char* book_name = "Tolvan.定石";
 
 void usage(std::FILE* to) {
     std::fprintf(to,
-                 "usage: tolvan-gtp [--book PATH] [--second N]\n"
+                 "usage: tolvan-gtp [--book PATH] [--second N] [--level N] [--threads N]\n"
                  "  --book PATH  the opening book (default: %s beside this program, else in\n"
                  "               the data folder of its installation, else in the current\n"
                  "               directory)\n"
                  "  --second N   the second of the clock, 0..59, that seeds the computer's\n"
                  "               opening at every new game (default: the real clock)\n"
+                 "  --level N    Tolvan's own search plays, at level 1 (入門) to 5 (最強);\n"
+                 "               without it the built-in player answers at once\n"
+                 "  --threads N  the search's threads, 1 to 8 (default 2)\n"
                  "The Go Text Protocol is read from standard input and answered on standard\n"
                  "output.\n",
                  book_name);
@@ -62,6 +68,20 @@ int main(int argc, char** argv) {
                 return 2;
             }
             options.second = static_cast<int>(n);
+        } else if (a == "--level" && i + 1 < argc) {
+            const std::string v = argv[++i];
+            if (v.size() != 1 || v[0] < '1' || v[0] > '5') {
+                std::fprintf(stderr, "tolvan-gtp: --level takes a number from 1 to 5\n");
+                return 2;
+            }
+            options.level = v[0] - '0';
+        } else if (a == "--threads" && i + 1 < argc) {
+            const std::string v = argv[++i];
+            if (v.size() != 1 || v[0] < '1' || v[0] > '8') {
+                std::fprintf(stderr, "tolvan-gtp: --threads takes a number from 1 to 8\n");
+                return 2;
+            }
+            options.threads = v[0] - '0';
         } else if (a == "--help" || a == "-h") {
             usage(stdout);
             return 0;

@@ -1,0 +1,114 @@
+#include "search/player.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "estimate/estimate.h"
+
+namespace tolvan::search {
+
+namespace {
+
+// From the weakest to the strongest: the lower levels think a fixed number of playouts,
+// whatever the machine; the strongest thinks for seconds that grow with the board.
+const std::array<Level, 5> all = {{
+    {1, "入門", 300, 0, 0, 0, 1u << 17},
+    {2, "初級", 1000, 0, 0, 0, 1u << 18},
+    {3, "中級", 3000, 0, 0, 0, 1u << 19},
+    {4, "上級", 10000, 0, 0, 0, 1u << 20},
+    {5, "最強", 0, 2, 5, 10, 1u << 21},
+}};
+
+// The playouts a win rate must rest on before the player believes it enough to resign.
+constexpr int resign_playouts = 250;
+
+}  // namespace
+
+const std::array<Level, 5>& levels() { return all; }
+
+const Level& level(int n) { return n >= 1 && n <= 5 ? all[static_cast<std::size_t>(n - 1)] : all.back(); }
+
+Limits limitsOf(const Level& l, int size) {
+    Limits limits;
+    limits.playouts = l.playouts;
+    limits.seconds = size <= 9 ? l.seconds9 : size <= 13 ? l.seconds13 : l.seconds19;
+    return limits;
+}
+
+Player::Player(const Level& level, Settings settings)
+    : level_(&level), search_([&] {
+          settings.node_cap = level.nodes;
+          return settings;
+      }()) {}
+
+Player::Decision Player::genmove(const rules::History& history, int colour, double komi, double seconds,
+                                 const std::function<bool(const Result&)>& progress) {
+    const rules::Board board = history.end();
+    const int size = board.size();
+    const bool passed = history.passesAtEnd() > 0;
+    Decision d;
+
+    // How the game stands by Japanese counting, with the dead stones the estimate names:
+    // asked only near the end, where it decides whether a pass loses.
+    int empties = 0;
+    for (int y = 1; y <= size; ++y)
+        for (int x = 1; x <= size; ++x) empties += board.at(x, y) == rules::empty;
+    std::optional<estimate::Estimate> count;
+    auto counted = [&]() -> const estimate::Estimate& {
+        if (!count) count = estimate::estimatePosition(board, komi);
+        return *count;
+    };
+    auto aheadByCount = [&] { return colour * counted().lead() > 0; };
+
+    // The other side passed and this side wins as the game would be counted: the game ends.
+    if (passed && history.stones() > 0 && aheadByCount()) {
+        d.kind = Decision::pass;
+        return d;
+    }
+
+    search_.setPosition(board, colour, komi, passed);
+    Limits limits = limitsOf(*level_, size);
+    if (seconds > 0) limits.seconds = limits.seconds > 0 ? std::min(limits.seconds, seconds) : seconds;
+    d.result = search_.run(limits, progress);
+    const Result& r = d.result;
+
+    // Resigning: a lost position, twice in a row, each time on enough playouts, and not in
+    // the opening.
+    const bool believed = r.visits >= std::min(resign_playouts, std::max(1, limits.playouts));
+    lowMoves_ = r.winrate < resign_below && believed && !r.candidates.empty() ? lowMoves_ + 1 : 0;
+    if (lowMoves_ >= 2 && history.stones() >= size * size / 4) {
+        d.kind = Decision::resign;
+        return d;
+    }
+    if (r.move.x == 0) {
+        d.kind = Decision::pass;
+        return d;
+    }
+
+    // Near the end a move inside an area already settled, its own or the other side's,
+    // gains nothing by Japanese counting and may cost a point: another move about as
+    // good is played, or, when passing does not lose, a pass.
+    auto settledArea = [&](rules::Point p) {
+        const estimate::Estimate& e = counted();
+        return std::abs(e.ownershipAt(p)) >= 0.85 && e.owner.at(p.x, p.y) != rules::empty;
+    };
+    if (empties < size * size / 2 && settledArea(r.move)) {
+        for (const Candidate& c : r.candidates) {
+            if (c.move.x == 0 || settledArea(c.move)) continue;
+            if (c.winrate >= r.winrate - 0.05 && c.visits * 4 >= r.candidates.front().visits) {
+                d.kind = Decision::stone;
+                d.at = c.move;
+                return d;
+            }
+        }
+        if (aheadByCount()) {
+            d.kind = Decision::pass;
+            return d;
+        }
+    }
+    d.kind = Decision::stone;
+    d.at = r.move;
+    return d;
+}
+
+}  // namespace tolvan::search
