@@ -16,7 +16,7 @@ const std::array<Level, 5> all = {{
     {2, "初級", 1000, 0, 0, 0, 1u << 18},
     {3, "中級", 3000, 0, 0, 0, 1u << 19},
     {4, "上級", 10000, 0, 0, 0, 1u << 20},
-    {5, "最強", 0, 2, 5, 10, 1u << 21},
+    {5, "最強", 0, 1.8, 4.6, 9.3, 1u << 21},
 }};
 
 // The playouts a win rate must rest on before the player believes it enough to resign.
