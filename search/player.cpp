@@ -61,7 +61,7 @@ Player::Decision Player::genmove(const rules::History& history, int colour, doub
     auto aheadByCount = [&] { return colour * counted().lead() > 0; };
 
     // The other side passed and this side wins as the game would be counted: the game ends.
-    if (passed && history.stones() > 0 && aheadByCount()) {
+    if (passed && aheadByCount()) {
         d.kind = Decision::pass;
         return d;
     }
@@ -76,7 +76,8 @@ Player::Decision Player::genmove(const rules::History& history, int colour, doub
     // the opening.
     const bool believed = r.visits >= std::min(resign_playouts, std::max(1, limits.playouts));
     lowMoves_ = r.winrate < resign_below && believed && !r.candidates.empty() ? lowMoves_ + 1 : 0;
-    if (lowMoves_ >= 2 && history.stones() >= size * size / 4) {
+    const int played = std::max(history.stones(), size * size - empties);
+    if (lowMoves_ >= 2 && played >= size * size / 4) {
         d.kind = Decision::resign;
         return d;
     }
@@ -87,12 +88,16 @@ Player::Decision Player::genmove(const rules::History& history, int colour, doub
 
     // Near the end a move inside an area already settled, its own or the other side's,
     // gains nothing by Japanese counting and may cost a point: another move about as
-    // good is played, or, when passing does not lose, a pass.
+    // good is played, or else a pass; the player never fills its own territory to end a
+    // game.
     auto settledArea = [&](rules::Point p) {
         const estimate::Estimate& e = counted();
         return std::abs(e.ownershipAt(p)) >= 0.85 && e.owner.at(p.x, p.y) != rules::empty;
     };
-    if (empties < size * size / 2 && settledArea(r.move)) {
+    // The estimate is asked only where the end may be near: a board half full, the other
+    // side's pass, or a game the search already calls decided.
+    const bool endNear = empties < size * size / 2 || passed || r.winrate > 0.9 || r.winrate < 0.1;
+    if (endNear && settledArea(r.move)) {
         for (const Candidate& c : r.candidates) {
             if (c.move.x == 0 || settledArea(c.move)) continue;
             if (c.winrate >= r.winrate - 0.05 && c.visits * 4 >= r.candidates.front().visits) {
@@ -101,10 +106,8 @@ Player::Decision Player::genmove(const rules::History& history, int colour, doub
                 return d;
             }
         }
-        if (aheadByCount()) {
-            d.kind = Decision::pass;
-            return d;
-        }
+        d.kind = Decision::pass;
+        return d;
     }
     d.kind = Decision::stone;
     d.at = r.move;
