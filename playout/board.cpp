@@ -273,13 +273,16 @@ int PlayoutBoard::randomMove(int colour, Random& random) {
 }
 
 std::uint32_t PlayoutBoard::neighbourhood(int colour, int p) const {
+    // Each neighbour's two bits as black sees it (white 2, empty 0, black 1, edge 3),
+    // then own and other exchanged for white: a field of 1 or 2 has one bit set.
+    static constexpr std::uint32_t code_of[4] = {2, 0, 1, 3};
     const int w = size_ + 2;
     const int around[8] = {p - w, p + 1, p + w, p - 1, p - w + 1, p + w + 1, p + w - 1, p - w - 1};
     std::uint32_t code = 0;
-    for (int k = 0; k < 8; ++k) {
-        const int v = cell_[around[k]];
-        const std::uint32_t c = v == rules::empty ? 0 : v == colour ? 1 : v == edge ? 3 : 2;
-        code |= c << (2 * k);
+    for (int k = 0; k < 8; ++k) code |= code_of[cell_[around[k]] + 1] << (2 * k);
+    if (colour == rules::white) {
+        const std::uint32_t single = (code ^ (code >> 1)) & 0x5555u;
+        code ^= single | (single << 1);
     }
     for (int k = 0; k < 4; ++k) {
         const int v = cell_[around[k]];
