@@ -1,6 +1,7 @@
 #include "search/player.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "estimate/estimate.h"
@@ -16,7 +17,7 @@ const std::array<Level, 5> all = {{
     {2, "初級", 1000, 0, 0, 0, 1u << 18},
     {3, "中級", 3000, 0, 0, 0, 1u << 19},
     {4, "上級", 10000, 0, 0, 0, 1u << 20},
-    {5, "最強", 0, 1.8, 4.6, 9.3, 1u << 21},
+    {5, "最強", 0, 1.9, 4.8, 9.6, 1u << 21},
 }};
 
 // The playouts a win rate must rest on before the player believes it enough to resign.
@@ -43,6 +44,7 @@ Player::Player(const Level& level, Settings settings)
 
 Player::Decision Player::genmove(const rules::History& history, int colour, double komi, double seconds,
                                  const std::function<bool(const Result&)>& progress) {
+    const auto start = std::chrono::steady_clock::now();
     const rules::Board board = history.end();
     const int size = board.size();
     const bool passed = history.passesAtEnd() > 0;
@@ -69,6 +71,13 @@ Player::Decision Player::genmove(const rules::History& history, int colour, doub
     search_.setPosition(board, colour, komi, passed);
     Limits limits = limitsOf(*level_, size);
     if (seconds > 0) limits.seconds = limits.seconds > 0 ? std::min(limits.seconds, seconds) : seconds;
+    // The seconds are the whole move's: what was spent before the search and what the
+    // count after it may take are left out of the search's own.
+    if (limits.seconds > 0) {
+        const double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double after = count ? 0.0 : size <= 9 ? 0.1 : size <= 13 ? 0.3 : 0.6;
+        limits.seconds = std::max(0.05, limits.seconds - spent - after);
+    }
     d.result = search_.run(limits, progress);
     const Result& r = d.result;
 

@@ -45,7 +45,8 @@ public:
 
     // The move for `colour` at the end of `history` (its setup, stones and passes), komi
     // given to white. `seconds`, when above 0, is what the clock allows for this move:
-    // the search takes no longer, whatever the level. `progress` as Search::run.
+    // the move takes no longer, whatever the level; a level's own seconds, too, are the
+    // whole move's, the count near the end included. `progress` as Search::run.
     Decision genmove(const rules::History& history, int colour, double komi, double seconds = 0,
                      const std::function<bool(const Result&)>& progress = {});
 
