@@ -11,7 +11,6 @@
 #include <regex>
 #include <sstream>
 
-#include "gtp_server/clock.h"
 #include "gtp_server/engine.h"
 #include "rules/geometry.h"
 
@@ -20,16 +19,14 @@ namespace {
 
 using gtp_server::Engine;
 using search::TimeControl;
-using search::TimeLeft;
 
-// An engine at the weakest level whose moves each take `step` seconds of a fake clock.
+// An engine at the weakest level; each of its moves takes `step` seconds of a fake clock
+// (read as it starts and as it ends).
 struct Searching : ::testing::Test {
-    double clock = 0, step = 100;
+    double clock = 0, step = 0;
     std::unique_ptr<Engine> e = [this] {
         Engine::Options o;
-        o.book = "no-such-book.定石";
-        o.level = 1;
-        o.threads = 1;
+        o.book = "no-such-book.定石", o.level = 1, o.threads = 1;
         o.now = [this] { return clock += step; };
         return std::make_unique<Engine>(o);
     }();
@@ -41,57 +38,50 @@ struct Searching : ::testing::Test {
     // The stones of a picture of 9 lines (X black, O white, the top row first) played in.
     void setUp(const std::vector<std::string>& rows) {
         ok("boardsize 9");
-        for (int y = 1; y <= 9; ++y)
-            for (int x = 1; x <= 9; ++x)
-                if (char c = rows[y - 1][2 * (x - 1)]; c != '.')
-                    ok(std::string("play ") + (c == 'X' ? "b " : "w ") + rules::vertexName({x, y}, 9));
+        for (int k = 0; k < 81; ++k)
+            if (const char c = rows[k / 9][2 * (k % 9)]; c != '.')
+                ok(std::string("play ") + (c == 'X' ? "b " : "w ") + rules::vertexName({k % 9 + 1, k / 9 + 1}, 9));
     }
 };
 
 // A controller that speaks again after `lines` lines of analysis, or when the engine waits.
 struct Controller : Engine::Stream {
-    explicit Controller(int lines) : lines(lines) {}
+    explicit Controller(int n) : lines(n) {}
     void write(const std::string& t) override {
         text += t;
-        if (t.rfind("info ", 0) == 0 && --lines == 0) speak();
+        if (t.rfind("info ", 0) == 0 && --lines == 0) wait();
     }
     bool interrupted() override { return spoke; }
-    void wait() override { speak(); }
+    void wait() override {
+        spoke = true;
+        if (call) call();
+    }
     void onInterrupt(std::function<void()> c) override {
         call = std::move(c);
         if (spoke && call) call();
     }
-    void speak() {
-        spoke = true;
-        if (call) call();
-    }
-    std::string text;
     int lines;
+    std::string text;
     bool spoke = false;
     std::function<void()> call;
 };
 
-// An info line read back as Sabaki reads it: split at each "info"; the vertices at the end
-// are the line of play (up to a pass), the words before it key and value in pairs, "pv" last.
-struct Info {
-    std::map<std::string, std::string> keys;
-    std::vector<std::string> pv;
-};
-std::vector<Info> readAsSabaki(const std::string& line) {
+// An info line read as Sabaki reads it: split at each "info"; the vertices at the end are
+// the line of play (up to a pass), the words before it key and value in pairs, "pv" last.
+std::vector<std::map<std::string, std::string>> readAsSabaki(const std::string& line) {
     static const std::regex info("\\s*info\\s+"), tail("(pass|[A-Za-z]\\d+)(\\s+(pass|[A-Za-z]\\d+))*$");
-    std::vector<Info> out;
+    std::vector<std::map<std::string, std::string>> out;
     std::sregex_token_iterator it(line.begin(), line.end(), info, -1), end;
     for (it != end ? ++it : it; it != end; ++it) {
         const std::string x = *it;
         std::smatch m;
         EXPECT_TRUE(std::regex_search(x, m, tail)) << x;
-        std::istringstream words(x.substr(0, m.position())), moves(m.str().substr(0, m.str().find("pass")));
+        std::istringstream words(x.substr(0, m.position()));
         std::vector<std::string> w{std::istream_iterator<std::string>(words), {}};
-        EXPECT_TRUE(!w.empty() && w.back() == "pv" && w.size() % 2 == 1) << x;
-        Info i;
-        for (std::size_t k = 0; k + 1 < w.size(); k += 2) i.keys[w[k]] = w[k + 1];
-        for (std::string v; moves >> v;) i.pv.push_back(v);
-        out.push_back(i);
+        EXPECT_TRUE(w.size() % 2 == 1 && w.back() == "pv") << x;
+        auto& keys = out.emplace_back();
+        for (std::size_t k = 0; k + 1 < w.size(); k += 2) keys[w[k]] = w[k + 1];
+        keys["pv"] = m.str().substr(0, m.str().find("pass"));
     }
     return out;
 }
@@ -100,48 +90,43 @@ const std::vector<std::string> blackWins = {
     ". . . . . . . . .", ". . . . O . . . .", "X X X X X X X X X", ". . . . . . . . .", ". . . . . . . . .",
     ". . . . . . . . .", "X X X X X X X X X", ". . . . O . . . .", ". . . . . . . . ."};
 
-// Catches: lines Sabaki cannot read (keys missing or out of order, win rates not in
-// hundredths of a percent, an empty line inside the answer), moves out of order, lines of
-// play that are no legal moves from the position, win rates for the wrong side, and an
-// analysis that does not stop when the controller speaks.
+// Catches: lines Sabaki cannot read (keys missing, win rates not in hundredths of a
+// percent, an empty line inside the answer), moves out of order, lines of play that are
+// no legal moves from the position, win rates for the wrong side, and an analysis that
+// does not stop when the controller speaks.
 TEST_F(Searching, AnalysisReadsBackAsSabakiReadsIt) {
     setUp(blackWins);
     ok("komi 0");
-    for (const char* colour : {"b", "w"}) {
+    for (const int colour : {1, -1}) {
         Controller c(3);
-        const std::string rest = e->execute(std::string("12 lz-analyze ") + colour + " 5", c);
-        EXPECT_EQ(rest, "\n");
+        EXPECT_EQ(e->execute(colour > 0 ? "12 lz-analyze B 5" : "12 lz-analyze w 5", c), "\n");
         EXPECT_EQ(c.text.substr(0, 4), "=12\n");
         EXPECT_EQ(c.text.find("\n\n"), std::string::npos);
         std::istringstream lines(c.text.substr(4));
         int read = 0;
         for (std::string line; std::getline(lines, line); ++read) {
-            const std::vector<Info> infos = readAsSabaki(line);
+            const auto infos = readAsSabaki(line);
             ASSERT_FALSE(infos.empty()) << line;
-            int previous = 1 << 30;
+            EXPECT_TRUE(read > 0 || (std::stoi(infos[0].at("winrate")) > 5000) == (colour > 0)) << line;
             for (std::size_t k = 0; k < infos.size(); ++k) {
-                auto number = [&](const char* key) { return std::stoi(infos[k].keys.at(key)); };
+                auto number = [&](const char* key) { return std::stoi(infos[k].at(key)); };
                 EXPECT_EQ(number("order"), static_cast<int>(k));
-                EXPECT_LE(number("visits"), previous);
-                previous = number("visits");
+                EXPECT_TRUE(k == 0 || number("visits") <= std::stoi(infos[k - 1].at("visits"))) << line;
                 for (const char* key : {"winrate", "prior", "lcb"})
                     EXPECT_TRUE(number(key) >= 0 && number(key) <= 10000) << key << " " << line;
-                if (infos[k].keys.at("move") == "pass") continue;
-                EXPECT_EQ(infos[k].pv.at(0), infos[k].keys.at("move"));
+                if (infos[k].at("move") == "pass") continue;
                 rules::Board board = e->game().s.record.end();
-                int mover = *colour == 'b' ? 1 : -1;
-                for (const std::string& v : infos[k].pv) {
+                std::istringstream pv(infos[k].at("pv"));
+                EXPECT_EQ(pv.str().substr(0, pv.str().find(' ')), infos[k].at("move")) << line;
+                int mover = colour;
+                for (std::string v; pv >> v; mover = -mover) {
                     const auto p = rules::parseVertex(v, 9);
                     ASSERT_TRUE(p && board.why(mover, p->x, p->y) == rules::Why::legal) << v << " in " << line;
                     board.play(mover, p->x, p->y);
-                    mover = -mover;
                 }
             }
-            if (read == 0) {
-                EXPECT_EQ(std::stoi(infos[0].keys.at("winrate")) > 5000, *colour == 'b') << line;
-            }
         }
-        EXPECT_GE(read, 3);
+        EXPECT_EQ(read, 3);
     }
 }
 
@@ -163,11 +148,11 @@ TEST_F(Searching, GenmoveAnalyzeEndsWithThePlayAndGarbageIsRefused) {
 // position), reg_genmove changing the game or the clock or counting towards resigning,
 // playing on in a won game the opponent passed in, and resigning changing the record.
 TEST_F(Searching, GenmoveKeepsToTheRecordThroughUndoNewGamesAndRegGenmove) {
+    step = 10;
     for (const char* size : {"9", "13", "9"}) {
         ok(std::string("boardsize ") + size);
-        for (int k = 0; k < 4; ++k) ok(k % 2 ? "genmove w" : "genmove b");
-        ok("undo"), ok("undo");
-        ok("time_settings 600 0 0");
+        for (const char* c : {"genmove b", "genmove w", "genmove b", "genmove w", "undo", "undo", "time_settings 600 0 0"})
+            ok(c);
         const std::string board = ok("showboard");
         ok("reg_genmove b");
         EXPECT_EQ(ok("showboard"), board);
@@ -175,9 +160,7 @@ TEST_F(Searching, GenmoveKeepsToTheRecordThroughUndoNewGamesAndRegGenmove) {
         const std::string move = ok("genmove b");
         EXPECT_NE((" " + ok("list_stones b") + " ").find(" " + move + " "), std::string::npos) << move;
     }
-    // A loaded record is played on from its end.
-    const std::string file =
-        std::filesystem::temp_directory_path() / ("tolvan-search-" + std::to_string(getpid()) + ".sgf");
+    const std::string file = std::filesystem::temp_directory_path() / ("tolvan-search-" + std::to_string(getpid()));
     ok("printsgf " + file);
     const std::string stones = ok("list_stones w");
     ok("clear_board");
@@ -185,13 +168,10 @@ TEST_F(Searching, GenmoveKeepsToTheRecordThroughUndoNewGamesAndRegGenmove) {
     std::filesystem::remove(file);
     EXPECT_EQ(ok("list_stones w"), stones);
     EXPECT_EQ(ok("genmove w").size(), 2u);
-    // The game is over and won: white passes after black's pass.
-    setUp({". . . X O . . . .", ". . . X O . . . .", ". . . X O . . . .", ". . . X O . . . .", ". . . X O . . . .",
-           ". . . X O . . . .", ". . . X O . . . .", ". . . X O . . . .", ". . . X O . . . ."});
+
+    setUp(std::vector<std::string>(9, ". . . X O . . . ."));
     ok("play b pass");
     EXPECT_EQ(ok("genmove w"), "pass");
-    // Hopeless for white twice in a row (reg_genmove not counted): it resigns, and the
-    // record stays as it was.
     setUp(blackWins);
     ok("komi 0");
     EXPECT_NE(ok("reg_genmove w"), "resign");
@@ -202,41 +182,12 @@ TEST_F(Searching, GenmoveKeepsToTheRecordThroughUndoNewGamesAndRegGenmove) {
     EXPECT_EQ(ok("showboard"), board);
 }
 
-// The clock kept between what time_left says, hand-counted. Catches: main time not
-// running down, overtime periods or stones not counted, a period lost to a long move.
-TEST(GameClock, EachMoveTakesItsTimeThroughMainTimeAndOvertime) {
-    struct Step {
-        double seconds;
-        TimeLeft left;
-    };
-    const std::pair<TimeControl, std::vector<Step>> games[] = {
-        {{TimeControl::absolute, 300, 0, 0, 0}, {{100, {200, 0}}, {250, {0, 0}}}},
-        {{TimeControl::byoyomi, 30, 10, 5, 0}, {{20, {10, 0}}, {25, {10, 4}}, {5, {10, 4}}, {12, {10, 3}}}},
-        {{TimeControl::canadian, 30, 60, 0, 10}, {{40, {50, 9}}, {5, {45, 8}}}},
-    };
-    for (const auto& [control, steps] : games) {
-        gtp_server::GameClock c;
-        c.set(control);
-        for (const Step& s : steps) {
-            c.spent(-1, s.seconds);
-            ASSERT_TRUE(c.left(-1));
-            EXPECT_EQ(std::make_pair(c.left(-1)->seconds, c.left(-1)->stones),
-                      std::make_pair(s.left.seconds, s.left.stones));
-        }
-        EXPECT_FALSE(c.left(1)) << "black's clock is not white's";
-    }
-    gtp_server::GameClock canadian;
-    canadian.set({TimeControl::canadian, 0, 60, 0, 10});
-    canadian.told(1, {6, 1});
-    canadian.spent(1, 5);
-    EXPECT_EQ(canadian.left(1)->stones, 10) << "the period's last stone begins a new period";
-}
-
-// The clock commands as the engine takes them, and the seconds the search is given.
-// Catches: a clock parsed into the wrong kind, seconds beyond what the clock holds, seconds
-// that do not follow what time_left says or what a move took, and a new game that keeps
-// the old game's time.
-TEST_F(Searching, TheSearchIsGivenTheSecondsTheClockHolds) {
+// The clock commands taken, and each move's seconds taken off the clock as the game
+// clocks count them (hand-counted); the search is given no more than the clock holds.
+// Catches: a clock parsed into the wrong kind or changed by a refused command, main time
+// not running down, overtime periods or stones not counted, a period lost to a long
+// move, time_left not believed, seconds beyond the clock, a new game keeping the old time.
+TEST_F(Searching, EachMoveTakesItsTimeOffTheClockTheSearchKeepsTo) {
     const std::pair<const char*, TimeControl> parsed[] = {
         {"time_settings 600 30 5", {TimeControl::canadian, 600, 30, 0, 5}},
         {"time_settings 600 0 0", {TimeControl::absolute, 600, 0, 0, 0}},
@@ -248,29 +199,34 @@ TEST_F(Searching, TheSearchIsGivenTheSecondsTheClockHolds) {
     };
     for (const auto& [command, control] : parsed) {
         ok(command);
-        EXPECT_EQ(e->clock().control(), control) << command;
         e->execute("time_settings x 1 1");
-        EXPECT_EQ(e->clock().control(), control) << "a refused command keeps the clock";
+        EXPECT_EQ(e->clock().control(), control) << command;
     }
-    EXPECT_EQ(e->moveSeconds(1), 0);
     ok("boardsize 9");
-    ok("time_settings 300 0 0");
-    const double first = e->moveSeconds(1);
-    EXPECT_TRUE(first > 0 && first <= 300);
-    ok("genmove b");
-    EXPECT_EQ(e->clock().left(1)->seconds, 200);
-    EXPECT_LT(e->moveSeconds(1), first);
-    ok("time_left b 20 0");
-    EXPECT_LE(e->moveSeconds(1), 20);
+    struct Move {
+        const char* command;
+        double seconds, left;
+        int stones;
+        double most;  // what the next move may take at most
+    };
+    for (const Move& m : std::initializer_list<Move>{
+             {"kgs-time_settings absolute 300", 100, 200, 0, 200}, {"time_left w 50 0", 30, 20, 0, 20},
+             {"kgs-time_settings byoyomi 30 10 5", 20, 10, 0, 20}, {"", 25, 10, 4, 10}, {"", 5, 10, 4, 10},
+             {"", 12, 10, 3, 10}, {"kgs-time_settings canadian 30 60 10", 40, 50, 9, 50 / 9.0},
+             {"", 5, 45, 8, 45 / 8.0}, {"time_left w 6 1", 5, 60, 10, 6}}) {
+        if (*m.command) ok(m.command);
+        step = m.seconds;
+        ok("genmove w");
+        ASSERT_TRUE(e->clock().left(-1)) << m.command;
+        EXPECT_EQ(std::make_pair(e->clock().left(-1)->seconds, e->clock().left(-1)->stones),
+                  std::make_pair(m.left, m.stones)) << m.command << " then " << m.seconds;
+        EXPECT_TRUE(e->moveSeconds(-1) > 0 && e->moveSeconds(-1) <= m.most) << e->moveSeconds(-1);
+        EXPECT_FALSE(e->clock().left(1)) << "black's clock is not white's";
+    }
     ok("clear_board");
-    EXPECT_EQ(e->moveSeconds(1), first);
-    ok("kgs-time_settings byoyomi 0 10 3");
-    EXPECT_LE(e->moveSeconds(-1), 10);
-    ok("kgs-time_settings canadian 0 60 10");
-    EXPECT_LE(e->moveSeconds(-1), 6);
-    ok("time_left w 30 2");
-    EXPECT_LE(e->moveSeconds(-1), 15);
-    EXPECT_GT(e->moveSeconds(-1), 6);
+    EXPECT_FALSE(e->clock().left(-1));
+    ok("kgs-time_settings none");
+    EXPECT_EQ(e->moveSeconds(-1), 0);
 }
 
 }  // namespace
