@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -34,6 +35,10 @@ const char* const command_names[] = {
     "printsgf",            "tolvan-count_score",   "reg_genmove",
     "estimate_score",      "tolvan-estimate_dead", "tolvan-ownership",
 };
+
+// What Tolvan's own player adds: analysis as Leela Zero gives it, which Sabaki and
+// Lizzie show live.
+const char* const search_command_names[] = {"lz-analyze", "lz-genmove_analyze"};
 
 // What a GoGui-style controller offers to show, one "type/label/command" a line.
 const char* const analyze_commands =
@@ -164,17 +169,23 @@ Engine::Engine(const Options& options)
         settings.seed = options.seed;
         player_ = std::make_unique<search::Player>(search::level(*options.level), settings);
     }
+    now_ = options.now ? options.now : [] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    };
 }
 
-double Engine::secondsFor(int colour) const {
-    const auto& left = left_[colour == stone_black ? 0 : 1];
+double Engine::moveSeconds(int colour) const {
     const rules::History& h = game_->s.record;
-    return search::secondsForMove(clock_, left, game_->s.size, h.stones() + h.passesAtEnd());
+    return clock_.forMove(colour, game_->s.size, h.stones() + h.passesAtEnd());
 }
 
+int Engine::sideToMove() const { return game_->s.turn == stone_white ? stone_white : stone_black; }
+
+// A new game: the clock the controller set starts again for both sides.
 void Engine::reset() {
     game_->初期設定();
     record().reset(rules::Board(game_->s.size));
+    clock_.restart();
 }
 
 void Engine::show(int toMove) { takeUpRecord(*game_, record(), toMove); }
@@ -228,9 +239,28 @@ bool isId(const std::string& word) {
     return std::all_of(word.begin(), word.end(),
                        [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
+
+// An answer written whole: its pieces are kept for the response, and the controller is
+// taken to have spoken again at once.
+class Collected : public Engine::Stream {
+public:
+    void write(const std::string& text) override { text_ += text; }
+    bool interrupted() override { return true; }
+    void wait() override {}
+    void onInterrupt(std::function<void()> call) override {
+        if (call) call();
+    }
+    std::string text_;
+};
 }  // namespace
 
 std::string Engine::execute(const std::string& raw) {
+    Collected collected;
+    std::string rest = execute(raw, collected);
+    return collected.text_ + rest;
+}
+
+std::string Engine::execute(const std::string& raw, Stream& stream) {
     const std::vector<std::string> words = commandWords(raw);
     if (words.empty()) return {};
 
@@ -245,6 +275,8 @@ std::string Engine::execute(const std::string& raw) {
     // Command names are case sensitive; only colours and vertices are not.
     const std::string& command = words[first];
     const std::vector<std::string> args(words.begin() + static_cast<long>(first) + 1, words.end());
+    if (player_ && (command == "lz-analyze" || command == "lz-genmove_analyze"))
+        return analyze(id, command, args, stream);
     const Reply r = dispatch(command, args);
     return (r.ok ? "=" : "?") + id + " " + r.text + "\n\n";
 }
@@ -257,19 +289,24 @@ std::string Engine::executeTruncated(const std::string& beginning) {
     return "?" + id + " line too long\n\n";
 }
 
+std::vector<std::string> Engine::commands() const {
+    std::vector<std::string> names(std::begin(command_names), std::end(command_names));
+    if (player_) names.insert(names.end(), std::begin(search_command_names), std::end(search_command_names));
+    return names;
+}
+
 Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std::string>& args) {
     if (command == "protocol_version") return success("2");
     if (command == "name") return success("Tolvan");
     if (command == "version") return success("1.0");
     if (command == "known_command") {
         if (args.empty()) return failure("missing argument");
-        for (const char* name : command_names)
-            if (args[0] == name) return success("true");
-        return success("false");
+        const std::vector<std::string> names = commands();
+        return success(std::find(names.begin(), names.end(), args[0]) != names.end() ? "true" : "false");
     }
     if (command == "list_commands") {
         std::string out;
-        for (const char* name : command_names) out += std::string(out.empty() ? "" : "\n") + name;
+        for (const std::string& name : commands()) out += (out.empty() ? "" : "\n") + name;
         return success(out);
     }
     if (command == "quit") {
@@ -331,21 +368,18 @@ Engine::Reply Engine::dispatch(const std::string& command, const std::vector<std
     if (command == "fixed_handicap") return fixedHandicap(args);
     if (command == "place_free_handicap") return placeFreeHandicap(args);
     if (command == "set_free_handicap") return setFreeHandicap(args);
-    // The computer answers at once whatever the clock; the settings are only checked.
     // The built-in player answers at once whatever the clock; Tolvan's own player shares
     // the clock's time over the game.
     if (command == "time_settings") {
         if (args.size() != 3 || !allCounts(args, 0)) return failure("syntax error");
-        if (const auto c = search::fromTimeSettings(std::stod(args[0]), std::stod(args[1]), std::stoi(args[2]))) {
-            clock_ = *c;
-            left_[0].reset(), left_[1].reset();
-        }
+        if (const auto c = search::fromTimeSettings(std::stod(args[0]), std::stod(args[1]), std::stoi(args[2])))
+            clock_.set(*c);
         return success();
     }
     if (command == "time_left") {
         if (args.size() != 3 || parseColour(args[0]) == 0 || !allCounts(args, 1))
             return failure("syntax error");
-        left_[parseColour(args[0]) == stone_black ? 0 : 1] = search::TimeLeft{std::stod(args[1]), std::stoi(args[2])};
+        clock_.told(parseColour(args[0]), search::TimeLeft{std::stod(args[1]), std::stoi(args[2])});
         return success();
     }
     if (command == "kgs-time_settings") return kgsTimeSettings(args);
@@ -388,17 +422,7 @@ Engine::Reply Engine::genmove(const std::vector<std::string>& args) {
         record().pass();
         return success("pass");
     }
-    if (player_) {
-        const search::Player::Decision d = player_->genmove(record(), colour, komi_, secondsFor(colour));
-        if (d.kind == search::Player::Decision::resign) return success("resign");
-        if (d.kind == search::Player::Decision::stone && record().play(colour, d.at.x, d.at.y)) {
-            show(-colour);
-            return success(vertexOf(d.at.x, d.at.y, game_->s.size));
-        }
-        record().pass();
-        show(-colour);
-        return success("pass");
-    }
+    if (player_) return success(searchMove(colour));
     computerTurn(colour);
     const int stones = record().stones(), passes = record().passesAtEnd();
     game_->com_ban();
@@ -418,9 +442,138 @@ Engine::Reply Engine::genmove(const std::vector<std::string>& args) {
 // game (its record, the position shown, whose turn) is put back as it was.
 Engine::Reply Engine::regGenmove(const std::vector<std::string>& args) {
     const auto kept = std::make_unique<GameState>(game_->s);
+    // The move is no move of the game: it takes no time off the clock either.
+    const GameClock clock = clock_;
     const Reply r = genmove(args);
     game_->s = *kept;
+    clock_ = clock;
     return r;
+}
+
+// Tolvan's own player moves: a stone it names goes into the record as the rules allow
+// it, a resignation leaves the record as it is, and the seconds the move took come off
+// its clock.
+std::string Engine::searchMove(int colour, const std::function<bool(const search::Result&)>& progress) {
+    const double start = now_();
+    const search::Player::Decision d = player_->genmove(record(), colour, komi_, moveSeconds(colour), progress);
+    clock_.spent(colour, now_() - start);
+    if (d.kind == search::Player::Decision::resign) return "resign";
+    if (d.kind == search::Player::Decision::stone && record().play(colour, d.at.x, d.at.y)) {
+        show(-colour);
+        return vertexOf(d.at.x, d.at.y, game_->s.size);
+    }
+    record().pass();
+    show(-colour);
+    return "pass";
+}
+
+namespace {
+
+// A share from 0 to 1 as Leela Zero writes it: times 10000, rounded.
+int perTenThousand(double v) { return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 10000)); }
+
+// The lower bound of a win rate seen in `visits` playouts (Wilson's, at 95 %), so that a
+// move seen once counts for little.
+double lowerBound(double winrate, int visits) {
+    const double z = 1.96, n = std::max(visits, 1), z2 = z * z;
+    const double centre = winrate + z2 / (2 * n);
+    const double spread = z * std::sqrt(winrate * (1 - winrate) / n + z2 / (4 * n * n));
+    return (centre - spread) / (1 + z2 / n);
+}
+
+// One line of Leela Zero's analysis: an "info" for each move the search has visited,
+// the most visited first, its win rate for the side to move; empty when there is none.
+std::string infoLine(const search::Result& r, int size, int most) {
+    auto name = [&](const rules::Point& p) { return p.x == 0 ? std::string("pass") : vertexOf(p.x, p.y, size); };
+    std::string out;
+    int order = 0;
+    for (const search::Candidate& c : r.candidates) {
+        if (most > 0 && order >= most) break;
+        if (!out.empty()) out += ' ';
+        out += "info move " + name(c.move) + " visits " + std::to_string(c.visits) + " winrate " +
+               std::to_string(perTenThousand(c.winrate)) + " prior " + std::to_string(perTenThousand(c.prior)) +
+               " lcb " + std::to_string(perTenThousand(lowerBound(c.winrate, c.visits))) + " order " +
+               std::to_string(order) + " pv";
+        for (const rules::Point& p : c.pv) out += " " + name(p);
+        ++order;
+    }
+    return out.empty() ? out : out + "\n";
+}
+
+}  // namespace
+
+// lz-analyze [colour] [interval] [interval N] [maxmoves N] [minmoves N], and
+// lz-genmove_analyze colour [interval] with the same pairs: the interval in centiseconds
+// (1 s when none is given, never under 0.05 s), the colour whose move is searched (the
+// side to move when none is given). "minmoves" asks for moves not yet visited as well;
+// every move visited is given anyway, so it is taken and changes nothing.
+std::string Engine::analyze(const std::string& id, const std::string& command,
+                            const std::vector<std::string>& args, Stream& stream) {
+    auto refused = [&](const std::string& why) { return "?" + id + " " + why + "\n\n"; };
+    const bool genmove = command == "lz-genmove_analyze";
+    std::size_t k = 0;
+    int colour = k < args.size() ? parseColour(args[k]) : 0;
+    if (colour != 0) ++k;
+    if (colour == 0 && genmove) return refused("invalid color");
+    long centiseconds = 100;
+    int most = 0;
+    if (k < args.size() && parseCount(args[k])) centiseconds = std::stol(args[k++]);
+    for (; k < args.size(); k += 2) {
+        if (k + 1 >= args.size() || !parseCount(args[k + 1])) return refused("syntax error");
+        if (args[k] == "interval")
+            centiseconds = std::stol(args[k + 1]);
+        else if (args[k] == "maxmoves")
+            most = std::stoi(args[k + 1]);
+        else if (args[k] != "minmoves")
+            return refused("syntax error");
+    }
+    if (colour == 0) colour = sideToMove();
+    const double interval = std::max(centiseconds, 5L) / 100.0;
+    const int size = game_->s.size;
+
+    // The response's first line at once, then a line of analysis about every interval.
+    stream.write("=" + id + "\n");
+    if (genmove) {
+        // As genmove: the search runs its course whatever the controller sends meanwhile.
+        double last = now_();
+        auto progress = [&](const search::Result& r) {
+            if (now_() - last >= interval - 0.01) {
+                last = now_();
+                stream.write(infoLine(r, size, most));
+            }
+            return true;
+        };
+        std::string move = "pass";
+        if (record().full())
+            record().pass();
+        else
+            move = searchMove(colour, progress);
+        return "play " + move + "\n\n";
+    }
+
+    // The search runs until the controller speaks again: its next line stops it.
+    search::Search& search = player_->search();
+    search.setPosition(position(), colour, komi_, record().passesAtEnd() > 0);
+    stream.onInterrupt([this] { player_->stop(); });
+    if (!stream.interrupted()) {
+        search::Limits limits;
+        limits.playouts = analysis_playouts;
+        const search::Result r = search.run(
+            limits,
+            [&](const search::Result& now) {
+                if (stream.interrupted()) return false;
+                stream.write(infoLine(now, size, most));
+                return true;
+            },
+            interval);
+        // Searched to the end: the last of it, and then the answer waits for the controller.
+        if (!stream.interrupted()) {
+            stream.write(infoLine(r, size, most));
+            stream.wait();
+        }
+    }
+    stream.onInterrupt({});
+    return "\n";
 }
 
 // Takes back the last pass or stone of the record: stones it took come back, and the
@@ -560,10 +713,7 @@ Engine::Reply Engine::kgsTimeSettings(const std::vector<std::string>& args) {
     else
         return failure("syntax error");
     if (args.size() != numbers + 1 || !allCounts(args, 1)) return failure("syntax error");
-    if (const auto c = search::fromKgsTimeSettings(args)) {
-        clock_ = *c;
-        left_[0].reset(), left_[1].reset();
-    }
+    if (const auto c = search::fromKgsTimeSettings(args)) clock_.set(*c);
     return success();
 }
 

@@ -1,10 +1,14 @@
 // Command lines as the engine reads them from its input: each kept up to a bound, so that
-// a controller's runaway line cannot fill the memory.
+// a controller's runaway line cannot fill the memory. They are read on a thread of their
+// own, one line ahead of the commands being answered, so that an answer that goes on
+// until the controller speaks again (lz-analyze) sees the next line arrive.
 #pragma once
 
 #include <cstddef>
-#include <istream>
+#include <functional>
+#include <memory>
 #include <string>
+#include <thread>
 
 namespace tolvan::gtp_server {
 
@@ -17,7 +21,33 @@ enum class LineRead {
     end,       // nothing was left to read
 };
 
-// Reads the next line of `in`, ended by '\n' or by the end of the input.
-LineRead readLine(std::istream& in, std::string& line, std::size_t limit = max_line);
+class LineReader {
+public:
+    // Reads the lines of file descriptor `fd`, each ended by '\n' or by the end of the
+    // input. The descriptor is left open.
+    explicit LineReader(int fd, std::size_t limit = max_line);
+    // Waits for the reading thread when it has come to the end of the input; otherwise
+    // leaves it waiting on the input, which the process's end closes.
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // The next line, waiting for it; after the end, always the end.
+    LineRead next(std::string& line);
+    // True when next() would not wait: a line, or the end of the input, has arrived.
+    bool arrived() const;
+    // Waits until arrived().
+    void wait() const;
+    // `call` is run on the reading thread each time a line or the end arrives (and at
+    // once when one is already waiting), until it is replaced; empty for none. It must
+    // not call back into the reader.
+    void onArrival(std::function<void()> call);
+
+    struct Shared;
+
+private:
+    std::shared_ptr<Shared> shared_;
+    std::thread thread_;
+};
 
 }  // namespace tolvan::gtp_server

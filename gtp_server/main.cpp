@@ -11,6 +11,9 @@
 //                 built-in player answers at once
 //   --threads N   the search's threads, 1 to 8 (default 2)
 //
+// With a level, lz-analyze and lz-genmove_analyze answer as Leela Zero does, so that
+// Sabaki and Lizzie show the search's analysis as it goes.
+//
 // Without a book (the file missing or holding no lines) the computer still plays, and
 // says so on standard error.
 #include <unistd.h>
@@ -18,7 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
+#include <functional>
 #include <string>
 
 #include "game/places.h"
@@ -48,6 +51,24 @@ void usage(std::FILE* to) {
 // The book beside the program, else in the data folder of an installation, else in the
 // current directory, so that a controller may start the engine from anywhere.
 std::string defaultBook() { return tolvan::placesOfThisProgram().dataFile(book_name); }
+
+// The controller's side of a long answer: its pieces go out at once, and the next line
+// read (or the end of the input) interrupts it.
+class Output : public tolvan::gtp_server::Engine::Stream {
+public:
+    Output(std::FILE* out, tolvan::gtp_server::LineReader& input) : out_(out), input_(input) {}
+    void write(const std::string& text) override {
+        std::fwrite(text.data(), 1, text.size(), out_);
+        std::fflush(out_);
+    }
+    bool interrupted() override { return input_.arrived(); }
+    void wait() override { input_.wait(); }
+    void onInterrupt(std::function<void()> call) override { input_.onArrival(std::move(call)); }
+
+private:
+    std::FILE* out_;
+    tolvan::gtp_server::LineReader& input_;
+};
 
 }  // namespace
 
@@ -109,14 +130,16 @@ int main(int argc, char** argv) {
     if (engine.game().s.joseki_count == 0)
         std::fprintf(stderr, "tolvan-gtp: no opening book in %s; playing without one\n",
                      options.book.c_str());
-    // A line beyond the bound is read to its end but not kept, and answered as refused.
+    // The lines are read ahead on a thread of their own, so that an analysis that goes on
+    // until the controller speaks again sees the next line arrive. A line beyond the bound
+    // is read to its end but not kept, and answered as refused.
+    tolvan::gtp_server::LineReader input(STDIN_FILENO);
+    Output output(out, input);
     std::string line;
-    for (tolvan::gtp_server::LineRead r; (r = tolvan::gtp_server::readLine(std::cin, line)) != tolvan::gtp_server::LineRead::end;) {
-        const std::string response = r == tolvan::gtp_server::LineRead::whole ? engine.execute(line)
+    for (tolvan::gtp_server::LineRead r; (r = input.next(line)) != tolvan::gtp_server::LineRead::end;) {
+        const std::string response = r == tolvan::gtp_server::LineRead::whole ? engine.execute(line, output)
                                                                          : engine.executeTruncated(line);
-        if (response.empty()) continue;
-        std::fwrite(response.data(), 1, response.size(), out);
-        std::fflush(out);
+        if (!response.empty()) output.write(response);
         if (engine.quitting()) break;
     }
     std::fclose(out);

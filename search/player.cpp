@@ -84,6 +84,12 @@ Player::Decision Player::genmove(const rules::History& history, int colour, doub
     // Resigning: a lost position, twice in a row, each time on enough playouts, and not in
     // the opening.
     const bool believed = r.visits >= std::min(resign_playouts, std::max(1, limits.playouts));
+    int moves = history.stones() + history.passesAtEnd();
+    for (int k = 0; k < history.stones(); ++k) moves += history.passesBefore(k);
+    if (moves == judgedAt_) lowMoves_ = lowBefore_;
+    else if (moves < judgedAt_) lowMoves_ = 0;
+    lowBefore_ = lowMoves_;
+    judgedAt_ = moves;
     lowMoves_ = r.winrate < resign_below && believed && !r.candidates.empty() ? lowMoves_ + 1 : 0;
     const int played = std::max(history.stones(), size * size - empties);
     if (lowMoves_ >= 2 && played >= size * size / 4) {

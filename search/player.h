@@ -63,7 +63,12 @@ public:
 private:
     const Level* level_;
     Search search_;
+    // The player's moves in a row judged lost; the count before the last judged move, and
+    // the moves of the game then, so that the same position asked again (reg_genmove,
+    // undo) or an earlier one is not counted twice.
     int lowMoves_ = 0;
+    int lowBefore_ = 0;
+    int judgedAt_ = -1;
 };
 
 }  // namespace tolvan::search

@@ -111,6 +111,12 @@ public:
         write(command + "\n");
         return read();
     }
+    // One line of output, without its end; empty at the end of output.
+    std::string line() {
+        std::string l;
+        for (int c; (c = std::fgetc(from_)) != EOF && c != '\n';) l += static_cast<char>(c);
+        return l;
+    }
     // The answer to a command that must succeed, or the error text of one that must fail.
     std::string ok(const std::string& command) {
         Response r = send(command);
@@ -207,6 +213,46 @@ TEST(GtpProtocol, AdministrativeCommands) {
 
     GtpProcess bad({"--second", "60"});
     EXPECT_EQ(bad.finish(), 2);
+}
+
+// Without --level the engine is the built-in player it was before the search came: a
+// session of every kind of answer, the list of commands first, is answered byte for byte
+// as then (lz-analyze unknown). Catches: a command listed, known or answered differently
+// without a level.
+TEST(GtpProtocol, WithoutALevelTheAnswersAreAsBefore) {
+    REQUIRE_ENGINE();
+    const std::string data = std::string(TOLVAN_TEST_DATA) + "/gtp/without_level.";
+    std::FILE* p = popen(("'" + enginePath() + "' --book '" + runDir() + "/Tolvan.定石' --second 7 < '" + data +
+                          "session'").c_str(), "r");
+    ASSERT_TRUE(p);
+    std::string answers;
+    for (int c; (c = std::fgetc(p)) != EOF;) answers += static_cast<char>(c);
+    EXPECT_EQ(pclose(p), 0);
+    std::ifstream before(data + "answers", std::ios::binary);
+    EXPECT_EQ(answers, std::string(std::istreambuf_iterator<char>(before), {}));
+}
+
+// With a level, lz-analyze goes on until the controller's next line, which is then
+// answered as usual; the end of the input ends it too. Catches: a stream that never ends
+// or ends unasked, the next command lost or answered inside the stream, an empty line
+// inside it, and the analysis missing from the list of commands.
+TEST(GtpSearch, AnalysisStopsAtTheNextCommandWhichIsAnswered) {
+    REQUIRE_ENGINE();
+    GtpProcess e({"--level", "1", "--threads", "1"});
+    const Stones listed = words(e.ok("list_commands"));
+    EXPECT_TRUE(listed.count("lz-analyze") && listed.count("lz-genmove_analyze"));
+    EXPECT_EQ(e.ok("known_command lz-genmove_analyze"), "true");
+    e.ok("boardsize 9");
+    e.write("3 lz-analyze b 5\n");
+    EXPECT_EQ(e.line(), "=3");
+    EXPECT_EQ(e.line().rfind("info move ", 0), 0u);
+    e.write("4 name\n");
+    for (std::string l; !(l = e.line()).empty();) EXPECT_EQ(l.rfind("info move ", 0), 0u) << l;
+    const Response r = e.read();
+    EXPECT_EQ(std::make_pair(r.id, r.text), std::make_pair(std::string("4"), std::string("Tolvan")));
+    e.write("lz-analyze w 5\n");
+    EXPECT_EQ(e.line(), "=");
+    EXPECT_EQ(e.finish(), 0);
 }
 
 // What controllers send, checked as GTP defines it: command names are case sensitive
