@@ -144,6 +144,8 @@ void Search::setPosition(const rules::Board& position, int toMove, double komi, 
         return true;
     };
     std::int32_t found = -1;
+    // The root's own position again (a move asked after an analysis of it): all is kept.
+    if (root_ >= 0 && board_ && komi == komi_ && toMove == toMove_ && passed == passed_ && same(*board_)) return;
     if (root_ >= 0 && board_ && komi == komi_ && board_->size() == fresh->size()) {
         // The position a move or two below the root, passes included.
         const Node& r = nodes_[root_];

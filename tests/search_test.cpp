@@ -112,6 +112,11 @@ TEST(SearchTree, KeptForAPositionBelowItsRootOnly) {
     search.setPosition(after, rules::black, 7);
     EXPECT_GT(search.run(Limits{1, 0}).visits, 1) << "the visits of the kept subtree";
 
+    // The root's own position asked again keeps everything.
+    const int kept = search.run(Limits{1, 0}).visits;
+    search.setPosition(after, rules::black, 7);
+    EXPECT_GE(search.run(Limits{1, 0}).visits, kept);
+
     // The same stones with the other side to move are another position.
     search.setPosition(after, rules::white, 7);
     EXPECT_LE(search.run(Limits{1, 0}).visits, 2);
@@ -226,8 +231,17 @@ TEST(SearchPlayer, ResignsOnlyAHopelessGameSeenTwice) {
     const Rows lost = {"XO...O...", "XO...O...", "XO...O...", "XO...O...", "XO...O...",
                        "XO...O...", "XO...O...", "XO...O...", "XO...O..."};
     Player player(level(2), oneThread());
-    const rules::History h = historyOf(diagram(lost), 0);
-    EXPECT_NE(player.genmove(h, rules::black, 7).kind, Player::Decision::resign) << "not on the first reading";
+    rules::History h = historyOf(diagram(lost), 0);
+    const Player::Decision first = player.genmove(h, rules::black, 7);
+    EXPECT_NE(first.kind, Player::Decision::resign) << "not on the first reading";
+    // The same position asked again is no second reading.
+    EXPECT_NE(player.genmove(h, rules::black, 7).kind, Player::Decision::resign);
+    // Its move and the other side's pass: the next reading is the second.
+    if (first.kind == Player::Decision::stone)
+        h.play(rules::black, first.at.x, first.at.y);
+    else
+        h.pass();
+    h.pass();
     EXPECT_EQ(player.genmove(h, rules::black, 7).kind, Player::Decision::resign);
 
     Player fresh(level(2), oneThread());
