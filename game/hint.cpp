@@ -1,4 +1,5 @@
-// ヒント: a move suggested by an engine or by the built-in player, shown as a mark.
+// ヒント: a move suggested by an engine, by Tolvan's own search or by the built-in
+// player, shown as a mark.
 #include "game/hint.h"
 
 #include <memory>
@@ -46,7 +47,7 @@ void showHint(Tolvan& g) {
     }
     const int colour = s.turn;
 
-    // While an engine thinks, the panel says so, with the seconds after a few.
+    // While an engine or the search thinks, the panel says so, with the seconds after a few.
     bool noticed = false;
     auto thinking = [&g, &noticed](int seconds) {
         if (!noticed) {
@@ -71,7 +72,8 @@ void showHint(Tolvan& g) {
         g.MsgBox(m.kind == EngineMove::pass ? "パスが良いでしょう" : "良い手がありません", Buttons::OK, "ヒント");
         return;
     } else {
-        // No engine, or none with a move the rules allow: the built-in player's choice.
+        // Neither the engine nor the search with a move the rules allow: the built-in
+        // player's choice.
         at = builtinMove(g, colour);
         if (at.x == 0) {
             g.MsgBox("パスが良いでしょう", Buttons::OK, "ヒント");

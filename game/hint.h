@@ -8,9 +8,10 @@ namespace tolvan {
 
 class Tolvan;
 
-// Marks the move that the engine in use would play, else GNU Go's when it is installed,
-// else the built-in player's, for the side to move in the position shown; a pass is said
-// in a message. Nothing in the game changes: no move is played, nothing is heard, and the
+// Marks the move that the engine in use would play when it is a GTP engine, else the
+// one Tolvan's own search finds in about a second, else (where the port has neither) the
+// built-in player's, for the side to move in the position shown; a pass is said in a
+// message. Nothing in the game changes: no move is played, nothing is heard, and the
 // counters stay. A wait for an engine shows 思考中 with the seconds, and may be cancelled.
 void showHint(Tolvan& game);
 

@@ -11,11 +11,19 @@ namespace tolvan {
 namespace {
 
 constexpr const char* engine_prefix = "COM_ENGINE_";
+constexpr const char* level_prefix = "COM_TOLVAN_";
+
+int levelCount(Tolvan& g) { return static_cast<int>(g.pf.opponent.levels().size()); }
+
+// The level the preferences name when the port offers it, else 0.
+int chosenLevel(Tolvan& g) { return g.prefs.level >= 1 && g.prefs.level <= levelCount(g) ? g.prefs.level : 0; }
 
 // Ticks one item of COMの強さ and unticks the others.
 void tick(Tolvan& g, const std::string& item) {
     const std::size_t engines = g.pf.opponent.installed().size();
     g.pf.menu.setChecked(opponent_builtin_item, item == opponent_builtin_item);
+    for (int n = 1, levels = levelCount(g); n <= levels; ++n)
+        g.pf.menu.setChecked(opponentLevelItem(n), item == opponentLevelItem(n));
     for (std::size_t i = 0; i < engines; ++i)
         g.pf.menu.setChecked(opponentEngineItem(static_cast<int>(i)), item == opponentEngineItem(static_cast<int>(i)));
     g.pf.menu.setChecked(opponent_other_item, item == opponent_other_item);
@@ -31,10 +39,28 @@ std::string itemOf(Tolvan& g, const std::string& command) {
     return opponent_other_item;
 }
 
+// The item of the choice the preferences keep.
+std::string itemOfChoice(Tolvan& g) {
+    if (const int level = chosenLevel(g)) return opponentLevelItem(level);
+    return itemOf(g, g.prefs.engine_command);
+}
+
+// An engine's command, or none for 標準; no level.
 void take(Tolvan& g, const std::string& item, const std::string& command) {
     tick(g, item);
     g.pf.opponent.use(command);
     g.prefs.engine_command = command;
+    g.prefs.level = 0;
+    g.書込_環境設定ファイル();
+}
+
+// A level, and no engine's command: その他のエンジン... then offers an empty line, as
+// after 標準.
+void takeLevel(Tolvan& g, int level) {
+    tick(g, opponentLevelItem(level));
+    g.pf.opponent.useLevel(level);
+    g.prefs.level = level;
+    g.prefs.engine_command.clear();
     g.書込_環境設定ファイル();
 }
 
@@ -50,14 +76,17 @@ void fallBack(Tolvan& g, const std::string& why) {
 }  // namespace
 
 std::string opponentEngineItem(int index) { return engine_prefix + std::to_string(index + 1); }
+std::string opponentLevelItem(int level) { return level_prefix + std::to_string(level); }
 
 bool isOpponentItem(const std::string& item) {
     return item == opponent_builtin_item || item == opponent_other_item ||
-           item.rfind(engine_prefix, 0) == 0;
+           item.rfind(engine_prefix, 0) == 0 || item.rfind(level_prefix, 0) == 0;
 }
 
 void chooseOpponent(Tolvan& g, const std::string& item) {
     if (item == opponent_builtin_item) return take(g, item, "");
+    for (int n = 1, levels = levelCount(g); n <= levels; ++n)
+        if (item == opponentLevelItem(n)) return takeLevel(g, n);
     if (item == opponent_other_item) {
         // The command in use is offered for editing, whichever item started it.
         const auto command = g.pf.dialogs.askText(
@@ -77,13 +106,17 @@ void chooseOpponent(Tolvan& g, const std::string& item) {
 }
 
 void applyOpponentChoice(Tolvan& g) {
-    tick(g, itemOf(g, g.prefs.engine_command));
-    g.pf.opponent.use(g.prefs.engine_command);
+    tick(g, itemOfChoice(g));
+    if (const int level = chosenLevel(g))
+        g.pf.opponent.useLevel(level);
+    else
+        g.pf.opponent.use(g.prefs.engine_command);
 }
 
 void tickOpponentChoice(Tolvan& g) {
-    // An engine in use is the one the settings file names; after a fall-back none is.
-    tick(g, g.pf.opponent.engineInUse() ? itemOf(g, g.prefs.engine_command) : opponent_builtin_item);
+    // An engine or level in use is the one the settings file names; after a fall-back
+    // none is.
+    tick(g, g.pf.opponent.engineInUse() ? itemOfChoice(g) : opponent_builtin_item);
 }
 
 void showThinking(Tolvan& g, int seconds) {

@@ -30,6 +30,7 @@ void Tolvan::読込_環境設定ファイル() {
         if (r->music_asked) dsPlayLooping(s.sound_bgm);
         if (r->kifu_folder) prefs.kifu_folder = *r->kifu_folder;
         if (r->engine_command) prefs.engine_command = *r->engine_command;
+        if (r->level) prefs.level = *r->level;
         if (r->board_size) prefs.board_size = *r->board_size;
         if (r->count_dead_stones) prefs.count_dead_stones = *r->count_dead_stones;
         if (r->board_lines) prefs.board_lines = *r->board_lines;

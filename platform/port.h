@@ -196,17 +196,24 @@ struct EngineOffer {
     std::string command;
 };
 
-// The computer's opponent engines: other Go programs that speak GTP and may choose the
-// computer's moves in place of the built-in player.
+// The computer's opponent engines: other Go programs that speak GTP, and Tolvan's own
+// search at one of its levels, either of which may choose the computer's moves in place
+// of the built-in player. A level is asked exactly as an engine is.
 class Opponent {
 public:
     virtual ~Opponent() = default;
     // The engines found installed, in the order the menu offers them.
     virtual std::vector<EngineOffer> installed() = 0;
+    // Tolvan's own levels, weakest first, by the names the menu and the game records give
+    // them ("Tolvan（入門）"); none where the search is not at hand.
+    virtual std::vector<std::string> levels() { return {}; }
     // From now on the computer's moves come from the engine that `command` starts, or
     // from the built-in player when it is empty. An engine still running is ended.
     virtual void use(const std::string& command) = 0;
-    // True while an engine is to choose the computer's moves.
+    // From now on the computer's moves come from Tolvan's own search at `level`, 1 (the
+    // first of levels()) or more. An engine still running is ended.
+    virtual void useLevel(int /*level*/) {}
+    // True while an engine or one of Tolvan's levels is to choose the computer's moves.
     virtual bool engineInUse() = 0;
     // Starts `command` (split into words as a shell splits them, without a shell; a
     // program named without a slash is looked for on PATH, then in /usr/games) and
@@ -224,22 +231,22 @@ public:
     virtual EngineMove genmove(const rules::History& position, int colour,
                                const std::function<void(int seconds)>& thinking) = 0;
     // The move an engine would choose for `colour` in `position`, without playing it:
-    // the engine in use when there is one, otherwise GNU Go when it is installed, started
-    // for this alone. `thinking` as with genmove; the wait may be cancelled (cancelled).
-    // failed when no engine can say; the caller then asks the built-in player.
+    // the engine in use when it is a GTP engine, otherwise Tolvan's own search, for about
+    // a second. `thinking` as with genmove; the wait may be cancelled (cancelled).
+    // failed when none can say; the caller then asks the built-in player.
     virtual EngineMove suggest(const rules::History& /*position*/, int /*colour*/,
                                const std::function<void(int seconds)>& /*thinking*/) {
         return {};
     }
     // The stones that are dead in `position` at the end of a game, as a Go program
-    // judges them: the engine in use when there is one, otherwise GNU Go when it is
-    // installed, started for this alone. Nothing when none can say within `seconds`;
+    // judges them: the engine in use when there is one (the estimate's for a level),
+    // otherwise GNU Go when it is installed, started for this alone. Nothing when none can say within `seconds`;
     // the window stays alive meanwhile.
     virtual std::vector<rules::Point> deadStones(const rules::History& position, int seconds) = 0;
     // Ends the engine: quit, then killed after a short wait.
     virtual void stop() = 0;
-    // The running engine's name and version as it tells them ("GNU Go 3.8"); empty when
-    // no engine runs or it does not say.
+    // The running engine's name and version as it tells them ("GNU Go 3.8"), or the
+    // level's name; empty when no engine runs or it does not say.
     virtual std::string engineName() { return {}; }
 };
 

@@ -157,7 +157,7 @@ std::optional<SettingsRead> readSettingsFile(const std::string& file) {
     static const std::string keyBackground = shiftJis("背景画"), keyHint = shiftJis("移動指南"),
                              keyNumbers = shiftJis("手順番号表示"), keyMusic = "BGM",
                              keyKifuFolder = shiftJis("棋譜フォルダ"),
-                             keyEngine = shiftJis("COMエンジン"),
+                             keyEngine = shiftJis("COMエンジン"), keyLevel = shiftJis("COMレベル"),
                              keyBoardSize = shiftJis("盤の大きさ"), green = shiftJis("緑"),
                              keyEnding = shiftJis("終局の判定"), keyLines = shiftJis("碁盤"),
                              countDead = shiftJis("死に石を指定して数える"),
@@ -189,6 +189,10 @@ std::optional<SettingsRead> readSettingsFile(const std::string& file) {
             r.kifu_folder = decodeValue(value);
         } else if (key == keyEngine) {
             r.engine_command = decodeValue(value);
+        } else if (key == keyLevel) {
+            if (value.size() >= 1 && value.size() <= 2 &&
+                value.find_first_not_of("0123456789") == std::string::npos)
+                r.level = std::stoi(value);
         } else if (key == keyBoardSize) {
             // A number of per cent; anything else leaves the size alone.
             if (value.size() >= 1 && value.size() <= 3 &&
@@ -225,6 +229,7 @@ bool writeSettingsFile(const std::string& file, const OptionMarks& marks, const 
     if (!prefs.kifu_folder.empty()) writeLine(out, "棋譜フォルダ=" + encodeValue(prefs.kifu_folder));
     if (!prefs.engine_command.empty())
         writeLine(out, "COMエンジン=" + encodeValue(prefs.engine_command));
+    if (prefs.level > 0) writeLine(out, "COMレベル=" + std::to_string(prefs.level));
     if (prefs.board_size != 100) writeLine(out, "盤の大きさ=" + std::to_string(prefs.board_size));
     if (prefs.count_dead_stones) writeLine(out, "終局の判定=死に石を指定して数える");
     if (prefs.board_lines != 19) writeLine(out, "碁盤=" + std::to_string(prefs.board_lines) + "路");

@@ -26,6 +26,8 @@ struct SettingsRead {
     // starts as it would have at that line.
     bool music_asked = false;
     std::optional<std::string> kifu_folder, engine_command;
+    // COMレベル: a number of one or two digits; anything else leaves it unset.
+    std::optional<int> level;
     std::optional<int> board_size, board_lines;
     std::optional<bool> count_dead_stones;
     // コミ: 6.5 or 7.5; any other value is 0 (なし).

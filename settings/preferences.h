@@ -15,6 +15,10 @@ struct Preferences {
     // The command line of the engine that plays the computer's moves; empty: the
     // built-in player (標準).
     std::string engine_command;
+    // Tolvan's own level that plays the computer's moves, from 1 (the weakest) up; 0:
+    // none. It goes before engine_command. A number the game has no level for is kept
+    // as it is and leaves the choice to engine_command.
+    int level = 0;
     // 表示の大きさ: the window's size in per cent (100, 133, 167, 200 or 300), kept under
     // its first name 盤の大きさ.
     int board_size = 100;

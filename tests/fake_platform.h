@@ -149,15 +149,25 @@ public:
         return t;
     }
 
-    // Opponent: the engines offered, the command in use, and scripted answers; each
-    // genmove records the position it was given as its moves.
+    // Opponent: the engines and levels offered, the command or level in use, and
+    // scripted answers; each genmove records the position it was given as its moves.
     std::vector<EngineOffer> installed() override { return engines; }
+    std::vector<std::string> levels() override { return level_names; }
     void use(const std::string& command) override {
         log.push_back("use engine {" + command + "}");
         engine_command = command;
+        level_in_use = 0;
     }
-    bool engineInUse() override { return !engine_command.empty(); }
-    std::string engineName() override { return engine_command.empty() ? "" : engine_name; }
+    void useLevel(int level) override {
+        log.push_back("use level " + std::to_string(level));
+        engine_command.clear();
+        level_in_use = level;
+    }
+    bool engineInUse() override { return !engine_command.empty() || level_in_use > 0; }
+    std::string engineName() override {
+        if (level_in_use > 0) return level_names.at(static_cast<std::size_t>(level_in_use - 1));
+        return engine_command.empty() ? "" : engine_name;
+    }
     std::optional<std::string> check(const std::string& command) override {
         log.push_back("check engine {" + command + "}");
         return engine_check;
@@ -250,6 +260,8 @@ public:
     std::vector<EngineOffer> engines;
     std::string engine_command;
     std::string engine_name;
+    std::vector<std::string> level_names;
+    int level_in_use = 0;
     std::optional<std::string> engine_check;
     std::deque<EngineMove> engine_moves;
     int thinking_seconds = 0;

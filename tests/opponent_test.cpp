@@ -18,17 +18,29 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Tolvan's levels as the window names them.
+const std::vector<std::string> level_names = {"Tolvan（入門）", "Tolvan（初級）", "Tolvan（中級）",
+                                              "Tolvan（上級）", "Tolvan（最強）"};
+
+// The Shift-JIS bytes of the settings file's keys, spelt out so that the tests do not
+// lean on the converter of the code under test.
+const std::string kLevelKey = "COM\x83\x8c\x83\x78\x83\x8b";                   // COMレベル
+const std::string kEngineKey = "COM\x83\x47\x83\x93\x83\x57\x83\x93";        // COMエンジン
+
 struct Opponents : OwnSettingsTest {
     void SetUp() override {
         f.fake.engines = {{"GNU Go (レベル 1)", "gnugo --mode gtp --level 1"},
                           {"GNU Go (レベル 10)", "gnugo --mode gtp --level 10"}};
+        f.fake.level_names = level_names;
         GameTest::SetUp();
         g.settings_file = ini.string();
     }
-    std::string ticked() {
+    std::string ticked() { return tickedIn(f.fake); }
+    static std::string tickedIn(FakePlatform& fake) {
         std::string out;
-        for (const char* item : {"COM_HYOUJUN", "COM_ENGINE_1", "COM_ENGINE_2", "COM_SONOTA"})
-            if (f.fake.checked(item)) out += std::string(out.empty() ? "" : " ") + item;
+        for (const char* item : {"COM_HYOUJUN", "COM_TOLVAN_1", "COM_TOLVAN_2", "COM_TOLVAN_3", "COM_TOLVAN_4",
+                                 "COM_TOLVAN_5", "COM_ENGINE_1", "COM_ENGINE_2", "COM_SONOTA"})
+            if (fake.checked(item)) out += std::string(out.empty() ? "" : " ") + item;
         return out;
     }
 };
@@ -90,6 +102,125 @@ TEST_F(Opponents, AnotherEngineIsTakenOnlyWhenItAnswersGtp) {
     f.fake.clear();
     g.MenuClick("COM_SONOTA");
     EXPECT_EQ(f.fake.lines("ask")[0].substr(f.fake.lines("ask")[0].rfind('{')), "{gnugo --mode gtp --level 1}");
+}
+
+// ---- Tolvan's own levels ------------------------------------------------------------------
+
+// Faults caught: a level not ticked, or ticked beside another choice; the choice not used
+// or not kept; an engine's line left in the file beside the level, or the level's line
+// left after another choice.
+TEST_F(Opponents, ALevelIsChosenUsedAndKeptLikeAnEngine) {
+    g.MenuClick("COM_ENGINE_1");
+    f.fake.clear();
+    g.MenuClick("COM_TOLVAN_3");
+    EXPECT_EQ(ticked(), "COM_TOLVAN_3");
+    EXPECT_TRUE(f.fake.has("use level 3")) << f.fake.dump();
+    EXPECT_TRUE(f.fake.engineInUse());
+    EXPECT_NE(iniText().find(kLevelKey + "=3\r\n"), std::string::npos) << iniText();
+    EXPECT_EQ(iniText().find(kEngineKey), std::string::npos) << "the engine's line went";
+
+    // The next start ticks and uses it again.
+    g.MenuClick("COM_TOLVAN_5");
+    Fixture next;
+    next.fake.engines = f.fake.engines;
+    next.fake.level_names = level_names;
+    next.game->settings_file = ini.string();
+    next.game->Form_Load();
+    EXPECT_EQ(tickedIn(next.fake), "COM_TOLVAN_5");
+    EXPECT_EQ(next.fake.level_in_use, 5);
+
+    // An engine, then 標準, take the level's place.
+    g.MenuClick("COM_ENGINE_2");
+    EXPECT_EQ(ticked(), "COM_ENGINE_2");
+    EXPECT_EQ(f.fake.level_in_use, 0);
+    EXPECT_EQ(iniText().find(kLevelKey), std::string::npos) << iniText();
+    g.MenuClick("COM_TOLVAN_1");
+    g.MenuClick("COM_HYOUJUN");
+    EXPECT_EQ(ticked(), "COM_HYOUJUN");
+    EXPECT_FALSE(f.fake.engineInUse());
+    EXPECT_EQ(iniText().find("COM"), std::string::npos) << iniText();
+}
+
+// Settings files as earlier, later and hand-edited versions leave them. Faults caught: an
+// old file (an engine only) read another way; a number with no level behind it taken as
+// one (or crashing the start); a later version's level lost when the file is rewritten;
+// the level not going before an engine named beside it.
+TEST_F(Opponents, TheLevelInTheSettingsFileIsReadAndAnUnknownOneIsHarmless) {
+    const std::string engine = kEngineKey + "=gnugo%20--mode%20gtp%20--level%2010";
+    const struct Case {
+        std::vector<std::string> lines;
+        std::string ticked;
+        int level;            // the level used, 0 for none
+        std::string command;  // the engine used
+        bool lineKept;        // the level's line is written again as it was
+    } cases[] = {
+        {{engine}, "COM_ENGINE_2", 0, "gnugo --mode gtp --level 10", false},
+        {{kLevelKey + "=1"}, "COM_TOLVAN_1", 1, "", true},
+        {{kLevelKey + "=5"}, "COM_TOLVAN_5", 5, "", true},
+        {{engine, kLevelKey + "=4"}, "COM_TOLVAN_4", 4, "", true},
+        {{kLevelKey + "=2", engine}, "COM_TOLVAN_2", 2, "", true},
+        {{kLevelKey + "=6"}, "COM_HYOUJUN", 0, "", true},
+        {{kLevelKey + "=99", engine}, "COM_ENGINE_2", 0, "gnugo --mode gtp --level 10", true},
+        {{kLevelKey + "=0"}, "COM_HYOUJUN", 0, "", false},
+        {{kLevelKey + "=three"}, "COM_HYOUJUN", 0, "", false},
+        {{kLevelKey + "="}, "COM_HYOUJUN", 0, "", false},
+        {{kLevelKey + "=-1"}, "COM_HYOUJUN", 0, "", false},
+        {{kLevelKey + "=123"}, "COM_HYOUJUN", 0, "", false},
+    };
+    for (const Case& c : cases) {
+        std::string text, levelLine;
+        for (const std::string& l : c.lines) {
+            text += l + "\r\n";
+            if (l.rfind(kLevelKey, 0) == 0) levelLine = l;
+        }
+        SCOPED_TRACE(text);
+        std::ofstream(ini, std::ios::binary) << text;
+        Fixture start;
+        start.fake.engines = f.fake.engines;
+        start.fake.level_names = level_names;
+        start.game->settings_file = ini.string();
+        start.game->Form_Load();
+        EXPECT_EQ(tickedIn(start.fake), c.ticked);
+        EXPECT_EQ(start.fake.level_in_use, c.level);
+        EXPECT_EQ(start.fake.engine_command, c.command);
+        // Any option rewrites the file.
+        start.game->MenuClick("BGM");
+        const bool kept = !levelLine.empty() && iniText().find(levelLine + "\r\n") != std::string::npos;
+        EXPECT_EQ(kept, c.lineKept) << iniText();
+    }
+}
+
+// A game against a level: the level's stone is played, the record names the level as
+// the computer's player, and a game ended by two passes is counted with dead stones, as
+// with an engine. Faults caught: the record naming "Tolvan（コンピュータ）" (the built-in
+// player) for a level's game; a level's game judged by filling.
+TEST_F(Opponents, AGameAgainstALevelNamesItAndIsCountedWithDeadStones) {
+    const fs::path folder = fs::temp_directory_path() / ("tolvan-level-kept-" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    g.kept.folder = folder.string();
+    g.MenuClick("COM_TOLVAN_3");
+    f.fake.engine_moves = {{EngineMove::stone, 4, 4, {}}, {EngineMove::pass, 0, 0, {}}};
+    f.fake.clear();
+    g.MenuClick("GOTE");  // the level is black
+    ASSERT_EQ(f.fake.lines("genmove b after (0 setup)").size(), 1u) << f.fake.dump();
+    EXPECT_EQ(s.board[4][4], stone_black);
+    EXPECT_EQ(playersOfGame(g).black, "Tolvan（中級）");
+    EXPECT_EQ(playersOfGame(g).white, "あなた");
+    press(16, 16);  // the level passes
+    g.MenuClick("PASU");
+    EXPECT_TRUE(g.counting.active) << f.fake.dump();
+
+    // Resigned, the game is kept with the level's name in it.
+    g.MenuClick("TOURYOU");
+    std::string text;
+    if (fs::exists(folder))
+        for (const auto& e : fs::directory_iterator(folder)) {
+            std::ifstream in(e.path());
+            text += std::string(std::istreambuf_iterator<char>(in), {});
+        }
+    EXPECT_NE(text.find("PB[Tolvan（中級）]"), std::string::npos) << text << f.fake.dump();
+    EXPECT_NE(text.find("RE[B+R]"), std::string::npos) << text;
+    fs::remove_all(folder);
 }
 
 // ---- Games against an engine --------------------------------------------------------------

@@ -343,12 +343,26 @@ std::vector<EngineOffer> EnginePort::installed() {
     return offers;
 }
 
+std::vector<std::string> EnginePort::levels() {
+    std::vector<std::string> names;
+    for (const search::Level& l : search::levels()) names.push_back(SearchOpponent::nameOf(l));
+    return names;
+}
+
 void EnginePort::use(const std::string& command) {
     command_ = command;
+    search_.use(nullptr);
     stop();
 }
 
-bool EnginePort::engineInUse() { return !command_.empty(); }
+void EnginePort::useLevel(int level) {
+    const int count = static_cast<int>(search::levels().size());
+    command_.clear();
+    stop();
+    search_.use(level >= 1 && level <= count ? &search::level(level) : nullptr);
+}
+
+bool EnginePort::engineInUse() { return !command_.empty() || levelInUse(); }
 
 qint64 EnginePort::enginePid() const {
     const ProcessTransport* t = processOf(session_.get());
@@ -357,10 +371,15 @@ qint64 EnginePort::enginePid() const {
 
 bool EnginePort::waiting() const {
     const ProcessTransport* t = processOf(current_);
-    return t && t->waiting();
+    return (t && t->waiting()) || search_.waiting();
 }
 
 void EnginePort::cancel() {
+    // The search's wait is the one under way: an engine beside it is left alone.
+    if (search_.waiting()) {
+        search_.cancel();
+        return;
+    }
     if (!busy_) {
         endSession(broken_grace_ms);
         return;
@@ -370,6 +389,8 @@ void EnginePort::cancel() {
 }
 
 void EnginePort::stop() {
+    // A level has nothing to end but its wait; its tree stays for the next move.
+    search_.cancel();
     if (busy_) {
         // The wait under way unwinds first; the engine is ended as it returns.
         endAfterWait_ = true;
@@ -380,6 +401,7 @@ void EnginePort::stop() {
 }
 
 std::string EnginePort::engineName() {
+    if (const search::Level* level = search_.level()) return SearchOpponent::nameOf(*level);
     if (busy_) return {};
     session_->limits = limits();
     return session_->name();
@@ -419,6 +441,10 @@ void tickSeconds(QTimer& tick, int& seconds, const std::function<void(int second
 EngineMove EnginePort::genmove(const rules::History& position, int colour,
                                const std::function<void(int seconds)>& thinking) {
     if (busy_) return {EngineMove::failed, 0, 0, "エンジンはまだ前の手を考えています。"};
+    if (levelInUse()) {
+        search_.limitSeconds = genmoveSeconds;
+        return search_.genmove(position, colour, komi_, thinking);
+    }
     if (command_.empty()) return {EngineMove::failed, 0, 0, "エンジンが選ばれていません。"};
     begin(*session_);
     endAfterWait_ = false;
@@ -452,35 +478,27 @@ EngineMove EnginePort::genmove(const rules::History& position, int colour,
 
 EngineMove EnginePort::suggest(const rules::History& position, int colour,
                                const std::function<void(int seconds)>& thinking) {
-    if (busy_) return {};
+    if (busy_ || search_.waiting()) return {};
     endAfterWait_ = false;
     suggesting_ = true;
-    int seconds = 0;
-    QTimer tick;
-    tickSeconds(tick, seconds, thinking);
 
     EngineMove answer;
     if (!command_.empty()) {
+        int seconds = 0;
+        QTimer tick;
+        tickSeconds(tick, seconds, thinking);
         begin(*session_);
         if (!session_->ensure(command_, position.size())) answer = moveOf(session_->regGenmove(position, colour));
         done();
+        tick.stop();
         // An engine out of step (late, garbled, gone) or whose wait was cancelled is
         // ended, as after a failed genmove; one that only refused a command runs on.
         if (cancelled_ || endAfterWait_ || !session_->running()) endSession(broken_grace_ms);
+        busy_ = false;
     }
-    const QString gnugo = findProgram(QStringLiteral("gnugo"));
-    if (answer.kind == EngineMove::failed && !cancelled_ && !endAfterWait_ && !gnugo.isEmpty()) {
-        // A session of its own, never the port's: the engine in use is not touched.
-        const std::unique_ptr<gtp_client::Session> s = newSession();
-        begin(*s);
-        const QString command = quoted(gnugo) + QLatin1Char(' ') + hintOptions;
-        if (!s->start(command.toStdString()) && !s->setUp(position.size()))
-            answer = moveOf(s->regGenmove(position, colour));
-        done();
-        s->end(answer.kind != EngineMove::failed && !cancelled_ ? quitMilliseconds : broken_grace_ms);
-        if (endAfterWait_) endSession(broken_grace_ms);
-    }
-    tick.stop();
+    // No engine, or none with a move: Tolvan's own search, which needs no other program.
+    if (answer.kind == EngineMove::failed && !cancelled_ && !endAfterWait_)
+        answer = search_.suggest(position, colour, komi_, thinking);
     if (cancelled_) answer = {EngineMove::cancelled, 0, 0, {}};
     busy_ = false;
     cancelled_ = false;
@@ -525,6 +543,7 @@ std::optional<std::string> EnginePort::check(const std::string& command) {
 
 std::vector<rules::Point> EnginePort::deadStones(const rules::History& position, int seconds) {
     if (busy_ || seconds <= 0) return {};
+    if (levelInUse()) return SearchOpponent::deadStones(position, komi_);
     const bool inUse = !command_.empty();
     QString judge;
     if (!inUse) {

@@ -1,5 +1,6 @@
-// The computer's opponent engines in the Qt program: other Go programs found installed,
-// run with QProcess, each in a session of the GTP client.
+// The computer's opponents in the Qt program: other Go programs found installed, run
+// with QProcess, each in a session of the GTP client; and Tolvan's own levels, searched
+// in the program itself (window/search_opponent.*).
 #pragma once
 
 #include <QStringList>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/port.h"
+#include "window/search_opponent.h"
 
 namespace tolvan {
 
@@ -25,6 +27,11 @@ struct Limits;
 // failure ends the engine, and the next genmove starts it afresh. Only the judgement of
 // dead stones without an engine in use runs a second program beside it, GNU Go, for the
 // length of that one question.
+//
+// A level chosen with useLevel() takes the engine's place: genmove, suggest, deadStones,
+// engineName, waiting() and cancel() go to the search, which waits as an engine is waited
+// for. So every guard the window keeps around an engine's wait (the turn's input, the
+// close box, the end of the program) holds for a level too, and the game asks both alike.
 class EnginePort : public Opponent {
 public:
     EnginePort();
@@ -44,25 +51,28 @@ public:
     std::function<void()> onInstalled;
     // True once every program findInstalled() found has answered or failed.
     bool searched() const { return searched_; }
+    // search::levels() by the names SearchOpponent::nameOf gives them.
+    std::vector<std::string> levels() override;
     void use(const std::string& command) override;
+    void useLevel(int level) override;
     bool engineInUse() override;
     std::optional<std::string> check(const std::string& command) override;
     EngineMove genmove(const rules::History& position, int colour,
                        const std::function<void(int seconds)>& thinking) override;
-    // Asks the engine in use, brought to `position`, for final_status_list dead; with
-    // none in use, GNU Go (found as installed() finds it) is started for this alone and
+    // With a level in use, the stones the estimate calls dead. Else asks the engine in
+    // use, brought to `position`, for final_status_list dead; with none in use, GNU Go (found as installed() finds it) is started for this alone and
     // ended again, and the engine in use is left as it was. The whole of it, the start
     // included, must be over within `seconds`: a late, failed or unreadable answer gives
     // no stone. Waits like genmove: the window lives, and cancel() ends the wait.
     std::vector<rules::Point> deadStones(const rules::History& position, int seconds) override;
     // reg_genmove, asked of the engine in use, brought to `position`; when there is none
-    // or it gives no move, of GNU Go (found as installed() finds it), started for this
-    // alone with hintOptions and ended again. Waits like genmove, showing the seconds;
-    // cancel() ends the wait (the answer is then `cancelled`).
+    // (a level may be in use) or it gives no move, Tolvan's own search for about a second
+    // (SearchOpponent::suggest). Waits like genmove, showing the seconds; cancel() ends
+    // the wait (the answer is then `cancelled`).
     EngineMove suggest(const rules::History& position, int colour,
                        const std::function<void(int seconds)>& thinking) override;
-    // True while suggest() waits for an engine: a press on the board or Escape is to
-    // cancel it, and nothing else of the game is to be done meanwhile.
+    // True while suggest() waits for an engine or the search: a press on the board or
+    // Escape is to cancel it, and nothing else of the game is to be done meanwhile.
     bool suggesting() const { return suggesting_; }
     // Every session, the one in use and the ones started for one question, plays with it.
     void setKomi(double komi) override;
@@ -72,11 +82,21 @@ public:
     // For the end of the program during the computer's turn: a genmove or check that is
     // waiting for the engine returns at once (genmove answers `cancelled`) and the
     // engine is ended. Without a wait under way, the engine is just ended. The same
-    // happens by itself when the application is told to quit during a wait.
+    // happens by itself when the application is told to quit during a wait. A wait for
+    // the search returns `cancelled` just as soon; an engine running beside it stays.
     void cancel();
-    // True while a genmove, check or deadStones waits for an engine (the event loop runs
-    // inside it).
+    // True while a genmove, check or deadStones waits for an engine, or a level's genmove
+    // or a hint waits for the search (the event loop runs inside it).
     bool waiting() const;
+
+    // True while a level thinks over the computer's move: a press on the board or
+    // Escape then asks it to play now (playNow()).
+    bool searching() const { return search_.thinking(); }
+    bool levelInUse() const { return search_.level() != nullptr; }
+    // The level thinking plays its best move so far.
+    void playNow() { search_.playNow(); }
+    // The search behind the levels and the hints.
+    SearchOpponent& search() { return search_; }
 
     // The folders searched for installed engines; empty means /usr/games, then PATH.
     QStringList searchFolders;
@@ -91,9 +111,6 @@ public:
     // judges a finished 19 x 19 game in about 2 seconds at most, start included; its
     // default level took over 6 on some, too close to the time the game allows.
     QString judgeOptions = QStringLiteral("--mode gtp --level 1");
-    // GNU Go's options when it is started only to suggest a move: its own level, which
-    // answers on 19 x 19 in about a second.
-    QString hintOptions = QStringLiteral("--mode gtp");
 
     // The process id of the running engine, or 0 when none runs. It leads a process
     // group of its own: whatever it starts is ended with it.
@@ -138,6 +155,7 @@ private:
     bool suggesting_ = false;
     // The session the wait under way is on, if any.
     gtp_client::Session* current_ = nullptr;
+    SearchOpponent search_;
 };
 
 }  // namespace tolvan

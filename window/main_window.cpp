@@ -109,7 +109,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), dialogs_(this) {
 
     // The bar stays inside the window on every desktop, so the canvas keeps its place.
     menuBar()->setNativeMenuBar(false);
-    menu_ = std::make_unique<MenuBarPort>(menuBar(), engines_.installed());
+    menu_ = std::make_unique<MenuBarPort>(menuBar(), engines_.installed(), engines_.levels());
     // The backing image is the size of the whole window; the canvas below the menu bar
     // shows as much of it as fits.
     canvas_ = new CanvasWidget(this);
@@ -359,11 +359,12 @@ int MainWindow::keyCode(int qtKey) {
     return qtKey;
 }
 
-// During the computer's turn presses on the board and keys go nowhere; the menus still
-// open (their commands are sorted out in onCommand). Escape ends the program whichever
-// part of the window has the keyboard: after a menu was closed with Escape the menu bar
-// keeps the keyboard and would swallow the next one. While a menu or a modal window is
-// open, Escape belongs to it.
+// During the computer's turn presses on the board and keys go nowhere (but for a level's
+// turn, where a press or Escape has it play now); the menus still open (their commands
+// are sorted out in onCommand). Escape ends the program whichever part of the window has
+// the keyboard: after a menu was closed with Escape the menu bar keeps the keyboard and
+// would swallow the next one. While a menu or a modal window is open, Escape belongs to
+// it.
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != this) return false;
@@ -402,6 +403,19 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         default:
             return false;
+        }
+    }
+    // While one of Tolvan's levels has the turn, a press on the board or Escape asks it to
+    // play its best move so far. Pressed a moment before it starts or after it has
+    // answered, they were meant for the same, and go nowhere: Escape does not end the
+    // program during a level's turn.
+    if (computerTurn_ && engines_.levelInUse() && !QApplication::activePopupWidget() &&
+        !QApplication::activeModalWidget()) {
+        const bool onBoard = widget == canvas_ || canvas_->isAncestorOf(widget);
+        if ((event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) ||
+            (event->type() == QEvent::MouseButtonPress && onBoard)) {
+            engines_.playNow();
+            return true;
         }
     }
     if (computerTurn_ && event->type() == QEvent::KeyPress &&

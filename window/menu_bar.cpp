@@ -48,7 +48,8 @@ void MenuBarPort::connectCommand(QAction* a, const QString& name) {
     });
 }
 
-MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines) {
+MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines,
+                         const std::vector<std::string>& levels) {
     auto command = [this](QAction* a, const QString& name) { connectCommand(a, name); };
     auto addItem = [&](auto* parent, const Item& item) {
         QString name = QString::fromLatin1(item.name);
@@ -126,10 +127,20 @@ MenuBarPort::MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines)
     addItem(komi, {"KOMI_NASI", "なし", true, true});
     addItem(komi, {"KOMI_6MOKUHAN", "6目半", true});
     addItem(komi, {"KOMI_7MOKUHAN", "7目半", true});
-    // The computer's strength: the built-in player, the engines found installed, and
-    // any other engine by its command line.
+    // The computer's strength: the built-in player, Tolvan's own levels, the engines
+    // found installed, and any other engine by its command line.
     QMenu* tuyosa = addMenu(option, "COM_TUYOSA", "COMの強さ");
     addItem(tuyosa, {"COM_HYOUJUN", "標準", true, true});
+    // The levels stand apart, between separators; a menu shows two separators that
+    // meet (no engine found) as one.
+    if (!levels.empty()) {
+        tuyosa->addSeparator();
+        for (std::size_t i = 0; i < levels.size(); ++i) {
+            const std::string name = "COM_TOLVAN_" + std::to_string(i + 1);
+            addItem(tuyosa, {name.c_str(), levels[i].c_str(), true});
+        }
+        tuyosa->addSeparator();
+    }
     engines_ = tuyosa;
     enginesEnd_ = tuyosa->addSeparator();
     setEngines(engines);

@@ -23,9 +23,11 @@ public:
 
 class MenuBarPort : public Menu {
 public:
-    // Fills the bar with every menu and item, COMの強さ with the engines given. A
-    // triggered item calls onCommand with its upper-case name.
-    explicit MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines = {});
+    // Fills the bar with every menu and item, COMの強さ with Tolvan's levels (by their
+    // names, weakest first) and the engines given. A triggered item calls onCommand with
+    // its upper-case name.
+    explicit MenuBarPort(QMenuBar* bar, const std::vector<EngineOffer>& engines = {},
+                         const std::vector<std::string>& levels = {});
 
     std::function<void(const std::string& item)> onCommand;
 

@@ -743,13 +743,16 @@ TEST_F(QtEnginePortTest, GnuGoJudgesTheDeadStonesOfAFinishedGame) {
     EXPECT_EQ(names(port->deadStones(passedOut(nine), 10), 9), (std::set<std::string>{"E2", "E8"}));
 }
 
-// A hint from GNU Go: the engine in use answers reg_genmove, and without one GNU Go is
-// started for the question alone and ended again. Either way the answer is a stone the
-// rules allow, and the game's record is not touched.
-TEST_F(QtEnginePortTest, GnuGoSuggestsAMoveWithOrWithoutAnEngineInUse) {
+// A hint: the engine in use answers reg_genmove, and without one Tolvan's own search
+// answers, with no other program started. Either way the answer is a stone the rules
+// allow, and the game's record is not touched. Fault caught: a hint without an engine
+// in use that still starts GNU Go.
+TEST_F(QtEnginePortTest, TheEngineInUseOrTheSearchSuggestsAMove) {
     if (!QFileInfo(QStringLiteral("/usr/games/gnugo")).isExecutable())
         GTEST_SKIP() << "GNU Go is not installed";
     port->searchFolders = {QStringLiteral("/usr/games")};
+    port->search().settings.threads = 1;
+    port->search().hintSeconds = 0.3;
     for (const bool inUse : {true, false}) {
         port->use(inUse ? "/usr/games/gnugo --mode gtp --level 1" : "");
         const rules::History position = game({"b E5", "w C3", "b G7"}, 9);
@@ -759,6 +762,8 @@ TEST_F(QtEnginePortTest, GnuGoSuggestsAMoveWithOrWithoutAnEngineInUse) {
         EXPECT_EQ(movesOf(position).size(), 3u);
         if (!inUse) {
             EXPECT_EQ(port->enginePid(), 0);
+            EXPECT_TRUE(newChildren().empty()) << "no program was started";
+            EXPECT_GT(port->search().lastResult().playouts, 0);
         }
     }
 }
