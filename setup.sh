@@ -11,7 +11,7 @@ packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6ope
           libsdl2-mixer-dev fonts-ipafont-mincho qt6-translations-l10n libgtest-dev libgmock-dev
           libbenchmark-dev)
 if [ "$what" = test ]; then
-  packages+=(chromium dbus-daemon clang libclang-rt-14-dev llvm gnugo
+  packages+=(chromium dbus-daemon clang libclang-rt-14-dev llvm gnugo python3
              desktop-file-utils appstream lintian dpkg-dev file groff-base)
 fi
 
