@@ -27,6 +27,7 @@
 #include "game/places.h"
 #include "gtp_server/engine.h"
 #include "gtp_server/lines.h"
+#include "search/patterns.h"
 
 namespace {
 
@@ -126,6 +127,12 @@ int main(int argc, char** argv) {
     }
 
     if (!bookGiven) options.book = defaultBook();
+    // The search's pattern table beside the program; without it, the built-in shapes.
+    if (options.level)
+        if (const auto why = tolvan::search::useShippedPatterns(
+                tolvan::placesOfThisProgram().dataFile(tolvan::search::patterns_file)))
+            std::fprintf(stderr, "tolvan-gtp: the pattern table cannot be read (%s); using built-in shapes\n",
+                         why->c_str());
     tolvan::gtp_server::Engine engine(options);
     if (engine.game().s.joseki_count == 0)
         std::fprintf(stderr, "tolvan-gtp: no opening book in %s; playing without one\n",

@@ -1,5 +1,10 @@
 #include "search/patterns.h"
 
+#include <atomic>
+#include <variant>
+
+#include "records/read.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -348,6 +353,28 @@ PatternTable makeBuiltIn() {
 }
 
 }  // namespace
+
+namespace {
+std::atomic<const PatternTable*> shipped{nullptr};
+}  // namespace
+
+const PatternTable& defaultPatterns() {
+    const PatternTable* t = shipped.load(std::memory_order_acquire);
+    return t ? *t : PatternTable::builtIn();
+}
+
+std::optional<std::string> useShippedPatterns(const std::string& path) {
+    auto bytes = files::readWhole(path, PatternTable::max_bytes);
+    if (const auto* failure = std::get_if<files::Failure>(&bytes)) return files::english(*failure);
+    std::string why;
+    auto table = PatternTable::read(std::get<std::string>(bytes), &why);
+    if (!table) return why;
+    // Kept for the rest of the program: searches on other threads may hold it.
+    static PatternTable kept;
+    kept = std::move(*table);
+    shipped.store(&kept, std::memory_order_release);
+    return std::nullopt;
+}
 
 const PatternTable& PatternTable::builtIn() {
     static const PatternTable table = makeBuiltIn();

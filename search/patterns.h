@@ -95,6 +95,16 @@ private:
     std::vector<float> weights_;
 };
 
+// The table a search uses when its settings name none: the one the program read from
+// its data file at start-up (useShippedPatterns), else builtIn().
+const PatternTable& defaultPatterns();
+// Reads the shipped table from `path` (an ordinary file of at most max_bytes) and makes it
+// the default for every search from now on; on failure the default stays builtIn() and
+// the reason is returned in English. Called once, before any search starts.
+std::optional<std::string> useShippedPatterns(const std::string& path);
+// The name of the shipped data file, beside the program or in its data folder.
+inline constexpr const char* patterns_file = "Tolvan.patterns";
+
 // ---- Learning ------------------------------------------------------------------------------
 // What games say of the shapes: for every stone, the shapes of all the points its side
 // could have played (empty, legal, not its own eye, as the playouts choose among them)

@@ -99,7 +99,7 @@ struct Search::Worker {
 
 Search::Search(Settings settings)
     : settings_(settings),
-      patterns_(settings.patterns ? settings.patterns : &PatternTable::builtIn()),
+      patterns_(settings.patterns ? settings.patterns : &defaultPatterns()),
       nodes_(new Node[std::max<std::size_t>(settings.node_cap, 16)]) {
     settings_.node_cap = std::max<std::size_t>(settings.node_cap, 16);
     settings_.threads = std::max(1, settings_.threads);

@@ -42,7 +42,7 @@ struct Settings {
     // The seed of the playouts: with one thread the same position and limits give the
     // same search.
     std::uint64_t seed = 1;
-    // The 3×3 pattern weights of the playouts and the priors; the built-in table when null.
+    // The 3×3 pattern weights of the playouts and the priors; defaultPatterns() when null.
     const PatternTable* patterns = nullptr;
 };
 

@@ -22,6 +22,7 @@
 #include "window/dialogs.h"
 #include "window/main_window.h"
 #include "window/picture_cache.h"
+#include "search/patterns.h"
 #include "window/review_command.h"
 #include "game/tolvan.h"
 
@@ -91,6 +92,12 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The search's pattern table, shipped beside the program: without it (a copy that
+    // lost the file) the search plays with its built-in shapes.
+    if (const auto why = tolvan::search::useShippedPatterns(
+            tolvan::placesOfThisProgram().dataFile(tolvan::search::patterns_file)))
+        std::fprintf(stderr, "tolvan: the search's pattern table cannot be read (%s); using built-in shapes\n",
+                     why->c_str());
     // A review from the command line needs no window, nor a desktop.
     if (argc >= 2 && std::strcmp(argv[1], "--review") == 0) {
         if (argc != 4) {
