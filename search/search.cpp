@@ -246,7 +246,12 @@ void Search::expand(Node& node, const PlayoutBoard& b, int colour, int last) {
         }
         if (escape) v += prior_escape, w += prior_escape;
         if (taken == 0 && b.leavesInAtari(colour, p)) v += prior_self_atari;
-        if (patterns_->weight(b.neighbourhood(colour, p)) > 1.5f) v += prior_pattern, w += prior_pattern;
+        // The shape's weight, learnt from games: strong shapes count as wins, shapes
+        // players almost never make as losses.
+        const float shape = patterns_->weight(b.neighbourhood(colour, p));
+        if (shape >= 10) v += 2 * prior_pattern, w += 2 * prior_pattern;
+        else if (shape >= 2) v += prior_pattern, w += prior_pattern;
+        else if (shape < 0.1f) v += prior_pattern;
         if (last > 0) {
             const int d = feltDistance(xOf(p, size) - xOf(last, size), yOf(p, size) - yOf(last, size));
             if (d <= 4 && d >= 2) v += prior_near[d - 2], w += prior_near[d - 2];
