@@ -92,7 +92,8 @@ Player::Decision Player::genmove(const rules::History& history, int colour, doub
     judgedAt_ = moves;
     lowMoves_ = r.winrate < resign_below && believed && !r.candidates.empty() ? lowMoves_ + 1 : 0;
     const int played = std::max(history.stones(), size * size - empties);
-    if (lowMoves_ >= 2 && played >= size * size / 4) {
+    // The count must agree: a game the count gives to this side is never resigned.
+    if (lowMoves_ >= 2 && played >= size * size / 4 && !aheadByCount()) {
         d.kind = Decision::resign;
         return d;
     }
