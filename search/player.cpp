@@ -92,7 +92,8 @@ Player::Decision Player::genmove(const rules::History& history, int colour, doub
     judgedAt_ = moves;
     lowMoves_ = r.winrate < resign_below && believed && !r.candidates.empty() ? lowMoves_ + 1 : 0;
     const int played = std::max(history.stones(), size * size - empties);
-    if (lowMoves_ >= 2 && played >= size * size / 4) {
+    // The count must agree: a game the count gives to this side is never resigned.
+    if (lowMoves_ >= 2 && played >= size * size / 4 && !aheadByCount()) {
         d.kind = Decision::resign;
         return d;
     }
@@ -105,13 +106,23 @@ Player::Decision Player::genmove(const rules::History& history, int colour, doub
     // gains nothing by Japanese counting and may cost a point: another move about as
     // good is played, or else a pass; the player never fills its own territory to end a
     // game.
+    // A move beside a stone of the other side inside this side's area answers an invader
+    // and fills nothing: an invader left alone move after move may live.
     auto settledArea = [&](rules::Point p) {
         const estimate::Estimate& e = counted();
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx) {
+                const int x = p.x + dx, y = p.y + dy;
+                if (x >= 1 && y >= 1 && x <= size && y <= size && board.at(x, y) == -colour &&
+                    e.owner.at(x, y) == colour)
+                    return false;
+            }
         return std::abs(e.ownershipAt(p)) >= 0.85 && e.owner.at(p.x, p.y) != rules::empty;
     };
-    // The estimate is asked only where the end may be near: a board half full, the other
-    // side's pass, or a game the search already calls decided.
-    const bool endNear = empties < size * size / 2 || passed || r.winrate > 0.9 || r.winrate < 0.1;
+    // The estimate is asked only where the end may be near: a board half full or the other
+    // side's pass. (A game the search calls decided is not near its end for that: on a
+    // large board with few playouts it may call it so at move 50.)
+    const bool endNear = empties < size * size / 2 || passed;
     if (endNear && settledArea(r.move)) {
         for (const Candidate& c : r.candidates) {
             if (c.move.x == 0 || settledArea(c.move)) continue;

@@ -129,7 +129,16 @@ std::int32_t Search::allocate(int count) {
     return static_cast<std::int32_t>(at);
 }
 
-void Search::setPosition(const rules::Board& position, int toMove, double komi, bool passed) {
+void Search::setPosition(const rules::Board& position, int toMove, double given, bool passed) {
+    // The playouts count area, the game counts territory and prisoners. The two differ by
+    // the stones each side has put down, on the board or taken: equal in a game of
+    // alternate moves, not after passes, handicap stones, or a side that played on inside
+    // the other's area while it passed. The komi the playouts count with takes that
+    // difference in, so that a playout's score is the game's own count (the side to move,
+    // a stone behind when white, evens it).
+    const int blackPut = position.stones(rules::black) + position.prisoners(rules::white);
+    const int whitePut = position.stones(rules::white) + position.prisoners(rules::black);
+    const double komi = given + (blackPut - whitePut) - (toMove == rules::white ? 1 : 0);
     auto fresh = std::make_unique<PlayoutBoard>(position);
     // The ko the rules' board knows: the point the side to move may not take back.
     for (int y = 1; y <= position.size(); ++y)

@@ -74,7 +74,8 @@ public:
 
     // The position to search: `board` with the ko it knows, `toMove`, the komi white is
     // given, and whether the move before it was a pass. The tree is kept when the position
-    // is one it looked at, a move or two below its root; otherwise it starts afresh.
+    // is one it looked at, a move or two below its root; otherwise it starts afresh. Scores
+    // and leads are as Japanese counting gives them: the prisoners and the passes count.
     void setPosition(const rules::Board& board, int toMove, double komi, bool passed = false);
 
     // Searches until the limits are reached or stop() is called. `progress`, when given,

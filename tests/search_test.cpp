@@ -226,6 +226,40 @@ TEST(SearchPlayer, PassesWhenPassingDoesNotLose) {
     EXPECT_EQ(early.genmove(historyOf(rules::Board(9), 1), rules::black, 7).kind, Player::Decision::stone);
 }
 
+// The finished game, black 2 ahead by the board alone, with prisoners the board does not
+// show: twenty taken by black put it 22 ahead, twenty taken by white 18 behind, with
+// either side to move. Faults caught: the area counted without the prisoners (or the
+// passes they stand for), which turns a game where one side played on inside the other's
+// area while it passed into a lost one (and a resignation) for the side far ahead; the
+// side to move's stone counted as a point.
+TEST(SearchCount, PrisonersAndPassesCountAsTheGameCountsThem) {
+    struct Case {
+        const char* name;
+        int blackTook, whiteTook, toMove;
+        double lead;  // black's, as the count gives it
+    };
+    for (const Case c : {Case{"black took 20", 20, 0, rules::black, 22}, Case{"white took 20", 0, 20, rules::black, -18},
+                         Case{"none", 0, 0, rules::black, 2}, Case{"white took 20, white to move", 0, 20, rules::white, -18},
+                         Case{"black took 20, white to move", 20, 0, rules::white, 22}}) {
+        SCOPED_TRACE(c.name);
+        rules::Board b = diagram(finished);
+        b.setPrisoners(rules::black, c.blackTook);
+        b.setPrisoners(rules::white, c.whiteTook);
+        Search search(oneThread());
+        search.setPosition(b, c.toMove, 7);
+        const Result r = search.run({2000, 0});
+        // Far behind, the side to move tries invasions whose playouts cost it more: a far
+        // lead is only asked to be far.
+        if (c.lead > 10) {
+            EXPECT_GT(r.lead, 12);
+        } else if (c.lead < -10) {
+            EXPECT_LT(r.lead, -12);
+        } else {
+            EXPECT_NEAR(r.lead, c.lead, 3);
+        }
+    }
+}
+
 // A position lost beyond hope: the player resigns once it has seen it twice; a close one
 // it does not resign. Faults caught: resigning on one bad reading, never resigning,
 // resigning a close game.
@@ -246,6 +280,18 @@ TEST(SearchPlayer, ResignsOnlyAHopelessGameSeenTwice) {
         h.pass();
     h.pass();
     EXPECT_EQ(player.genmove(h, rules::black, 7).kind, Player::Decision::resign);
+
+    // The same board with 80 prisoners taken by black is a won game: never resigned.
+    rules::Board rich = diagram(lost);
+    rich.setPrisoners(rules::black, 80);
+    Player ahead(level(2), oneThread());
+    rules::History won = historyOf(rich, 0);
+    for (int reading = 0; reading < 3; ++reading) {
+        const Player::Decision d = ahead.genmove(won, rules::black, 7);
+        EXPECT_NE(d.kind, Player::Decision::resign) << "reading " << reading;
+        if (d.kind == Player::Decision::stone) won.play(rules::black, d.at.x, d.at.y); else won.pass();
+        won.pass();
+    }
 
     Player fresh(level(2), oneThread());
     const rules::History close = historyOf(diagram(finished), 0);
