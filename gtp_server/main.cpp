@@ -1,7 +1,7 @@
 // tolvan-gtp: the game's computer player and rules behind the Go Text Protocol, read
 // from standard input and answered on standard output.
 //
-//   tolvan-gtp [--book PATH] [--second N] [--level N] [--threads N]
+//   tolvan-gtp [--book PATH] [--second N] [--level N] [--threads N] [--seed N]
 //
 //   --book PATH   the opening book (default: Tolvan.定石 beside this program, else in
 //                 the data folder of its installation, else in the current directory)
@@ -10,6 +10,8 @@
 //   --level N     Tolvan's own search plays, at level 1 (入門) to 5 (最強); without it the
 //                 built-in player answers at once
 //   --threads N   the search's threads, 1 to 8 (default 2)
+//   --seed N      the seed of the search's playouts, so that one thread plays the same
+//                 game again (default: a new one each time it starts)
 //
 // With a level, lz-analyze and lz-genmove_analyze answer as Leela Zero does, so that
 // Sabaki and Lizzie show the search's analysis as it goes.
@@ -22,6 +24,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <string>
 
 #include "game/places.h"
@@ -36,6 +39,7 @@ constexpr const char* book_name = "Tolvan.定石";
 void usage(std::FILE* to) {
     std::fprintf(to,
                  "usage: tolvan-gtp [--book PATH] [--second N] [--level N] [--threads N]\n"
+                 "                  [--seed N]\n"
                  "  --book PATH  the opening book (default: %s beside this program, else in\n"
                  "               the data folder of its installation, else in the current\n"
                  "               directory)\n"
@@ -44,6 +48,8 @@ void usage(std::FILE* to) {
                  "  --level N    Tolvan's own search plays, at level 1 (入門) to 5 (最強);\n"
                  "               without it the built-in player answers at once\n"
                  "  --threads N  the search's threads, 1 to 8 (default 2)\n"
+                 "  --seed N     the seed of the search's playouts, so that one thread plays\n"
+                 "               the same game again (default: a new one at every start)\n"
                  "The Go Text Protocol is read from standard input and answered on standard\n"
                  "output.\n",
                  book_name);
@@ -75,6 +81,9 @@ private:
 
 int main(int argc, char** argv) {
     tolvan::gtp_server::Engine::Options options;
+    // A new seed at each start, as the window's levels have: a match of many games
+    // between two levels is not one game played again and again.
+    options.seed = std::random_device{}();
     bool bookGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -104,6 +113,15 @@ int main(int argc, char** argv) {
                 return 2;
             }
             options.threads = v[0] - '0';
+        } else if (a == "--seed" && i + 1 < argc) {
+            const std::string v = argv[++i];
+            char* end = nullptr;
+            const unsigned long long n = std::strtoull(v.c_str(), &end, 10);
+            if (v.empty() || v[0] == '-' || *end != '\0') {
+                std::fprintf(stderr, "tolvan-gtp: --seed takes a number from 0 up\n");
+                return 2;
+            }
+            options.seed = n;
         } else if (a == "--help" || a == "-h") {
             usage(stdout);
             return 0;

@@ -255,6 +255,31 @@ TEST(GtpSearch, AnalysisStopsAtTheNextCommandWhichIsAnswered) {
     EXPECT_EQ(e.finish(), 0);
 }
 
+// The search's seed: two starts with the same --seed play the same moves; starts without
+// one differ, so that a match of many games between two levels on one thread is not one
+// game played again and again (it was: every start had the seed 1). A bad seed is refused.
+TEST(GtpSearch, TheSeedIsNewAtEachStartUnlessGiven) {
+    REQUIRE_ENGINE();
+    auto moves = [](std::vector<std::string> args) {
+        for (const char* a : {"--level", "1", "--threads", "1"}) args.push_back(a);
+        GtpProcess e(args);
+        e.ok("boardsize 9");
+        std::string played;
+        for (int i = 0; i < 8; ++i) played += e.ok(i % 2 ? "genmove w" : "genmove b") + " ";
+        EXPECT_TRUE(e.send("quit").ok);
+        EXPECT_EQ(e.finish(), 0);
+        return played;
+    };
+    EXPECT_EQ(moves({"--seed", "5"}), moves({"--seed", "5"}));
+    std::set<std::string> games;
+    for (int start = 0; start < 4; ++start) games.insert(moves({}));
+    EXPECT_GT(games.size(), 1u) << *games.begin();
+    for (const char* bad : {"-1", "x", ""}) {
+        GtpProcess refused({"--seed", bad});
+        EXPECT_EQ(refused.finish(), 2) << bad;
+    }
+}
+
 // What controllers send, checked as GTP defines it: command names are case sensitive
 // (colours and vertices are not), clock settings are taken when well formed, and komi
 // must be one a game is played with. A refused command leaves everything as it was.
