@@ -29,16 +29,6 @@
 namespace tolvan {
 namespace {
 
-// Paint events of a widget, counted.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) ++paints;
-        return false;
-    }
-};
-
 class EngineGame : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ensureApplication(); }

@@ -36,16 +36,6 @@ namespace {
 // limit on a move) ends its search.
 const search::Level endless{9, "試験", 200'000'000, 0, 0, 0, 1u << 16};
 
-// Paint events of a widget, counted.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) ++paints;
-        return false;
-    }
-};
-
 class LevelGame : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ensureApplication(); }

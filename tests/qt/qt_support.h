@@ -1,9 +1,11 @@
-// What the tests of the real window share: the offscreen application, and where board
-// points and stones are on the canvas at the window's own size.
+// What the tests of the real window share: the offscreen application, where board
+// points and stones are on the canvas at the window's own size, and a count of paints.
 #pragma once
 
 #include <QApplication>
 #include <QColor>
+#include <QEvent>
+#include <QObject>
 #include <QPoint>
 
 #include "window/canvas_widget.h"
@@ -29,5 +31,15 @@ inline QPoint cellPixel(int i, int j) {
 
 // A black stone's colour.
 inline bool isDark(QColor c) { return c.red() < 80 && c.green() < 80 && c.blue() < 80; }
+
+// Paint events of a widget, counted.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
 
 }  // namespace tolvan
