@@ -782,7 +782,7 @@ bool writableInfo(const std::string& id) {
 
 }  // namespace
 
-std::variant<Record, Error> read(std::string_view bytes) {
+std::variant<std::string, Error> decodedText(std::string_view bytes) {
     if (bytes.size() > max_bytes) {
         return Error{Problem::too_large, 0, "more than " + std::to_string(max_bytes) + " bytes"};
     }
@@ -790,12 +790,22 @@ std::variant<Record, Error> read(std::string_view bytes) {
     // decoding: only the tree needs to be in the charset.
     const std::size_t start = findGameTree(bytes);
     if (start == std::string_view::npos) return Error{Problem::not_sgf, 0, "no game tree"};
-    const auto text = decode(bytes.substr(start));
+    auto text = decode(bytes.substr(start));
     if (const auto* problem = std::get_if<Problem>(&text)) {
         if (*problem == Problem::charset)
             return Error{*problem, 0, "unsupported charset " + quoted(findCharset(bytes.substr(start)))};
         return Error{*problem, 0, "text in no known encoding"};
     }
+    return std::move(std::get<std::string>(text));
+}
+
+std::string valueText(std::string_view raw) { return textValue(raw); }
+
+std::string withoutControlCharacters(std::string_view text) { return withoutControls(text); }
+
+std::variant<Record, Error> read(std::string_view bytes) {
+    const auto text = decodedText(bytes);
+    if (const auto* error = std::get_if<Error>(&text)) return *error;
     return Reader(std::get<std::string>(text)).run();
 }
 

@@ -142,6 +142,17 @@ constexpr std::size_t max_setup_points = 1u << 20;
 // than a small multiple of the input.
 std::variant<Record, Error> read(std::string_view bytes);
 
+// The text of `bytes` from its first game tree on, decoded to UTF-8 as read() decodes it,
+// or the error read() gives for a file too large, without a game tree or in no encoding
+// it knows.
+std::variant<std::string, Error> decodedText(std::string_view bytes);
+
+// A value as a file writes it, escapes and all, as text: unescaped, without control
+// characters but line breaks and tabs.
+std::string valueText(std::string_view raw);
+// The text without its control characters other than line breaks and tabs.
+std::string withoutControlCharacters(std::string_view text);
+
 // Writes the record as one game tree in UTF-8:
 //   (;FF[4]GM[1]CA[UTF-8]SZ[size] + info in its order + AB + AW + one node per move (B or
 //   W, BM, V, C, TR, LB, PL: only those set), and one node of AB, AW and AE for each later

@@ -1,0 +1,411 @@
+// The game trees of a file. The reader follows the text once with a stack of the nodes
+// that variations branch from, never by recursion, so that a deep file costs no stack;
+// each node's properties are written into the tree's buffer in the form the writer
+// writes them, ids in capitals and values as the file had them.
+#include "records/tree.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <utility>
+
+namespace tolvan::sgf {
+
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
+bool isLetter(char c) { return isUpper(c) || (c >= 'a' && c <= 'z'); }
+
+// A node's text split into properties: identifier, then values between brackets, each
+// ending at the first "]" no "\" escapes.
+std::vector<Property> split(std::string_view text) {
+    std::vector<Property> out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        Property p;
+        while (i < text.size() && text[i] != '[') p.id += text[i++];
+        while (i < text.size() && text[i] == '[') {
+            const std::size_t start = ++i;
+            while (i < text.size() && text[i] != ']') i += text[i] == '\\' ? 2 : 1;
+            p.values.emplace_back(text.substr(start, std::min(i, text.size()) - start));
+            ++i;
+        }
+        out.push_back(std::move(p));
+    }
+    return out;
+}
+
+// The properties as one node's text; a property without values gets an empty one, so
+// that what is written can be read.
+std::string join(const std::vector<Property>& properties) {
+    std::string out;
+    for (const Property& p : properties) {
+        std::string id;
+        for (char c : p.id)
+            if (isUpper(c)) id += c;
+        if (id.empty()) continue;
+        out += id;
+        if (p.values.empty()) out += "[]";
+        for (const std::string& v : p.values) {
+            out += '[';
+            // A value made elsewhere may hold a "]" or a lone "\" at its end: both would
+            // end the value early or swallow its bracket.
+            for (std::size_t i = 0; i < v.size(); ++i) {
+                if (v[i] == '\\' && i + 1 < v.size()) {
+                    out += v[i];
+                    out += v[++i];
+                } else {
+                    if (v[i] == ']' || v[i] == '\\') out += '\\';
+                    out += v[i];
+                }
+            }
+            out += ']';
+        }
+    }
+    return out;
+}
+
+// The length of a control character other than a line break or a tab at text[i]: C0 and
+// DEL one byte, C1 (U+0080 to U+009F) two in UTF-8; 0 for any other character.
+std::size_t controlAt(std::string_view text, std::size_t i) {
+    if (i >= text.size()) return 0;
+    const auto c = static_cast<unsigned char>(text[i]);
+    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return 1;
+    if (c == 0xC2 && i + 1 < text.size()) {
+        const auto next = static_cast<unsigned char>(text[i + 1]);
+        if (next >= 0x80 && next <= 0x9F) return 2;
+    }
+    return 0;
+}
+
+// A value as the file wrote it, without control characters other than line breaks and
+// tabs; an escape before one goes with it, so that no "\" is left to swallow the
+// bracket that closes the value.
+std::string withoutControls(std::string_view raw) {
+    std::string out;
+    out.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size();) {
+        const bool escape = raw[i] == '\\' && i + 1 < raw.size();
+        const std::size_t at = escape ? i + 1 : i;
+        if (const std::size_t n = controlAt(raw, at)) {
+            i = at + n;
+            continue;
+        }
+        if (escape) out += raw[i];
+        out += raw[at];
+        i = at + 1;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string escaped(std::string_view text) {
+    std::string out;
+    for (char c : withoutControlCharacters(text)) {
+        if (c == ']' || c == '\\') out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+GameTree::GameTree() { nodes_.push_back(Node{}); }
+
+int GameTree::newNode(int parent, std::string_view text) {
+    Node n;
+    n.parent = parent;
+    n.begin = static_cast<std::uint32_t>(text_.size());
+    n.length = static_cast<std::uint32_t>(text.size());
+    text_ += text;
+    nodes_.push_back(n);
+    const int id = static_cast<int>(nodes_.size()) - 1;
+    if (parent >= 0) {
+        Node& p = nodes_[static_cast<std::size_t>(parent)];
+        if (p.first < 0) {
+            p.first = id;
+        } else {
+            int c = p.first;
+            while (nodes_[static_cast<std::size_t>(c)].next >= 0) c = nodes_[static_cast<std::size_t>(c)].next;
+            nodes_[static_cast<std::size_t>(c)].next = id;
+        }
+    }
+    return id;
+}
+
+std::vector<int> GameTree::children(int node) const {
+    std::vector<int> out;
+    for (int c = firstChild(node); c >= 0; c = nodes_[static_cast<std::size_t>(c)].next) out.push_back(c);
+    return out;
+}
+
+std::string_view GameTree::nodeText(int node) const {
+    const Node& n = nodes_[static_cast<std::size_t>(node)];
+    return std::string_view(text_).substr(n.begin, n.length);
+}
+
+std::vector<Property> GameTree::properties(int node) const { return split(nodeText(node)); }
+
+std::string GameTree::value(int node, std::string_view id) const {
+    for (const Property& p : properties(node))
+        if (p.id == id && !p.values.empty()) return p.values.front();
+    return {};
+}
+
+void GameTree::setProperties(int node, const std::vector<Property>& properties) {
+    const std::string text = join(properties);
+    Node& n = nodes_[static_cast<std::size_t>(node)];
+    n.begin = static_cast<std::uint32_t>(text_.size());
+    n.length = static_cast<std::uint32_t>(text.size());
+    text_ += text;
+}
+
+int GameTree::addChild(int parent, const std::vector<Property>& properties, bool first) {
+    const int id = newNode(parent, join(properties));
+    if (first) makeMainLine(id);
+    return id;
+}
+
+void GameTree::makeMainLine(int node) {
+    for (int c = node; c != root && c >= 0; c = parent(c)) {
+        Node& p = nodes_[static_cast<std::size_t>(parent(c))];
+        if (p.first == c) continue;
+        int before = p.first;
+        while (nodes_[static_cast<std::size_t>(before)].next != c) before = nodes_[static_cast<std::size_t>(before)].next;
+        nodes_[static_cast<std::size_t>(before)].next = nodes_[static_cast<std::size_t>(c)].next;
+        nodes_[static_cast<std::size_t>(c)].next = p.first;
+        p.first = c;
+    }
+}
+
+void GameTree::remove(int node) {
+    if (node == root || node < 0) return;
+    Node& p = nodes_[static_cast<std::size_t>(parent(node))];
+    if (p.first == node) {
+        p.first = nodes_[static_cast<std::size_t>(node)].next;
+    } else {
+        int before = p.first;
+        while (before >= 0 && nodes_[static_cast<std::size_t>(before)].next != node)
+            before = nodes_[static_cast<std::size_t>(before)].next;
+        if (before < 0) return;
+        nodes_[static_cast<std::size_t>(before)].next = nodes_[static_cast<std::size_t>(node)].next;
+    }
+    nodes_[static_cast<std::size_t>(node)].next = -1;
+    nodes_[static_cast<std::size_t>(node)].parent = -1;
+}
+
+std::vector<int> GameTree::mainLine() const {
+    std::vector<int> out;
+    for (int n = root; n >= 0; n = firstChild(n)) out.push_back(n);
+    return out;
+}
+
+std::vector<int> GameTree::pathTo(int node) const {
+    std::vector<int> out;
+    for (int n = node; n >= 0; n = parent(n)) out.push_back(n);
+    std::reverse(out.begin(), out.end());
+    return out;
+}
+
+std::vector<int> GameTree::nodesInOrder() const {
+    std::vector<int> out, stack{root};
+    while (!stack.empty()) {
+        const int n = stack.back();
+        stack.pop_back();
+        out.push_back(n);
+        const std::vector<int> kids = children(n);
+        for (auto k = kids.rbegin(); k != kids.rend(); ++k) stack.push_back(*k);
+    }
+    return out;
+}
+
+std::string GameTree::text() const {
+    // Depth first without recursion: a node with one child goes on in the same sequence;
+    // one with more opens a variation for each child, closed after its last node.
+    std::string out = "(";
+    struct Step {
+        int node;
+        bool close;  // a ")" after the node's line
+    };
+    std::vector<Step> stack{{root, false}};
+    std::vector<int> pending;  // how many ")" to write when a line ends
+    int since = 0;             // nodes on the current output line
+    while (!stack.empty()) {
+        const Step s = stack.back();
+        stack.pop_back();
+        if (s.node < 0) {
+            out += ')';
+            continue;
+        }
+        if (s.close) out += '(';
+        out += ';';
+        out += nodeText(s.node);
+        if (++since == 10 || nodeText(s.node).size() > 40) {
+            out += '\n';
+            since = 0;
+        }
+        const std::vector<int> kids = children(s.node);
+        if (kids.size() == 1) {
+            stack.push_back({kids.front(), false});
+        } else {
+            for (auto k = kids.rbegin(); k != kids.rend(); ++k) {
+                stack.push_back({-1, false});
+                stack.push_back({*k, true});
+            }
+        }
+    }
+    out += ")\n";
+    return out;
+}
+
+std::string GameTree::lineText(const std::vector<int>& path) const {
+    std::string out = "(";
+    for (int n : path) {
+        out += ';';
+        out += nodeText(n);
+    }
+    out += ')';
+    return out;
+}
+
+bool GameTree::sameTree(const GameTree& other) const {
+    std::vector<std::pair<int, int>> stack{{root, other.root}};
+    while (!stack.empty()) {
+        const auto [a, b] = stack.back();
+        stack.pop_back();
+        if (properties(a) != other.properties(b)) return false;
+        const std::vector<int> ka = children(a), kb = other.children(b);
+        if (ka.size() != kb.size()) return false;
+        for (std::size_t i = 0; i < ka.size(); ++i) stack.emplace_back(ka[i], kb[i]);
+    }
+    return true;
+}
+
+std::string Collection::text() const {
+    std::string out;
+    for (const GameTree& game : games) {
+        // The file is written in UTF-8 whatever it was read in: the root says so.
+        GameTree copy = game;
+        std::vector<Property> root = copy.properties(GameTree::root);
+        bool said = false;
+        for (Property& p : root)
+            if (p.id == "CA") p.values = {"UTF-8"}, said = true;
+        if (said) copy.setProperties(GameTree::root, root);
+        out += copy.text();
+    }
+    out += rest;
+    return out;
+}
+
+// Reads the game trees of decoded text, one after another.
+class TreeReader {
+public:
+    explicit TreeReader(std::string_view text) : s_(text) {}
+
+    std::variant<Collection, Error> run() {
+        Collection c;
+        for (;;) {
+            const std::size_t start = nextTree();
+            if (start == std::string_view::npos) break;
+            pos_ = start + 1;
+            GameTree game;
+            if (auto e = readTree(game)) {
+                if (c.games.empty()) return *e;
+                c.rest = std::string(s_.substr(start));
+                break;
+            }
+            c.games.push_back(std::move(game));
+        }
+        if (c.games.empty()) return Error{Problem::not_sgf, 0, "no game tree"};
+        return c;
+    }
+
+private:
+    static Error syntax(std::string detail) { return Error{Problem::syntax, 0, std::move(detail)}; }
+
+    // The next "(" followed, after white space, by ";", from pos_ on.
+    std::size_t nextTree() const {
+        for (std::size_t i = s_.find('(', pos_); i != std::string_view::npos; i = s_.find('(', i + 1)) {
+            std::size_t j = i + 1;
+            while (j < s_.size() && isSpace(s_[j])) ++j;
+            if (j < s_.size() && s_[j] == ';') return i;
+        }
+        return std::string_view::npos;
+    }
+
+    void skipSpace() {
+        while (pos_ < s_.size() && isSpace(s_[pos_])) ++pos_;
+    }
+
+    // One game tree after its "(": into `game`, whose root the first node becomes.
+    std::optional<Error> readTree(GameTree& game) {
+        std::vector<int> branches;  // the node each open variation hangs from
+        int current = -1;           // the node the next one follows
+        bool rooted = false;
+        for (;;) {
+            skipSpace();
+            if (pos_ >= s_.size()) return std::nullopt;  // cut off: read as far as it goes
+            const char c = s_[pos_++];
+            if (c == ';') {
+                if (++nodes_ > max_nodes)
+                    return Error{Problem::too_large, 0, "more than " + std::to_string(max_nodes) + " nodes"};
+                std::string text;
+                if (auto e = readNode(text)) return e;
+                if (!rooted) {
+                    game.setProperties(GameTree::root, split(text));
+                    current = GameTree::root;
+                    rooted = true;
+                } else {
+                    current = game.newNode(current, text);
+                }
+            } else if (c == '(') {
+                skipSpace();
+                if (pos_ >= s_.size() || s_[pos_] != ';') return syntax("game tree without a node");
+                branches.push_back(current);
+            } else if (c == ')') {
+                if (branches.empty()) return std::nullopt;
+                current = branches.back();
+                branches.pop_back();
+            } else {
+                return syntax(std::string("unexpected \"") + c + "\"");
+            }
+        }
+    }
+
+    // The properties of one node, after its ";", as the node's text.
+    std::optional<Error> readNode(std::string& text) {
+        for (;;) {
+            skipSpace();
+            if (pos_ >= s_.size() || !isLetter(s_[pos_])) return std::nullopt;
+            std::string id;
+            for (; pos_ < s_.size() && isLetter(s_[pos_]); ++pos_)
+                if (isUpper(s_[pos_])) id += s_[pos_];
+            if (id.empty()) return syntax("property identifier without capital letters");
+            skipSpace();
+            if (pos_ >= s_.size() || s_[pos_] != '[') return syntax("property without a value");
+            text += id;
+            while (pos_ < s_.size() && s_[pos_] == '[') {
+                const std::size_t start = ++pos_;
+                while (pos_ < s_.size() && s_[pos_] != ']') pos_ += s_[pos_] == '\\' ? 2 : 1;
+                if (pos_ >= s_.size()) return syntax("unclosed property value");
+                text += '[';
+                text += withoutControls(s_.substr(start, pos_ - start));
+                text += ']';
+                ++pos_;
+                skipSpace();
+            }
+        }
+    }
+
+    std::string_view s_;
+    std::size_t pos_ = 0;
+    std::size_t nodes_ = 0;
+};
+
+std::variant<Collection, Error> readCollection(std::string_view bytes) {
+    const auto text = decodedText(bytes);
+    if (const auto* error = std::get_if<Error>(&text)) return *error;
+    return TreeReader(std::get<std::string>(text)).run();
+}
+
+}  // namespace tolvan::sgf
