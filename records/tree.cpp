@@ -281,6 +281,91 @@ bool GameTree::sameTree(const GameTree& other) const {
     return true;
 }
 
+namespace {
+
+bool hasAny(const std::vector<Property>& properties, std::initializer_list<const char*> ids) {
+    for (const Property& p : properties)
+        for (const char* id : ids)
+            if (p.id == id) return true;
+    return false;
+}
+
+// A node's move as "B:dd" ("B:" a pass; "B[tt]" is a pass too), or empty for a node
+// without one.
+std::string moveOf(const std::vector<Property>& properties) {
+    for (const Property& p : properties)
+        if ((p.id == "B" || p.id == "W") && !p.values.empty())
+            return p.id + ":" + (p.values.front() == "tt" ? std::string() : p.values.front());
+    return {};
+}
+
+// The properties of a record's node: the line's, then those of the tree's node that no
+// record keeps.
+std::vector<Property> merged(const std::vector<Property>& line, const std::vector<Property>& kept,
+                             bool root) {
+    static const char* const known[] = {"B", "W", "C", "V", "BM", "TR", "LB", "PL", "AB", "AW", "AE"};
+    std::vector<Property> out = line;
+    for (const Property& p : kept) {
+        bool recordKeeps = false;
+        if (root) {
+            // The root's information of one value is all in the record, and so are its
+            // board, setup and format.
+            recordKeeps = p.values.size() == 1 || p.id == "AB" || p.id == "AW" || p.id == "SZ";
+        } else {
+            for (const char* id : known) recordKeeps = recordKeeps || p.id == id;
+        }
+        if (recordKeeps) continue;
+        bool there = false;
+        for (const Property& q : out) there = there || q.id == p.id;
+        if (!there) out.push_back(p);
+    }
+    return out;
+}
+
+}  // namespace
+
+int putLine(GameTree& tree, const Record& record) {
+    const auto read = readCollection(write(record));
+    if (!std::holds_alternative<Collection>(read)) return GameTree::root;
+    const GameTree line = std::get<Collection>(read).games.front();
+    tree.setProperties(GameTree::root, merged(line.properties(GameTree::root), tree.properties(GameTree::root), true));
+    int at = GameTree::root;
+    const std::vector<int> nodes = line.mainLine();
+    for (std::size_t i = 1; i < nodes.size(); ++i) {
+        const std::vector<Property> wanted = line.properties(nodes[i]);
+        const std::string move = moveOf(wanted);
+        const auto matches = [&](int child) {
+            const std::vector<Property> has = tree.properties(child);
+            return move.empty() ? moveOf(has).empty() && hasAny(has, {"AB", "AW", "AE"}) : moveOf(has) == move;
+        };
+        const auto passable = [&](int child) {
+            const std::vector<Property> has = tree.properties(child);
+            return moveOf(has).empty() && !hasAny(has, {"AB", "AW", "AE"});
+        };
+        // The child that goes on as the line does; a node of comments or marks alone on
+        // the tree's main line is passed through to look below it.
+        int next = -1;
+        for (int from = at; next < 0;) {
+            for (int child : tree.children(from))
+                if (matches(child)) {
+                    next = child;
+                    break;
+                }
+            const int first = tree.firstChild(from);
+            if (next >= 0 || first < 0 || !passable(first)) break;
+            from = first;
+        }
+        if (next < 0) {
+            at = tree.addChild(at, wanted, true);
+        } else {
+            tree.setProperties(next, merged(wanted, tree.properties(next), false));
+            at = next;
+        }
+    }
+    tree.makeMainLine(at);
+    return at;
+}
+
 std::string Collection::text() const {
     std::string out;
     for (const GameTree& game : games) {

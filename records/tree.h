@@ -94,6 +94,17 @@ private:
     std::string text_;
 };
 
+// Puts the record's line into the tree and makes it the main line; returns the node of
+// the line's end. The nodes the line shares with the tree, move for move from the root,
+// take the record's properties of the kinds a record keeps (the move, its comment, a
+// review's notes, setup, PL) and keep every other property; where the line leaves the
+// tree it goes on in new nodes, and what the tree held beyond that point stays as a
+// variation. A node of the tree without a move or setup (a comment between moves, a
+// node of marks) is passed through, not taken for a branching. The root takes the
+// record's game information and keeps the properties a record cannot hold (those of
+// several values).
+int putLine(GameTree& tree, const Record& record);
+
 // The game trees of a file, and what came after the last one read whole.
 struct Collection {
     std::vector<GameTree> games;

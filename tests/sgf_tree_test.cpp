@@ -165,5 +165,50 @@ TEST(SgfTree, LinesMainLinesAndRemovedVariations) {
     EXPECT_EQ(shape(again.games.front(), GameTree::root), "ee[dd][gc cg][cg]");
 }
 
+// The game's line put into the record's tree becomes its main line, and what the tree
+// held beyond where the line leaves it stays as a variation. Faults caught: a later move
+// that throws away the moves after it (or the variations), moves taken back lost, a
+// variation gone down made a second copy instead of the main line, a node of comments
+// between moves taken for a branching (the game then doubled), the game's properties
+// wiped (a mark, an unknown property) or the record's own not taken (a comment added, a
+// result taken away).
+TEST(SgfTree, TheGamesLineBecomesTheMainLine) {
+    const std::string tree = "(;SZ[9]RE[B+R]XY[a][b];B[ee]MA[aa](;W[cc];B[gg])(;W[gc]))";
+    struct Case {
+        const char* name;
+        std::string tree, line, shape, end;  // end: the move of the node returned
+    } cases[] = {
+        {"the same line, a comment added", tree, "(;SZ[9];B[ee]C[good];W[cc];B[gg])", "ee[cc gg][gc]", "gg"},
+        {"leaves the tree at the second move", tree, "(;SZ[9];B[ee];W[dd])", "ee[dd][cc gg][gc]", "dd"},
+        {"goes down a variation and on", tree, "(;SZ[9];B[ee];W[gc];B[cg])", "ee[gc cg][cc gg]", "cg"},
+        {"longer than the main line", tree, "(;SZ[9];B[ee];W[cc];B[gg];W[hh])", "ee[cc gg hh][gc]", "hh"},
+        {"moves taken back", tree, "(;SZ[9];B[ee])", "ee[cc gg][gc]", "ee"},
+        {"a comment between moves", "(;SZ[9];B[ee];C[between];W[cc])", "(;SZ[9];B[ee];W[cc];B[gg])", "ee - cc gg",
+         "gg"},
+        {"a tree of the root alone", "(;SZ[9])", "(;SZ[9];B[ee];W[cc])", "ee cc", "cc"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Collection file = collection(c.tree);
+        GameTree& t = file.games.front();
+        const auto line = read(c.line);
+        ASSERT_TRUE(std::holds_alternative<Record>(line));
+        const int end = putLine(t, std::get<Record>(line));
+        EXPECT_EQ(shape(t, GameTree::root), c.shape);
+        EXPECT_EQ(t.value(end, "B") + t.value(end, "W"), c.end);
+        // What the tree is written as reads back the same.
+        EXPECT_TRUE(collection(file.text()).games.front().sameTree(t));
+    }
+    Collection file = collection(tree);
+    GameTree& t = file.games.front();
+    putLine(t, std::get<Record>(read("(;SZ[9]PB[黒];B[ee]C[good];W[cc])")));
+    const int ee = t.mainLine()[1];
+    EXPECT_EQ(t.value(ee, "C"), "good");
+    EXPECT_EQ(t.value(ee, "MA"), "aa");
+    EXPECT_EQ(t.value(GameTree::root, "XY"), "a");
+    EXPECT_EQ(t.value(GameTree::root, "PB"), "黒");
+    EXPECT_EQ(t.value(GameTree::root, "RE"), "");
+}
+
 }  // namespace
 }  // namespace tolvan::sgf
