@@ -25,7 +25,7 @@ void keepGame(Tolvan& g) {
     } else {
         // The name is claimed as the file appears, so that games kept in the same minute
         // (by this window or another) each get their own.
-        const std::string text = sgf::write(savedRecordOf(g));
+        const std::string text = savedTextOf(g);
         if (text == g.kept.last_text) return;
         const auto written = files::writeNew(g.kept.folder, g.pf.clock.now(), ".sgf", text, sgf::max_bytes);
         if (const auto* failure = std::get_if<files::WriteFailure>(&written)) {
@@ -45,7 +45,7 @@ void keepFinishedGame(Tolvan& g) {
     g.kept.ending = false;
     keepGame(g);
     // The file it is in: written now, or when the same record was kept before.
-    const std::string text = sgf::write(savedRecordOf(g));
+    const std::string text = savedTextOf(g);
     g.kept.finished = KeptGames::Finished{savedRecordOf(g), text == g.kept.last_text ? g.kept.last_path : ""};
 }
 

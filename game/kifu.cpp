@@ -213,6 +213,7 @@ void takeUpReplayed(Tolvan& game, const ReplayedRecord& replayed, const sgf::Rec
         s.com_side = stone_white;
     }
     game.kifu.opened = opened;
+    game.kifu.trees.reset();
     game.kifu.reviewed.reset();
     game.kifu.result.clear();
     // The record's komi holds for its game; without one, the menu's.
@@ -340,6 +341,35 @@ void rememberFolder(Tolvan& g, const std::string& file) {
 
 }  // namespace
 
+namespace {
+
+// The file's trees with the game's line put in as the first one's main line; nothing for
+// a game not opened from a file.
+std::optional<sgf::Collection> savedTreesOf(const Tolvan& g) {
+    if (!g.kifu.trees || g.kifu.trees->games.empty()) return std::nullopt;
+    sgf::Collection trees = *g.kifu.trees;
+    if (sgf::putLine(trees.games.front(), savedRecordOf(g)) < 0) return std::nullopt;
+    return trees;
+}
+
+// The text of the trees, or of the record alone when the trees hold nothing else: a
+// record without variations, other games or properties of its own is written as
+// always.
+std::string textOf(const std::optional<sgf::Collection>& trees, const sgf::Record& record) {
+    std::string text = sgf::write(record);
+    if (!trees) return text;
+    const auto plain = sgf::readCollection(text);
+    const auto* line = std::get_if<sgf::Collection>(&plain);
+    if (line && trees->games.size() == 1 && trees->rest.empty() && line->games.size() == 1 &&
+        trees->games.front().sameTree(line->games.front()))
+        return text;
+    return trees->text();
+}
+
+}  // namespace
+
+std::string savedTextOf(const Tolvan& g) { return textOf(savedTreesOf(g), savedRecordOf(g)); }
+
 // 棋譜を保存: the whole record, whatever position is shown, in a file of the person's
 // choice. Nothing to save is said so; a file that could not be written is named. The
 // dialog offers the file the game came from, or a new name beside it when saving over
@@ -352,10 +382,22 @@ void saveKifu(Tolvan& g) {
         return;
     }
     const sgf::Record record = savedRecordOf(g);
+    // With the file's trees kept, the moves the game no longer plays stay as a variation,
+    // and the variations, other games and properties of the file are written again: only
+    // what the game itself changed is lost.
+    const auto lossesOver = [&g, &record](const sgf::Record& held) {
+        sgf::Losses losses = sgf::lossesOf(held, record);
+        if (g.kifu.trees) {
+            losses.from_move = 0;
+            losses.lost_moves_noted = false;
+            losses.unkept = {};
+        }
+        return losses;
+    };
     std::string offered = startFolder(g);
     if (!g.kifu.files.empty()) {
         const KifuMemo::File& last = g.kifu.files.back();
-        offered = sgf::lossesOf(last.held, record).any() ? freeNameBeside(last.path) : last.path;
+        offered = lossesOver(last.held).any() ? freeNameBeside(last.path) : last.path;
     }
     std::string file;
     for (;;) {
@@ -365,7 +407,7 @@ void saveKifu(Tolvan& g) {
         // A name typed without the extension gets it.
         file = hasSgfExtension(*chosen) ? *chosen : *chosen + ".sgf";
         if (const KifuMemo::File* known = knownFile(g, file)) {
-            if (const sgf::Losses losses = sgf::lossesOf(known->held, record); losses.any()) {
+            if (const sgf::Losses losses = lossesOver(known->held); losses.any()) {
                 if (g.MsgBox(bracketed(file) + "に上書きすると、" + sgf::japanese(losses) + "\r\r別の名前で保存しますか？",
                              Buttons::YesNo, "棋譜の保存") == Answer::Yes) {
                     offered = freeNameBeside(file);
@@ -384,11 +426,15 @@ void saveKifu(Tolvan& g) {
         break;
     }
     // Never larger than a record the game opens: what it saves, it opens again.
-    if (const auto why = files::writeWhole(file, sgf::write(record), sgf::max_bytes)) {
+    const std::optional<sgf::Collection> trees = savedTreesOf(g);
+    if (const auto why = files::writeWhole(file, textOf(trees, record), sgf::max_bytes)) {
         g.MsgBox(bracketed(file) + "に棋譜を保存できませんでした。\r\r" + files::japanese(*why), Buttons::OK,
                  "棋譜の保存");
         return;
     }
+    // The line saved stays in the trees: a later line that leaves it keeps it as a
+    // variation.
+    if (trees) g.kifu.trees = trees;
     noteFile(g, file, record);
 }
 
@@ -418,6 +464,7 @@ void openKifuFile(Tolvan& g, const std::string& path) {
             Answer::Yes)
         return;
     takeUpReplayed(g, usable.replayed, usable.record);
+    g.kifu.trees = usable.trees;
     g.kifu.files = {{path, usable.record}};
 }
 
@@ -430,7 +477,10 @@ std::variant<UsableRecord, std::string> readRecordFile(const std::string& path) 
     sgf::Record& record = std::get<sgf::Record>(read);
     auto replayed = replayRecord(record);
     if (const auto* p = std::get_if<ReplayProblem>(&replayed)) return describeProblem(*p);
-    return UsableRecord{std::move(record), std::get<ReplayedRecord>(std::move(replayed))};
+    UsableRecord usable{std::move(record), std::get<ReplayedRecord>(std::move(replayed)), std::nullopt};
+    if (auto trees = sgf::readCollection(*bytes); std::holds_alternative<sgf::Collection>(trees))
+        usable.trees = std::get<sgf::Collection>(std::move(trees));
+    return usable;
 }
 
 void noteJudgement(Tolvan& g, double black, double white) {

@@ -11,6 +11,7 @@
 #include "rules/history.h"
 #include "records/replay.h"
 #include "records/sgf.h"
+#include "records/tree.h"
 
 namespace tolvan {
 
@@ -39,6 +40,11 @@ struct KifuMemo {
         sgf::Record held;
     };
     std::vector<File> files;
+    // The game trees of the file the game was opened from, with the game's line as it
+    // was last saved: a save puts the game's line into the first as its main line, so
+    // that the file's variations, other games and properties are written again. Empty
+    // for a game not opened from a file, or one whose trees could not be held.
+    std::optional<sgf::Collection> trees;
 };
 
 // Who the record names as black and white.
@@ -64,6 +70,11 @@ sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double ko
 // The game's whole record as 棋譜を保存 writes it: today's date, the game's komi and
 // the players as the window names them.
 sgf::Record savedRecordOf(const Tolvan& game);
+
+// The game's whole record as a file holds it: savedRecordOf alone, or, for a game opened
+// from a file, put into the file's game trees as the first one's main line, with the
+// moves it no longer plays kept as a variation.
+std::string savedTextOf(const Tolvan& game);
 
 // Whether `game` holds the setup and the moves of `earlier`, with moves added after its
 // end or none, compared by their play alone.
@@ -102,6 +113,9 @@ std::string describeProblem(const ReplayProblem& problem);
 struct UsableRecord {
     sgf::Record record;
     ReplayedRecord replayed;
+    // The file's game trees whole; empty when they could not be held (a file of more
+    // nodes than a tree may have): its main line is then all the game keeps.
+    std::optional<sgf::Collection> trees;
 };
 // The record in the file at `path`; otherwise why it cannot be used, in Japanese.
 std::variant<UsableRecord, std::string> readRecordFile(const std::string& path);

@@ -52,6 +52,7 @@ void Tolvan::初期設定() {
     kifu.opened.reset();
     kifu.reviewed.reset();
     kifu.files.clear();
+    kifu.trees.reset();
     s.record_komi.reset();
     tellKomi(*this);
     counting = Counting{};

@@ -326,7 +326,7 @@ std::vector<Property> merged(const std::vector<Property>& line, const std::vecto
 
 int putLine(GameTree& tree, const Record& record) {
     const auto read = readCollection(write(record));
-    if (!std::holds_alternative<Collection>(read)) return GameTree::root;
+    if (!std::holds_alternative<Collection>(read)) return -1;
     const GameTree line = std::get<Collection>(read).games.front();
     tree.setProperties(GameTree::root, merged(line.properties(GameTree::root), tree.properties(GameTree::root), true));
     int at = GameTree::root;

@@ -102,7 +102,7 @@ private:
 // variation. A node of the tree without a move or setup (a comment between moves, a
 // node of marks) is passed through, not taken for a branching. The root takes the
 // record's game information and keeps the properties a record cannot hold (those of
-// several values).
+// several values). -1, the tree unchanged, for a record too large to be read again.
 int putLine(GameTree& tree, const Record& record);
 
 // The game trees of a file, and what came after the last one read whole.

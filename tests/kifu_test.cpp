@@ -580,7 +580,8 @@ TEST_F(Kifu, WhatTheFileSaysIsKeptWhereItStillHolds) {
     // A move of our own: the game is no longer that game, nor are the players those of
     // the file (no rank of theirs under the new names), but its moves' comments and
     // annotations stay up to the changed move, and so does its komi, which the game was
-    // played with.
+    // played with. The file's moves from the changed one on stay as a variation, with
+    // their annotations, beside the game's line, which is the main line.
     // Two people at the screen who play on from an earlier position are still the file's
     // players.
     g.MODORU_Click();
@@ -590,8 +591,9 @@ TEST_F(Kifu, WhatTheFileSaysIsKeptWhereItStillHolds) {
     f.fake.answers = {Answer::No};  // replaced, though the result and the date go
     save(again);
     const std::string changed = readText(again);
-    for (const char* part : {"RE[", "DT[1846", "BM[", "LB["})
+    for (const char* part : {"RE[", "DT[1846"})
         EXPECT_EQ(changed.find(part), std::string::npos) << part << "\n" << changed;
+    EXPECT_NE(changed.find(";W[dc](;B[jj])(;B[pq]BM[2]LB[dd:A];W[pp]))"), std::string::npos) << changed;
     for (const char* part : {"C[耳赤の一局]", ";B[qd]V[-0.5]C[一手目]TR[pp]", "KM[6.5]", "DT[2026-12-07]",
                              "PB[本因坊秀策]", "PW[井上因碩]", "BR[四段]", "WR[八段]"})
         EXPECT_NE(changed.find(part), std::string::npos) << part << "\n" << changed;
@@ -607,9 +609,11 @@ TEST_F(Kifu, WhatTheFileSaysIsKeptWhereItStillHolds) {
 
 // Saving over the file a game was opened from, after stepping back and playing another
 // move, says what the file loses and offers another name first: はい saves beside it and
-// leaves it whole, いいえ replaces it, keeping what does not depend on the moves. Faults
-// caught: the file replaced without a word, the question not naming the lost moves and
-// information, a new name that overwrites another file, the file's event and komi lost.
+// leaves it whole, いいえ replaces it, keeping what does not depend on the moves, and the
+// file's moves from the changed one on as a variation. Faults caught: the file replaced
+// without a word, the question not naming the lost information (or naming moves that
+// are kept), a new name that overwrites another file, the file's event and komi lost,
+// the file's later moves thrown away.
 TEST_F(Kifu, SavingOverTheFileItCameFromSaysWhatItLoses) {
     const std::string file = folder.file("研究.sgf");
     const std::string original =
@@ -632,7 +636,7 @@ TEST_F(Kifu, SavingOverTheFileItCameFromSaysWhatItLoses) {
     f.fake.answers = {Answer::Yes};
     g.MenuClick("KIFU_HOZON");
     const std::string question = "msg [棋譜の保存] 「" + file +
-                                 "」に上書きすると、元の棋譜の4手目以降（コメントを含む）と結果・日付の情報が失われます。"
+                                 "」に上書きすると、元の棋譜の結果・日付の情報が失われます。"
                                  "\r\r別の名前で保存しますか？ (yes/no)";
     EXPECT_EQ(messages(), std::vector<std::string>{question});
     EXPECT_EQ(f.fake.lines("save dialog"),
@@ -640,7 +644,8 @@ TEST_F(Kifu, SavingOverTheFileItCameFromSaysWhatItLoses) {
                                         "save dialog [棋譜を保存] " + folder.file("研究-3.sgf") + " 棋譜 (*.sgf)"}));
     EXPECT_EQ(readText(file), original);
     const std::string beside = readText(folder.file("研究-3.sgf"));
-    EXPECT_NE(beside.find(";B[ee]C[一手目]\n;W[cc];B[gg];W[dd]"), std::string::npos) << beside;
+    EXPECT_NE(beside.find(";B[ee]C[一手目];W[cc];B[gg](;W[dd])(;W[gc]C[ここが問題];B[cg]))"), std::string::npos)
+        << beside;
 
     // いいえ: replaced, with what does not depend on the moves.
     f.fake.clear();
@@ -651,8 +656,8 @@ TEST_F(Kifu, SavingOverTheFileItCameFromSaysWhatItLoses) {
     const std::string replaced = readText(file);
     for (const char* part : {"EV[研究会]", "KM[6.5]", "PB[山田]", "PW[佐藤]", "DT[2026-12-07]", ";B[ee]C[一手目]"})
         EXPECT_NE(replaced.find(part), std::string::npos) << part << "\n" << replaced;
-    for (const char* part : {"RE[", "ここが問題", "B[cg]"})
-        EXPECT_EQ(replaced.find(part), std::string::npos) << part << "\n" << replaced;
+    EXPECT_EQ(replaced.find("RE["), std::string::npos) << replaced;
+    EXPECT_NE(replaced.find("(;W[gc]C[ここが問題];B[cg])"), std::string::npos) << replaced;
 
     // The file now holds the game: saved over again, it loses nothing, and the dialog
     // offers it by its name.
@@ -665,19 +670,18 @@ TEST_F(Kifu, SavingOverTheFileItCameFromSaysWhatItLoses) {
                                                    "」は既にあります。\r置き換えてよろしいですか？ (yes/no)"});
 }
 
-// A record with a variation or other games, saved over its file even unchanged, says
-// that they are lost; saved under another name, it asks nothing. Faults caught: the
-// variation dropped without a word (the only question the generic one), a question for
-// a file that loses nothing.
-TEST_F(Kifu, AFilesVariationsAreNotWrittenOverUnsaid) {
+// A record with a variation, other games or marks the game does not show, saved over its
+// file unchanged, keeps them all: the only question is whether to replace the file.
+// Faults caught: a variation, a later game or a mark dropped on saving, or a question
+// that says they are lost when nothing is.
+TEST_F(Kifu, AFilesVariationsOtherGamesAndMarksAreSavedAgain) {
     struct Case {
         const char* text;
-        const char* lost;
+        std::vector<std::string> kept;
     } cases[] = {
-        {"(;GM[1]FF[4]SZ[9];B[ee](;W[cc];B[gg])(;W[gc]))", "元の棋譜の分岐が失われます。"},
-        {"(;GM[1]FF[4]SZ[9];B[ee];W[cc])(;GM[1]FF[4]SZ[9];B[aa])",
-         "このファイルにあるほかの1局の棋譜が失われます。"},
-        {"(;GM[1]FF[4]SZ[9];B[ee]SQ[aa];W[cc])", "元の棋譜の記号などの書き込み（SQ）が失われます。"},
+        {"(;GM[1]FF[4]SZ[9];B[ee](;W[cc];B[gg])(;W[gc]))", {";B[ee](;W[cc];B[gg])(;W[gc]))"}},
+        {"(;GM[1]FF[4]SZ[9];B[ee];W[cc])(;GM[1]FF[4]SZ[9];B[aa])", {";B[ee];W[cc])", "(;GM[1]FF[4]SZ[9];B[aa])"}},
+        {"(;GM[1]FF[4]SZ[9];B[ee]SQ[aa];W[cc])", {";B[ee]SQ[aa];W[cc])"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -686,11 +690,13 @@ TEST_F(Kifu, AFilesVariationsAreNotWrittenOverUnsaid) {
         open(g, f.fake, file);
         f.fake.clear();
         f.fake.files_chosen = {file};
-        f.fake.answers = {Answer::No};
+        f.fake.answers = {Answer::Yes};
         g.MenuClick("KIFU_HOZON");
-        EXPECT_EQ(messages(), std::vector<std::string>{"msg [棋譜の保存] 「" + file + "」に上書きすると、" + c.lost +
-                                                       "\r\r別の名前で保存しますか？ (yes/no)"});
-        EXPECT_NE(readText(file), c.text) << "replaced when the person says so";
+        EXPECT_EQ(messages(), std::vector<std::string>{"msg [棋譜の保存] 「" + file +
+                                                       "」は既にあります。\r置き換えてよろしいですか？ (yes/no)"});
+        const std::string saved = readText(file);
+        EXPECT_NE(saved, c.text) << "not replaced";
+        for (const std::string& part : c.kept) EXPECT_NE(saved.find(part), std::string::npos) << part << "\n" << saved;
         g.MenuClick("SAISYO");
     }
     // Nothing beside the main line: saving over it asks only whether to replace it.
