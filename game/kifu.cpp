@@ -343,12 +343,12 @@ void rememberFolder(Tolvan& g, const std::string& file) {
 
 namespace {
 
-// The file's trees with the game's line put in as the first one's main line; nothing for
-// a game not opened from a file.
-std::optional<sgf::Collection> savedTreesOf(const Tolvan& g) {
+// The file's trees with the record's line put in as the first one's main line; nothing
+// for a game not opened from a file.
+std::optional<sgf::Collection> treesWith(const Tolvan& g, const sgf::Record& record) {
     if (!g.kifu.trees || g.kifu.trees->games.empty()) return std::nullopt;
     sgf::Collection trees = *g.kifu.trees;
-    if (sgf::putLine(trees.games.front(), savedRecordOf(g)) < 0) return std::nullopt;
+    if (sgf::putLine(trees.games.front(), record) < 0) return std::nullopt;
     return trees;
 }
 
@@ -368,7 +368,9 @@ std::string textOf(const std::optional<sgf::Collection>& trees, const sgf::Recor
 
 }  // namespace
 
-std::string savedTextOf(const Tolvan& g) { return textOf(savedTreesOf(g), savedRecordOf(g)); }
+std::string textOfGame(const Tolvan& g, const sgf::Record& record) { return textOf(treesWith(g, record), record); }
+
+std::string savedTextOf(const Tolvan& g) { return textOfGame(g, savedRecordOf(g)); }
 
 // 棋譜を保存: the whole record, whatever position is shown, in a file of the person's
 // choice. Nothing to save is said so; a file that could not be written is named. The
@@ -426,7 +428,7 @@ void saveKifu(Tolvan& g) {
         break;
     }
     // Never larger than a record the game opens: what it saves, it opens again.
-    const std::optional<sgf::Collection> trees = savedTreesOf(g);
+    const std::optional<sgf::Collection> trees = treesWith(g, record);
     if (const auto why = files::writeWhole(file, textOf(trees, record), sgf::max_bytes)) {
         g.MsgBox(bracketed(file) + "に棋譜を保存できませんでした。\r\r" + files::japanese(*why), Buttons::OK,
                  "棋譜の保存");

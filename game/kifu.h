@@ -71,9 +71,12 @@ sgf::Record recordOfGame(const Tolvan& game, const std::string& today, double ko
 // the players as the window names them.
 sgf::Record savedRecordOf(const Tolvan& game);
 
-// The game's whole record as a file holds it: savedRecordOf alone, or, for a game opened
-// from a file, put into the file's game trees as the first one's main line, with the
-// moves it no longer plays kept as a variation.
+// The game's `record` as a file holds it: written alone, or, for a game opened from a
+// file, put into the file's game trees as the first one's main line, with the moves it
+// no longer plays kept as a variation.
+std::string textOfGame(const Tolvan& game, const sgf::Record& record);
+// The game's whole record as 棋譜を保存 and the kept games write it: textOfGame of
+// savedRecordOf.
 std::string savedTextOf(const Tolvan& game);
 
 // Whether `game` holds the setup and the moves of `earlier`, with moves added after its

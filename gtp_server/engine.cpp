@@ -833,17 +833,26 @@ Engine::Reply Engine::loadSgf(const std::vector<std::string>& args) {
         std::string at = problem->move > 0 ? where + std::to_string(problem->move) : "";
         return failure("cannot load file: " + std::string(kinds[problem->kind]) + at);
     }
-    // A controller shows no message of the engine's: the person reading its log is told
-    // that what lies beside the main line is not the engine's.
-    if (record.unkept.variations > 0 || record.unkept.games > 0)
-        std::fprintf(stderr, "tolvan-gtp: %s holds variations or other games; only the main line is loaded, "
-                             "and printsgf writes the main line only\n", args[0].c_str());
+    // The whole record is kept for printsgf: its variations, other games and properties
+    // are written again, the game's moves as the main line. A record loaded to a move
+    // short of its end keeps only what it plays, as the game it is now: its later moves
+    // would otherwise go on the game's main line. A controller shows no message of the
+    // engine's: the person reading its log is told what is not kept.
+    std::optional<sgf::Collection> trees;
+    if (args.size() == 1) {
+        if (auto c = sgf::readCollection(*bytes); std::holds_alternative<sgf::Collection>(c))
+            trees = std::get<sgf::Collection>(std::move(c));
+    }
+    if (!trees && (record.unkept.variations > 0 || record.unkept.games > 0))
+        std::fprintf(stderr, "tolvan-gtp: %s holds variations or other games; only the moves loaded are kept, "
+                             "and printsgf writes them only\n", args[0].c_str());
     const ReplayedRecord& game = std::get<ReplayedRecord>(replayed);
     // The loaded record becomes the engine's history on a board of its size (and the
     // file is remembered for printsgf); the game shows its end, with no record stepping.
     setBoardLines(*game_, record.size);
     reset();
     takeUpReplayed(*game_, game, record);
+    game_->kifu.trees = std::move(trees);
     game_->s.record_mode = flag_off;
     show(game.toMove);
     // The file's komi, when it is one a game is played with.
@@ -857,7 +866,7 @@ Engine::Reply Engine::loadSgf(const std::vector<std::string>& args) {
 // Writes the game as SGF: to the file given, or as the response.
 Engine::Reply Engine::printSgf(const std::vector<std::string>& args) {
     if (args.size() > 1) return failure("syntax error");
-    std::string text = sgf::write(recordOfGame(*game_, platform_.today(), komi_, std::nullopt));
+    std::string text = textOfGame(*game_, recordOfGame(*game_, platform_.today(), komi_, std::nullopt));
     if (args.size() == 1) {
         // Never larger than loadsgf reads; never over a device, a pipe or a folder.
         if (const auto why = files::writeWhole(args[0], text, sgf::max_bytes))

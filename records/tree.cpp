@@ -306,6 +306,16 @@ std::vector<Property> merged(const std::vector<Property>& line, const std::vecto
     static const char* const known[] = {"B", "W", "C", "V", "BM", "TR", "LB", "PL", "AB", "AW", "AE"};
     std::vector<Property> out = line;
     for (const Property& p : kept) {
+        // A root property of several values: the record holds its first alone.
+        if (root && p.values.size() > 1) {
+            const auto same = std::find_if(out.begin(), out.end(), [&p](const Property& q) { return q.id == p.id; });
+            if (same == out.end()) {
+                out.push_back(p);
+            } else if (same->values.size() == 1 && same->values.front() == p.values.front()) {
+                *same = p;
+            }
+            continue;
+        }
         bool recordKeeps = false;
         if (root) {
             // The root's information of one value is all in the record, and so are its

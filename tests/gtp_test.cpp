@@ -877,6 +877,34 @@ TEST(GtpRecord, UndoingALoadedRecordStopsAtItsSetup) {
     fs::remove(file);
 }
 
+// A loaded record is printed whole: its variations, other games and unknown properties,
+// with the game's moves as the main line and the record's moves it left as a variation.
+// Loaded to a move short of its end, only the moves loaded are printed. Faults caught:
+// printsgf writing the main line alone (a record's variations lost through a
+// controller), the game's moves not the main line, a record loaded to a move printing
+// moves the game does not hold.
+TEST(GtpRecord, PrintsTheWholeTreeOfALoadedRecord) {
+    REQUIRE_ENGINE();
+    const fs::path file = fs::temp_directory_path() / ("tolvan-gtp-tree-" + std::to_string(getpid()) + ".sgf");
+    std::ofstream(file) << "(;FF[4]GM[1]SZ[9]XY[a][b];B[ee](;W[cc]SQ[aa];B[gg])(;W[gc]C[variation]))(;SZ[9];B[aa])";
+    GtpProcess e;
+    EXPECT_EQ(e.ok("loadsgf " + file.string()), "white");
+    const std::string whole = e.ok("printsgf");
+    for (const char* part : {"XY[a][b]", ";B[ee](;W[cc]SQ[aa];B[gg])(;W[gc]C[variation]))", "(;SZ[9];B[aa])"})
+        EXPECT_NE(whole.find(part), std::string::npos) << part << "\n" << whole;
+    e.ok("undo");
+    e.ok("play b D6");
+    const std::string played = e.ok("printsgf");
+    EXPECT_NE(played.find(";W[cc]SQ[aa](;B[dd])(;B[gg]))"), std::string::npos) << played;
+
+    GtpProcess f;
+    EXPECT_EQ(f.ok("loadsgf " + file.string() + " 2"), "white");
+    const std::string part = f.ok("printsgf");
+    for (const char* absent : {"W[cc]", "W[gc]", "B[aa]"})
+        EXPECT_EQ(part.find(absent), std::string::npos) << absent << "\n" << part;
+    fs::remove(file);
+}
+
 // What a record says of the ko holds after loading it: the retake must wait for a pass.
 // Handicap stones are written as the setup and come back as one.
 TEST(GtpRecord, LoadingKeepsTheKoAndTheHandicap) {

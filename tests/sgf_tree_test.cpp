@@ -205,7 +205,8 @@ TEST(SgfTree, TheGamesLineBecomesTheMainLine) {
     const int ee = t.mainLine()[1];
     EXPECT_EQ(t.value(ee, "C"), "good");
     EXPECT_EQ(t.value(ee, "MA"), "aa");
-    EXPECT_EQ(t.value(GameTree::root, "XY"), "a");
+    for (const Property& p : t.properties(GameTree::root))
+        if (p.id == "XY") EXPECT_EQ(p.values, (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(t.value(GameTree::root, "PB"), "黒");
     EXPECT_EQ(t.value(GameTree::root, "RE"), "");
 }
