@@ -1,4 +1,5 @@
 // Passing, the end of a game, and the judgement on request.
+#include "game/kifu.h"
 #include "game/tolvan.h"
 
 namespace tolvan {
@@ -12,6 +13,7 @@ void Tolvan::PASU_Click() {
     s.hint_active = flag_off;
     // A pass takes a stepped-back game up from the position shown.
     s.record_mode = flag_off;
+    keepLineBeforeLeaving(*this);
     recordPass(s);
     s.turn = static_cast<i16>(-s.turn);
 

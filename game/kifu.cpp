@@ -370,6 +370,14 @@ std::string textOf(const std::optional<sgf::Collection>& trees, const sgf::Recor
 
 std::string textOfGame(const Tolvan& g, const sgf::Record& record) { return textOf(treesWith(g, record), record); }
 
+void keepLineBeforeLeaving(Tolvan& g, bool always) {
+    if (!always && g.s.record.stones() <= g.s.move_no) return;
+    if (g.s.record.stones() == 0) return;
+    if (!g.kifu.trees || g.kifu.trees->games.empty()) g.kifu.trees = sgf::Collection{{sgf::GameTree{}}, {}};
+    sgf::Collection trees = *g.kifu.trees;
+    if (sgf::putLine(trees.games.front(), savedRecordOf(g)) >= 0) g.kifu.trees = std::move(trees);
+}
+
 std::string savedTextOf(const Tolvan& g) { return textOfGame(g, savedRecordOf(g)); }
 
 // 棋譜を保存: the whole record, whatever position is shown, in a file of the person's

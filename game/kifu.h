@@ -79,6 +79,12 @@ std::string textOfGame(const Tolvan& game, const sgf::Record& record);
 // savedRecordOf.
 std::string savedTextOf(const Tolvan& game);
 
+// Before the game's record drops moves (a stone or a pass at an earlier position, 待った),
+// its whole line is put into the game's trees, so that 棋譜を保存 and the kept games
+// write those moves as a variation beside the line the game goes on with. `always` for
+// 待った; otherwise only when moves lie beyond the position shown.
+void keepLineBeforeLeaving(Tolvan& game, bool always = false);
+
 // Whether `game` holds the setup and the moves of `earlier`, with moves added after its
 // end or none, compared by their play alone.
 bool continuesRecord(const sgf::Record& game, const sgf::Record& earlier);

@@ -2,6 +2,7 @@
 // into the game record and taken up by the board.
 #include <algorithm>
 
+#include "game/kifu.h"
 #include "game/tolvan.h"
 #include "game/position.h"
 
@@ -67,6 +68,7 @@ void Tolvan::recordMove(int x, int y, int t) {
 
 std::vector<rules::Chain> Tolvan::playMove(int x, int y, int t) {
     std::vector<rules::Chain> taken;
+    keepLineBeforeLeaving(*this);
     s.record.truncate(s.move_no);
     s.record.play(t, x, y, &taken);
     return taken;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "game/kifu.h"
 #include "game/navigate.h"
 #include "game/position.h"
 #include "game/tolvan.h"
@@ -54,6 +55,7 @@ void takeBack(Tolvan& g) {
     const auto kept = withoutLastMove(shown, s.turn, s.man_side);
     if (!kept) return refuse("待ったする手がありません");
 
+    keepLineBeforeLeaving(g, true);
     s.record = *kept;
     s.move_no = static_cast<i16>(s.record.stones());
     s.turn = s.man_side;

@@ -19,6 +19,7 @@
 #include "game/review_view.h"
 #include "hostile_files.h"
 #include "records/sgf.h"
+#include "records/tree.h"
 
 namespace tolvan::testing {
 namespace {
@@ -265,7 +266,8 @@ TEST_F(Kifu, SavingWhileSteppingBackSavesTheWholeRecord) {
     EXPECT_EQ(s.move_no, 1) << "saving changes nothing";
 }
 
-// A review kept with the game is saved with it, for the moves the game still shares.
+// A review kept with the game is saved with it, for the moves the game still shares; a
+// reviewed move the game changed stays, with its review, as a variation.
 TEST_F(Kifu, AReviewIsSavedWithTheMovesItStillShares) {
     g.TAIMAN_Click();
     press(4, 4);
@@ -281,9 +283,14 @@ TEST_F(Kifu, AReviewIsSavedWithTheMovesItStillShares) {
     g.MODORU_Click();
     press(16, 4);  // takes the game up
     press(16, 4);  // white's move changed
-    f.fake.answers = {Answer::No};  // replaced, though its move and its review go
+    // Nothing is lost: the changed move and its review stay as a variation, so the only
+    // question is whether to replace the file.
+    f.fake.clear();
+    f.fake.answers = {Answer::Yes};
     save(file);
-    EXPECT_NE(readText(file).find(";B[dd]V[1.5]\n;W[pd]\n)"), std::string::npos) << readText(file);
+    EXPECT_EQ(messages(), std::vector<std::string>{"msg [棋譜の保存] 「" + file +
+                                                   "」は既にあります。\r置き換えてよろしいですか？ (yes/no)"});
+    EXPECT_NE(readText(file).find(";B[dd]V[1.5](;W[pd])(;W[pp]BM[2]V[-2]))"), std::string::npos) << readText(file);
 }
 
 // A review counts the passes among the moves, the stored positions only the stones: each
@@ -709,6 +716,49 @@ TEST_F(Kifu, AFilesVariationsOtherGamesAndMarksAreSavedAgain) {
     EXPECT_EQ(messages(), std::vector<std::string>{"msg [棋譜の保存] 「" + plain +
                                                    "」は既にあります。\r置き換えてよろしいですか？ (yes/no)"});
     EXPECT_NE(readText(plain).find("PB[a]"), std::string::npos);
+}
+
+// A stone at an earlier position keeps the moves after it as a variation, and 待った
+// the moves it took back; the line the game goes on with is the main line saved. Faults
+// caught: the later moves thrown away when play goes on from an earlier position (or
+// when a move is taken back), the old line saved as the main line, a game with no
+// earlier-position move written other than before.
+TEST_F(Kifu, MovesLeftBehindAreSavedAsAVariation) {
+    g.TAIMAN_Click();
+    press(4, 4);
+    press(16, 16);
+    press(4, 16);
+    press(16, 4);
+    const std::string straight = folder.file("straight.sgf");
+    save(straight);
+    EXPECT_EQ(readText(straight).find('('), readText(straight).rfind('(')) << "one line, no variation";
+    g.MODORU_Click();
+    g.MODORU_Click();
+    press(10, 10);  // takes the game up
+    press(10, 10);  // black's second move, another than before
+    const std::string file = folder.file("two-people.sgf");
+    save(file);
+    EXPECT_NE(readText(file).find(";B[dd];W[pp](;B[jj])(;B[dp];W[pd]))"), std::string::npos) << readText(file);
+
+    // Against the computer: the person's stone and the answer, taken back, stay beside
+    // the stone played instead.
+    g.初期設定();
+    g.SENTE_Click();
+    press(4, 4);
+    ASSERT_EQ(s.move_no, 2) << "answered";
+    g.MenuClick("MATTA");
+    ASSERT_EQ(s.move_no, 0);
+    press(10, 10);
+    const std::string computer = folder.file("computer.sgf");
+    save(computer);
+    const auto read = sgf::readCollection(readText(computer));
+    ASSERT_TRUE(std::holds_alternative<sgf::Collection>(read));
+    const sgf::GameTree& t = std::get<sgf::Collection>(read).games.front();
+    const std::vector<int> first = t.children(sgf::GameTree::root);
+    ASSERT_EQ(first.size(), 2u) << readText(computer);
+    EXPECT_EQ(t.value(first[0], "B"), "jj");
+    EXPECT_EQ(t.value(first[1], "B"), "dd");
+    EXPECT_EQ(t.children(first[1]).size(), 1u) << "the answer kept with it";
 }
 
 // The komi the game counts with is written as KM: the menu's in a game of the window,

@@ -6,6 +6,7 @@
 #include "game/ai/choice.h"
 #include "game/counting.h"
 #include "game/estimate_view.h"
+#include "game/kifu.h"
 #include "game/opponent.h"
 #include "game/tolvan.h"
 #include "game/position.h"
@@ -164,6 +165,7 @@ void Tolvan::com_ban() {
         pf.window.computerTurn(false);
         MsgBox("パスします", Buttons::OK, "COMパス");
         s.com_passed = flag_on;
+        keepLineBeforeLeaving(*this);
         recordPass(s);
         s.turn = static_cast<i16>(-s.turn);
         MsgBox("あなたの番です", Buttons::OK, " ");
