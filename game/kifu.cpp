@@ -476,6 +476,10 @@ void openKifuFile(Tolvan& g, const std::string& path) {
     takeUpReplayed(g, usable.replayed, usable.record);
     g.kifu.trees = usable.trees;
     g.kifu.files = {{path, usable.record}};
+    // The other games of a collection are not shown, but they are there: saving keeps them.
+    if (const std::size_t games = usable.trees ? usable.trees->games.size() : 1; games > 1)
+        g.MsgBox("このファイルには" + std::to_string(games) + "局の棋譜があります。\r最初の対局を開きます。", Buttons::OK,
+                 "棋譜を開く");
 }
 
 std::variant<UsableRecord, std::string> readRecordFile(const std::string& path) {

@@ -679,8 +679,9 @@ TEST_F(Kifu, SavingOverTheFileItCameFromSaysWhatItLoses) {
 
 // A record with a variation, other games or marks the game does not show, saved over its
 // file unchanged, keeps them all: the only question is whether to replace the file.
-// Faults caught: a variation, a later game or a mark dropped on saving, or a question
-// that says they are lost when nothing is.
+// A collection says as it opens that its first game is shown. Faults caught: a variation,
+// a later game or a mark dropped on saving, a question that says they are lost when
+// nothing is, the other games of a file opened without a word.
 TEST_F(Kifu, AFilesVariationsOtherGamesAndMarksAreSavedAgain) {
     struct Case {
         const char* text;
@@ -703,6 +704,15 @@ TEST_F(Kifu, AFilesVariationsOtherGamesAndMarksAreSavedAgain) {
                                                        "」は既にあります。\r置き換えてよろしいですか？ (yes/no)"});
         const std::string saved = readText(file);
         EXPECT_NE(saved, c.text) << "not replaced";
+        // A collection says, as it opens, that its first game is the one shown.
+        g.MenuClick("SAISYO");
+        f.fake.clear();
+        open(g, f.fake, file);
+        if (c.kept.size() > 1)
+            EXPECT_EQ(messages(), std::vector<std::string>{
+                                      "msg [棋譜を開く] このファイルには2局の棋譜があります。\r最初の対局を開きます。"});
+        else
+            EXPECT_TRUE(messages().empty()) << f.fake.dump();
         for (const std::string& part : c.kept) EXPECT_NE(saved.find(part), std::string::npos) << part << "\n" << saved;
         g.MenuClick("SAISYO");
     }
