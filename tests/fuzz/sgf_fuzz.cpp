@@ -1,6 +1,8 @@
 // The SGF reader. The input is a game record. Whatever it holds, reading it gives a
 // record or an error; a record written and read again must come back unchanged; and a
-// record the game can take up is a legal position after every move, at any size.
+// record the game can take up is a legal position after every move, at any size. Its
+// game trees read whole are written and read again as the same trees, and the record's
+// line put back into them reads again.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +13,7 @@
 #include "game/kifu.h"
 #include "fuzz/position_check.h"
 #include "records/sgf.h"
+#include "records/tree.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tolvan;
@@ -33,6 +36,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!(*back == expected)) {
         std::fprintf(stderr, "the written record reads differently:\n%s\n", text.c_str());
         std::abort();
+    }
+    const auto trees = sgf::readCollection(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (const auto* c = std::get_if<sgf::Collection>(&trees)) {
+        sgf::Collection with = *c;
+        sgf::putLine(with.games.front(), *record);
+        for (const sgf::Collection* written : {c, static_cast<const sgf::Collection*>(&with)}) {
+            const auto read = sgf::readCollection(written->text());
+            const auto* back = std::get_if<sgf::Collection>(&read);
+            // The trees are written in UTF-8 and their roots say so.
+            sgf::Collection expected = *written;
+            for (sgf::GameTree& game : expected.games) {
+                std::vector<sgf::Property> root = game.properties(sgf::GameTree::root);
+                for (sgf::Property& p : root)
+                    if (p.id == "CA") p.values = {"UTF-8"};
+                game.setProperties(sgf::GameTree::root, root);
+            }
+            bool same = back && back->games.size() == expected.games.size();
+            for (std::size_t g = 0; same && g < expected.games.size(); ++g)
+                same = back->games[g].sameTree(expected.games[g]);
+            if (!same) {
+                std::fprintf(stderr, "the written trees read differently:\n%s\n", written->text().c_str());
+                std::abort();
+            }
+        }
     }
     const auto replayed = replayRecord(*record);
     if (const auto* game = std::get_if<ReplayedRecord>(&replayed))
