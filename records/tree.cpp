@@ -305,6 +305,23 @@ std::vector<Property> merged(const std::vector<Property>& line, const std::vecto
                              bool root) {
     static const char* const known[] = {"B", "W", "C", "V", "BM", "TR", "LB", "PL", "AB", "AW", "AE"};
     std::vector<Property> out = line;
+    // A pass as the file wrote it ("tt" or empty) stays.
+    for (Property& q : out) {
+        if ((q.id != "B" && q.id != "W") || q.values.size() != 1) continue;
+        for (const Property& p : kept)
+            if (p.id == q.id && p.values.size() == 1 && q.values[0].empty() && p.values[0] == "tt") q = p;
+    }
+    // Setup the record holds as the file did, in another order: the file's order stays.
+    for (Property& q : out) {
+        if (q.id != "AB" && q.id != "AW" && q.id != "AE") continue;
+        for (const Property& p : kept) {
+            if (p.id != q.id) continue;
+            std::vector<std::string> a = p.values, b = q.values;
+            std::sort(a.begin(), a.end());
+            std::sort(b.begin(), b.end());
+            if (a == b) q = p;
+        }
+    }
     for (const Property& p : kept) {
         // A root property of several values: the record holds its first alone.
         if (root && p.values.size() > 1) {
@@ -319,10 +336,14 @@ std::vector<Property> merged(const std::vector<Property>& line, const std::vecto
         bool recordKeeps = false;
         if (root) {
             // The root's information of one value is all in the record, and so are its
-            // board, setup and format.
-            recordKeeps = p.values.size() == 1 || p.id == "AB" || p.id == "AW" || p.id == "SZ";
+            // board, setup and format; but the record writes no HA for a game without
+            // handicap stones, where the file may say HA[0].
+            const bool noHandicap = p.id == "HA" && p.values.size() == 1 && (p.values[0] == "0" || p.values[0] == "1");
+            recordKeeps = (p.values.size() == 1 && !noHandicap) || p.id == "AB" || p.id == "AW" || p.id == "SZ";
         } else {
-            for (const char* id : known) recordKeeps = recordKeeps || p.id == id;
+            // A record says PL only where the game needs it (after its last move): the
+            // file's own stays where the record says none.
+            for (const char* id : known) recordKeeps = recordKeeps || (p.id == id && p.id != "PL");
         }
         if (recordKeeps) continue;
         bool there = false;
@@ -338,7 +359,22 @@ int putLine(GameTree& tree, const Record& record) {
     const auto read = readCollection(write(record));
     if (!std::holds_alternative<Collection>(read)) return -1;
     const GameTree line = std::get<Collection>(read).games.front();
-    tree.setProperties(GameTree::root, merged(line.properties(GameTree::root), tree.properties(GameTree::root), true));
+    // A file may put its setup in nodes of their own before the first move, which the
+    // record gathers into its root: there it stays, and those nodes are passed through.
+    bool setupBefore = false;
+    for (int n = tree.firstChild(GameTree::root); n >= 0 && !setupBefore; n = tree.firstChild(n)) {
+        const std::vector<Property> has = tree.properties(n);
+        if (!moveOf(has).empty()) break;
+        setupBefore = hasAny(has, {"AB", "AW", "AE"});
+    }
+    std::vector<Property> rootLine = line.properties(GameTree::root);
+    if (setupBefore)
+        std::erase_if(rootLine, [](const Property& p) { return p.id == "AB" || p.id == "AW" || p.id == "AE"; });
+    std::vector<Property> rootTree = tree.properties(GameTree::root);
+    if (setupBefore)
+        for (const Property& p : rootTree)
+            if (p.id == "AB" || p.id == "AW" || p.id == "AE") rootLine.push_back(p);
+    tree.setProperties(GameTree::root, merged(rootLine, rootTree, true));
     int at = GameTree::root;
     const std::vector<int> nodes = line.mainLine();
     for (std::size_t i = 1; i < nodes.size(); ++i) {
@@ -350,7 +386,7 @@ int putLine(GameTree& tree, const Record& record) {
         };
         const auto passable = [&](int child) {
             const std::vector<Property> has = tree.properties(child);
-            return moveOf(has).empty() && !hasAny(has, {"AB", "AW", "AE"});
+            return moveOf(has).empty() && (!hasAny(has, {"AB", "AW", "AE"}) || (setupBefore && i == 1));
         };
         // The child that goes on as the line does; a node of comments or marks alone on
         // the tree's main line is passed through to look below it.

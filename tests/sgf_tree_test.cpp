@@ -170,8 +170,9 @@ TEST(SgfTree, LinesMainLinesAndRemovedVariations) {
 // that throws away the moves after it (or the variations), moves taken back lost, a
 // variation gone down made a second copy instead of the main line, a node of comments
 // between moves taken for a branching (the game then doubled), the game's properties
-// wiped (a mark, an unknown property) or the record's own not taken (a comment added, a
-// result taken away).
+// wiped (a mark, an unknown property, HA[0], a pass written "tt", a PL) or the record's
+// own not taken (a comment added, a result taken away), setup in a node before the first
+// move copied into the root and the line then made a second branch.
 TEST(SgfTree, TheGamesLineBecomesTheMainLine) {
     const std::string tree = "(;SZ[9]RE[B+R]XY[a][b];B[ee]MA[aa](;W[cc];B[gg])(;W[gc]))";
     struct Case {
@@ -186,6 +187,9 @@ TEST(SgfTree, TheGamesLineBecomesTheMainLine) {
         {"a comment between moves", "(;SZ[9];B[ee];C[between];W[cc])", "(;SZ[9];B[ee];W[cc];B[gg])", "ee - cc gg",
          "gg"},
         {"a tree of the root alone", "(;SZ[9])", "(;SZ[9];B[ee];W[cc])", "ee cc", "cc"},
+        {"setup in a node of its own before the first move", "(;SZ[9];AB[aa][bb];B[ee];W[cc])",
+         "(;SZ[9];AB[aa][bb];B[ee];W[cc])", "- ee cc", "cc"},
+        {"a pass written as tt", "(;SZ[9];B[ee];W[tt];B[cc])", "(;SZ[9];B[ee];W[];B[cc])", "ee tt cc", "cc"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -209,6 +213,19 @@ TEST(SgfTree, TheGamesLineBecomesTheMainLine) {
         if (p.id == "XY") EXPECT_EQ(p.values, (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(t.value(GameTree::root, "PB"), "黒");
     EXPECT_EQ(t.value(GameTree::root, "RE"), "");
+    // Setup in a node before the first move stays there, not copied into the root.
+    Collection setup = collection("(;SZ[9];AB[aa][bb];B[ee])");
+    putLine(setup.games.front(), std::get<Record>(read("(;SZ[9];AB[aa][bb];B[ee])")));
+    EXPECT_EQ(setup.games.front().value(GameTree::root, "AB"), "");
+    // HA[0] of a game without handicap stones stays, though the record writes no HA.
+    Collection ha = collection("(;SZ[9]HA[0];B[ee])");
+    putLine(ha.games.front(), std::get<Record>(read("(;SZ[9];B[ee])")));
+    EXPECT_EQ(ha.games.front().value(GameTree::root, "HA"), "0");
+    // A file's PL where the record says none stays: a record says it after its last move
+    // alone.
+    Collection pl = collection("(;SZ[9];B[ee]PL[W];W[cc])");
+    putLine(pl.games.front(), std::get<Record>(read("(;SZ[9];B[ee];W[cc])")));
+    EXPECT_EQ(pl.games.front().value(pl.games.front().mainLine()[1], "PL"), "W");
 }
 
 }  // namespace
