@@ -299,6 +299,31 @@ std::string moveOf(const std::vector<Property>& properties) {
     return {};
 }
 
+// Point values with their rectangles ("aa:cc") written out point by point, sorted: a
+// list of points as a set, however a file wrote it.
+std::vector<std::string> pointSet(const std::vector<std::string>& values) {
+    std::vector<std::string> out;
+    for (const std::string& v : values) {
+        if (v.size() == 5 && v[2] == ':') {
+            const char x0 = std::min(v[0], v[3]), x1 = std::max(v[0], v[3]);
+            const char y0 = std::min(v[1], v[4]), y1 = std::max(v[1], v[4]);
+            // A rectangle of the largest board at most: a file's "aa:zz" is no reason
+            // to spend memory.
+            if (x1 - x0 > 25 || y1 - y0 > 25) {
+                out.push_back(v);
+                continue;
+            }
+            for (char x = x0; x <= x1; ++x)
+                for (char y = y0; y <= y1; ++y) out.push_back(std::string{x, y});
+        } else {
+            out.push_back(v);
+        }
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
 // The properties of a record's node: the line's, then those of the tree's node that no
 // record keeps.
 std::vector<Property> merged(const std::vector<Property>& line, const std::vector<Property>& kept,
@@ -311,16 +336,12 @@ std::vector<Property> merged(const std::vector<Property>& line, const std::vecto
         for (const Property& p : kept)
             if (p.id == q.id && p.values.size() == 1 && q.values[0].empty() && p.values[0] == "tt") q = p;
     }
-    // Setup the record holds as the file did, in another order: the file's order stays.
+    // Setup the record holds as the file did, in another order or written out point by
+    // point: the file's way of writing it stays.
     for (Property& q : out) {
         if (q.id != "AB" && q.id != "AW" && q.id != "AE") continue;
-        for (const Property& p : kept) {
-            if (p.id != q.id) continue;
-            std::vector<std::string> a = p.values, b = q.values;
-            std::sort(a.begin(), a.end());
-            std::sort(b.begin(), b.end());
-            if (a == b) q = p;
-        }
+        for (const Property& p : kept)
+            if (p.id == q.id && pointSet(p.values) == pointSet(q.values)) q = p;
     }
     for (const Property& p : kept) {
         // A root property of several values: the record holds its first alone.

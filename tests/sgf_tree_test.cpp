@@ -217,6 +217,10 @@ TEST(SgfTree, TheGamesLineBecomesTheMainLine) {
     Collection setup = collection("(;SZ[9];AB[aa][bb];B[ee])");
     putLine(setup.games.front(), std::get<Record>(read("(;SZ[9];AB[aa][bb];B[ee])")));
     EXPECT_EQ(setup.games.front().value(GameTree::root, "AB"), "");
+    // A rectangle of setup points stays one.
+    Collection rectangle = collection("(;SZ[9]AB[aa:cc][ee];B[gg])");
+    putLine(rectangle.games.front(), std::get<Record>(read("(;SZ[9]AB[aa:cc][ee];B[gg])")));
+    EXPECT_EQ(rectangle.games.front().value(GameTree::root, "AB"), "aa:cc");
     // HA[0] of a game without handicap stones stays, though the record writes no HA.
     Collection ha = collection("(;SZ[9]HA[0];B[ee])");
     putLine(ha.games.front(), std::get<Record>(read("(;SZ[9];B[ee])")));
