@@ -803,6 +803,23 @@ std::string valueText(std::string_view raw) { return textValue(raw); }
 
 std::string withoutControlCharacters(std::string_view text) { return withoutControls(text); }
 
+std::string rawWithoutControlCharacters(std::string_view raw) {
+    std::string out;
+    out.reserve(raw.size());
+    for (std::size_t i = 0; i < raw.size();) {
+        const bool escape = raw[i] == '\\' && i + 1 < raw.size();
+        const std::size_t at = escape ? i + 1 : i;
+        if (const std::size_t n = control(raw, at)) {
+            i = at + n;
+            continue;
+        }
+        if (escape) out += raw[i];
+        out += raw[at];
+        i = at + 1;
+    }
+    return out;
+}
+
 std::variant<Record, Error> read(std::string_view bytes) {
     const auto text = decodedText(bytes);
     if (const auto* error = std::get_if<Error>(&text)) return *error;

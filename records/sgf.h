@@ -152,6 +152,10 @@ std::variant<std::string, Error> decodedText(std::string_view bytes);
 std::string valueText(std::string_view raw);
 // The text without its control characters other than line breaks and tabs.
 std::string withoutControlCharacters(std::string_view text);
+// A value as a file writes it, escapes kept, without control characters other than line
+// breaks and tabs; an escape before one goes with it, so that no "\" is left to swallow
+// the bracket that closes the value.
+std::string rawWithoutControlCharacters(std::string_view raw);
 
 // Writes the record as one game tree in UTF-8:
 //   (;FF[4]GM[1]CA[UTF-8]SZ[size] + info in its order + AB + AW + one node per move (B or

@@ -66,39 +66,6 @@ std::string join(const std::vector<Property>& properties) {
     return out;
 }
 
-// The length of a control character other than a line break or a tab at text[i]: C0 and
-// DEL one byte, C1 (U+0080 to U+009F) two in UTF-8; 0 for any other character.
-std::size_t controlAt(std::string_view text, std::size_t i) {
-    if (i >= text.size()) return 0;
-    const auto c = static_cast<unsigned char>(text[i]);
-    if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) return 1;
-    if (c == 0xC2 && i + 1 < text.size()) {
-        const auto next = static_cast<unsigned char>(text[i + 1]);
-        if (next >= 0x80 && next <= 0x9F) return 2;
-    }
-    return 0;
-}
-
-// A value as the file wrote it, without control characters other than line breaks and
-// tabs; an escape before one goes with it, so that no "\" is left to swallow the
-// bracket that closes the value.
-std::string withoutControls(std::string_view raw) {
-    std::string out;
-    out.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size();) {
-        const bool escape = raw[i] == '\\' && i + 1 < raw.size();
-        const std::size_t at = escape ? i + 1 : i;
-        if (const std::size_t n = controlAt(raw, at)) {
-            i = at + n;
-            continue;
-        }
-        if (escape) out += raw[i];
-        out += raw[at];
-        i = at + 1;
-    }
-    return out;
-}
-
 }  // namespace
 
 std::string escaped(std::string_view text) {
@@ -541,7 +508,7 @@ private:
                 while (pos_ < s_.size() && s_[pos_] != ']') pos_ += s_[pos_] == '\\' ? 2 : 1;
                 if (pos_ >= s_.size()) return syntax("unclosed property value");
                 text += '[';
-                text += withoutControls(s_.substr(start, pos_ - start));
+                text += rawWithoutControlCharacters(s_.substr(start, pos_ - start));
                 text += ']';
                 ++pos_;
                 skipSpace();

@@ -102,11 +102,11 @@ TEST(SgfTree, DifferentTreesAndBrokenFilesAreToldApart) {
 }
 
 // A broken game after the first is kept as it was; a file cut off after a whole node
-// reads as far as it goes; control characters go, with an escape before one. Faults
-// caught: a collection whose later game is broken refused (or that game lost on saving),
-// a cut-off file refused, a NUL written into a file, an escape left to swallow the
-// closing bracket.
-TEST(SgfTree, BrokenLaterGamesCutOffFilesAndControlCharacters) {
+// reads as far as it goes; control characters go, with an escape before one; what is
+// written is UTF-8. Faults caught: a collection whose later game is broken refused (or
+// that game lost on saving), a cut-off file refused, a NUL written into a file, an escape
+// left to swallow the closing bracket, a file's charset kept in CA over UTF-8 text.
+TEST(SgfTree, BrokenLaterGamesCutOffFilesControlCharactersAndCharsets) {
     const Collection c = collection("(;SZ[9];B[aa])(;SZ[9];B[bb](W[cc]))");
     ASSERT_EQ(c.games.size(), 1u);
     EXPECT_EQ(c.rest, "(;SZ[9];B[bb](W[cc]))");
@@ -122,15 +122,10 @@ TEST(SgfTree, BrokenLaterGamesCutOffFilesAndControlCharacters) {
     const GameTree& t = controls.games.front();
     EXPECT_EQ(t.value(t.mainLine()[1], "C"), "ab");
     EXPECT_TRUE(collection(controls.text()).games.front().sameTree(t));
-}
 
-// A file in Shift_JIS is written back in UTF-8 and says so. Fault caught: the charset of
-// the file read kept in CA over text now in UTF-8, which another program then misreads.
-TEST(SgfTree, WrittenInUtf8) {
-    // "黒番" in Shift_JIS.
-    const std::string sjis = "(;CA[Shift_JIS]SZ[9]PB[\x8d\x95\x94\xd4];B[aa])";
-    const Collection c = collection(sjis);
-    const std::string text = c.text();
+    // A file in Shift_JIS ("黒番") is written back in UTF-8 and says so, not under the
+    // charset it was read in, which another program would then misread.
+    const std::string text = collection("(;CA[Shift_JIS]SZ[9]PB[\x8d\x95\x94\xd4];B[aa])").text();
     EXPECT_NE(text.find("CA[UTF-8]"), std::string::npos) << text;
     EXPECT_NE(text.find("PB[黒番]"), std::string::npos) << text;
     EXPECT_EQ(text.find("Shift_JIS"), std::string::npos) << text;
@@ -209,8 +204,9 @@ TEST(SgfTree, TheGamesLineBecomesTheMainLine) {
     const int ee = t.mainLine()[1];
     EXPECT_EQ(t.value(ee, "C"), "good");
     EXPECT_EQ(t.value(ee, "MA"), "aa");
-    for (const Property& p : t.properties(GameTree::root))
+    for (const Property& p : t.properties(GameTree::root)) {
         if (p.id == "XY") EXPECT_EQ(p.values, (std::vector<std::string>{"a", "b"}));
+    }
     EXPECT_EQ(t.value(GameTree::root, "PB"), "黒");
     EXPECT_EQ(t.value(GameTree::root, "RE"), "");
     // Setup in a node before the first move stays there, not copied into the root.
